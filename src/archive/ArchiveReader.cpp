@@ -1,0 +1,82 @@
+#include "archive/ArchiveReader.h"
+
+#include <QFile>
+#include <QIODevice>
+
+#include "platform/AppError.h"
+#include "platform/Storm.h"
+
+namespace {
+
+constexpr quint32 kInvalidSize = 0xFFFFFFFFu;
+
+// One open entry of one open archive; both are closed on every way out.
+class EntryTransaction {
+ public:
+  EntryTransaction(const QString& archivePath, const QByteArray& name) {
+    // Both strings go to the library NUL-terminated: one with a NUL inside
+    // would name something else, so it names nothing.
+    const QByteArray path = QFile::encodeName(archivePath);
+    if (path.isEmpty() || path.contains('\0') || name.contains('\0')) return;
+    if (!storm::OpenArchive(path.constData(), 0, 0, &archive_)) {
+      archive_ = nullptr;
+      return;
+    }
+    if (!storm::OpenEntry(archive_, name.constData(), 0, &entry_)) entry_ = nullptr;
+  }
+  ~EntryTransaction() {
+    if (entry_) storm::CloseEntry(entry_);
+    if (archive_) storm::CloseArchive(archive_);
+  }
+  EntryTransaction(const EntryTransaction&) = delete;
+  EntryTransaction& operator=(const EntryTransaction&) = delete;
+
+  bool IsOpen() const { return entry_ != nullptr; }
+  quint32 Size() const { return storm::EntrySize(entry_, nullptr); }
+
+  // The whole entry; false when the size cannot be had or the read fails
+  // outright. A read that stops short keeps the bytes that arrived.
+  bool ReadAll(QByteArray& bytes) const {
+    const quint32 size = Size();
+    if (size == kInvalidSize) return false;
+    bytes = QByteArray(qsizetype(size), Qt::Uninitialized);
+    quint32 got = 0;
+    if (!storm::ReadEntry(entry_, bytes.data(), size, &got, nullptr) && size > 0) return false;
+    bytes.truncate(qsizetype(qMin(got, size)));
+    return true;
+  }
+
+ private:
+  storm::Handle archive_ = nullptr;
+  storm::Handle entry_ = nullptr;
+};
+
+}  // namespace
+
+bool ReadEntryLines(const QString& archivePath, const QByteArray& name, LineList& lines) {
+  EntryTransaction t(archivePath, name);
+  QByteArray bytes;
+  if (!t.IsOpen() || !t.ReadAll(bytes)) return false;
+  lines = SplitLines(bytes);
+  return true;
+}
+
+bool ReadEntryToStream(const QString& archivePath, const QByteArray& name, QIODevice& stream) {
+  EntryTransaction t(archivePath, name);
+  QByteArray bytes;
+  if (!t.IsOpen() || !t.ReadAll(bytes)) return false;
+  if (!bytes.isEmpty() && stream.write(bytes) != bytes.size())
+    throw AppError(QStringLiteral("Stream write error"));
+  return true;
+}
+
+qint32 EntrySize(const QString& archivePath, const QByteArray& name) {
+  EntryTransaction t(archivePath, name);
+  if (!t.IsOpen()) return 0;
+  const quint32 size = t.Size();
+  return size == kInvalidSize ? 0 : qint32(size);
+}
+
+void ReleaseArchiveState() {
+  storm::Release();
+}

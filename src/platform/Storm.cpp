@@ -1,0 +1,240 @@
+#include "platform/Storm.h"
+
+#include <StormLib.h>
+#include <sys/stat.h>
+
+#include <QByteArray>
+#include <algorithm>
+#include <ctime>
+#include <memory>
+#include <mutex>
+#include <vector>
+
+namespace storm {
+namespace {
+
+// What a stat tells about a file; when any of it differs, the file has changed.
+struct FileIdentity {
+  QByteArray path;
+  qint64 size = 0;
+  qint64 mtimeNs = 0;
+  qint64 ctimeNs = 0;
+  quint64 device = 0;
+  quint64 inode = 0;
+  bool operator==(const FileIdentity&) const = default;
+};
+
+qint64 Nanoseconds(const timespec& t) {
+  return qint64(t.tv_sec) * 1000000000 + t.tv_nsec;
+}
+
+qint64 WallClockNs() {
+  timespec now{};
+  clock_gettime(CLOCK_REALTIME, &now);
+  return Nanoseconds(now);
+}
+
+// Only regular files are archives; a folder or a pipe is refused before
+// anything tries to read it.
+bool StatFile(const char* path, FileIdentity& id) {
+  struct stat st {};
+  if (::stat(path, &st) != 0 || !S_ISREG(st.st_mode)) return false;
+  id.path = path;
+  id.size = st.st_size;
+  id.mtimeNs = Nanoseconds(st.st_mtim);
+  id.ctimeNs = Nanoseconds(st.st_ctim);
+  id.device = st.st_dev;
+  id.inode = st.st_ino;
+  return true;
+}
+
+// A file written within this long before it was looked at may be written again
+// without its times changing (timestamps come from a coarse clock, and some
+// file systems keep whole or even seconds), so such an archive is not kept for
+// the next transaction. Once the file is older than this, any later write moves
+// its modification time and the stat at the next open sees it.
+constexpr qint64 kRacyWindowNs = 3'000'000'000;
+
+struct Archive {
+  HANDLE mpq = nullptr;
+  FileIdentity id;
+  int users = 0;
+  bool reusable = false;
+};
+
+struct Entry {
+  HANDLE file = nullptr;
+  Archive* owner = nullptr;
+};
+
+struct State {
+  std::mutex mutex;
+  std::vector<std::unique_ptr<Archive>> archives;
+  std::vector<std::unique_ptr<Entry>> entries;
+  quint64 diskOpens = 0;
+
+  ~State() { CloseAll(); }
+
+  Archive* FindArchive(Handle h) {
+    auto it = std::find_if(archives.begin(), archives.end(), [h](auto& a) { return a.get() == h; });
+    return it == archives.end() ? nullptr : it->get();
+  }
+  Entry* FindEntry(Handle h) {
+    auto it = std::find_if(entries.begin(), entries.end(), [h](auto& e) { return e.get() == h; });
+    return it == entries.end() ? nullptr : it->get();
+  }
+  void CloseArchiveNow(Archive* a) {
+    SFileCloseArchive(a->mpq);
+    std::erase_if(archives, [a](auto& p) { return p.get() == a; });
+  }
+  void CloseIdle() {
+    std::vector<Archive*> idle;
+    for (auto& a : archives)
+      if (a->users == 0) idle.push_back(a.get());
+    for (Archive* a : idle) CloseArchiveNow(a);
+  }
+  void CloseAll() {
+    for (auto& e : entries) SFileCloseFile(e->file);
+    entries.clear();
+    for (auto& a : archives) SFileCloseArchive(a->mpq);
+    archives.clear();
+  }
+};
+
+State& state() {
+  static State s;
+  return s;
+}
+
+}  // namespace
+
+int OpenArchive(const char* path, quint32 /*priority*/, quint32 /*flags*/, Handle* archive) {
+  if (archive) *archive = nullptr;
+  if (!path || !archive) return 0;
+  State& s = state();
+  std::lock_guard lock(s.mutex);
+
+  const qint64 now = WallClockNs();
+  FileIdentity before;
+  if (!StatFile(path, before)) return 0;
+  for (auto& a : s.archives) {
+    if (a->reusable && a->id == before) {
+      ++a->users;
+      *archive = a.get();
+      return 1;
+    }
+  }
+  // Keep at most one archive between transactions: the one about to be opened.
+  s.CloseIdle();
+
+  HANDLE mpq = nullptr;
+  ++s.diskOpens;
+  if (!SFileOpenArchive(path, 0, MPQ_OPEN_READ_ONLY | MPQ_OPEN_NO_LISTFILE | MPQ_OPEN_NO_ATTRIBUTES, &mpq))
+    return 0;
+  auto a = std::make_unique<Archive>();
+  a->mpq = mpq;
+  a->id = before;
+  a->users = 1;
+  // Changed while it was being opened, or too fresh to trust its times: use it
+  // for this transaction only.
+  FileIdentity after;
+  a->reusable = StatFile(path, after) && after == before && now - before.mtimeNs >= kRacyWindowNs;
+  *archive = a.get();
+  s.archives.push_back(std::move(a));
+  return 1;
+}
+
+int OpenEntry(Handle archive, const char* name, quint32 /*scope*/, Handle* entry) {
+  if (entry) *entry = nullptr;
+  if (!name || !entry) return 0;
+  State& s = state();
+  std::lock_guard lock(s.mutex);
+  Archive* a = s.FindArchive(archive);
+  if (!a || a->users == 0) return 0;
+  HANDLE file = nullptr;
+  if (!SFileOpenFileEx(a->mpq, name, SFILE_OPEN_FROM_MPQ, &file)) return 0;
+  auto e = std::make_unique<Entry>();
+  e->file = file;
+  e->owner = a;
+  *entry = e.get();
+  s.entries.push_back(std::move(e));
+  return 1;
+}
+
+quint32 EntrySize(Handle entry, quint32* sizeHigh) {
+  State& s = state();
+  std::lock_guard lock(s.mutex);
+  Entry* e = s.FindEntry(entry);
+  if (!e) return SFILE_INVALID_SIZE;
+  DWORD high = 0;
+  const DWORD low = SFileGetFileSize(e->file, &high);
+  if (sizeHigh) *sizeHigh = high;
+  return low;
+}
+
+int ReadEntry(Handle entry, void* buffer, quint32 count, quint32* read, void* /*overlapped*/) {
+  if (read) *read = 0;
+  State& s = state();
+  std::lock_guard lock(s.mutex);
+  Entry* e = s.FindEntry(entry);
+  if (!e || (!buffer && count > 0)) return 0;
+  DWORD got = 0;
+  bool ok = SFileReadFile(e->file, buffer, count, &got, nullptr);
+  // StormLib reports reaching the entry's end as a failure with the bytes it
+  // did deliver; anything else is a real failure and delivers nothing.
+  if (!ok && GetLastError() == ERROR_HANDLE_EOF) ok = true;
+  if (!ok) got = 0;
+  if (read) *read = got;
+  return ok ? 1 : 0;
+}
+
+int CloseEntry(Handle entry) {
+  State& s = state();
+  std::lock_guard lock(s.mutex);
+  Entry* e = s.FindEntry(entry);
+  if (!e) return 0;
+  SFileCloseFile(e->file);
+  std::erase_if(s.entries, [e](auto& p) { return p.get() == e; });
+  return 1;
+}
+
+int CloseArchive(Handle archive) {
+  State& s = state();
+  std::lock_guard lock(s.mutex);
+  Archive* a = s.FindArchive(archive);
+  if (!a || a->users == 0) return 0;
+  if (--a->users > 0) return 1;
+  // Entries left open die with their archive.
+  std::erase_if(s.entries, [a](auto& e) {
+    if (e->owner != a) return false;
+    SFileCloseFile(e->file);
+    return true;
+  });
+  if (!a->reusable) s.CloseArchiveNow(a);
+  return 1;
+}
+
+int Release() {
+  State& s = state();
+  std::lock_guard lock(s.mutex);
+  s.CloseAll();
+  return 1;
+}
+
+namespace cache {
+
+void Drop() {
+  State& s = state();
+  std::lock_guard lock(s.mutex);
+  for (auto& a : s.archives) a->reusable = false;
+  s.CloseIdle();
+}
+
+quint64 DiskOpens() {
+  State& s = state();
+  std::lock_guard lock(s.mutex);
+  return s.diskOpens;
+}
+
+}  // namespace cache
+}  // namespace storm
