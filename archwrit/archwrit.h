@@ -25,9 +25,9 @@ typedef void* MPQHANDLE;
 #define ARCHWRIT_OPEN_CREATE 0x8u        /* create a new archive */
 
 /* Add flags of MpqAddFileToArcive. */
-#define ARCHWRIT_ADD_REPLACE 0x1u      /* replace an entry of that name */
-#define ARCHWRIT_ADD_COMPRESS 0x200u   /* PKWARE DCL, as the game reads it */
-#define ARCHWRIT_ADD_ENCRYPT 0x10000u  /* encrypt the entry */
+#define ARCHWRIT_ADD_REPLACE 0x1u     /* replace an entry of that name */
+#define ARCHWRIT_ADD_COMPRESS 0x200u  /* PKWARE DCL, as the game reads it */
+#define ARCHWRIT_ADD_ENCRYPT 0x10000u /* encrypt the entry */
 
 /* Nonzero when the library is ready for the calls below. */
 ARCHWRIT_API int32_t MpqInitialize(void);

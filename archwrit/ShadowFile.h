@@ -1,0 +1,61 @@
+// The working copy of an archive under update: a new file beside the archive,
+// created exclusively under a random name, that replaces the archive in one
+// rename once it is complete. Until then the archive itself is never written.
+//
+// Every shadow holds an exclusive flock for as long as its session lives, so
+// a later session can tell the shadows of sessions that died (and only those)
+// from live ones and remove them.
+#pragma once
+
+#include <sys/types.h>
+
+#include <memory>
+#include <string>
+
+#include "PosixFile.h"
+
+namespace archwrit {
+
+class ShadowFile {
+ public:
+  // Creates an empty shadow beside target with the given permission bits
+  // (the process's umask applies). Null when the folder takes no new file.
+  static std::unique_ptr<ShadowFile> create(const std::string& target, mode_t mode);
+
+  // Removes shadows beside target that no live session holds.
+  static void sweepStale(const std::string& target);
+
+  ShadowFile(const ShadowFile&) = delete;
+  ShadowFile& operator=(const ShadowFile&) = delete;
+  // Removes whatever of the shadow was not published.
+  ~ShadowFile();
+
+  const std::string& path() const { return path_; }
+  // The shadow as created, open for reading and writing.
+  int fd() const { return fd_.get(); }
+  // The permission bits the shadow was created with.
+  mode_t createdMode() const { return createdMode_; }
+
+  // Reserves, exclusively, the name path() + ".tmp", which the archive
+  // library writes a rewritten archive to before renaming it onto path().
+  bool reserveRewrite();
+  // True once the library has put bytes into the reserved file (or moved it).
+  bool rewriteStarted() const;
+
+  // Makes the file now at path() durable with the given mode (and owner when
+  // setOwner), then renames it onto target: over an existing file when
+  // replace, else only if nothing has appeared at target meanwhile.
+  bool publish(const std::string& target, bool replace, mode_t mode, uid_t uid, gid_t gid, bool setOwner);
+
+ private:
+  ShadowFile(std::string path, UniqueFd fd, mode_t createdMode);
+  bool ownsInodeAt(const std::string& name) const;
+
+  std::string path_;
+  UniqueFd fd_;
+  mode_t createdMode_;
+  std::string rewritePath_;
+  UniqueFd rewriteFd_;
+};
+
+}  // namespace archwrit
