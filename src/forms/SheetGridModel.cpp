@@ -1,0 +1,62 @@
+#include "SheetGridModel.h"
+
+#include <QStringList>
+
+#include "platform/Ansi.h"
+
+SheetGridModel::SheetGridModel(SheetGrid* grid, QObject* parent) : QAbstractTableModel(parent), grid_(grid) {}
+
+int SheetGridModel::rowCount(const QModelIndex& parent) const {
+  return parent.isValid() ? 0 : grid_->RowCount() - grid_->FixedRows();
+}
+
+int SheetGridModel::columnCount(const QModelIndex& parent) const {
+  return parent.isValid() ? 0 : grid_->ColCount();
+}
+
+QVariant SheetGridModel::data(const QModelIndex& index, int role) const {
+  if (!index.isValid() || (role != Qt::DisplayRole && role != Qt::EditRole)) return {};
+  return ansi::toDisplay(grid_->Cell(index.column(), index.row() + grid_->FixedRows()));
+}
+
+bool SheetGridModel::setData(const QModelIndex& index, const QVariant& value, int role) {
+  if (!index.isValid() || (role != Qt::EditRole && role != Qt::DisplayRole)) return false;
+  const int col = index.column();
+  const int row = index.row() + grid_->FixedRows();
+  const QByteArray bytes = ansi::fromDisplay(value.toString());
+  // The editor commits on every keystroke; an unchanged text is no change.
+  if (bytes == grid_->Cell(col, row)) return true;
+  if (!grid_->SetCell(col, row, bytes)) return false;
+  emit dataChanged(index, index, {Qt::DisplayRole, Qt::EditRole});
+  return true;
+}
+
+QVariant SheetGridModel::headerData(int section, Qt::Orientation orientation, int role) const {
+  if (orientation == Qt::Vertical) return {};  // no fixed columns: the row header shows nothing
+  if (role == Qt::TextAlignmentRole) return QVariant::fromValue(Qt::AlignLeft | Qt::AlignVCenter);
+  if (role != Qt::DisplayRole && role != Qt::EditRole) return {};
+  if (grid_->FixedRows() == 1) return ansi::toDisplay(grid_->Cell(section, 0));
+  QStringList lines;
+  for (int r = 0; r < grid_->FixedRows(); ++r) lines << ansi::toDisplay(grid_->Cell(section, r));
+  return lines.join(QLatin1Char('\n'));
+}
+
+bool SheetGridModel::setHeaderData(int section, Qt::Orientation orientation, const QVariant& value, int role) {
+  if (orientation != Qt::Horizontal || (role != Qt::EditRole && role != Qt::DisplayRole)) return false;
+  if (section < 0 || section >= grid_->ColCount() || grid_->FixedRows() == 0) return false;
+  if (grid_->FixedRows() == 1) {
+    grid_->SetCell(section, 0, ansi::fromDisplay(value.toString()));
+    emit headerDataChanged(orientation, section, section);
+    return true;
+  }
+  const QStringList lines = value.toString().split(QLatin1Char('\n'));
+  for (int r = 0; r < grid_->FixedRows(); ++r)
+    grid_->SetCell(section, r, r < lines.size() ? ansi::fromDisplay(lines.at(r)) : QByteArray());
+  emit headerDataChanged(orientation, section, section);
+  return true;
+}
+
+Qt::ItemFlags SheetGridModel::flags(const QModelIndex& index) const {
+  if (!index.isValid()) return Qt::NoItemFlags;
+  return Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsEditable | Qt::ItemNeverHasChildren;
+}

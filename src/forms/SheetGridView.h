@@ -1,0 +1,44 @@
+#pragma once
+// The Edit page's sheet grid (`StringGrid`): a table view over its own
+// SheetGrid. Lines between all cells; rows and columns sized with the mouse;
+// while the view has the focus the cell editor is open in the current cell,
+// and every change typed into it is stored in the cell at once; Tab moves to
+// the next cell. The fixed row is the column header and cannot be edited.
+#include <QTableView>
+#include <functional>
+
+#include "archive/SheetGrid.h"
+
+class SheetGridModel;
+
+class SheetGridView : public QTableView {
+  Q_OBJECT
+ public:
+  static constexpr int kDefaultColWidth = 128;
+  static constexpr int kDefaultRowHeight = 18;
+
+  explicit SheetGridView(QWidget* parent = nullptr);
+
+  SheetGrid& Grid() { return grid_; }
+  const SheetGrid& Grid() const { return grid_; }
+  SheetGridModel* GridModel() const { return model_; }
+
+  // Shows the grid afresh after it was changed directly.
+  void GridChanged();
+  // Runs `change` on the grid and shows the result, also when `change`
+  // throws; the exception goes on to the caller.
+  void ChangeGrid(const std::function<void(SheetGrid&)>& change);
+
+ protected:
+  void currentChanged(const QModelIndex& current, const QModelIndex& previous) override;
+  void closeEditor(QWidget* editor, QAbstractItemDelegate::EndEditHint hint) override;
+  void focusInEvent(QFocusEvent* event) override;
+
+ private:
+  void ShowGridState();
+  bool HasFocusInside() const;
+  void ShowEditor();
+
+  SheetGrid grid_;
+  SheetGridModel* model_;
+};

@@ -1,0 +1,255 @@
+#include <QtTest>
+
+#include "archive/SheetGrid.h"
+#include "platform/AppError.h"
+
+namespace {
+
+using Cells = QList<QByteArray>;
+
+Cells RowCells(const SheetGrid& grid, int row) {
+  Cells cells;
+  for (int c = 0; c < grid.ColCount(); ++c) cells << grid.Cell(c, row);
+  return cells;
+}
+
+QByteArray Joined(const SheetGrid& grid, int row) {
+  QByteArray out;
+  grid.AppendJoinedRow(row, out);
+  return out;
+}
+
+// Cell (c, r) holds "r.c".
+void FillNumbered(SheetGrid& grid) {
+  for (int r = 0; r < grid.RowCount(); ++r)
+    for (int c = 0; c < grid.ColCount(); ++c) grid.SetCell(c, r, QByteArray::number(r) + '.' + QByteArray::number(c));
+}
+
+}  // namespace
+
+class TestSheetGrid : public QObject {
+  Q_OBJECT
+ private slots:
+  void startsAsOneEmptyEnabledCell() {
+    SheetGrid grid;
+    QCOMPARE(grid.ColCount(), 1);
+    QCOMPARE(grid.RowCount(), 1);
+    QCOMPARE(grid.FixedRows(), 0);
+    QVERIFY(grid.Enabled());
+    QCOMPARE(grid.Cell(0, 0), QByteArray());
+    QCOMPARE(Joined(grid, 0), QByteArray());
+  }
+
+  void countsBelowOneGiveOne() {
+    SheetGrid grid;
+    grid.SetColCount(7);
+    grid.SetRowCount(9);
+    grid.SetColCount(0);
+    grid.SetRowCount(-3);
+    QCOMPARE(grid.ColCount(), 1);
+    QCOMPARE(grid.RowCount(), 1);
+  }
+
+  void fixedRowsStayBelowRowCount() {
+    SheetGrid grid;
+    grid.SetRowCount(2);
+    grid.SetColCount(1);
+    grid.SetFixedRows(1);
+    grid.SetRowCount(1);  // a single-line sheet: the header becomes an ordinary row
+    QCOMPARE(grid.FixedRows(), 0);
+
+    grid.SetRowCount(6);
+    grid.SetFixedRows(4);
+    grid.SetRowCount(5);  // still greater than FixedRows
+    QCOMPARE(grid.FixedRows(), 4);
+    grid.SetRowCount(3);
+    QCOMPARE(grid.FixedRows(), 2);
+    grid.SetRowCount(0);
+    QCOMPARE(grid.RowCount(), 1);
+    QCOMPARE(grid.FixedRows(), 0);
+  }
+
+  void invalidFixedRowsRaiseAndChangeNothing() {
+    SheetGrid grid;
+    grid.SetRowCount(3);
+    grid.SetFixedRows(1);
+    for (int bad : {3, 4, -1}) {
+      try {
+        grid.SetFixedRows(bad);
+        QFAIL("no error raised");
+      } catch (const AppError& e) {
+        QVERIFY(!e.message().isEmpty());
+      }
+      QCOMPARE(grid.FixedRows(), 1);
+    }
+    try {
+      grid.SetFixedRows(3);
+    } catch (const AppError& e) {
+      QCOMPARE(e.message(), QStringLiteral("Fixed row count must be less than row count"));
+    }
+  }
+
+  void resizingKeepsWhatFitsAndClearsNewCells() {
+    SheetGrid grid;
+    grid.SetColCount(3);
+    grid.SetRowCount(3);
+    FillNumbered(grid);
+
+    grid.SetColCount(5);
+    grid.SetRowCount(4);
+    QCOMPARE(RowCells(grid, 1), (Cells{"1.0", "1.1", "1.2", "", ""}));
+    QCOMPARE(RowCells(grid, 3), (Cells{"", "", "", "", ""}));
+    QCOMPARE(Joined(grid, 2), QByteArray("2.0\t2.1\t2.2\t\t"));
+
+    grid.SetColCount(2);
+    grid.SetRowCount(2);
+    QCOMPARE(RowCells(grid, 0), (Cells{"0.0", "0.1"}));
+    QCOMPARE(RowCells(grid, 1), (Cells{"1.0", "1.1"}));
+
+    // What was cut off does not come back when the grid grows again.
+    grid.SetColCount(3);
+    grid.SetRowCount(3);
+    QCOMPARE(RowCells(grid, 1), (Cells{"1.0", "1.1", ""}));
+    QCOMPARE(RowCells(grid, 2), (Cells{"", "", ""}));
+  }
+
+  void outsideTheGridNothingIsStored() {
+    SheetGrid grid;
+    grid.SetColCount(2);
+    grid.SetRowCount(2);
+    FillNumbered(grid);
+    QVERIFY(!grid.SetCell(2, 0, "x"));
+    QVERIFY(!grid.SetCell(0, 2, "x"));
+    QVERIFY(!grid.SetCell(-1, 0, "x"));
+    QCOMPARE(grid.Cell(2, 0), QByteArray());
+    QCOMPARE(grid.Cell(0, -1), QByteArray());
+    grid.SetColCount(3);
+    grid.SetRowCount(3);
+    QCOMPARE(grid.Cell(2, 0), QByteArray());
+    QCOMPARE(grid.Cell(0, 2), QByteArray());
+  }
+
+  void fillRowFromLine_data() {
+    QTest::addColumn<int>("cols");
+    QTest::addColumn<QByteArray>("line");
+    QTest::addColumn<Cells>("cells");
+    QTest::addColumn<QByteArray>("joined");
+    QTest::newRow("exact") << 3 << QByteArray("a\tb\tc") << Cells{"a", "b", "c"} << QByteArray("a\tb\tc");
+    QTest::newRow("short row padded") << 3 << QByteArray("1\t2") << Cells{"1", "2", ""} << QByteArray("1\t2\t");
+    QTest::newRow("long row cut") << 3 << QByteArray("1\t2\t3\t4\t5") << Cells{"1", "2", "3"}
+                                  << QByteArray("1\t2\t3");
+    QTest::newRow("empty line") << 3 << QByteArray() << Cells{"", "", ""} << QByteArray("\t\t");
+    QTest::newRow("adjacent tabs") << 4 << QByteArray("\t\tx\t") << Cells{"", "", "x", ""}
+                                   << QByteArray("\t\tx\t");
+    QTest::newRow("trailing tab ends short") << 3 << QByteArray("a\t") << Cells{"a", "", ""}
+                                             << QByteArray("a\t\t");
+    QTest::newRow("one column keeps first field") << 1 << QByteArray("only\tmore") << Cells{"only"}
+                                                  << QByteArray("only");
+    QTest::newRow("high bytes") << 2 << QByteArray("\xff\x80\t\x01") << Cells{"\xff\x80", "\x01"}
+                                << QByteArray("\xff\x80\t\x01");
+  }
+  void fillRowFromLine() {
+    QFETCH(int, cols);
+    QFETCH(QByteArray, line);
+    QFETCH(Cells, cells);
+    QFETCH(QByteArray, joined);
+    SheetGrid grid;
+    grid.SetColCount(cols);
+    grid.SetRowCount(2);
+    grid.SetCell(0, 0, "stale");
+    grid.FillRowFromLine(0, line);
+    QCOMPARE(RowCells(grid, 0), cells);
+    QCOMPARE(Joined(grid, 0), joined);
+    QCOMPARE(grid.JoinedRowSize(0), joined.size());
+    QCOMPARE(RowCells(grid, 1), Cells(cols));
+  }
+
+  // Edits rewrite a row; the cells around the edited one must survive that,
+  // whatever shape the row had (shared line, short, long, grown).
+  void editingKeepsTheNeighbours_data() {
+    QTest::addColumn<QByteArray>("line");
+    QTest::addColumn<int>("growTo");
+    QTest::addColumn<int>("col");
+    QTest::addColumn<Cells>("cells");
+    QTest::newRow("exact line") << QByteArray("a\tb\tc") << 3 << 1 << Cells{"a", "NEW", "c"};
+    QTest::newRow("long line") << QByteArray("a\tb\tc\td") << 3 << 2 << Cells{"a", "b", "NEW"};
+    QTest::newRow("short line") << QByteArray("a") << 3 << 2 << Cells{"a", "", "NEW"};
+    QTest::newRow("grown row") << QByteArray("a\tb\tc") << 5 << 4 << Cells{"a", "b", "c", "", "NEW"};
+    QTest::newRow("first cell") << QByteArray("a\tb\tc") << 3 << 0 << Cells{"NEW", "b", "c"};
+  }
+  void editingKeepsTheNeighbours() {
+    QFETCH(QByteArray, line);
+    QFETCH(int, growTo);
+    QFETCH(int, col);
+    QFETCH(Cells, cells);
+    SheetGrid grid;
+    grid.SetColCount(3);
+    grid.SetRowCount(2);
+    grid.FillRowFromLine(0, line);
+    grid.FillRowFromLine(1, "x\ty\tz");
+    grid.SetColCount(growTo);
+    QVERIFY(grid.SetCell(col, 0, "NEW"));
+    QCOMPARE(RowCells(grid, 0), cells);
+    QCOMPARE(Joined(grid, 0), cells.join('\t'));
+    QCOMPARE(grid.Cell(1, 1), QByteArray("y"));
+    // Emptying a cell again.
+    QVERIFY(grid.SetCell(col, 0, QByteArray()));
+    QCOMPARE(grid.Cell(col, 0), QByteArray());
+  }
+
+  void editDoesNotReachTheSharedLine() {
+    QByteArray line("a\tb");
+    const QByteArray before = line;
+    SheetGrid grid;
+    grid.SetColCount(2);
+    grid.FillRowFromLine(0, line);
+    grid.SetCell(0, 0, "zz");
+    QCOMPARE(line, before);
+  }
+
+  void everyByteValueRoundTrips() {
+    QByteArray all;
+    for (int b = 0; b < 256; ++b) all.append(char(b));
+    SheetGrid grid;
+    grid.SetColCount(3);
+    grid.SetCell(1, 0, all);
+    QCOMPARE(grid.Cell(1, 0), all);
+    QCOMPARE(grid.Cell(0, 0), QByteArray());
+    QCOMPARE(grid.Cell(2, 0), QByteArray());
+    // A TAB typed into a cell is written as it stands.
+    QCOMPARE(Joined(grid, 0), '\t' + all + '\t');
+  }
+
+  void oversizedGridRaisesAndChangesNothing() {
+    SheetGrid grid;
+    grid.SetColCount(3);
+    grid.SetRowCount(1 << 14);
+    grid.SetCell(2, 5, "kept");
+    try {
+      grid.SetColCount(1 << 16);
+      QFAIL("no error raised");
+    } catch (const AppError& e) {
+      QVERIFY(e.message().startsWith(QStringLiteral("Sheet too large")));
+    }
+    QVERIFY_THROWS_EXCEPTION(AppError, grid.SetRowCount(1 << 27));
+    QCOMPARE(grid.ColCount(), 3);
+    QCOMPARE(grid.RowCount(), 1 << 14);
+    QCOMPARE(grid.Cell(2, 5), QByteArray("kept"));
+  }
+
+  void storeStaysCompact() {
+    // 10,000 rows of 20 short cells: no object per cell.
+    QByteArray line;
+    for (int c = 0; c < 20; ++c) line += (c ? "\t" : "") + QByteArray::number(c * 7);
+    SheetGrid grid;
+    grid.SetColCount(20);
+    grid.SetRowCount(10000);
+    for (int r = 0; r < grid.RowCount(); ++r) grid.FillRowFromLine(r, QByteArray(line.constData(), line.size()));
+    const qsizetype sheetBytes = (line.size() + 2) * 10000;
+    QVERIFY2(grid.StoreBytes() < 10 * sheetBytes, qPrintable(QString::number(grid.StoreBytes())));
+    QVERIFY(grid.StoreBytes() > sheetBytes);
+  }
+};
+
+QTEST_GUILESS_MAIN(TestSheetGrid)
+#include "test_sheetgrid.moc"
