@@ -9,8 +9,10 @@
 namespace files {
 
 QString TempFolder() {
+  // Qt reports no path when the folder it is given does not exist; a bare file
+  // name then places the file in the current folder, never in the root.
   QString dir = QDir::tempPath();
-  if (!dir.endsWith(QLatin1Char('/'))) dir += QLatin1Char('/');
+  if (!dir.isEmpty() && !dir.endsWith(QLatin1Char('/'))) dir += QLatin1Char('/');
   return dir;
 }
 

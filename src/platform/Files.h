@@ -10,7 +10,8 @@ class QFile;
 
 namespace files {
 
-// The user's temporary folder, ending with a separator.
+// The user's temporary folder, ending with a separator; empty (the current
+// folder) when the system names none that exists.
 QString TempFolder();
 
 // Creates a new file in the temporary folder, open for writing, under a name

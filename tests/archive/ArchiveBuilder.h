@@ -1,0 +1,26 @@
+#pragma once
+// Builds MPQ archives for the reader tests with StormLib directly, so entry
+// names are stored exactly as given (backslashes, case, high bytes).
+#include <QByteArray>
+#include <QDateTime>
+#include <QList>
+#include <QPair>
+#include <QString>
+
+namespace testarchive {
+
+using Entries = QList<QPair<QByteArray, QByteArray>>;  // name, content
+
+enum class Storage { Plain, CompressedEncrypted };
+
+// Writes a new archive at path (replacing a file there) holding the entries
+// and a "(listfile)". False when StormLib refuses any step.
+bool Build(const QString& path, const Entries& entries, Storage storage = Storage::CompressedEncrypted);
+
+// Sets the file's modification time (its change time becomes now).
+bool SetModified(const QString& path, const QDateTime& when);
+// Sets the modification time an hour back, so the reader no longer counts the
+// file as just written.
+bool MakeOld(const QString& path);
+
+}  // namespace testarchive

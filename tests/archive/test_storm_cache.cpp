@@ -1,0 +1,183 @@
+// The storm layer keeps an opened archive between transactions; these cases
+// check that a changed file is never read through the kept copy, that an
+// unchanged one is not reopened, and that the layer refuses handles it does
+// not know.
+#include <QFile>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include "ArchiveBuilder.h"
+#include "Fixtures.h"
+#include "archive/ArchiveReader.h"
+#include "platform/Storm.h"
+
+using testarchive::Entries;
+using testarchive::Storage;
+
+namespace {
+
+QByteArray Read(const QString& archive, const QByteArray& name) {
+  LineList lines;
+  if (!ReadEntryLines(archive, name, lines)) return "<unreadable>";
+  return lines.join('|');
+}
+
+quint64 Opens() {
+  return storm::cache::DiskOpens();
+}
+
+}  // namespace
+
+class TestStormCache : public QObject {
+  Q_OBJECT
+  QTemporaryDir dir_;
+  QString path(const QString& name) const { return dir_.filePath(name); }
+
+  // Two uncompressed archives whose files have the same size. They name their
+  // entry differently, so a kept copy of the first one's tables cannot find
+  // the second one's entry.
+  void buildPair(const QString& a, const QString& b) {
+    QVERIFY(testarchive::Build(a, {{"data\\x.txt", "first"}}, Storage::Plain));
+    QVERIFY(testarchive::Build(b, {{"data\\y.txt", "other"}}, Storage::Plain));
+    QCOMPARE(QFileInfo(a).size(), QFileInfo(b).size());
+  }
+  static void overwriteInPlace(const QString& target, const QString& from) {
+    QFile f(target);
+    QVERIFY(f.open(QIODevice::ReadWrite));  // no truncation: same inode, same size
+    QCOMPARE(f.write(fixtures::readAll(from)), QFileInfo(from).size());
+  }
+
+ private slots:
+  void initTestCase() { QVERIFY(dir_.isValid()); }
+  void cleanup() { ReleaseArchiveState(); }
+
+  void unchangedOldArchiveIsOpenedOnce() {
+    const QString archive = path("many.mpq");
+    Entries entries;
+    for (int i = 0; i < 10000; ++i)
+      entries.append({"data\\e" + QByteArray::number(i), QByteArray(i % 97, 'x')});
+    QVERIFY(testarchive::Build(archive, entries, Storage::Plain));
+    QVERIFY(testarchive::MakeOld(archive));
+    const quint64 before = Opens();
+    for (const auto& [name, content] : entries) QCOMPARE(EntrySize(archive, name), qint32(content.size()));
+    QCOMPARE(Opens() - before, quint64(1));
+  }
+
+  void freshArchiveIsNotKept() {
+    // Written just now, its times could stay the same through another write.
+    const QString archive = path("fresh.mpq");
+    QVERIFY(testarchive::Build(archive, {{"a", "1"}}));
+    const quint64 before = Opens();
+    QCOMPARE(EntrySize(archive, "a"), 1);
+    QCOMPARE(EntrySize(archive, "a"), 1);
+    QCOMPARE(Opens() - before, quint64(2));
+  }
+
+  void replacedByRenameIsReread() {
+    const QString archive = path("renamed.mpq");
+    QVERIFY(testarchive::Build(archive, {{"data\\x.txt", "before"}}));
+    QVERIFY(testarchive::MakeOld(archive));
+    QCOMPARE(Read(archive, "data\\x.txt"), QByteArray("before"));
+    QVERIFY(testarchive::Build(path("next.mpq"), {{"data\\x.txt", "after\r\nmore"}}));
+    QVERIFY(testarchive::MakeOld(path("next.mpq")));  // even an old time does not hide the new inode
+    QVERIFY(::rename(QFile::encodeName(path("next.mpq")), QFile::encodeName(archive)) == 0);
+    QCOMPARE(Read(archive, "data\\x.txt"), QByteArray("after|more"));
+  }
+
+  void rewrittenInPlaceIsReread() {
+    const QString archive = path("inplace.mpq");
+    buildPair(archive, path("inplace2.mpq"));
+    QCOMPARE(Read(archive, "data\\x.txt"), QByteArray("first"));
+    overwriteInPlace(archive, path("inplace2.mpq"));  // moments after it was written and read
+    QCOMPARE(Read(archive, "data\\y.txt"), QByteArray("other"));
+  }
+
+  void rewrittenInPlaceWithOldTimeRestoredIsReread() {
+    // Same size, same inode, the old modification time put back: only the
+    // change time tells.
+    const QString archive = path("sneaky.mpq"), other = path("sneaky2.mpq");
+    buildPair(archive, other);
+    QVERIFY(testarchive::MakeOld(archive));
+    const QDateTime old = QFileInfo(archive).lastModified();
+    QCOMPARE(Read(archive, "data\\x.txt"), QByteArray("first"));
+    const quint64 before = Opens();
+    QCOMPARE(Read(archive, "data\\y.txt"), QByteArray("<unreadable>"));
+    QCOMPARE(Opens(), before);  // kept
+    overwriteInPlace(archive, other);
+    QVERIFY(testarchive::SetModified(archive, old));
+    QCOMPARE(QFileInfo(archive).lastModified(), old);
+    QCOMPARE(Read(archive, "data\\y.txt"), QByteArray("other"));
+  }
+
+  void touchedIsReopened() {
+    const QString archive = path("touched.mpq");
+    QVERIFY(testarchive::Build(archive, {{"a", "1"}}));
+    QVERIFY(testarchive::MakeOld(archive));
+    QCOMPARE(EntrySize(archive, "a"), 1);
+    const quint64 before = Opens();
+    QVERIFY(testarchive::SetModified(archive, QDateTime::currentDateTime().addSecs(-1800)));
+    QCOMPARE(EntrySize(archive, "a"), 1);
+    QCOMPARE(Opens() - before, quint64(1));
+  }
+
+  void droppingAndReleasingReopen() {
+    const QString archive = path("dropped.mpq");
+    QVERIFY(testarchive::Build(archive, {{"a", "12"}}));
+    QVERIFY(testarchive::MakeOld(archive));
+    QCOMPARE(EntrySize(archive, "a"), 2);
+    quint64 before = Opens();
+    storm::cache::Drop();
+    QCOMPARE(EntrySize(archive, "a"), 2);
+    QCOMPARE(Opens() - before, quint64(1));
+    before = Opens();
+    ReleaseArchiveState();
+    QCOMPARE(EntrySize(archive, "a"), 2);
+    QCOMPARE(Opens() - before, quint64(1));
+  }
+
+  void twoArchivesInTurnEachReadTheirOwn() {
+    const QString a = path("one.mpq"), b = path("two.mpq");
+    QVERIFY(testarchive::Build(a, {{"n", "from one"}}));
+    QVERIFY(testarchive::Build(b, {{"n", "from two!"}}));
+    QVERIFY(testarchive::MakeOld(a) && testarchive::MakeOld(b));
+    for (int i = 0; i < 3; ++i) {
+      QCOMPARE(Read(a, "n"), QByteArray("from one"));
+      QCOMPARE(Read(b, "n"), QByteArray("from two!"));
+    }
+  }
+
+  void unknownAndClosedHandlesAreRefused() {
+    const QString file = path("handles.mpq");
+    QVERIFY(testarchive::Build(file, {{"a", "xyz"}}));
+    const QByteArray name = QFile::encodeName(file);
+    int bogus = 0;
+    storm::Handle archive = nullptr, entry = nullptr;
+    QVERIFY(!storm::OpenEntry(&bogus, "a", 0, &entry));
+    QCOMPARE(entry, nullptr);
+    QCOMPARE(storm::EntrySize(&bogus, nullptr), 0xFFFFFFFFu);
+    QVERIFY(!storm::CloseEntry(&bogus));
+    QVERIFY(!storm::CloseArchive(&bogus));
+
+    QVERIFY(storm::OpenArchive(name.constData(), 0, 0, &archive));
+    QVERIFY(storm::OpenEntry(archive, "a", 0, &entry));
+    QVERIFY(!storm::CloseArchive(entry));  // an entry is not an archive
+    char buffer[8] = {};
+    quint32 got = 99;
+    QVERIFY(storm::ReadEntry(entry, buffer, sizeof buffer, &got, nullptr));  // asks past the end
+    QCOMPARE(got, 3u);
+    QCOMPARE(QByteArray(buffer, 3), QByteArray("xyz"));
+    QVERIFY(storm::CloseEntry(entry));
+    got = 99;
+    QVERIFY(!storm::ReadEntry(entry, buffer, 3, &got, nullptr));
+    QCOMPARE(got, 0u);  // a failed read delivers nothing
+    QVERIFY(!storm::CloseEntry(entry));
+    QVERIFY(storm::OpenEntry(archive, "a", 0, &entry));
+    QVERIFY(storm::CloseArchive(archive));  // takes its open entry with it
+    QCOMPARE(storm::EntrySize(entry, nullptr), 0xFFFFFFFFu);
+    QVERIFY(!storm::CloseArchive(archive));
+    QVERIFY(!storm::OpenArchive(nullptr, 0, 0, &archive));
+  }
+};
+
+QTEST_GUILESS_MAIN(TestStormCache)
+#include "test_storm_cache.moc"
