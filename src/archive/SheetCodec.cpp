@@ -14,9 +14,13 @@ namespace {
   throw AppError(QStringLiteral("Cannot create file ") + path);
 }
 
-[[noreturn]] void WriteError() { throw AppError(QStringLiteral("Stream write error")); }
+[[noreturn]] void WriteError() {
+  throw AppError(QStringLiteral("Stream write error"));
+}
 
-int ClampToInt(qsizetype n) { return int(std::min<qsizetype>(n, INT_MAX)); }
+int ClampToInt(qsizetype n) {
+  return int(std::min<qsizetype>(n, INT_MAX));
+}
 
 // Devices and pipes cannot be replaced by a renamed file; they are written to directly.
 void WriteInPlace(const QString& path, const QByteArray& text) {

@@ -170,7 +170,8 @@ void SheetGrid::AppendJoinedRow(int row, QByteArray& out) const {
 }
 
 qsizetype SheetGrid::StoreBytes() const {
-  qsizetype bytes = qsizetype(sizeof(*this) + rows_.capacity() * sizeof(Row) + next_.capacity() * sizeof(uint32_t));
+  qsizetype bytes =
+      qsizetype(sizeof(*this) + rows_.capacity() * sizeof(Row) + next_.capacity() * sizeof(uint32_t));
   for (const Row& r : rows_)
     if (!r.bytes.isNull()) bytes += r.bytes.capacity() + qsizetype(sizeof(QArrayData));
   return bytes;

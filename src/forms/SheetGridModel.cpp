@@ -41,7 +41,8 @@ QVariant SheetGridModel::headerData(int section, Qt::Orientation orientation, in
   return lines.join(QLatin1Char('\n'));
 }
 
-bool SheetGridModel::setHeaderData(int section, Qt::Orientation orientation, const QVariant& value, int role) {
+bool SheetGridModel::setHeaderData(int section, Qt::Orientation orientation, const QVariant& value,
+                                   int role) {
   if (orientation != Qt::Horizontal || (role != Qt::EditRole && role != Qt::DisplayRole)) return false;
   if (section < 0 || section >= grid_->ColCount() || grid_->FixedRows() == 0) return false;
   if (grid_->FixedRows() == 1) {

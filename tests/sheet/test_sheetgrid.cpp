@@ -22,7 +22,8 @@ QByteArray Joined(const SheetGrid& grid, int row) {
 // Cell (c, r) holds "r.c".
 void FillNumbered(SheetGrid& grid) {
   for (int r = 0; r < grid.RowCount(); ++r)
-    for (int c = 0; c < grid.ColCount(); ++c) grid.SetCell(c, r, QByteArray::number(r) + '.' + QByteArray::number(c));
+    for (int c = 0; c < grid.ColCount(); ++c)
+      grid.SetCell(c, r, QByteArray::number(r) + '.' + QByteArray::number(c));
 }
 
 }  // namespace
@@ -135,16 +136,17 @@ class TestSheetGrid : public QObject {
     QTest::addColumn<Cells>("cells");
     QTest::addColumn<QByteArray>("joined");
     QTest::newRow("exact") << 3 << QByteArray("a\tb\tc") << Cells{"a", "b", "c"} << QByteArray("a\tb\tc");
-    QTest::newRow("short row padded") << 3 << QByteArray("1\t2") << Cells{"1", "2", ""} << QByteArray("1\t2\t");
+    QTest::newRow("short row padded")
+        << 3 << QByteArray("1\t2") << Cells{"1", "2", ""} << QByteArray("1\t2\t");
     QTest::newRow("long row cut") << 3 << QByteArray("1\t2\t3\t4\t5") << Cells{"1", "2", "3"}
                                   << QByteArray("1\t2\t3");
     QTest::newRow("empty line") << 3 << QByteArray() << Cells{"", "", ""} << QByteArray("\t\t");
     QTest::newRow("adjacent tabs") << 4 << QByteArray("\t\tx\t") << Cells{"", "", "x", ""}
                                    << QByteArray("\t\tx\t");
-    QTest::newRow("trailing tab ends short") << 3 << QByteArray("a\t") << Cells{"a", "", ""}
-                                             << QByteArray("a\t\t");
-    QTest::newRow("one column keeps first field") << 1 << QByteArray("only\tmore") << Cells{"only"}
-                                                  << QByteArray("only");
+    QTest::newRow("trailing tab ends short")
+        << 3 << QByteArray("a\t") << Cells{"a", "", ""} << QByteArray("a\t\t");
+    QTest::newRow("one column keeps first field")
+        << 1 << QByteArray("only\tmore") << Cells{"only"} << QByteArray("only");
     QTest::newRow("high bytes") << 2 << QByteArray("\xff\x80\t\x01") << Cells{"\xff\x80", "\x01"}
                                 << QByteArray("\xff\x80\t\x01");
   }
@@ -244,7 +246,8 @@ class TestSheetGrid : public QObject {
     SheetGrid grid;
     grid.SetColCount(20);
     grid.SetRowCount(10000);
-    for (int r = 0; r < grid.RowCount(); ++r) grid.FillRowFromLine(r, QByteArray(line.constData(), line.size()));
+    for (int r = 0; r < grid.RowCount(); ++r)
+      grid.FillRowFromLine(r, QByteArray(line.constData(), line.size()));
     const qsizetype sheetBytes = (line.size() + 2) * 10000;
     QVERIFY2(grid.StoreBytes() < 10 * sheetBytes, qPrintable(QString::number(grid.StoreBytes())));
     QVERIFY(grid.StoreBytes() > sheetBytes);

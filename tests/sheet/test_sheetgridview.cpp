@@ -1,8 +1,7 @@
-#include <QtTest>
-
 #include <QHeaderView>
 #include <QLineEdit>
 #include <QScrollBar>
+#include <QtTest>
 
 #include "Fixtures.h"
 #include "archive/SheetCodec.h"
@@ -141,6 +140,24 @@ class TestSheetGridView : public QObject {
     QCOMPARE(view->model()->index(0, 0).data().toString(), QStringLiteral("a"));
   }
 
+  // Dragging the line between two header sections sizes the row or column.
+  void rowsAndColumnsSizeWithTheMouse() {
+    auto view = ShownView({"a\tb", "1\t2", "3\t4"});
+    QHeaderView* rows = view->verticalHeader();
+    QTest::mousePress(rows->viewport(), Qt::LeftButton, {}, QPoint(rows->width() / 2, 17));
+    QTest::mouseMove(rows->viewport(), QPoint(rows->width() / 2, 40));
+    QTest::mouseRelease(rows->viewport(), Qt::LeftButton, {}, QPoint(rows->width() / 2, 40));
+    QCOMPARE(view->rowHeight(0), 41);
+    QCOMPARE(view->rowHeight(1), 18);
+
+    QHeaderView* cols = view->horizontalHeader();
+    const int y = cols->height() / 2;
+    QTest::mousePress(cols->viewport(), Qt::LeftButton, {}, QPoint(127, y));
+    QTest::mouseMove(cols->viewport(), QPoint(60, y));
+    QTest::mouseRelease(cols->viewport(), Qt::LeftButton, {}, QPoint(60, y));
+    QCOMPARE(view->columnWidth(0), 61);
+  }
+
   void focusedGridShowsTheEditorAndStoresEveryKeystroke() {
     auto view = ShownView({"h1\th2", "abc\tdef", "ghi\tjkl"});
     QLineEdit* editor = Editor(*view);
@@ -217,6 +234,18 @@ class TestSheetGridView : public QObject {
     QVERIFY(!qobject_cast<QLineEdit*>(QApplication::focusWidget()));
     view->ChangeGrid([](SheetGrid& grid) { grid.SetEnabled(true); });
     QVERIFY(view->isEnabled());
+  }
+
+  void refillWhileEditingShowsTheNewSheet() {
+    auto view = ShownView({"h1\th2", "abc\tdef"});
+    QTest::keyClicks(Editor(*view), QStringLiteral("!"));
+    view->ChangeGrid([](SheetGrid& grid) { LinesToGrid({"x", "fresh", "more"}, grid); });
+    // The old editor's text went nowhere, and the editor is open in the new sheet.
+    QCOMPARE(view->Grid().Cell(0, 1), QByteArray("fresh"));
+    QLineEdit* editor = Editor(*view);
+    QVERIFY(editor);
+    QCOMPARE(editor->text(), QStringLiteral("fresh"));
+    QCOMPARE(view->currentIndex(), view->model()->index(0, 0));
   }
 
   void failedFillStillShowsTheGrid() {
