@@ -48,12 +48,16 @@ bool StatFile(const char* path, FileIdentity& id) {
   return true;
 }
 
-// A file written within this long before it was looked at may be written again
-// without its times changing (timestamps come from a coarse clock, and some
-// file systems keep whole or even seconds), so such an archive is not kept for
-// the next transaction. Once the file is older than this, any later write moves
-// its modification time and the stat at the next open sees it.
-constexpr qint64 kRacyWindowNs = 3'000'000'000;
+// A file written within a short while before it was looked at may be written
+// again without its times changing: timestamps come from a clock that moves in
+// ticks of up to 10 ms, and some file systems keep only whole seconds (FAT even
+// two). Such an archive is used for one transaction and not kept. Once the file
+// is older than that, any later write moves its times and the stat at the next
+// open sees it. A time with no fraction of a second hints at a file system that
+// keeps whole seconds.
+qint64 RacyWindowNs(qint64 mtimeNs) {
+  return mtimeNs % 1000000000 != 0 ? 50'000'000 : 3'000'000'000;
+}
 
 struct Archive {
   HANDLE mpq = nullptr;
@@ -138,7 +142,8 @@ int OpenArchive(const char* path, quint32 /*priority*/, quint32 /*flags*/, Handl
   // Changed while it was being opened, or too fresh to trust its times: use it
   // for this transaction only.
   FileIdentity after;
-  a->reusable = StatFile(path, after) && after == before && now - before.mtimeNs >= kRacyWindowNs;
+  a->reusable =
+      StatFile(path, after) && after == before && now - before.mtimeNs >= RacyWindowNs(before.mtimeNs);
   *archive = a.get();
   s.archives.push_back(std::move(a));
   return 1;

@@ -63,14 +63,28 @@ class TestStormCache : public QObject {
     QCOMPARE(Opens() - before, quint64(1));
   }
 
-  void freshArchiveIsNotKept() {
-    // Written just now, its times could stay the same through another write.
+  void archivesNotSafelyOldAreNotKept_data() {
+    // Seconds from now of the file's modification time; whether it is kept.
+    QTest::addColumn<double>("age");
+    QTest::addColumn<bool>("kept");
+    QTest::newRow("time in the future") << -600.0 << false;
+    QTest::newRow("whole second, 1 s ago") << 1.0 << false;
+    QTest::newRow("fraction of a second, 1 s ago") << 1.0 << true;
+    QTest::newRow("hour old") << 3600.0 << true;
+  }
+  void archivesNotSafelyOldAreNotKept() {
+    QFETCH(double, age);
+    QFETCH(bool, kept);
     const QString archive = path("fresh.mpq");
     QVERIFY(testarchive::Build(archive, {{"a", "1"}}));
+    QDateTime when = QDateTime::currentDateTime().addMSecs(qint64(-age * 1000));
+    const bool whole = QString(QTest::currentDataTag()).startsWith("whole");
+    when = when.addMSecs(-when.time().msec() + (whole ? 0 : 123));
+    QVERIFY(testarchive::SetModified(archive, when));
     const quint64 before = Opens();
     QCOMPARE(EntrySize(archive, "a"), 1);
     QCOMPARE(EntrySize(archive, "a"), 1);
-    QCOMPARE(Opens() - before, quint64(2));
+    QCOMPARE(Opens() - before, quint64(kept ? 1 : 2));
   }
 
   void replacedByRenameIsReread() {
