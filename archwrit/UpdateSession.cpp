@@ -7,10 +7,12 @@
 #include <strings.h>
 #include <sys/file.h>
 #include <sys/stat.h>
+#include <sys/statvfs.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cctype>
+#include <cstring>
 #include <vector>
 
 namespace archwrit {
@@ -80,6 +82,8 @@ UniqueFd openAndLock(const std::string& path, struct stat& st) {
 constexpr DWORD kMaxEntries = HASH_TABLE_SIZE_MAX;
 // Entries the library keeps free for "(listfile)", "(attributes)" and "(signature)".
 constexpr DWORD kReservedEntries = 4;
+// Room beyond the shadow's size that compacting must find free on the disk.
+constexpr unsigned long long kCompactionSlack = 1 << 20;
 // Archive format version 1 holds sizes of 32 bits.
 constexpr size_t kMaxSourceSize = 0xFFFFFFFFu;
 
@@ -166,6 +170,8 @@ bool UpdateSession::replaceSpellingFirst(const char* entryName) {
 bool UpdateSession::add(const char* sourcePath, const char* entryName, uint32_t flags) {
   if (broken_ || sourcePath == nullptr || entryName == nullptr || *entryName == '\0') return false;
   if (isInternalName(entryName) || looksLikeUnknownEntryName(entryName)) return false;
+  // "(listfile)" holds one name per line: a name with a line end in it could not be listed.
+  if (strpbrk(entryName, "\r\n") != nullptr) return false;
 
   // Read the whole source first: a source that cannot be read leaves the archive untouched.
   std::vector<char> bytes;
@@ -216,24 +222,31 @@ bool UpdateSession::remove(const char* entryName) {
 // Rewrites the shadow without the space that replaced and removed entries
 // left behind, when there is any. Tables must have been flushed.
 bool UpdateSession::compactIfWasted() {
-  const DWORD blockCount = infoDword(mpq_, SFileMpqBlockTableSize);
-  std::vector<TMPQBlock> blocks(blockCount);
   ULONGLONG hashPos = 0, blockPos = 0;
-  const bool known =
-      SFileGetFileInfo(mpq_, SFileMpqHashTableOffset, &hashPos, sizeof hashPos, nullptr) &&
-      SFileGetFileInfo(mpq_, SFileMpqBlockTableOffset, &blockPos, sizeof blockPos, nullptr) &&
-      (blockCount == 0 || SFileGetFileInfo(mpq_, SFileMpqBlockTable, blocks.data(),
-                                           static_cast<DWORD>(blocks.size() * sizeof(TMPQBlock)), nullptr));
-  if (known) {
-    unsigned long long live = infoDword(mpq_, SFileMpqHeaderSize);
-    for (const TMPQBlock& block : blocks) {
-      if (block.dwFlags & MPQ_FILE_EXISTS) live += block.dwCSize;
+  if (SFileGetFileInfo(mpq_, SFileMpqHashTableOffset, &hashPos, sizeof hashPos, nullptr) &&
+      SFileGetFileInfo(mpq_, SFileMpqBlockTableOffset, &blockPos, sizeof blockPos, nullptr)) {
+    ULONGLONG live = infoDword(mpq_, SFileMpqHeaderSize);
+    SFILE_FIND_DATA found;
+    if (HANDLE search = SFileFindFirstFile(mpq_, "*", &found, nullptr)) {
+      do {
+        live += found.dwCompSize;
+      } while (SFileFindNextFile(search, &found));
+      SFileFindClose(search);
     }
     // The tables follow the last entry; everything before them that no entry uses is waste.
     if (std::min(hashPos, blockPos) <= live) return true;
   }
 
-  if (!shadow_->reserveRewrite()) return true;  // keep the archive as it is, unshrunk
+  // The compacted copy is written beside the shadow before it replaces it. On
+  // a disk without room for that, keep the shadow as it is: whole, just not shrunk.
+  struct statvfs disk;
+  struct stat st;
+  if (::fstatvfs(shadow_->fd(), &disk) == 0 && ::stat(shadow_->path().c_str(), &st) == 0 &&
+      static_cast<unsigned long long>(disk.f_bavail) * disk.f_frsize <
+          static_cast<unsigned long long>(st.st_size) + kCompactionSlack) {
+    return true;
+  }
+  if (!shadow_->reserveRewrite()) return true;
   if (SFileCompactArchive(mpq_, nullptr, false)) return true;
   // Refused before it wrote anything (for instance when entries have no known
   // name): the shadow is still whole, just not shrunk. Failed while copying: it is not.

@@ -1,0 +1,133 @@
+#include "ArchiveProbe.h"
+
+#include <StormLib.h>
+
+#include <QDir>
+#include <QFile>
+
+#include "Fixtures.h"
+#include "archwrit.h"
+
+namespace probe {
+
+namespace {
+
+class Archive {
+ public:
+  explicit Archive(const QString& path) {
+    if (!SFileOpenArchive(QFile::encodeName(path).constData(), 0, STREAM_FLAG_READ_ONLY, &handle_))
+      handle_ = nullptr;
+  }
+  ~Archive() {
+    if (handle_) SFileCloseArchive(handle_);
+  }
+  HANDLE get() const { return handle_; }
+
+  bool read(const QByteArray& name, QByteArray& bytes) const {
+    HANDLE file = nullptr;
+    if (!handle_ || !SFileOpenFileEx(handle_, name.constData(), SFILE_OPEN_FROM_MPQ, &file)) return false;
+    const DWORD size = SFileGetFileSize(file, nullptr);
+    bytes.resize(size);
+    DWORD got = 0;
+    const bool ok = size == 0 || (SFileReadFile(file, bytes.data(), size, &got, nullptr) && got == size);
+    SFileCloseFile(file);
+    return ok;
+  }
+
+ private:
+  HANDLE handle_ = nullptr;
+};
+
+}  // namespace
+
+QByteArrayList listfile(const QString& archive) {
+  QByteArray text;
+  if (!Archive(archive).read("(listfile)", text)) return {};
+  QByteArrayList lines;
+  for (const QByteArray& line : text.split('\n')) {
+    QByteArray name = line.endsWith('\r') ? line.chopped(1) : line;
+    if (!name.isEmpty()) lines << name;
+  }
+  return lines;
+}
+
+QMap<QByteArray, QByteArray> contents(const QString& archive, bool* ok) {
+  QMap<QByteArray, QByteArray> entries;
+  Archive mpq(archive);
+  bool good = mpq.get() != nullptr;
+  for (const QByteArray& name : listfile(archive)) {
+    QByteArray bytes;
+    good = mpq.read(name, bytes) && good;
+    entries.insert(name, bytes);
+  }
+  if (ok) *ok = good;
+  return entries;
+}
+
+quint32 entryFlags(const QString& archive, const QByteArray& name) {
+  Archive mpq(archive);
+  HANDLE file = nullptr;
+  if (!mpq.get() || !SFileOpenFileEx(mpq.get(), name.constData(), SFILE_OPEN_FROM_MPQ, &file)) return 0;
+  DWORD flags = 0;
+  SFileGetFileInfo(file, SFileInfoFlags, &flags, sizeof flags, nullptr);
+  SFileCloseFile(file);
+  return flags;
+}
+
+int formatVersion(const QString& archive) {
+  Archive mpq(archive);
+  TMPQHeader header;
+  if (!mpq.get() || !SFileGetFileInfo(mpq.get(), SFileMpqHeader, &header, sizeof header, nullptr)) return -1;
+  return header.wFormatVersion;
+}
+
+bool hasEntry(const QString& archive, const QByteArray& name) {
+  Archive mpq(archive);
+  return mpq.get() && SFileHasFile(mpq.get(), name.constData());
+}
+
+int entryCount(const QString& archive) {
+  Archive mpq(archive);
+  DWORD count = 0;
+  if (!mpq.get() || !SFileGetFileInfo(mpq.get(), SFileMpqNumberOfFiles, &count, sizeof count, nullptr))
+    return -1;
+  return int(count);
+}
+
+int update(const QString& archive, quint32 openValue, const QList<Change>& changes, quint32 addFlags,
+           QList<int>* results) {
+  MPQHANDLE h = MpqOpenArchiveForUpdate(QFile::encodeName(archive).constData(), openValue, 1000);
+  if (!h) return -1;
+  for (const Change& change : changes) {
+    const int r = change.source.isEmpty()
+                      ? MpqDeleteFile(h, change.name.constData())
+                      : MpqAddFileToArcive(h, QFile::encodeName(change.source).constData(),
+                                           change.name.constData(), addFlags);
+    if (results) results->append(r);
+  }
+  return MpqCloseUpdatedArchive(h, 0);
+}
+
+QList<Change> fixtureChanges() {
+  QList<Change> changes;
+  for (const QString& file : fixtures::allFiles()) changes.append({fixtures::internalName(file), file});
+  return changes;
+}
+
+QMap<QByteArray, QByteArray> expectedContents(const QList<Change>& changes,
+                                              QMap<QByteArray, QByteArray> before) {
+  for (const Change& change : changes) {
+    if (change.source.isEmpty())
+      before.remove(change.name);
+    else
+      before.insert(change.name, fixtures::readAll(change.source));
+  }
+  return before;
+}
+
+QStringList folderEntries(const QString& folder) {
+  return QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
+                                QDir::Name);
+}
+
+}  // namespace probe
