@@ -4,18 +4,11 @@
 #include <csignal>
 
 #include "Fixtures.h"
+#include "SheetCells.h"
 #include "archive/SheetCodec.h"
 #include "platform/AppError.h"
 
 namespace {
-
-using Cells = QList<QByteArray>;
-
-Cells RowCells(const SheetGrid& grid, int row) {
-  Cells cells;
-  for (int c = 0; c < grid.ColCount(); ++c) cells << grid.Cell(c, row);
-  return cells;
-}
 
 QString ErrorOf(const std::function<void()>& run) {
   try {

@@ -1,17 +1,10 @@
 #include <QtTest>
 
+#include "SheetCells.h"
 #include "archive/SheetGrid.h"
 #include "platform/AppError.h"
 
 namespace {
-
-using Cells = QList<QByteArray>;
-
-Cells RowCells(const SheetGrid& grid, int row) {
-  Cells cells;
-  for (int c = 0; c < grid.ColCount(); ++c) cells << grid.Cell(c, row);
-  return cells;
-}
 
 QByteArray Joined(const SheetGrid& grid, int row) {
   QByteArray out;
@@ -210,8 +203,7 @@ class TestSheetGrid : public QObject {
   }
 
   void everyByteValueRoundTrips() {
-    QByteArray all;
-    for (int b = 0; b < 256; ++b) all.append(char(b));
+    const QByteArray all = AllBytes();
     SheetGrid grid;
     grid.SetColCount(3);
     grid.SetCell(1, 0, all);
