@@ -5,6 +5,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <vector>
+
 namespace archwrit {
 
 UniqueFd& UniqueFd::operator=(UniqueFd&& other) noexcept {
@@ -35,30 +37,25 @@ std::string baseName(const std::string& path) {
   return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
-bool readWholeFile(const std::string& path, size_t maxSize, std::vector<char>& bytes,
-                   struct timespec* modified) {
+bool readWholeFile(const std::string& path, size_t maxSize, FileBytes& bytes) {
   UniqueFd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
   if (!fd.valid()) return false;
   struct stat st;
   if (::fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode)) return false;
   if (st.st_size < 0 || static_cast<unsigned long long>(st.st_size) > maxSize) return false;
-  if (modified != nullptr) *modified = st.st_mtim;
-  const size_t size = static_cast<size_t>(st.st_size);
-  bytes.resize(size);
+  bytes.modified = st.st_mtim;
+  bytes.size = static_cast<size_t>(st.st_size);
+  bytes.data.reset(new char[bytes.size + 1]);  // + 1: the probe for growth below
   size_t done = 0;
-  while (done < size) {
-    const ssize_t n = ::read(fd.get(), bytes.data() + done, size - done);
+  // Read one byte more than the size: a file that grew while we read it would be stored cut short.
+  while (done <= bytes.size) {
+    const ssize_t n = ::read(fd.get(), bytes.data.get() + done, bytes.size + 1 - done);
     if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) return false;  // error, or the file shrank under us
+    if (n < 0) return false;
+    if (n == 0) break;
     done += static_cast<size_t>(n);
   }
-  // A file that grew while we read it would be stored cut short.
-  char extra;
-  ssize_t n;
-  do {
-    n = ::read(fd.get(), &extra, 1);
-  } while (n < 0 && errno == EINTR);
-  return n == 0;
+  return done == bytes.size;
 }
 
 static bool copyByReadWrite(int in, int out, off_t from) {

@@ -5,8 +5,8 @@
 #include <sys/types.h>
 #include <time.h>
 
+#include <memory>
 #include <string>
-#include <vector>
 
 namespace archwrit {
 
@@ -34,11 +34,17 @@ class UniqueFd {
 std::string dirName(const std::string& path);
 std::string baseName(const std::string& path);
 
-// Reads the whole regular file at path into bytes. Fails for anything that is
-// not a regular file, for files larger than maxSize, and when the file
-// changes size while it is read. modified, when given, receives its modification time.
-bool readWholeFile(const std::string& path, size_t maxSize, std::vector<char>& bytes,
-                   struct timespec* modified = nullptr);
+// The bytes of a whole file, with its modification time.
+struct FileBytes {
+  std::unique_ptr<char[]> data;
+  size_t size = 0;
+  struct timespec modified = {};
+};
+
+// Reads the whole regular file at path. Fails for anything that is not a
+// regular file, for files larger than maxSize, and when the file changes size
+// while it is read.
+bool readWholeFile(const std::string& path, size_t maxSize, FileBytes& bytes);
 
 // Copies every byte of in (from its start) to out (at its current end),
 // in the kernel where it can. out must be empty.

@@ -24,7 +24,10 @@ constexpr size_t kMaxBaseInName = 200;
 
 // ".<archive name>." : every shadow of one archive starts with it.
 std::string shadowPrefix(const std::string& target) {
-  return "." + baseName(target).substr(0, kMaxBaseInName) + ".";
+  std::string prefix(1, '.');
+  prefix.append(baseName(target), 0, kMaxBaseInName);
+  prefix.push_back('.');
+  return prefix;
 }
 
 std::string randomToken() {
@@ -59,6 +62,7 @@ UniqueFd createLocked(const std::string& name, mode_t mode) {
   struct stat byFd, byName;
   if (::flock(fd.get(), LOCK_EX | LOCK_NB) != 0 || ::fstat(fd.get(), &byFd) != 0 ||
       ::lstat(name.c_str(), &byName) != 0 || !sameInode(byFd, byName)) {
+    errno = EEXIST;  // the name went to a sweeper in between: try another
     return UniqueFd();
   }
   return fd;
@@ -134,14 +138,17 @@ ShadowFile::~ShadowFile() {
   if (!rewritePath_.empty() && ownsInodeAt(rewritePath_)) ::unlink(rewritePath_.c_str());
 }
 
-bool ShadowFile::ownsInodeAt(const std::string& name) const {
-  struct stat byName;
-  if (::lstat(name.c_str(), &byName) != 0) return false;
+bool ShadowFile::ownsInode(const struct stat& st) const {
   for (const UniqueFd* fd : {&fd_, &rewriteFd_}) {
     struct stat byFd;
-    if (fd->valid() && ::fstat(fd->get(), &byFd) == 0 && sameInode(byFd, byName)) return true;
+    if (fd->valid() && ::fstat(fd->get(), &byFd) == 0 && sameInode(byFd, st)) return true;
   }
   return false;
+}
+
+bool ShadowFile::ownsInodeAt(const std::string& name) const {
+  struct stat byName;
+  return ::lstat(name.c_str(), &byName) == 0 && ownsInode(byName);
 }
 
 bool ShadowFile::reserveRewrite() {
@@ -163,7 +170,8 @@ bool ShadowFile::rewriteStarted() const {
 bool ShadowFile::publish(const std::string& target, bool replace, mode_t mode, uid_t uid, gid_t gid,
                          bool setOwner) {
   UniqueFd fd(::open(path_.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW));
-  if (!fd.valid() || !ownsInodeAt(path_)) return false;
+  struct stat st;
+  if (!fd.valid() || ::fstat(fd.get(), &st) != 0 || !ownsInode(st)) return false;
   if (setOwner) {
     // Best effort: only a privileged process may give a file to another owner.
     if (::fchown(fd.get(), uid, gid) != 0) {

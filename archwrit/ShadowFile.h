@@ -7,6 +7,7 @@
 // from live ones and remove them.
 #pragma once
 
+#include <sys/stat.h>
 #include <sys/types.h>
 
 #include <memory>
@@ -49,6 +50,7 @@ class ShadowFile {
 
  private:
   ShadowFile(std::string path, UniqueFd fd, mode_t createdMode);
+  bool ownsInode(const struct stat& st) const;
   bool ownsInodeAt(const std::string& name) const;
 
   std::string path_;

@@ -15,6 +15,8 @@
 #include <cstring>
 #include <vector>
 
+#include "archwrit.h"
+
 namespace archwrit {
 
 namespace {
@@ -100,14 +102,14 @@ std::unique_ptr<UpdateSession> UpdateSession::open(const char* path, uint32_t op
 bool UpdateSession::openShadow(uint32_t openValue, uint32_t maxFiles) {
   struct stat st;
   const bool exists = ::stat(target_.c_str(), &st) == 0;
-  if (exists && (openValue & kOpenExisting)) {
+  if (exists && (openValue & ARCHWRIT_OPEN_EXISTING)) {
     original_ = openAndLock(target_, st);
     if (!original_.valid()) return false;
     existed_ = true;
     mode_ = st.st_mode & 07777;
     uid_ = st.st_uid;
     gid_ = st.st_gid;
-  } else if (!exists && errno == ENOENT && (openValue & kCreateNew)) {
+  } else if (!exists && errno == ENOENT && (openValue & ARCHWRIT_OPEN_CREATE)) {
     existed_ = false;
   } else {
     // Nothing to open, or a file where a new archive was to be created: leave it alone.
@@ -126,11 +128,12 @@ bool UpdateSession::openShadow(uint32_t openValue, uint32_t maxFiles) {
     if (infoDword(mpq, SFileMpqFlags) & MPQ_FLAG_READ_ONLY) return false;
     // The library cannot start a "(listfile)" in an archive that has none, so
     // the names added could not be listed: refuse rather than lose track of them.
-    if ((openValue & kKeepListfile) && !SFileHasFile(mpq, LISTFILE_NAME)) return false;
+    if ((openValue & ARCHWRIT_OPEN_KEEP_LISTFILE) && !SFileHasFile(mpq, LISTFILE_NAME)) return false;
   } else {
     mode_ = shadow_->createdMode();
     const DWORD capacity = std::clamp<DWORD>(maxFiles, HASH_TABLE_SIZE_MIN, kMaxEntries);
-    const DWORD flags = MPQ_CREATE_ARCHIVE_V1 | ((openValue & kKeepListfile) ? MPQ_CREATE_LISTFILE : 0);
+    const DWORD flags =
+        MPQ_CREATE_ARCHIVE_V1 | ((openValue & ARCHWRIT_OPEN_KEEP_LISTFILE) ? MPQ_CREATE_LISTFILE : 0);
     if (!SFileCreateArchive(shadow_->path().c_str(), flags, capacity, &mpq)) return false;
     mpq_ = mpq;
   }
@@ -174,12 +177,12 @@ bool UpdateSession::add(const char* sourcePath, const char* entryName, uint32_t 
   if (strpbrk(entryName, "\r\n") != nullptr) return false;
 
   // Read the whole source first: a source that cannot be read leaves the archive untouched.
-  std::vector<char> bytes;
-  struct timespec modified = {};
-  if (!readWholeFile(sourcePath, kMaxSourceSize, bytes, &modified)) return false;
+  FileBytes bytes;
+  if (!readWholeFile(sourcePath, kMaxSourceSize, bytes)) return false;
 
-  const DWORD stormFlags = MPQ_FILE_REPLACEEXISTING | ((flags & kCompress) ? MPQ_FILE_COMPRESS : 0) |
-                           ((flags & kEncrypt) ? MPQ_FILE_ENCRYPTED : 0);
+  const DWORD stormFlags = MPQ_FILE_REPLACEEXISTING |
+                           ((flags & ARCHWRIT_ADD_COMPRESS) ? MPQ_FILE_COMPRESS : 0) |
+                           ((flags & ARCHWRIT_ADD_ENCRYPT) ? MPQ_FILE_ENCRYPTED : 0);
   const bool removedOld = replaceSpellingFirst(entryName);
   if (removedOld) changed_ = true;
   if (!makeRoomForOneMore() && !SFileHasFile(mpq_, entryName)) {
@@ -188,8 +191,8 @@ bool UpdateSession::add(const char* sourcePath, const char* entryName, uint32_t 
   }
 
   HANDLE file = nullptr;
-  const DWORD size = static_cast<DWORD>(bytes.size());
-  const ULONGLONG fileTime = toFileTime(modified);
+  const DWORD size = static_cast<DWORD>(bytes.size);
+  const ULONGLONG fileTime = toFileTime(bytes.modified);
   bool created = SFileCreateFile(mpq_, entryName, fileTime, size, LANG_NEUTRAL, stormFlags, &file);
   if (!created && !SFileHasFile(mpq_, entryName) && grow()) {
     // The tables may have been full in a way the count above did not show.
@@ -201,8 +204,8 @@ bool UpdateSession::add(const char* sourcePath, const char* entryName, uint32_t 
   }
   // From here on the archive's tables name the new entry: a failure leaves it half-written.
   changed_ = true;
-  const DWORD compression = (flags & kCompress) ? MPQ_COMPRESSION_PKWARE : 0;
-  const bool written = size == 0 || SFileWriteFile(file, bytes.data(), size, compression);
+  const DWORD compression = (flags & ARCHWRIT_ADD_COMPRESS) ? MPQ_COMPRESSION_PKWARE : 0;
+  const bool written = size == 0 || SFileWriteFile(file, bytes.data.get(), size, compression);
   const bool finished = SFileFinishFile(file);
   if (!written || !finished) {
     broken_ = true;

@@ -17,15 +17,6 @@ namespace archwrit {
 
 class UpdateSession {
  public:
-  // Open value bits.
-  static constexpr uint32_t kKeepListfile = 0x1;
-  static constexpr uint32_t kOpenExisting = 0x4;
-  static constexpr uint32_t kCreateNew = 0x8;
-  // Add flag bits.
-  static constexpr uint32_t kReplace = 0x1;
-  static constexpr uint32_t kCompress = 0x200;
-  static constexpr uint32_t kEncrypt = 0x10000;
-
   // Null when the archive cannot be opened or created; the file at path is then untouched.
   static std::unique_ptr<UpdateSession> open(const char* path, uint32_t openValue, uint32_t maxFiles);
 

@@ -31,17 +31,29 @@ typedef void* MPQHANDLE;
 
 /* Nonzero when the library is ready for the calls below. */
 ARCHWRIT_API int32_t MpqInitialize(void);
-/* The library's name and version, for display. */
+/* The library's name and version, for display: "ARCHWRIT 1.04". */
 ARCHWRIT_API const char* MpqGetVersionString(void);
-/* Opens (or creates) the archive at path for changes; maxFiles is the initial
- * entry capacity, which grows as needed. NULL when it cannot be opened. */
+/* Opens the archive at path for changes (open value 4: the archive that is
+ * there; 8: a new one where there is no file yet). Every change goes into a
+ * copy beside the archive; the archive itself is not written before
+ * MpqCloseUpdatedArchive. maxFiles is the initial entry capacity of a new
+ * archive, which grows as needed. NULL, with the file at path untouched, when
+ * it is not an archive, cannot be read or written, its folder takes no new
+ * file, another update holds it, or (with bit 1) it has no "(listfile)" that
+ * could name what is added. New archives are MPQ format version 1. */
 ARCHWRIT_API MPQHANDLE MpqOpenArchiveForUpdate(const char* path, uint32_t openValue, uint32_t maxFiles);
-/* Writes every change into the archive file and closes the handle. */
+/* Puts every change into the archive file with one atomic rename (the new
+ * file synced first, its folder after) and frees the handle. Nonzero on
+ * success; 0 when that failed, the archive then being as it was. Space that
+ * replaced and removed entries took is reclaimed. */
 ARCHWRIT_API int32_t MpqCloseUpdatedArchive(MPQHANDLE archive, uint32_t reserved);
-/* Adds the bytes of the disk file sourcePath under entryName. */
+/* Stores the bytes of the disk file sourcePath under entryName, replacing an
+ * entry of that name with or without the replace bit (the name then takes
+ * the spelling given). 0 when the source cannot be read, and for names the
+ * library keeps itself or that hold a line end; the archive is then as before. */
 ARCHWRIT_API int32_t MpqAddFileToArcive(MPQHANDLE archive, const char* sourcePath, const char* entryName,
                                         uint32_t flags);
-/* Removes entryName from the archive. */
+/* Removes entryName from the archive and from its "(listfile)"; 0 when there is no such entry. */
 ARCHWRIT_API int32_t MpqDeleteFile(MPQHANDLE archive, const char* entryName);
 
 #ifdef __cplusplus

@@ -1,0 +1,117 @@
+#include "BenchSupport.h"
+
+#include <fcntl.h>
+#include <stdlib.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+namespace fs = std::filesystem;
+
+namespace bench {
+
+std::string fixturesDir() {
+  const char* env = getenv("QF_FIXTURES_DIR");
+  const std::string dir = env != nullptr && *env != '\0' ? env : QF_DEFAULT_FIXTURES_DIR;
+  std::error_code error;
+  return fs::is_directory(fs::path(dir) / "data", error) ? fs::canonical(dir).string() : std::string();
+}
+
+std::vector<std::string> fixtureFiles() {
+  std::vector<std::string> files;
+  const std::string root = fixturesDir();
+  if (root.empty()) return files;
+  for (const auto& entry : fs::recursive_directory_iterator(root)) {
+    if (entry.is_regular_file()) files.push_back(fs::relative(entry.path(), root).string());
+  }
+  std::sort(files.begin(), files.end());
+  return files;
+}
+
+std::string internalName(const std::string& relativePath) {
+  std::string name = relativePath;
+  std::replace(name.begin(), name.end(), '/', '\\');
+  return name;
+}
+
+std::string readFile(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream bytes;
+  bytes << in.rdbuf();
+  return bytes.str();
+}
+
+bool writeFile(const std::string& path, const std::string& bytes) {
+  std::error_code error;
+  fs::create_directories(fs::path(path).parent_path(), error);
+  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+  return static_cast<bool>(out);
+}
+
+long long fileSize(const std::string& path) {
+  std::error_code error;
+  const auto size = fs::file_size(path, error);
+  return error ? -1 : static_cast<long long>(size);
+}
+
+ScratchDir::ScratchDir() {
+  std::string pattern = (fs::temp_directory_path() / "bench_archwrit.XXXXXX").string();
+  require(mkdtemp(pattern.data()) != nullptr, "cannot create a scratch folder");
+  path_ = pattern;
+}
+
+ScratchDir::~ScratchDir() {
+  std::error_code error;
+  fs::remove_all(path_, error);
+}
+
+bool run(const std::vector<std::string>& argv, const std::string& folder) {
+  const pid_t child = fork();
+  if (child == 0) {
+    const int devNull = open("/dev/null", O_WRONLY);
+    dup2(devNull, STDOUT_FILENO);
+    dup2(devNull, STDERR_FILENO);
+    if (chdir(folder.c_str()) != 0) _exit(127);
+    std::vector<char*> args;
+    for (const std::string& arg : argv) args.push_back(const_cast<char*>(arg.c_str()));
+    args.push_back(nullptr);
+    execv(args[0], args.data());
+    _exit(127);
+  }
+  int status = 0;
+  return child > 0 && waitpid(child, &status, 0) == child && WIFEXITED(status) && WEXITSTATUS(status) == 0;
+}
+
+double seconds(const std::function<void()>& work) {
+  const auto start = std::chrono::steady_clock::now();
+  work();
+  return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+}
+
+double median(std::vector<double> times) {
+  std::sort(times.begin(), times.end());
+  return times.empty() ? 0 : times[times.size() / 2];
+}
+
+void report(const std::string& name, double value, const std::string& unit, const std::string& peer,
+            double peerValue, const std::string& target) {
+  const double ratio = peerValue > 0 ? value / peerValue : 0;
+  std::printf("BENCH %s %.4g %s vs %s %.4g ratio %.3f target %s\n", name.c_str(), value, unit.c_str(),
+              peer.c_str(), peerValue, ratio, target.c_str());
+  std::fflush(stdout);
+}
+
+void require(bool ok, const std::string& what) {
+  if (ok) return;
+  std::fprintf(stderr, "benchmark failed: %s\n", what.c_str());
+  std::exit(1);
+}
+
+}  // namespace bench

@@ -1,0 +1,52 @@
+// Shared pieces of the ARCHWRIT benchmarks: fixture files, scratch folders,
+// running the peer tools, timing and the one-line figure format.
+#pragma once
+
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace bench {
+
+// The fixtures' mod folder (holding data/...), from QF_FIXTURES_DIR or the
+// build's default; empty when it is not there.
+std::string fixturesDir();
+// Every fixture file, as a path relative to fixturesDir() ("data/global/...").
+std::vector<std::string> fixtureFiles();
+// The archive's name for a relative path: '/' becomes '\'.
+std::string internalName(const std::string& relativePath);
+
+std::string readFile(const std::string& path);
+bool writeFile(const std::string& path, const std::string& bytes);
+long long fileSize(const std::string& path);
+
+// A new scratch folder, removed with everything in it when the object goes.
+class ScratchDir {
+ public:
+  ScratchDir();
+  ~ScratchDir();
+  const std::string& path() const { return path_; }
+  std::string file(const std::string& name) const { return path_ + "/" + name; }
+
+ private:
+  std::string path_;
+};
+
+// Runs a program (argv[0] is its path) in folder with its output discarded;
+// true when it exits with 0.
+bool run(const std::vector<std::string>& argv, const std::string& folder);
+
+// Wall-clock seconds that work takes.
+double seconds(const std::function<void()>& work);
+// The middle one of several timings.
+double median(std::vector<double> times);
+
+// Prints one figure:
+//   BENCH <name> <value> <unit> vs <peer> <peer-value> ratio <value/peer-value> target <target>
+void report(const std::string& name, double value, const std::string& unit, const std::string& peer,
+            double peerValue, const std::string& target);
+
+// Ends the benchmark with a message when a step that must work did not.
+void require(bool ok, const std::string& what);
+
+}  // namespace bench
