@@ -1,0 +1,172 @@
+#pragma once
+// The main window: the File toolbar, the menus, the Files, Edit and Mod Info
+// pages, the status bar, and the workspace state of the one open mod. The
+// commands live in their own files (MainOpen.cpp, MainNew.cpp, ...); this
+// unit builds the window, wires every control to its handler and keeps the
+// shared rules: command availability, hints, captions, the save-changes guard.
+#include <QByteArray>
+#include <QList>
+#include <QMainWindow>
+#include <QPointer>
+#include <QString>
+
+#include "archive/ModInfo.h"
+#include "forms/ModListModel.h"
+#include "platform/UiFileDialog.h"
+
+class AnsiLineEdit;
+class AnsiMemo;
+class QAction;
+class QLabel;
+class QMenu;
+class QTabWidget;
+class QTableView;
+class QToolBar;
+class QToolButton;
+class QTreeView;
+class StatusProgressBar;
+class TfrmAbout;
+class TfrmPreferences;
+
+class TfrmMain : public QMainWindow {
+  Q_OBJECT
+ public:
+  // The start caption, and the start text of status panel 0.
+  static constexpr char kStartCaption[] = "Quillforge 0.4 Beta";
+
+  explicit TfrmMain(QWidget* parent = nullptr);
+  // Runs FormDestroy.
+  ~TfrmMain() override;
+
+  // ---- Workspace state ---------------------------------------------------
+  QString ModFileName;             // the open mod's archive; empty: no mod open
+  QList<QByteArray> ArchiveNames;  // the "(listfile)" lines as read at Open
+  QList<QByteArray> RemovedNames;  // archive names removed since, in removal order
+  QByteArray LastInternalDir;      // the internal folder last typed when adding
+  ModListModel* Rows;              // the Files list's rows, in the order shown
+
+  // The shared file dialogs; every command sets each property it relies on.
+  FileDialog OpenDialog{FileDialog::Open};
+  FileDialog SaveDialog{FileDialog::Save};
+
+  // The other forms, created after this one at start-up.
+  void SetForms(TfrmAbout* about, TfrmPreferences* preferences);
+  TfrmAbout* frmAbout() const { return frmAbout_; }
+  TfrmPreferences* frmPreferences() const { return frmPreferences_; }
+  // The preferences dialog's folder fields; empty until that dialog exists.
+  QString InputFolder() const;
+  QString OutputFolder() const;
+
+  // ---- Controls ----------------------------------------------------------
+  QToolBar* tbFile;
+  QToolButton *btnNew, *btnOpen, *btnUpdate, *btnAdd, *btnRemove, *btnExport;
+  QMenu *mnuFile, *mnuActions;
+  QAction *mniNewMod, *mniOpenMod, *mniUpdateMod, *mniPreferences, *mniExit;
+  QAction *mniAddFile, *mniRemoveFile, *mniAbout;
+  QTabWidget* PageControl;
+  QWidget *tbsFiles, *tbsEdit, *tbsInfo;
+  QTreeView* ListView;
+  QWidget* dckEdit;
+  QToolBar* tbEdit;
+  QToolButton *tbSheetSave, *tbSheetImport;
+  QTableView* StringGrid;
+  QLabel *lblTitle, *lblAuthor, *lblD2Version, *lblURL, *lblModVersion, *lblDescription;
+  AnsiLineEdit *edtTitle, *edtAuthor, *edtD2Version, *edtURL, *edtModVersion;
+  AnsiMemo* memDescription;
+  QLabel* HintPanel;               // status panel 0
+  StatusProgressBar* ProgressBar;  // status panel 1
+  QLabel* EmptyPanel;              // status panel 2
+
+  // ---- Commands (each in its own file) -----------------------------------
+  void btnNewClick(QObject* Sender = nullptr);
+  void btnOpenClick(QObject* Sender = nullptr);
+  void btnUpdateClick(QObject* Sender = nullptr);
+  void btnAddClick(QObject* Sender = nullptr);
+  void btnRemoveClick(QObject* Sender = nullptr);
+  void btnExportClick(QObject* Sender = nullptr);
+  void tbsEditEnter(QObject* Sender = nullptr);
+  void tbSheetSaveClick(QObject* Sender = nullptr);
+  void tbSheetImportClick(QObject* Sender = nullptr);
+
+  // ---- Small commands and events -----------------------------------------
+  void mniExitClick(QObject* Sender = nullptr);
+  void mniAboutClick(QObject* Sender = nullptr);
+  void mniPreferencesClick(QObject* Sender = nullptr);
+  void edtTitleChange(QObject* Sender = nullptr);
+  void FormCreate();
+  void FormDestroy();
+  // Status panel 0 shows the long part of every hint; an empty hint empties it.
+  void ApplicationHint(const QString& hint);
+
+  // ---- Command availability, one function per event ----------------------
+  void CommandsAtStart();
+  void CommandsModStarted();  // Open loaded a mod or New started one
+  void CommandsChanged();     // Add confirmed, Remove, a Mod Info change
+  void CommandsUpdated();     // Update ended
+  // Pending changes: the enabled state of btnUpdate.
+  bool ChangesPending() const;
+
+  // Asks "Save changes to <file>" while changes are pending; Yes runs Update.
+  void SaveChangesGuard();
+
+  // The window caption and the application title, together.
+  void SetCaption(const QString& caption);
+  // "Quillforge (<file name>)" and "Quillforge (<file name>, <size> bytes)".
+  static QString CaptionFor(const QString& path);
+  static QString CaptionWithSize(const QString& path);
+  // What follows the last separator of a disk path.
+  static QString FileNamePart(const QString& path);
+  static QString LongHint(const QString& hint);
+  static QString ShortHint(const QString& hint);
+
+  // ---- Files list selection (single selection) ---------------------------
+  int SelectedRow() const;  // -1 when none
+  void SelectRow(int row);
+  void DeselectRow(int row);
+
+  // ---- Mod Info page -----------------------------------------------------
+  ModInfo ModInfoFromFields() const;
+  // Sets the six fields (each change runs edtTitleChange).
+  void ModInfoToFields(const ModInfo& info);
+
+  // Whether a focus move from prev to now enters page from outside it.
+  static bool FocusEntersPage(const QWidget* page, const QWidget* prev, const QWidget* now);
+
+ signals:
+  // The window was closed; the program ends.
+  void closed();
+  // A wired handler is about to run (name as in "btnNewClick").
+  void handlerRun(const QString& name);
+
+ protected:
+  void closeEvent(QCloseEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
+  // No context menu: the toolbar cannot be closed.
+  QMenu* createPopupMenu() override { return nullptr; }
+
+ private:
+  using Handler = void (TfrmMain::*)(QObject*);
+
+  void BuildFileToolbar();
+  void BuildMenus();
+  void BuildPages();
+  void BuildEditPage();
+  void BuildInfoPage();
+  void BuildStatusBar();
+  QToolButton* MakeButton(QWidget* parent, const char* name, const QString& caption, const QString& hint,
+                          const QIcon& icon);
+  QAction* MakeItem(QMenu* menu, const char* name, const QString& caption, const QString& hint,
+                    const QIcon& icon);
+  void Bind(QToolButton* button, const char* name, Handler handler);
+  void Bind(QAction* action, const char* name, Handler handler);
+  void Run(const char* name, Handler handler, QObject* sender);
+  void FocusChanged(QWidget* now);
+  // The grid of the Edit page (MainEditPage.cpp).
+  QTableView* CreateStringGrid(QWidget* parent);
+
+  TfrmAbout* frmAbout_ = nullptr;
+  TfrmPreferences* frmPreferences_ = nullptr;
+  QPointer<QWidget> lastFocus_;
+  QMetaObject::Connection focusConnection_;
+  bool destroyed_ = false;
+};

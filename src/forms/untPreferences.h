@@ -1,0 +1,44 @@
+#pragma once
+// The Preferences dialog: the input and output folders. The folder fields'
+// texts are the folders the file dialogs open in. Every showing loads them
+// from QUILL.INI beside the program, every hiding stores them there.
+#include <QDialog>
+#include <QString>
+
+#include "forms/ToolWindowPlacement.h"
+
+class FolderEdit;
+class QLabel;
+class QPushButton;
+
+class TfrmPreferences : public QDialog {
+  Q_OBJECT
+ public:
+  // Loads the preferences (FormCreate).
+  explicit TfrmPreferences(QWidget* parent = nullptr);
+
+  QLabel* lblInputPath;
+  FolderEdit* edtInputPath;
+  QLabel* Label1;
+  FolderEdit* edtOutputPath;
+  QPushButton* btnOK;
+
+  void FormCreate();
+  void FormShow();
+  void FormHide();
+
+  // "QUILL.INI" in the program's folder, unless a test has put it elsewhere.
+  static QString IniFileName();
+  static void SetIniFileNameForTesting(const QString& path);
+
+  void LoadPreferences();
+  // Stops at the first write that fails and shows "Unable to write to <file>".
+  void StorePreferences();
+
+ protected:
+  void showEvent(QShowEvent* event) override;
+  void hideEvent(QHideEvent* event) override;
+
+ private:
+  ToolWindowPlacement placement_;
+};
