@@ -15,12 +15,17 @@ qint64 sizeValue(const QString& text) {
   return ok ? v : 0;
 }
 
-int compareNames(const QByteArray& a, const QByteArray& b) {
-  const int folded = ansi::toDisplay(a).compare(ansi::toDisplay(b), Qt::CaseInsensitive);
-  return folded != 0 ? folded : (a < b ? -1 : (b < a ? 1 : 0));
+}  // namespace
+
+ModListModel::SortKey ModListModel::KeyOf(const ModEntry& e) {
+  return SortKey{ansi::toDisplay(e.Caption).toCaseFolded(), sizeValue(e.SizeText), &e.Caption};
 }
 
-}  // namespace
+bool ModListModel::Less(const SortKey& a, const SortKey& b, int column) {
+  if (column == SizeColumn && a.size != b.size) return a.size < b.size;
+  const int c = a.folded.compare(b.folded);
+  return c != 0 ? c < 0 : *a.caption < *b.caption;
+}
 
 ModListModel::ModListModel(QObject* parent) : QAbstractTableModel(parent) {}
 
@@ -49,15 +54,7 @@ Qt::ItemFlags ModListModel::flags(const QModelIndex& index) const {
                          : Qt::NoItemFlags;
 }
 
-bool ModListModel::Less(const ModEntry& a, const ModEntry& b, int column) {
-  if (column == SizeColumn) {
-    const qint64 sa = sizeValue(a.SizeText), sb = sizeValue(b.SizeText);
-    if (sa != sb) return sa < sb;
-  }
-  return compareNames(a.Caption, b.Caption) < 0;
-}
-
-bool ModListModel::Before(const ModEntry& a, const ModEntry& b) const {
+bool ModListModel::Before(const SortKey& a, const SortKey& b) const {
   return sortOrder_ == Qt::AscendingOrder ? Less(a, b, sortColumn_) : Less(b, a, sortColumn_);
 }
 
@@ -66,10 +63,13 @@ void ModListModel::sort(int column, Qt::SortOrder order) {
   sortColumn_ = column;
   sortOrder_ = order;
   emit layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
+  // Each row's key is made once, not once per comparison.
+  std::vector<SortKey> keys;
+  keys.reserve(rows_.size());
+  for (const ModEntry& e : rows_) keys.push_back(KeyOf(e));
   std::vector<int> perm(rows_.size());
   std::iota(perm.begin(), perm.end(), 0);
-  std::stable_sort(perm.begin(), perm.end(),
-                   [this](int a, int b) { return Before(rows_.at(a), rows_.at(b)); });
+  std::stable_sort(perm.begin(), perm.end(), [&](int a, int b) { return Before(keys[a], keys[b]); });
   QList<ModEntry> sorted;
   sorted.reserve(rows_.size());
   std::vector<int> newRow(rows_.size());
@@ -89,10 +89,12 @@ void ModListModel::sort(int column, Qt::SortOrder order) {
 
 int ModListModel::Append(const ModEntry& entry) {
   int at = Count();
-  if (sortColumn_ >= 0)
-    at = int(std::upper_bound(rows_.begin(), rows_.end(), entry,
-                              [this](const ModEntry& a, const ModEntry& b) { return Before(a, b); }) -
+  if (sortColumn_ >= 0) {
+    const SortKey key = KeyOf(entry);
+    at = int(std::upper_bound(rows_.begin(), rows_.end(), key,
+                              [this](const SortKey& k, const ModEntry& e) { return Before(k, KeyOf(e)); }) -
              rows_.begin());
+  }
   beginInsertRows({}, at, at);
   rows_.insert(at, entry);
   endInsertRows();
@@ -101,17 +103,11 @@ int ModListModel::Append(const ModEntry& entry) {
 
 void ModListModel::AppendMany(QList<ModEntry> entries) {
   if (entries.isEmpty()) return;
-  if (sortColumn_ >= 0) {
-    beginResetModel();
-    rows_.append(std::move(entries));
-    std::stable_sort(rows_.begin(), rows_.end(),
-                     [this](const ModEntry& a, const ModEntry& b) { return Before(a, b); });
-    endResetModel();
-    return;
-  }
   beginInsertRows({}, Count(), Count() + int(entries.size()) - 1);
   rows_.append(std::move(entries));
   endInsertRows();
+  // A sorted list stays sorted.
+  if (sortColumn_ >= 0) sort(sortColumn_, sortOrder_);
 }
 
 void ModListModel::SetEntry(int row, const ModEntry& entry) {

@@ -41,14 +41,22 @@ class ModListModel : public QAbstractTableModel {
   int SortColumn() const { return sortColumn_; }
   Qt::SortOrder SortOrder() const { return sortOrder_; }
 
+  // What a row sorts by: its name without regard to letter case (the exact
+  // bytes breaking ties), and for the Size column first its size's value.
+  struct SortKey {
+    QString folded;
+    qint64 size;
+    const QByteArray* caption;
+  };
+  static SortKey KeyOf(const ModEntry& entry);
   // Whether a goes before b in the given column, ascending.
-  static bool Less(const ModEntry& a, const ModEntry& b, int column);
+  static bool Less(const SortKey& a, const SortKey& b, int column);
 
  signals:
   void sortStateChanged(int column, Qt::SortOrder order);
 
  private:
-  bool Before(const ModEntry& a, const ModEntry& b) const;
+  bool Before(const SortKey& a, const SortKey& b) const;
 
   QList<ModEntry> rows_;
   int sortColumn_ = -1;

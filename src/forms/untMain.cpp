@@ -42,11 +42,14 @@ QString plainCaption(const QString& caption) {
 
 TfrmMain::TfrmMain(QWidget* parent) : QMainWindow(parent) {
   setObjectName(QStringLiteral("frmMain"));
-  if (QFontDatabase::hasFamily(QStringLiteral("MS Sans Serif"))) {
-    QFont f(QStringLiteral("MS Sans Serif"));
-    f.setPointSize(8);
-    setFont(f);
-  }
+  // The layout's fixed widths (the 75-pixel Size column, the status panels)
+  // are made for an 8-point font; where the classic face is missing, the
+  // system's face at that size comes closest.
+  QFont windowFont = font();
+  if (QFontDatabase::hasFamily(QStringLiteral("MS Sans Serif")))
+    windowFont.setFamily(QStringLiteral("MS Sans Serif"));
+  windowFont.setPointSize(8);
+  setFont(windowFont);
   setWindowTitle(QString::fromLatin1(kStartCaption));
   setMinimumSize(640, 480);
   resize(640, 480);
@@ -57,6 +60,8 @@ TfrmMain::TfrmMain(QWidget* parent) : QMainWindow(parent) {
   BuildMenus();
   BuildPages();
   BuildStatusBar();
+  // Item views take the theme's own font unless they are given one.
+  for (QAbstractItemView* view : findChildren<QAbstractItemView*>()) view->setFont(font());
   CommandsAtStart();
   FormCreate();
 }
