@@ -1,12 +1,10 @@
 #include "forms/untAbout.h"
 
-#include <QHideEvent>
-#include <QShowEvent>
 #include <QVBoxLayout>
 
 #include "forms/AboutScroll.h"
 
-TfrmAbout::TfrmAbout(QWidget* parent) : QDialog(parent, Qt::Tool) {
+TfrmAbout::TfrmAbout(QWidget* parent) : ToolDialog(parent) {
   setObjectName(QStringLiteral("frmAbout"));
   setWindowTitle(QStringLiteral("About...."));
   QPalette pal = palette();
@@ -26,20 +24,4 @@ void TfrmAbout::FormShow() {
 
 void TfrmAbout::FormHide() {
   Scroll->Stop();
-}
-
-void TfrmAbout::showEvent(QShowEvent* event) {
-  if (!event->spontaneous()) {
-    placement_.BeforeShow(this);
-    FormShow();
-  }
-  QDialog::showEvent(event);
-}
-
-void TfrmAbout::hideEvent(QHideEvent* event) {
-  if (!event->spontaneous()) {
-    placement_.AfterHide(this);
-    FormHide();
-  }
-  QDialog::hideEvent(event);
 }

@@ -1,13 +1,11 @@
 #pragma once
 // The about box: a black panel with a picture and the program's text
 // scrolling upward while the box is shown.
-#include <QDialog>
-
-#include "forms/ToolWindowPlacement.h"
+#include "forms/ToolDialog.h"
 
 class AboutScroll;
 
-class TfrmAbout : public QDialog {
+class TfrmAbout : public ToolDialog {
   Q_OBJECT
  public:
   explicit TfrmAbout(QWidget* parent = nullptr);
@@ -15,13 +13,6 @@ class TfrmAbout : public QDialog {
   AboutScroll* Scroll;
 
   // Starts the text again from the bottom.
-  void FormShow();
-  void FormHide();
-
- protected:
-  void showEvent(QShowEvent* event) override;
-  void hideEvent(QHideEvent* event) override;
-
- private:
-  ToolWindowPlacement placement_;
+  void FormShow() override;
+  void FormHide() override;
 };

@@ -3,11 +3,9 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
-#include <QHideEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QShowEvent>
 #include <QStyle>
 #include <QVBoxLayout>
 
@@ -25,7 +23,7 @@ constexpr char kOutputKey[] = "Output";
 
 }  // namespace
 
-TfrmPreferences::TfrmPreferences(QWidget* parent) : QDialog(parent, Qt::Tool) {
+TfrmPreferences::TfrmPreferences(QWidget* parent) : ToolDialog(parent) {
   setObjectName(QStringLiteral("frmPreferences"));
   setWindowTitle(QStringLiteral("Preferences"));
 
@@ -97,20 +95,4 @@ void TfrmPreferences::StorePreferences() {
   const bool stored = ini.WriteString(kSection, kInputKey, QFile::encodeName(edtInputPath->text())) &&
                       ini.WriteString(kSection, kOutputKey, QFile::encodeName(edtOutputPath->text()));
   if (!stored) ui::ShowAppError(QStringLiteral("Unable to write to ") + ini.path());
-}
-
-void TfrmPreferences::showEvent(QShowEvent* event) {
-  if (!event->spontaneous()) {
-    placement_.BeforeShow(this);
-    ui::RunCommand([this] { FormShow(); });
-  }
-  QDialog::showEvent(event);
-}
-
-void TfrmPreferences::hideEvent(QHideEvent* event) {
-  if (!event->spontaneous()) {
-    placement_.AfterHide(this);
-    ui::RunCommand([this] { FormHide(); });
-  }
-  QDialog::hideEvent(event);
 }

@@ -2,16 +2,15 @@
 // The Preferences dialog: the input and output folders. The folder fields'
 // texts are the folders the file dialogs open in. Every showing loads them
 // from QUILL.INI beside the program, every hiding stores them there.
-#include <QDialog>
 #include <QString>
 
-#include "forms/ToolWindowPlacement.h"
+#include "forms/ToolDialog.h"
 
 class FolderEdit;
 class QLabel;
 class QPushButton;
 
-class TfrmPreferences : public QDialog {
+class TfrmPreferences : public ToolDialog {
   Q_OBJECT
  public:
   // Loads the preferences (FormCreate).
@@ -24,8 +23,8 @@ class TfrmPreferences : public QDialog {
   QPushButton* btnOK;
 
   void FormCreate();
-  void FormShow();
-  void FormHide();
+  void FormShow() override;
+  void FormHide() override;
 
   // "QUILL.INI" in the program's folder, unless a test has put it elsewhere.
   static QString IniFileName();
@@ -34,11 +33,4 @@ class TfrmPreferences : public QDialog {
   void LoadPreferences();
   // Stops at the first write that fails and shows "Unable to write to <file>".
   void StorePreferences();
-
- protected:
-  void showEvent(QShowEvent* event) override;
-  void hideEvent(QHideEvent* event) override;
-
- private:
-  ToolWindowPlacement placement_;
 };

@@ -35,20 +35,6 @@ class TestAbout : public QObject {
     QCOMPARE(about.Scroll->Timer().thread(), QThread::currentThread());
   }
 
-  void theTwentyFourLines() {
-    const QList<QByteArray> lines = AboutScroll::Lines();
-    QCOMPARE(lines.size(), 24);
-    QCOMPARE(lines[0], QByteArray(19, '_'));
-    QCOMPARE(lines[1], QByteArray("Quillforge\x99"));
-    QCOMPARE(lines[2], QByteArray(19, '\xAF'));
-    QCOMPARE(lines[6], QByteArray("for use with the Hearthwarden."));
-    QCOMPARE(lines[8], QByteArray("ARCHWRIT 1.04"));
-    QCOMPARE(lines[16], QByteArray("be fixed yet."));
-    QCOMPARE(lines[22], QByteArray("remarks, e-mail them to"));
-    QVERIFY(lines[23].contains('@'));
-    for (int blank : {7, 10, 14, 17, 20}) QVERIFY(lines[blank].isEmpty());
-  }
-
   void pictureHasItsSizeColoursAndTransparentCorner() {
     const QImage drawn = about::PictureImage();
     QCOMPARE(drawn.size(), QSize(115, 142));

@@ -117,13 +117,6 @@ class TestUiMessages : public QObject {
     QCOMPARE(box.windowTitle(), QStringLiteral("T"));
   }
 
-  void resultsAreTheClassicIds() {
-    QCOMPARE(ui::MessageBoxResult(QMessageBox::Ok), 1);
-    QCOMPARE(ui::MessageBoxResult(QMessageBox::Cancel), 2);
-    QCOMPARE(ui::MessageBoxResult(QMessageBox::Yes), 6);
-    QCOMPARE(ui::MessageBoxResult(QMessageBox::No), 7);
-  }
-
   void realQuestionBoxReturnsYesOrNo() {
     for (auto [button, expected] : {std::pair{QMessageBox::Yes, 6}, std::pair{QMessageBox::No, 7}}) {
       BoxClicker clicker;
