@@ -1,6 +1,99 @@
+#include <QBuffer>
+#include <QTreeView>
+#include <utility>
+
+#include "archive/ArchiveReader.h"
+#include "archive/ModInfo.h"
+#include "forms/MainCommands.h"
+#include "forms/StatusProgressBar.h"
 #include "forms/untMain.h"
+#include "platform/Ui.h"
+
+namespace {
+
+const QByteArray kListFile = QByteArrayLiteral("(listfile)");
+const QByteArray kModInfo = QByteArrayLiteral("(modinfo)");
+
+void ShowReadError(const char* text) {
+  ui::MessageBox(QString::fromLatin1(text), QStringLiteral("Error"), ui::mbOk | ui::mbIconError);
+}
+
+// Rows made off the view go into the list together when loading ends, also
+// when an error ends it early: the list then holds what was loaded so far.
+class PendingRows {
+ public:
+  explicit PendingRows(ModListModel& model) : model_(model) {}
+  ~PendingRows() { model_.AppendMany(std::move(rows_)); }
+  PendingRows(const PendingRows&) = delete;
+  PendingRows& operator=(const PendingRows&) = delete;
+  QList<ModEntry>& rows() { return rows_; }
+
+ private:
+  ModListModel& model_;
+  QList<ModEntry> rows_;
+};
+
+// "(listfile)" into ArchiveNames and a row, with its size, for every line but
+// the record's own.
+void LoadEntries(TfrmMain& w, const QString& path) {
+  if (!ReadEntryLines(path, kListFile, w.ArchiveNames)) ShowReadError("Error reading archive listfile.");
+  const QList<QByteArray> lines = w.ArchiveNames;
+  w.ProgressBar->SetPosition(0);
+  w.ProgressBar->SetMax(int(lines.size()));
+  PendingRows pending(*w.Rows);
+  pending.rows().reserve(lines.size());
+  for (qsizetype i = 0; i < lines.size(); ++i) {
+    const QByteArray& name = lines.at(i);
+    if (name == kModInfo) continue;  // exactly this spelling only
+    w.ProgressBar->SetPosition(int(i + 1));
+    ui::ProcessMessages();
+    pending.rows().append(ModEntry{name, SizeText(EntrySize(path, name)), QString()});
+  }
+}
+
+void LoadModInfo(TfrmMain& w, const QString& path) {
+  QBuffer stream;
+  stream.open(QIODevice::ReadWrite);
+  if (ReadEntryToStream(path, kModInfo, stream)) {
+    stream.seek(0);
+    w.ModInfoToFields(DecodeModInfo(stream.readAll()));
+  } else {
+    ShowReadError("Error reading mod information.");
+    w.ModInfoToFields(ModInfo{});
+  }
+}
+
+}  // namespace
 
 void TfrmMain::btnOpenClick(QObject* Sender) {
   Q_UNUSED(Sender);
-  // Built by the Open command.
+  if (CommandRunning()) return;
+  SaveChangesGuard();
+
+  OpenDialog.Filter = QString::fromLatin1(kModFilter);
+  OpenDialog.Options = kOpenOptions;
+  OpenDialog.FileName.clear();
+  OpenDialog.InitialDir = OutputFolder();
+  OpenDialog.Title = QStringLiteral("Open Diablo II Mod");
+  if (!OpenDialog.Execute()) return;
+  const QString path = OpenDialog.FileName;
+
+  // From here on the previous mod is gone, whatever happens later.
+  RunningScope running(*this);
+  ArchiveNames.clear();
+  RemovedNames.clear();
+  Rows->Clear();
+  SetCaption(QStringLiteral("Quillforge"));
+  ModFileName.clear();
+  {
+    ui::ScopedCursor busy(ui::crHourGlass);
+    ScopedNoRepaint frozen(ListView);
+    LoadEntries(*this, path);
+    LoadModInfo(*this, path);
+  }
+  if (Rows->Count() > 0) SelectRow(0);
+  ModFileName = path;
+  SetCaption(CaptionWithSize(ModFileName));
+  CommandsModStarted();
+  ProgressBar->SetPosition(0);
 }

@@ -343,6 +343,9 @@ void TfrmMain::BuildStatusBar() {
 // ---- Wiring -----------------------------------------------------------------
 
 void TfrmMain::Run(const char* name, Handler handler, QObject* sender) {
+  // While Open or Update lets messages through, other commands are ignored;
+  // a Mod Info change still marks the mod as changed.
+  if (CommandRunning() && handler != &TfrmMain::edtTitleChange) return;
   emit handlerRun(QString::fromLatin1(name));
   ui::RunCommand([&] { (this->*handler)(sender); });
 }

@@ -11,6 +11,7 @@
 #include <QString>
 
 #include "archive/ModInfo.h"
+#include "archive/Names.h"
 #include "forms/ModListModel.h"
 #include "platform/UiFileDialog.h"
 
@@ -87,6 +88,26 @@ class TfrmMain : public QMainWindow {
   void tbsEditEnter(QObject* Sender = nullptr);
   void tbSheetSaveClick(QObject* Sender = nullptr);
   void tbSheetImportClick(QObject* Sender = nullptr);
+
+  // ---- Commands that let messages through --------------------------------
+  // Open and Update let the window handle messages while they run; meanwhile
+  // every other command is ignored (Run drops it), so none of them sees or
+  // changes a half-loaded or half-written workspace.
+  int CommandsRunning = 0;
+  bool CommandRunning() const { return CommandsRunning > 0; }
+  class RunningScope {
+   public:
+    explicit RunningScope(TfrmMain& w) : w_(w) { ++w_.CommandsRunning; }
+    ~RunningScope() { --w_.CommandsRunning; }
+    RunningScope(const RunningScope&) = delete;
+    RunningScope& operator=(const RunningScope&) = delete;
+
+   private:
+    TfrmMain& w_;
+  };
+  // ArchiveNames looked up by Remove and Update without a pass over the list
+  // for every name; it follows the list by itself.
+  names::NameSet ArchiveNameSet;
 
   // ---- Small commands and events -----------------------------------------
   void mniExitClick(QObject* Sender = nullptr);
