@@ -1,0 +1,125 @@
+// Export: the save dialog it shows, archive entries byte for byte, pending
+// source files instead of the archive's copy, and a file that cannot be made.
+#include <QFileInfo>
+#include <QtTest>
+
+#include "Fixtures.h"
+#include "Workspace.h"
+
+using cmd::Workspace;
+
+namespace {
+
+const QByteArray kBinary("\0\x01\r\n\xFF\r\x1A end", 11);
+
+// An smpq mod holding a binary entry in a folder and a text entry.
+QString OpenMod(Workspace& ws) {
+  const QString mod = ws.path("export.QLM");
+  if (!cmd::SmpqCreate(mod, {{"data/global/ui/blob.bin", kBinary},
+                             {"data/a.txt", "archive copy"},
+                             {"(modinfo)", EncodeModInfo(ModInfo{})}}))
+    return {};
+  ws.Open(mod);
+  return mod;
+}
+
+int RowOf(Workspace& ws, const QByteArray& caption) {
+  return int(ws.Captions().indexOf(caption));
+}
+
+}  // namespace
+
+class TestCmdExport : public QObject {
+  Q_OBJECT
+ private slots:
+  void initTestCase() {
+    if (!cmd::HaveSmpq()) QSKIP("smpq is not installed");
+  }
+
+  void exportsEntriesAndPendingFiles() {
+    Workspace ws;
+    QVERIFY(!OpenMod(ws).isEmpty());
+    const QString pending = QDir(ws.inputDir()).filePath("pending.txt");
+    QVERIFY(fixtures::writeAll(pending, "pending copy"));
+    ws.ui.AnswerMessage(ui::idYes);
+    ws.Add({pending}, {QByteArray("data\\a.txt")});
+
+    const QString blob = ws.path("blob.out");
+    ws.w->SelectRow(RowOf(ws, "data\\global\\ui\\blob.bin"));
+    ws.ui.ConfirmFileDialog({blob});
+    ws.w->btnExport->click();
+    const FileDialog& d = ws.ui.fileDialogs.last().dialog;
+    QCOMPARE(d.Title, QStringLiteral("Export File"));
+    QCOMPARE(d.Filter, QStringLiteral("All Files (*.*)|*.*"));
+    QCOMPARE(d.Options, 0x8000Eu);
+    QCOMPARE(d.DefaultExt, QString());
+    QCOMPARE(d.FileName, QStringLiteral("blob.bin"));
+    QCOMPARE(d.InitialDir, ws.inputDir());
+    QCOMPARE(fixtures::readAll(blob), kBinary);
+    QCOMPARE(ws.w->SelectedRow(), -1);
+
+    const QString text = ws.path("a.out");
+    QVERIFY(fixtures::writeAll(text, "something longer that is replaced"));
+    ws.w->SelectRow(RowOf(ws, "data\\a.txt"));
+    ws.ui.ConfirmFileDialog({text});
+    ws.w->btnExport->click();
+    QCOMPARE(fixtures::readAll(text), QByteArray("pending copy"));
+
+    ws.w->btnExport->click();  // nothing selected: no dialog
+    QCOMPARE(ws.ui.fileDialogs.size(), 4);
+  }
+
+  void cancelDeselectsAndWritesNothing() {
+    Workspace ws;
+    QVERIFY(!OpenMod(ws).isEmpty());
+    ws.ui.CancelFileDialog();
+    ws.w->btnExport->click();
+    QCOMPARE(ws.w->SelectedRow(), -1);
+    QCOMPARE(QDir(ws.path("")).entryList({"*.out"}), QStringList());
+  }
+
+  void fileThatCannotBeCreatedEndsTheCommand() {
+    Workspace ws;
+    QVERIFY(!OpenMod(ws).isEmpty());
+    const QString target = ws.path("no/such/folder/blob.bin");
+    ws.ui.ConfirmFileDialog({target});
+    ws.ui.AnswerMessage(ui::idOk);
+    ws.w->btnExport->click();
+    QCOMPARE(ws.ui.messages.last().text, QStringLiteral("Cannot create file %1.").arg(target));
+    QCOMPARE(ws.ui.messages.last().title, ui::ApplicationTitle());
+    QCOMPARE(ws.ui.messages.last().flags, 16);
+    QCOMPARE(ws.w->SelectedRow(), 0);
+  }
+
+  void entryMissingFromTheArchiveLeavesAnEmptyFile() {
+    Workspace ws;
+    const QString mod = OpenMod(ws);
+    QVERIFY(QFile::remove(mod));
+    const QString out = ws.path("gone.out");
+    ws.ui.ConfirmFileDialog({out});
+    ws.w->btnExport->click();
+    QVERIFY(QFileInfo::exists(out));
+    QCOMPARE(QFileInfo(out).size(), 0);
+  }
+
+  void exportProposesNoExtensionEvenAfterNew() {
+    Workspace ws;
+    ws.New(ws.path("m.QLM"));
+    const QString file = QDir(ws.inputDir()).filePath("x.dat");
+    QVERIFY(fixtures::writeAll(file, "x"));
+    ws.Add({file}, {QByteArray("a:b\\name")});
+    ws.w->SelectRow(0);
+    const QString out = ws.path("name");
+    ws.ui.ConfirmFileDialog({out});
+    ws.w->btnExport->click();
+    QCOMPARE(ws.ui.fileDialogs.last().dialog.DefaultExt, QString());
+    QCOMPARE(ws.ui.fileDialogs.last().dialog.FileName, QStringLiteral("name"));
+    QCOMPARE(fixtures::readAll(out), QByteArray("x"));
+    ws.ui.AnswerMessage(ui::idNo);
+    ws.New(ws.path("m2.QLM"));
+    QCOMPARE(ws.ui.fileDialogs.last().dialog.DefaultExt, QStringLiteral("QLM"));
+  }
+};
+
+QTEST_MAIN(TestCmdExport)
+#include "test_cmd_export.moc"
