@@ -41,6 +41,8 @@ class Workspace {
 
   QList<QByteArray> Captions() const;
   QStringList SizeTexts() const;
+  // The first row with that caption; -1 when none has it.
+  int RowOf(const QByteArray& caption) const { return int(Captions().indexOf(caption)); }
   // "on", "off", or "mixed" when the button and the menu item disagree.
   QString UpdateState() const;
   // Add, Remove, Export, Save (and Import) and their menu items, all on.

@@ -29,10 +29,6 @@ QString MakeFile(Workspace& ws, const QString& name, const QByteArray& bytes) {
   return file;
 }
 
-int RowOf(Workspace& ws, const QByteArray& caption) {
-  return int(ws.Captions().indexOf(caption));
-}
-
 }  // namespace
 
 class TestCmdEdit : public QObject {
@@ -139,11 +135,11 @@ class TestCmdEdit : public QObject {
     QCOMPARE(ws.ui.messages.last().text, QStringLiteral("That file already exists, replace it?"));
     QCOMPARE(ws.ui.messages.last().title, QStringLiteral("Replace it?"));
     QCOMPARE(ws.ui.messages.last().flags, 36);
-    QVERIFY(ws.w->Rows->Row(RowOf(ws, "data\\x.txt")).SourcePath.isEmpty());
+    QVERIFY(ws.w->Rows->Row(ws.RowOf("data\\x.txt")).SourcePath.isEmpty());
 
     ws.ui.AnswerMessage(ui::idYes);
     ws.Add({file}, {QByteArray("DATA\\X.TXT")});
-    const ModEntry& row = ws.w->Rows->Row(RowOf(ws, "data\\x.txt"));
+    const ModEntry& row = ws.w->Rows->Row(ws.RowOf("data\\x.txt"));
     QCOMPARE(row.SourcePath, file);
     QCOMPARE(row.SizeText, QStringLiteral("2 Bytes"));  // still the archive entry's size
     QCOMPARE(ws.w->Rows->Count(), 3);
@@ -164,7 +160,7 @@ class TestCmdEdit : public QObject {
     QCOMPARE(ws.UpdateState(), QStringLiteral("on"));
 
     ws.Add({MakeFile(ws, "n.txt", "n")}, {QByteArray("data\\new.txt")});
-    ws.w->SelectRow(RowOf(ws, "data\\new.txt"));
+    ws.w->SelectRow(ws.RowOf("data\\new.txt"));
     ws.w->btnRemove->click();
     QCOMPARE(ws.w->RemovedNames.size(), 1);  // never in the archive
     QCOMPARE(ws.w->Rows->Count(), 2);
@@ -173,12 +169,12 @@ class TestCmdEdit : public QObject {
   void removedNameComesBackWithItsFile() {
     Workspace ws;
     OpenXyz(ws);
-    ws.w->SelectRow(RowOf(ws, "data\\y.txt"));
+    ws.w->SelectRow(ws.RowOf("data\\y.txt"));
     ws.w->btnRemove->click();
     QCOMPARE(ws.w->RemovedNames, (QList<QByteArray>{"data\\y.txt"}));
     ws.Add({MakeFile(ws, "y.txt", "new y")}, {QByteArray("Data\\Y.txt")});
     QVERIFY(ws.w->RemovedNames.isEmpty());
-    ws.w->SelectRow(RowOf(ws, "Data\\Y.txt"));
+    ws.w->SelectRow(ws.RowOf("Data\\Y.txt"));
     ws.w->btnRemove->click();
     QCOMPARE(ws.w->RemovedNames, (QList<QByteArray>{"Data\\Y.txt"}));
   }

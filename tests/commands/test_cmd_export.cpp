@@ -23,10 +23,6 @@ QString OpenMod(Workspace& ws) {
   return mod;
 }
 
-int RowOf(Workspace& ws, const QByteArray& caption) {
-  return int(ws.Captions().indexOf(caption));
-}
-
 }  // namespace
 
 class TestCmdExport : public QObject {
@@ -45,7 +41,7 @@ class TestCmdExport : public QObject {
     ws.Add({pending}, {QByteArray("data\\a.txt")});
 
     const QString blob = ws.path("blob.out");
-    ws.w->SelectRow(RowOf(ws, "data\\global\\ui\\blob.bin"));
+    ws.w->SelectRow(ws.RowOf("data\\global\\ui\\blob.bin"));
     ws.ui.ConfirmFileDialog({blob});
     ws.w->btnExport->click();
     const FileDialog& d = ws.ui.fileDialogs.last().dialog;
@@ -60,7 +56,7 @@ class TestCmdExport : public QObject {
 
     const QString text = ws.path("a.out");
     QVERIFY(fixtures::writeAll(text, "something longer that is replaced"));
-    ws.w->SelectRow(RowOf(ws, "data\\a.txt"));
+    ws.w->SelectRow(ws.RowOf("data\\a.txt"));
     ws.ui.ConfirmFileDialog({text});
     ws.w->btnExport->click();
     QCOMPARE(fixtures::readAll(text), QByteArray("pending copy"));

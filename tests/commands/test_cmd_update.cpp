@@ -100,7 +100,7 @@ class TestCmdUpdate : public QObject {
     ws.Open(mod);
     QCOMPARE(ws.w->Rows->Count(), sources.size());
     for (int i = 0; i < sources.size(); ++i) {
-      const int row = int(ws.Captions().indexOf(*names[i]));
+      const int row = ws.RowOf(*names[i]);
       QVERIFY2(row >= 0, names[i]->constData());
       QCOMPARE(ws.w->Rows->Row(row).SizeText, QStringLiteral("%1 Bytes").arg(QFileInfo(sources[i]).size()));
     }
@@ -128,7 +128,7 @@ class TestCmdUpdate : public QObject {
     const QString sheet = QDir(ws.inputDir()).filePath("Arena.txt"),
                   extra = QDir(ws.inputDir()).filePath("new.bin");
     QVERIFY(fixtures::writeAll(sheet, "new sheet") && fixtures::writeAll(extra, "new"));
-    ws.w->SelectRow(int(ws.Captions().indexOf("data\\gone.bin")));
+    ws.w->SelectRow(ws.RowOf("data\\gone.bin"));
     ws.w->btnRemove->click();
     ws.ui.AnswerMessage(ui::idYes);
     ws.Add({sheet, extra}, {QByteArray("DATA\\GLOBAL\\EXCEL\\arena.txt"), QByteArray("data\\new.bin")});
@@ -166,7 +166,7 @@ class TestCmdUpdate : public QObject {
     const QString mod = OpenSmpqMod(ws);
     const QString back = QDir(ws.inputDir()).filePath("back.bin");
     QVERIFY(fixtures::writeAll(back, "back again"));
-    ws.w->SelectRow(int(ws.Captions().indexOf("data\\gone.bin")));
+    ws.w->SelectRow(ws.RowOf("data\\gone.bin"));
     ws.w->btnRemove->click();
     ws.Add({back}, {QByteArray("Data\\Gone.bin")});
     ws.Update();
