@@ -10,6 +10,8 @@
 #include <QToolBar>
 #include <QToolButton>
 #include <QTreeView>
+#include <QDir>
+#include <QTemporaryDir>
 #include <QtTest>
 
 #include "ModalDriver.h"
@@ -212,6 +214,9 @@ class TestMainWindow : public QObject {
   }
 
   void buttonsAndItemsAreDistinctButShareHandlers() {
+    // The commands behind the controls show dialogs: let every one of them be cancelled.
+    ScriptedUi script;
+    script.SetFailOnUnanswered(false);
     TfrmMain frm;
     frm.CommandsModStarted();
     frm.CommandsChanged();
@@ -246,7 +251,9 @@ class TestMainWindow : public QObject {
     ScriptedUi script;
     TfrmMain frm;
     HandlerLog log(frm);
-    frm.ModFileName = QStringLiteral("/mods/folder.d/My Mod.QLM");
+    QTemporaryDir scratch;  // Yes runs a real Update: it needs a folder to write into
+    QVERIFY(QDir(scratch.path()).mkpath(QStringLiteral("folder.d")));
+    frm.ModFileName = scratch.filePath(QStringLiteral("folder.d/My Mod.QLM"));
     frm.SaveChangesGuard();
     QCOMPARE(script.messages.size(), 0);
 
@@ -262,7 +269,8 @@ class TestMainWindow : public QObject {
     script.AnswerMessage(ui::idYes);
     frm.SaveChangesGuard();
     QCOMPARE(log.names, QStringList{"btnUpdateClick"});
-    frm.CommandsUpdated();  // nothing pending when the window goes
+    QVERIFY(QFileInfo(frm.ModFileName).isFile());
+    QVERIFY(!frm.btnUpdate->isEnabled());
   }
 
   void guardAtDestructionAsksOnceAfterTheWindowIsGone() {
@@ -270,7 +278,8 @@ class TestMainWindow : public QObject {
     auto* frm = new TfrmMain;
     HandlerLog log(*frm);
     frm->show();
-    frm->ModFileName = QStringLiteral("/mods/a.QLM");
+    QTemporaryDir scratch;  // Yes runs a real Update: it needs a folder to write into
+    frm->ModFileName = scratch.filePath(QStringLiteral("a.QLM"));
     frm->CommandsChanged();
     bool visibleWhenAsked = true;
     int rowsWhenAsked = -1;
@@ -287,9 +296,13 @@ class TestMainWindow : public QObject {
   }
 
   void guardThroughARealMessageBox() {
+    // A real folder: Yes runs a real Update, which must succeed so that no
+    // further box (an error, a second question at destruction) is shown.
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
     TfrmMain frm;
     HandlerLog log(frm);
-    frm.ModFileName = QStringLiteral("/mods/real.QLM");
+    frm.ModFileName = dir.filePath(QStringLiteral("real.QLM"));
     frm.CommandsChanged();
     QString shown;
     modal::WhenShown<QMessageBox>([&](QMessageBox* box) {
@@ -299,7 +312,8 @@ class TestMainWindow : public QObject {
     frm.SaveChangesGuard();
     QCOMPARE(shown, QStringLiteral("Save Changes|Save changes to real.QLM"));
     QCOMPARE(log.names, QStringList{"btnUpdateClick"});
-    frm.CommandsUpdated();  // nothing pending when the window goes
+    QVERIFY(QFileInfo(frm.ModFileName).isFile());
+    QVERIFY(!frm.btnUpdate->isEnabled());
   }
 
   void exitClosesWithoutAsking() {
