@@ -1,4 +1,5 @@
 #include <QApplication>
+#include <QTemporaryDir>
 #include <QtTest>
 
 #include "Fixtures.h"
@@ -51,6 +52,7 @@ class TestStartup : public QObject {
 
   void programRunsUntilTheMainWindowClosesThenAsksOnce() {
     ScriptedUi script;
+    QTemporaryDir scratch;
     QStringList steps;
     QStringList handlers;
     bool mainHiddenWhenAsked = false;
@@ -61,6 +63,7 @@ class TestStartup : public QObject {
         main = f.frmMain;
         QObject::connect(main, &TfrmMain::handlerRun, [&](const QString& n) { handlers << n; });
         QVERIFY(main->isVisible());
+        main->ModFileName = scratch.filePath(QStringLiteral("exit.QLM"));  // Update's target
         main->CommandsChanged();  // pending changes
         script.AnswerMessage(ui::idYes, [&] { mainHiddenWhenAsked = !main->isVisible(); });
         QTimer::singleShot(0, main, [main] { main->close(); });  // closing asks nothing
