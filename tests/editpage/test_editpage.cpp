@@ -16,7 +16,6 @@
 #include "ScriptedUi.h"
 #include "archive/ArchiveReader.h"
 #include "archive/SheetCodec.h"
-#include "archive/UpdateLibrary.h"
 #include "forms/EditPageGrid.h"
 #include "forms/EditPageSheetEntry.h"
 #include "forms/FolderEdit.h"
@@ -492,16 +491,10 @@ class TestEditPage : public QObject {
     const QByteArray saved = fixtures::readAll(out);
     QVERIFY(saved.contains("changed"));
 
-    // What Update does with a row that has a source: add it under the
-    // row's name, replacing the archive's copy.
-    QVERIFY2(LoadUpdateLibrary(), "ARCHWRIT cannot be loaded");
-    UpdateLibrary::ArchiveHandle h =
-        UpdateLibrary::MpqOpenArchiveForUpdate(copy, UpdateLibrary::kOpenExisting, UpdateLibrary::kMaxFiles);
-    QVERIFY(h);
-    const ModEntry& entry = frm_->Rows->Row(rowOf(arena_));
-    UpdateLibrary::MpqAddFileToArcive(h, entry.SourcePath, entry.Caption, UpdateLibrary::kAddReplace);
-    UpdateLibrary::MpqCloseUpdatedArchive(h, 0);
-    UnloadUpdateLibrary();
+    // Update adds the row's source under its name, replacing the archive's copy.
+    frm_->btnUpdate->click();
+    QVERIFY(ui_->messages.isEmpty());
+    QVERIFY(!frm_->btnUpdate->isEnabled());
 
     QBuffer stored;
     stored.open(QIODevice::WriteOnly);
