@@ -46,6 +46,18 @@ void PrepareForSheet(SheetGrid& grid) {
   grid.SetEnabled(true);
 }
 
+// Both sheet dialogs: sheets first, every file second, no preset name.
+bool ChooseSheetFile(FileDialog& dialog, quint32 options, const QString& title, const QString& defaultExt,
+                     const QString& folder) {
+  dialog.Filter = QString::fromLatin1(kSheetFilter);
+  dialog.Options = options;
+  dialog.Title = title;
+  dialog.DefaultExt = defaultExt;
+  dialog.FileName.clear();
+  dialog.InitialDir = folder;
+  return dialog.Execute();
+}
+
 }  // namespace
 
 QTableView* TfrmMain::CreateStringGrid(QWidget* parent) {
@@ -78,13 +90,9 @@ void TfrmMain::tbsEditEnter(QObject*) {
 
 void TfrmMain::tbSheetSaveClick(QObject*) {
   if (ModFileName.isEmpty()) return;
-  SaveDialog.Filter = QString::fromLatin1(kSheetFilter);
-  SaveDialog.Options = kSaveOptions;
-  SaveDialog.Title = QStringLiteral("Save Diablo II Sheet");
-  SaveDialog.DefaultExt = QStringLiteral("TXT");
-  SaveDialog.FileName.clear();
-  SaveDialog.InitialDir = InputFolder();
-  if (!SaveDialog.Execute()) return;
+  if (!ChooseSheetFile(SaveDialog, kSaveOptions, QStringLiteral("Save Diablo II Sheet"),
+                       QStringLiteral("TXT"), InputFolder()))
+    return;
   const int row = SelectedRow();
   if (row < 0) {
     ui::MessageBox(QStringLiteral("No file selected in filelist to replace."),
@@ -104,13 +112,9 @@ void TfrmMain::tbSheetSaveClick(QObject*) {
 
 void TfrmMain::tbSheetImportClick(QObject*) {
   if (ModFileName.isEmpty()) return;
-  OpenDialog.Filter = QString::fromLatin1(kSheetFilter);
-  OpenDialog.Options = kOpenOptions;
-  OpenDialog.Title = QStringLiteral("Open Diablo II Sheet");
-  OpenDialog.DefaultExt.clear();
-  OpenDialog.FileName.clear();
-  OpenDialog.InitialDir = InputFolder();
-  if (!OpenDialog.Execute()) return;
+  if (!ChooseSheetFile(OpenDialog, kOpenOptions, QStringLiteral("Open Diablo II Sheet"), QString(),
+                       InputFolder()))
+    return;
   const int row = SelectedRow();
   // A warning only: the import goes on.
   if (row >= 0 && !IsSheetEntry(Rows->Row(row).Caption))
