@@ -17,9 +17,12 @@ struct OpenSession {
 };
 
 std::mutex registryMutex;
+// An object, not a pointer to a heap copy: the program loads and unloads the
+// library once per Update, and unloading must free the table with it (any
+// session still open then is discarded, its archive left as it was).
 std::unordered_map<MPQHANDLE, std::shared_ptr<OpenSession>>& registry() {
-  static auto* sessions = new std::unordered_map<MPQHANDLE, std::shared_ptr<OpenSession>>;
-  return *sessions;
+  static std::unordered_map<MPQHANDLE, std::shared_ptr<OpenSession>> sessions;
+  return sessions;
 }
 
 std::shared_ptr<OpenSession> find(MPQHANDLE handle) {
