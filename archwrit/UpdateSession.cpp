@@ -13,9 +13,11 @@
 #include <algorithm>
 #include <cctype>
 #include <cstring>
+#include <optional>
 #include <vector>
 
 #include "archwrit.h"
+#include "platform/MpqGuard.h"
 
 namespace archwrit {
 
@@ -122,6 +124,10 @@ bool UpdateSession::openShadow(uint32_t openValue, uint32_t maxFiles) {
 
   HANDLE mpq = nullptr;
   if (existed_) {
+    // The archive library takes a file's header and tables at their word;
+    // only a format 1 archive whose tables lie inside the file is handed to it.
+    const std::optional<storm::MpqLayout> layout = storm::CheckArchiveFile(original_.get());
+    if (!layout || layout->formatVersion != 0) return false;
     if (!copyFileContents(original_.get(), shadow_->fd())) return false;
     if (!SFileOpenArchive(shadow_->path().c_str(), 0, 0, &mpq)) return false;
     mpq_ = mpq;

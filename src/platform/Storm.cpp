@@ -1,14 +1,19 @@
 #include "platform/Storm.h"
 
 #include <StormLib.h>
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <QByteArray>
 #include <algorithm>
 #include <ctime>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <vector>
+
+#include "platform/MpqGuard.h"
 
 namespace storm {
 namespace {
@@ -62,6 +67,7 @@ qint64 RacyWindowNs(qint64 mtimeNs) {
 struct Archive {
   HANDLE mpq = nullptr;
   FileIdentity id;
+  MpqLayout layout;
   int users = 0;
   bool reusable = false;
 };
@@ -105,6 +111,35 @@ struct State {
   }
 };
 
+// Read-only, without loading the listing or attribute entries at open, and as
+// format 1 whatever the header's version says, as the game's library reads it.
+constexpr DWORD kOpenFlags =
+    MPQ_OPEN_READ_ONLY | MPQ_OPEN_NO_LISTFILE | MPQ_OPEN_NO_ATTRIBUTES | MPQ_OPEN_FORCE_MPQ_V1;
+
+std::optional<MpqLayout> CheckedLayout(const char* path) {
+  const int fd = ::open(path, O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return std::nullopt;
+  std::optional<MpqLayout> layout = CheckArchiveFile(fd);
+  ::close(fd);
+  return layout;
+}
+
+template <typename T>
+bool FileInfo(HANDLE file, SFileInfoClass what, T& value) {
+  value = T{};
+  return SFileGetFileInfo(file, what, &value, sizeof value, nullptr);
+}
+
+// The library has found the entry but read none of its bytes yet.
+bool EntryIsReadable(const Archive& a, HANDLE file) {
+  ULONGLONG offset = 0;
+  DWORD stored = 0, size = 0, flags = 0;
+  if (!FileInfo(file, SFileInfoByteOffset, offset) || !FileInfo(file, SFileInfoCompressedSize, stored) ||
+      !FileInfo(file, SFileInfoFileSize, size) || !FileInfo(file, SFileInfoFlags, flags))
+    return false;
+  return EntryFits(a.layout, MpqEntryFacts{offset, stored, size, flags});
+}
+
 State& state() {
   static State s;
   return s;
@@ -131,19 +166,21 @@ int OpenArchive(const char* path, quint32 /*priority*/, quint32 /*flags*/, Handl
   // Keep at most one archive between transactions: the one about to be opened.
   s.CloseIdle();
 
-  HANDLE mpq = nullptr;
   ++s.diskOpens;
-  if (!SFileOpenArchive(path, 0, MPQ_OPEN_READ_ONLY | MPQ_OPEN_NO_LISTFILE | MPQ_OPEN_NO_ATTRIBUTES, &mpq))
-    return 0;
+  const std::optional<MpqLayout> layout = CheckedLayout(path);
+  if (!layout) return 0;
+  HANDLE mpq = nullptr;
+  if (!SFileOpenArchive(path, 0, kOpenFlags, &mpq)) return 0;
   auto a = std::make_unique<Archive>();
   a->mpq = mpq;
   a->id = before;
+  a->layout = *layout;
   a->users = 1;
   // Changed while it was being opened, or too fresh to trust its times: use it
   // for this transaction only.
   FileIdentity after;
   a->reusable =
-      StatFile(path, after) && after == before && now - before.mtimeNs >= RacyWindowNs(before.mtimeNs);
+      StatFile(path, after) && after == before && after.size == qint64(layout->fileSize) && now - before.mtimeNs >= RacyWindowNs(before.mtimeNs);
   *archive = a.get();
   s.archives.push_back(std::move(a));
   return 1;
@@ -158,6 +195,10 @@ int OpenEntry(Handle archive, const char* name, quint32 /*scope*/, Handle* entry
   if (!a || a->users == 0) return 0;
   HANDLE file = nullptr;
   if (!SFileOpenFileEx(a->mpq, name, SFILE_OPEN_FROM_MPQ, &file)) return 0;
+  if (!EntryIsReadable(*a, file)) {
+    SFileCloseFile(file);
+    return 0;
+  }
   auto e = std::make_unique<Entry>();
   e->file = file;
   e->owner = a;

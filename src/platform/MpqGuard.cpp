@@ -1,0 +1,133 @@
+#include "platform/MpqGuard.h"
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdint>
+#include <vector>
+
+namespace storm {
+namespace {
+
+constexpr uint32_t kMpqSignature = 0x1A51504D;       // "MPQ\x1A"
+constexpr uint32_t kUserDataSignature = 0x1B51504D;  // "MPQ\x1B"
+constexpr uint64_t kHeaderStep = 512;
+constexpr uint64_t kFormat1HeaderSize = 32;
+constexpr uint64_t kTableEntrySize = 16;
+// 512 << 15 is 16 MiB. Larger shifts give sectors no writer makes, and from
+// 23 on the library's 32-bit sector size overflows to 0.
+constexpr uint32_t kMaxSectorShift = 15;
+
+constexpr uint32_t kFileCompressMask = 0x0000FF00;
+constexpr uint32_t kFileSingleUnit = 0x01000000;
+constexpr uint32_t kFileSectorCrc = 0x04000000;
+constexpr uint32_t kFilePatch = 0x00100000;
+constexpr uint32_t kFileDeleteMarker = 0x02000000;
+constexpr uint32_t kFileExists = 0x80000000;
+
+uint32_t Le32(const void* p) {
+  const auto* b = static_cast<const unsigned char*>(p);
+  return uint32_t(b[0]) | uint32_t(b[1]) << 8 | uint32_t(b[2]) << 16 | uint32_t(b[3]) << 24;
+}
+
+uint16_t Le16(const void* p) {
+  const auto* b = static_cast<const unsigned char*>(p);
+  return uint16_t(b[0] | b[1] << 8);
+}
+
+// Reads exactly size bytes at offset; false on a short read or an error.
+bool ReadAt(int fd, uint64_t offset, void* buffer, size_t size) {
+  auto* out = static_cast<char*>(buffer);
+  while (size > 0) {
+    const ssize_t got = ::pread(fd, out, size, off_t(offset));
+    if (got < 0 && errno == EINTR) continue;
+    if (got <= 0) return false;
+    out += got;
+    offset += uint64_t(got);
+    size -= size_t(got);
+  }
+  return true;
+}
+
+// The first 512-byte boundary holding either MPQ signature, scanning the file
+// in large reads; nothing when none does.
+std::optional<uint64_t> FindSignature(int fd, uint64_t fileSize, uint32_t* signature) {
+  constexpr uint64_t kChunk = 1 << 20;
+  std::vector<char> chunk(kChunk);
+  for (uint64_t base = 0; base < fileSize; base += kChunk) {
+    const uint64_t length = std::min(kChunk, fileSize - base);
+    if (!ReadAt(fd, base, chunk.data(), size_t(length))) return std::nullopt;
+    for (uint64_t at = 0; at + 4 <= length; at += kHeaderStep) {
+      const uint32_t word = Le32(chunk.data() + at);
+      if (word == kMpqSignature || word == kUserDataSignature) {
+        *signature = word;
+        return base + at;
+      }
+    }
+  }
+  return std::nullopt;
+}
+
+bool TableFits(uint64_t headerOffset, uint32_t position, uint32_t entries, uint64_t fileSize) {
+  const uint64_t start = headerOffset + position;
+  return start <= fileSize && uint64_t(entries) * kTableEntrySize <= fileSize - start;
+}
+
+}  // namespace
+
+std::optional<MpqLayout> CheckArchiveFile(int fd) {
+  struct stat st {};
+  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || st.st_size <= 0) return std::nullopt;
+  const uint64_t fileSize = uint64_t(st.st_size);
+
+  uint32_t signature = 0;
+  const std::optional<uint64_t> at = FindSignature(fd, fileSize, &signature);
+  // A user-data header sends the library to an offset the header itself
+  // names; format 1 archives never carry one.
+  if (!at || signature != kMpqSignature) return std::nullopt;
+  if (fileSize - *at < kFormat1HeaderSize) return std::nullopt;
+
+  unsigned char header[kFormat1HeaderSize];
+  if (!ReadAt(fd, *at, header, sizeof header)) return std::nullopt;
+  const uint32_t headerSize = Le32(header + 4);
+  const uint16_t formatVersion = Le16(header + 12);
+  const uint16_t sectorShift = Le16(header + 14);
+  const uint32_t hashTablePos = Le32(header + 16);
+  const uint32_t blockTablePos = Le32(header + 20);
+  const uint32_t hashTableSize = Le32(header + 24);
+  const uint32_t blockTableSize = Le32(header + 28);
+
+  if (headerSize < kFormat1HeaderSize || sectorShift > kMaxSectorShift) return std::nullopt;
+  // Lookups mask a name's hash with the table size less one.
+  if (hashTableSize == 0 || (hashTableSize & (hashTableSize - 1)) != 0) return std::nullopt;
+  if (!TableFits(*at, hashTablePos, hashTableSize, fileSize)) return std::nullopt;
+  if (!TableFits(*at, blockTablePos, blockTableSize, fileSize)) return std::nullopt;
+
+  MpqLayout layout;
+  layout.headerOffset = *at;
+  layout.fileSize = fileSize;
+  layout.sectorSize = uint32_t(512) << sectorShift;
+  layout.formatVersion = formatVersion;
+  return layout;
+}
+
+bool EntryFits(const MpqLayout& layout, const MpqEntryFacts& entry) {
+  if (!(entry.flags & kFileExists) || (entry.flags & (kFilePatch | kFileDeleteMarker))) return false;
+  if (entry.size > uint32_t(INT32_MAX)) return false;
+  const uint64_t start = layout.headerOffset + entry.offset;
+  if (start > layout.fileSize || entry.storedSize > layout.fileSize - start) return false;
+  if (entry.size == 0) return true;
+
+  const bool compressed = entry.flags & kFileCompressMask;
+  if (!compressed) return entry.size <= entry.storedSize;
+  if (entry.flags & kFileSingleUnit) return true;
+  // Sector-wise: an offset per sector and one for the end (and one more for
+  // the checksums) stand before the data, inside the stored bytes.
+  const uint64_t sectors = (uint64_t(entry.size) + layout.sectorSize - 1) / layout.sectorSize;
+  const uint64_t tableBytes = (sectors + 1 + ((entry.flags & kFileSectorCrc) ? 1 : 0)) * 4;
+  return tableBytes <= entry.storedSize;
+}
+
+}  // namespace storm

@@ -1,0 +1,44 @@
+#pragma once
+// Checks an archive file before the archive library is let near it. The
+// library trusts the sizes and offsets an MPQ file states about itself and
+// reads (or decrypts in place) whatever they say; a downloaded file can state
+// anything. The guard reads the header the way the library looks for it and
+// refuses a file whose header or tables do not lie inside the file, and an
+// entry whose stored bytes cannot lie inside it. Archives are read as MPQ
+// format 1, the only format the game's own library reads, whatever version
+// their header states.
+#include <cstdint>
+#include <optional>
+
+namespace storm {
+
+// What the guard learnt about an archive that passed.
+struct MpqLayout {
+  uint64_t headerOffset = 0;  // where the header starts; tables and entries count from here
+  uint64_t fileSize = 0;
+  uint32_t sectorSize = 0;
+  uint16_t formatVersion = 0;  // as the header states it; 0 is format 1
+};
+
+// The header found at the first 512-byte boundary that carries an MPQ
+// signature, checked against the file's size: a header of at least 32 bytes,
+// sectors of at most 16 MiB, a hash table whose size is a power of two, and
+// both tables wholly inside the file. Nothing when the file cannot be read,
+// holds no MPQ header, starts with a user-data header, or fails any check.
+std::optional<MpqLayout> CheckArchiveFile(int fd);
+
+// What the archive library reports about one entry it has found.
+struct MpqEntryFacts {
+  uint64_t offset = 0;  // from the header
+  uint32_t storedSize = 0;
+  uint32_t size = 0;
+  uint32_t flags = 0;
+};
+
+// True when the entry's stored bytes lie inside the file, an uncompressed
+// entry is no larger than what is stored, a compressed entry's sector table
+// fits in what is stored, its size fits a signed 32-bit count, and it carries
+// only the flags of an ordinary entry (no patch data, no deletion marker).
+bool EntryFits(const MpqLayout& layout, const MpqEntryFacts& entry);
+
+}  // namespace storm
