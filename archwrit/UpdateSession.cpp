@@ -107,6 +107,9 @@ bool UpdateSession::openShadow(uint32_t openValue, uint32_t maxFiles) {
   if (exists && (openValue & ARCHWRIT_OPEN_EXISTING)) {
     original_ = openAndLock(target_, st);
     if (!original_.valid()) return false;
+    // A file without any write permission is read-only to its owner's wish,
+    // also when a superuser could open it for writing.
+    if ((st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0) return false;
     existed_ = true;
     mode_ = st.st_mode & 07777;
     uid_ = st.st_uid;

@@ -38,9 +38,11 @@ ARCHWRIT_API const char* MpqGetVersionString(void);
  * copy beside the archive; the archive itself is not written before
  * MpqCloseUpdatedArchive. maxFiles is the initial entry capacity of a new
  * archive, which grows as needed. NULL, with the file at path untouched, when
- * it is not an archive, cannot be read or written, its folder takes no new
- * file, another update holds it, or (with bit 1) it has no "(listfile)" that
- * could name what is added. New archives are MPQ format version 1. */
+ * it is not a format 1 archive whose header and tables lie inside the file,
+ * cannot be read or written, has no write permission bit set (even for a
+ * superuser), its folder takes no new file, another update holds it, or
+ * (with bit 1) it has no "(listfile)" that could name what is added. New
+ * archives are MPQ format version 1. */
 ARCHWRIT_API MPQHANDLE MpqOpenArchiveForUpdate(const char* path, uint32_t openValue, uint32_t maxFiles);
 /* Puts every change into the archive file with one atomic rename (the new
  * file synced first, its folder after) and frees the handle. Nonzero on

@@ -74,6 +74,9 @@ void TfrmMain::btnUpdateClick(QObject* Sender) {
   ui::ScopedCursor busy(ui::crHourGlass);
   const ModInfo info = ModInfoFromFields();
   bool committed = false;
+  // Sources the library could not store (gone or unreadable since they were
+  // added): their rows stay pending and the user is told.
+  QStringList notAdded;
   {
     const RecordFile record(WriteModInfoFile(info));
     if (!LoadUpdateLibrary())
@@ -89,7 +92,8 @@ void TfrmMain::btnUpdateClick(QObject* Sender) {
       return ArchiveNameSet.Contains(ArchiveNames, name) ? UpdateLibrary::kAddReplace
                                                          : UpdateLibrary::kAddNew;
     };
-    UpdateLibrary::MpqAddFileToArcive(session.archive(), record.path(), kModInfo, addFlags(kModInfo));
+    if (!UpdateLibrary::MpqAddFileToArcive(session.archive(), record.path(), kModInfo, addFlags(kModInfo)))
+      notAdded << record.path();
 
     // The rows and names as they stand now: a column sort while messages are
     // handled must not move rows under the loop.
@@ -101,8 +105,9 @@ void TfrmMain::btnUpdateClick(QObject* Sender) {
       ProgressBar->StepIt();
       ui::ProcessMessages();
       if (row.SourcePath.isEmpty()) continue;
-      UpdateLibrary::MpqAddFileToArcive(session.archive(), row.SourcePath, row.Caption,
-                                        addFlags(row.Caption));
+      if (!UpdateLibrary::MpqAddFileToArcive(session.archive(), row.SourcePath, row.Caption,
+                                             addFlags(row.Caption)))
+        notAdded << row.SourcePath;
     }
     for (const QByteArray& name : removed) {
       ProgressBar->StepIt();
@@ -116,6 +121,9 @@ void TfrmMain::btnUpdateClick(QObject* Sender) {
     throw AppError(QStringLiteral("Cannot write file %1; the mod was not updated").arg(ModFileName));
 
   SetCaption(CaptionWithSize(ModFileName));
+  if (!notAdded.isEmpty())
+    throw AppError(QStringLiteral("Cannot add %1 to the mod; the other changes were written")
+                       .arg(notAdded.join(QStringLiteral(", "))));
   // A Mod Info field edited while the loop let messages through is not in
   // the record just written: it stays a pending change.
   if (SameInfo(ModInfoFromFields(), info)) CommandsUpdated();
