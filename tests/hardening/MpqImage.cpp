@@ -72,18 +72,53 @@ void Image::SetHeader16(int offset, uint16_t value) {
   qToLittleEndian(value, bytes_.data() + offset);
 }
 
-int Image::BlockOf(const QByteArray& name) const {
-  const uint32_t size = Header32(24);
-  std::vector<uint32_t> table(size_t(size) * 4);
+std::vector<uint32_t> Image::HashTable() const {
+  std::vector<uint32_t> table(size_t(Header32(24)) * 4);
   memcpy(table.data(), bytes_.constData() + Header32(16), table.size() * 4);
   Crypt(table, HashString("(hash table)", 3), false);
+  return table;
+}
+
+void Image::SetHashTable(std::vector<uint32_t> table) {
+  Crypt(table, HashString("(hash table)", 3), true);
+  memcpy(bytes_.data() + Header32(16), table.data(), table.size() * 4);
+}
+
+int Image::SlotOf(const std::vector<uint32_t>& table, const QByteArray& name) const {
+  const uint32_t size = uint32_t(table.size() / 4);
   const uint32_t a = HashString(name, 1), b = HashString(name, 2);
   for (uint32_t i = 0, at = HashString(name, 0) & (size - 1); i < size; ++i, at = (at + 1) & (size - 1)) {
     const uint32_t* entry = &table[at * 4];
     if (entry[3] == 0xFFFFFFFF) return -1;
-    if (entry[0] == a && entry[1] == b) return int(entry[3]);
+    if (entry[0] == a && entry[1] == b) return int(at);
   }
   return -1;
+}
+
+int Image::BlockOf(const QByteArray& name) const {
+  const std::vector<uint32_t> table = HashTable();
+  const int slot = SlotOf(table, name);
+  return slot < 0 ? -1 : int(table[size_t(slot) * 4 + 3]);
+}
+
+bool Image::Rename(const QByteArray& from, const QByteArray& to) {
+  std::vector<uint32_t> table = HashTable();
+  const int old = SlotOf(table, from);
+  if (old < 0) return false;
+  const uint32_t block = table[size_t(old) * 4 + 3];
+  table[size_t(old) * 4 + 3] = 0xFFFFFFFE;  // deleted: lookups probe on past it
+  const uint32_t size = uint32_t(table.size() / 4);
+  for (uint32_t i = 0, at = HashString(to, 0) & (size - 1); i < size; ++i, at = (at + 1) & (size - 1)) {
+    uint32_t* entry = &table[at * 4];
+    if (entry[3] < 0xFFFFFFFE) continue;
+    entry[0] = HashString(to, 1);
+    entry[1] = HashString(to, 2);
+    entry[2] = 0;
+    entry[3] = block;
+    SetHashTable(std::move(table));
+    return true;
+  }
+  return false;
 }
 
 Block Image::GetBlock(int index) const {

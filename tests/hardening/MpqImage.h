@@ -5,6 +5,7 @@
 #include <QByteArray>
 #include <QString>
 #include <cstdint>
+#include <vector>
 
 namespace mpq {
 
@@ -32,10 +33,17 @@ class Image {
 
   // The block index the hash table gives name; -1 when it holds no such name.
   int BlockOf(const QByteArray& name) const;
+  // Files the entry stored as from under the name to instead (its bytes must
+  // not be encrypted, since the key follows the name). False when from is missing.
+  bool Rename(const QByteArray& from, const QByteArray& to);
   Block GetBlock(int index) const;
   void SetBlock(int index, const Block& block);
 
  private:
+  std::vector<uint32_t> HashTable() const;
+  void SetHashTable(std::vector<uint32_t> table);
+  int SlotOf(const std::vector<uint32_t>& table, const QByteArray& name) const;
+
   QByteArray bytes_;
 };
 
