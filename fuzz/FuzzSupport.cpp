@@ -1,6 +1,8 @@
 #include "FuzzSupport.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
+#include <time.h>
 #include <unistd.h>
 
 #include <QCoreApplication>
@@ -50,6 +52,14 @@ void WriteFileOrDie(const QString& path, const char* data, size_t size) {
   QFile file(path);
   if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(data, qint64(size)) != qint64(size))
     Fail("cannot write the scratch file");
+}
+
+void AgeFile(const QString& path) {
+  struct timespec times[2] = {};
+  clock_gettime(CLOCK_REALTIME, &times[0]);
+  times[0].tv_sec -= 3600;
+  times[1] = times[0];
+  if (::utimensat(AT_FDCWD, QFile::encodeName(path).constData(), times, 0) != 0) Fail("cannot date the scratch file");
 }
 
 void Fail(const char* what) {

@@ -18,6 +18,9 @@ const QString& ScratchPath(const char* suffix);
 // otherwise test nothing).
 void WriteFileOrDie(const QString& path, const char* data, size_t size);
 
+// Sets the file's modification time an hour back.
+void AgeFile(const QString& path);
+
 // Ends the run with a message when an invariant does not hold, so libFuzzer
 // keeps the input.
 [[noreturn]] void Fail(const char* what);

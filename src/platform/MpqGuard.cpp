@@ -26,6 +26,8 @@ constexpr uint32_t kFileSectorCrc = 0x04000000;
 constexpr uint32_t kFilePatch = 0x00100000;
 constexpr uint32_t kFileDeleteMarker = 0x02000000;
 constexpr uint32_t kFileExists = 0x80000000;
+constexpr uint32_t kFileEncrypted = 0x00010000;
+constexpr uint32_t kFileFixKey = 0x00020000;
 
 uint32_t Le32(const void* p) {
   const auto* b = static_cast<const unsigned char*>(p);
@@ -55,7 +57,7 @@ bool ReadAt(int fd, uint64_t offset, void* buffer, size_t size) {
 // in large reads; nothing when none does.
 std::optional<uint64_t> FindSignature(int fd, uint64_t fileSize, uint32_t* signature) {
   constexpr uint64_t kChunk = 1 << 20;
-  std::vector<char> chunk(kChunk);
+  std::vector<char> chunk(size_t(std::min(kChunk, fileSize)));
   for (uint64_t base = 0; base < fileSize; base += kChunk) {
     const uint64_t length = std::min(kChunk, fileSize - base);
     if (!ReadAt(fd, base, chunk.data(), size_t(length))) return std::nullopt;
@@ -68,6 +70,58 @@ std::optional<uint64_t> FindSignature(int fd, uint64_t fileSize, uint32_t* signa
     }
   }
   return std::nullopt;
+}
+
+// The format's encryption: one table of 0x500 words, a name hash and the
+// block cipher the library uses for tables and sector offsets.
+const uint32_t* CryptTable() {
+  static const std::vector<uint32_t> table = [] {
+    std::vector<uint32_t> t(0x500);
+    uint32_t seed = 0x00100001;
+    for (uint32_t i = 0; i < 0x100; ++i) {
+      for (uint32_t j = 0, index = i; j < 5; ++j, index += 0x100) {
+        seed = (seed * 125 + 3) % 0x2AAAAB;
+        const uint32_t high = (seed & 0xFFFF) << 16;
+        seed = (seed * 125 + 3) % 0x2AAAAB;
+        t[index] = high | (seed & 0xFFFF);
+      }
+    }
+    return t;
+  }();
+  return table.data();
+}
+
+constexpr uint32_t kHashFileKey = 3;
+
+uint32_t HashString(const char* text, uint32_t type) {
+  uint32_t seed1 = 0x7FED7FED, seed2 = 0xEEEEEEEE;
+  for (; *text; ++text) {
+    uint32_t ch = static_cast<unsigned char>(*text == '/' ? '\\' : *text);
+    if (ch >= 'a' && ch <= 'z') ch -= 'a' - 'A';
+    seed1 = CryptTable()[type * 0x100 + ch] ^ (seed1 + seed2);
+    seed2 = ch + seed1 + seed2 + (seed2 << 5) + 3;
+  }
+  return seed1;
+}
+
+void Decrypt(std::vector<uint32_t>& words, uint32_t key) {
+  uint32_t seed = 0xEEEEEEEE;
+  for (uint32_t& word : words) {
+    seed += CryptTable()[0x400 + (key & 0xFF)];
+    word ^= key + seed;
+    key = ((~key << 0x15) + 0x11111111) | (key >> 0x0B);
+    seed = word + seed + (seed << 5) + 3;
+  }
+}
+
+// An entry's key comes from the last part of its name.
+uint32_t FileKey(const char* name, const MpqEntryFacts& entry) {
+  const char* plain = name;
+  for (const char* p = name; *p; ++p)
+    if (*p == '\\' || *p == '/') plain = p + 1;
+  uint32_t key = HashString(plain, kHashFileKey);
+  if (entry.flags & kFileFixKey) key = (key + uint32_t(entry.offset)) ^ entry.size;
+  return key;
 }
 
 bool TableFits(uint64_t headerOffset, uint32_t position, uint32_t entries, uint64_t fileSize) {
@@ -128,6 +182,25 @@ bool EntryFits(const MpqLayout& layout, const MpqEntryFacts& entry) {
   const uint64_t sectors = (uint64_t(entry.size) + layout.sectorSize - 1) / layout.sectorSize;
   const uint64_t tableBytes = (sectors + 1 + ((entry.flags & kFileSectorCrc) ? 1 : 0)) * 4;
   return tableBytes <= entry.storedSize;
+}
+
+bool SectorTableFits(int fd, const MpqLayout& layout, const MpqEntryFacts& entry, const char* name) {
+  const bool compressed = entry.flags & kFileCompressMask;
+  if (!compressed || (entry.flags & kFileSingleUnit) || entry.size == 0) return true;
+  // EntryFits has bounded the table by the stored bytes, and those by the file.
+  const uint64_t sectors = (uint64_t(entry.size) + layout.sectorSize - 1) / layout.sectorSize;
+  const size_t words = size_t(sectors + 1 + ((entry.flags & kFileSectorCrc) ? 1 : 0));
+  std::vector<uint32_t> table(words);
+  if (!ReadAt(fd, layout.headerOffset + entry.offset, table.data(), words * 4)) return false;
+  for (uint32_t& word : table) word = Le32(&word);
+  // The table is encrypted with the key less one.
+  if (entry.flags & kFileEncrypted) Decrypt(table, FileKey(name, entry) - 1);
+  if (table[0] != words * 4) return false;
+  for (size_t i = 0; i + 1 < words; ++i) {
+    if (table[i + 1] < table[i] || table[i + 1] > entry.storedSize) return false;
+    if (i < sectors && table[i + 1] - table[i] > layout.sectorSize) return false;
+  }
+  return true;
 }
 
 }  // namespace storm

@@ -68,8 +68,12 @@ struct Archive {
   HANDLE mpq = nullptr;
   FileIdentity id;
   MpqLayout layout;
+  int fd = -1;  // the file the layout was read from, for the entry checks
   int users = 0;
   bool reusable = false;
+  ~Archive() {
+    if (fd >= 0) ::close(fd);
+  }
 };
 
 struct Entry {
@@ -116,12 +120,17 @@ struct State {
 constexpr DWORD kOpenFlags =
     MPQ_OPEN_READ_ONLY | MPQ_OPEN_NO_LISTFILE | MPQ_OPEN_NO_ATTRIBUTES | MPQ_OPEN_FORCE_MPQ_V1;
 
-std::optional<MpqLayout> CheckedLayout(const char* path) {
+// The file open for reading, when it passes the archive checks; -1 otherwise.
+int OpenChecked(const char* path, MpqLayout& layout) {
   const int fd = ::open(path, O_RDONLY | O_CLOEXEC);
-  if (fd < 0) return std::nullopt;
-  std::optional<MpqLayout> layout = CheckArchiveFile(fd);
-  ::close(fd);
-  return layout;
+  if (fd < 0) return -1;
+  const std::optional<MpqLayout> checked = CheckArchiveFile(fd);
+  if (!checked) {
+    ::close(fd);
+    return -1;
+  }
+  layout = *checked;
+  return fd;
 }
 
 template <typename T>
@@ -131,13 +140,14 @@ bool FileInfo(HANDLE file, SFileInfoClass what, T& value) {
 }
 
 // The library has found the entry but read none of its bytes yet.
-bool EntryIsReadable(const Archive& a, HANDLE file) {
+bool EntryIsReadable(const Archive& a, HANDLE file, const char* name) {
   ULONGLONG offset = 0;
   DWORD stored = 0, size = 0, flags = 0;
   if (!FileInfo(file, SFileInfoByteOffset, offset) || !FileInfo(file, SFileInfoCompressedSize, stored) ||
       !FileInfo(file, SFileInfoFileSize, size) || !FileInfo(file, SFileInfoFlags, flags))
     return false;
-  return EntryFits(a.layout, MpqEntryFacts{offset, stored, size, flags});
+  const MpqEntryFacts facts{offset, stored, size, flags};
+  return EntryFits(a.layout, facts) && SectorTableFits(a.fd, a.layout, facts, name);
 }
 
 State& state() {
@@ -167,20 +177,25 @@ int OpenArchive(const char* path, quint32 /*priority*/, quint32 /*flags*/, Handl
   s.CloseIdle();
 
   ++s.diskOpens;
-  const std::optional<MpqLayout> layout = CheckedLayout(path);
-  if (!layout) return 0;
+  MpqLayout layout;
+  const int fd = OpenChecked(path, layout);
+  if (fd < 0) return 0;
   HANDLE mpq = nullptr;
-  if (!SFileOpenArchive(path, 0, kOpenFlags, &mpq)) return 0;
+  if (!SFileOpenArchive(path, 0, kOpenFlags, &mpq)) {
+    ::close(fd);
+    return 0;
+  }
   auto a = std::make_unique<Archive>();
   a->mpq = mpq;
   a->id = before;
-  a->layout = *layout;
+  a->layout = layout;
+  a->fd = fd;
   a->users = 1;
   // Changed while it was being opened, or too fresh to trust its times: use it
   // for this transaction only.
   FileIdentity after;
   a->reusable =
-      StatFile(path, after) && after == before && after.size == qint64(layout->fileSize) && now - before.mtimeNs >= RacyWindowNs(before.mtimeNs);
+      StatFile(path, after) && after == before && after.size == qint64(layout.fileSize) && now - before.mtimeNs >= RacyWindowNs(before.mtimeNs);
   *archive = a.get();
   s.archives.push_back(std::move(a));
   return 1;
@@ -195,7 +210,7 @@ int OpenEntry(Handle archive, const char* name, quint32 /*scope*/, Handle* entry
   if (!a || a->users == 0) return 0;
   HANDLE file = nullptr;
   if (!SFileOpenFileEx(a->mpq, name, SFILE_OPEN_FROM_MPQ, &file)) return 0;
-  if (!EntryIsReadable(*a, file)) {
+  if (!EntryIsReadable(*a, file, name)) {
     SFileCloseFile(file);
     return 0;
   }

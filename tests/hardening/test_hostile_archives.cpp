@@ -221,6 +221,60 @@ class TestHostileArchives : public QObject {
     QCOMPARE(EntryBytes(path, kSheet), sheet_);
   }
 
+  // The sector offset table that leads a compressed entry: the library takes
+  // its first word as the table's length and read past the buffer it had
+  // allocated when that word was larger. Plain (unencrypted) entries, so the
+  // words can be changed in place.
+  void lyingSectorTablesReadAsMissing_data() {
+    QTest::addColumn<int>("word");
+    QTest::addColumn<int>("delta");
+    // 20,000 bytes in 4,096-byte sectors: 5 sectors, 6 offsets.
+    QTest::newRow("table longer than the sectors need") << 0 << 4;
+    QTest::newRow("table shorter than the sectors need") << 0 << -4;
+    QTest::newRow("offsets going backwards") << 2 << -4000;
+    QTest::newRow("sector longer than a sector") << 1 << -1000;
+    QTest::newRow("last sector past the stored bytes") << 5 << 1;
+  }
+  void lyingSectorTablesReadAsMissing() {
+    QFETCH(int, word);
+    QFETCH(int, delta);
+    const QString path = Path(QStringLiteral("sectors.QLM"));
+    QVERIFY(Build(path, {{"(listfile)", kSheet + "\r\n" + kBinary + "\r\n"}, {kSheet, sheet_}, {kBinary, binary_}},
+                  MPQ_FILE_COMPRESS));
+    QCOMPARE(EntryBytes(path, kBinary), binary_);
+    mpq::Image image = mpq::Image::Load(path);
+    const mpq::Block block = image.GetBlock(image.BlockOf(kBinary));
+    char* table = image.bytes().data() + block.offset;
+    QCOMPARE(qFromLittleEndian<quint32>(table), 24u);  // found it: six offsets
+    char* at = table + 4 * word;
+    qToLittleEndian<quint32>(quint32(qint64(qFromLittleEndian<quint32>(at)) + delta), at);
+    QVERIFY(image.Save(path));
+
+    QCOMPARE(EntrySize(path, kBinary), 0);
+    bool read = true;
+    QCOMPARE(EntryBytes(path, kBinary, &read), QByteArray());
+    QVERIFY(!read);
+    QCOMPARE(EntryBytes(path, kSheet), sheet_);
+  }
+
+  void encryptedEntriesStillRead_data() {
+    QTest::addColumn<quint32>("flags");
+    QTest::newRow("encrypted") << quint32(MPQ_FILE_COMPRESS | MPQ_FILE_ENCRYPTED);
+    QTest::newRow("encrypted, key fixed to the offset")
+        << quint32(MPQ_FILE_COMPRESS | MPQ_FILE_ENCRYPTED | MPQ_FILE_FIX_KEY);
+  }
+  void encryptedEntriesStillRead() {
+    // The sector table check decrypts the table with the key the entry's name
+    // gives: a wrong key would refuse every good encrypted entry.
+    QFETCH(quint32, flags);
+    const QString path = Path(QStringLiteral("encrypted.QLM"));
+    const QByteArray deep = "data\\global\\sub\\deep.bin";
+    QVERIFY(Build(path, {{"(listfile)", deep + "\r\n"}, {deep, binary_}, {kSheet, sheet_}}, flags));
+    QCOMPARE(EntrySize(path, deep), qint32(binary_.size()));
+    QCOMPARE(EntryBytes(path, deep), binary_);
+    QCOMPARE(EntryBytes(path, kSheet), sheet_);
+  }
+
   void hugeAndJunkListings_data() {
     QTest::addColumn<QByteArray>("listing");
     QByteArray many;
