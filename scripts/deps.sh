@@ -4,7 +4,7 @@ set -euo pipefail
 packages=(
   build-essential cmake ninja-build pkg-config
   qt6-base-dev qt6-base-dev-tools libgl-dev
-  libstorm-dev smpq
+  libstorm-dev libbz2-dev smpq
   xvfb xauth fonts-dejavu-core
 )
 missing=()

@@ -1,5 +1,6 @@
 #include "platform/MpqGuard.h"
 
+#include <bzlib.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -27,6 +28,8 @@ constexpr uint32_t kFilePatch = 0x00100000;
 constexpr uint32_t kFileDeleteMarker = 0x02000000;
 constexpr uint32_t kFileExists = 0x80000000;
 constexpr uint32_t kFileEncrypted = 0x00010000;
+constexpr uint32_t kFileCompress = 0x00000200;  // sectors led by a byte naming their compressions
+constexpr uint32_t kCompressionBzip2 = 0x10;
 constexpr uint32_t kFileFixKey = 0x00020000;
 
 uint32_t Le32(const void* p) {
@@ -104,13 +107,13 @@ uint32_t HashString(const char* text, uint32_t type) {
   return seed1;
 }
 
-void Decrypt(std::vector<uint32_t>& words, uint32_t key) {
+void Decrypt(uint32_t* words, size_t count, uint32_t key) {
   uint32_t seed = 0xEEEEEEEE;
-  for (uint32_t& word : words) {
+  for (size_t i = 0; i < count; ++i) {
     seed += CryptTable()[0x400 + (key & 0xFF)];
-    word ^= key + seed;
+    words[i] ^= key + seed;
     key = ((~key << 0x15) + 0x11111111) | (key >> 0x0B);
-    seed = word + seed + (seed << 5) + 3;
+    seed = words[i] + seed + (seed << 5) + 3;
   }
 }
 
@@ -184,21 +187,89 @@ bool EntryFits(const MpqLayout& layout, const MpqEntryFacts& entry) {
   return tableBytes <= entry.storedSize;
 }
 
-bool SectorTableFits(int fd, const MpqLayout& layout, const MpqEntryFacts& entry, const char* name) {
-  const bool compressed = entry.flags & kFileCompressMask;
-  if (!compressed || (entry.flags & kFileSingleUnit) || entry.size == 0) return true;
+namespace {
+
+// The sector offset table of an entry stored in compressed sectors, decrypted,
+// when it is exactly as long as the sector count needs and its sectors follow
+// each other, are each no larger than a sector and end inside the stored bytes.
+std::optional<std::vector<uint32_t>> ReadSectorTable(int fd, const MpqLayout& layout, const MpqEntryFacts& entry,
+                                                     const char* name) {
   // EntryFits has bounded the table by the stored bytes, and those by the file.
   const uint64_t sectors = (uint64_t(entry.size) + layout.sectorSize - 1) / layout.sectorSize;
   const size_t words = size_t(sectors + 1 + ((entry.flags & kFileSectorCrc) ? 1 : 0));
   std::vector<uint32_t> table(words);
-  if (!ReadAt(fd, layout.headerOffset + entry.offset, table.data(), words * 4)) return false;
+  if (!ReadAt(fd, layout.headerOffset + entry.offset, table.data(), words * 4)) return std::nullopt;
   for (uint32_t& word : table) word = Le32(&word);
   // The table is encrypted with the key less one.
-  if (entry.flags & kFileEncrypted) Decrypt(table, FileKey(name, entry) - 1);
-  if (table[0] != words * 4) return false;
+  if (entry.flags & kFileEncrypted) Decrypt(table.data(), table.size(), FileKey(name, entry) - 1);
+  if (table[0] != words * 4) return std::nullopt;
   for (size_t i = 0; i + 1 < words; ++i) {
-    if (table[i + 1] < table[i] || table[i + 1] > entry.storedSize) return false;
-    if (i < sectors && table[i + 1] - table[i] > layout.sectorSize) return false;
+    if (table[i + 1] < table[i] || table[i + 1] > entry.storedSize) return std::nullopt;
+    if (i < sectors && table[i + 1] - table[i] > layout.sectorSize) return std::nullopt;
+  }
+  return table;
+}
+
+// True when the bzip2 stream in (after the sector's compression byte) ends
+// within out bytes of output.
+bool BzipStreamEnds(std::vector<char>& in, uint32_t out) {
+  std::vector<char> decoded(std::max<uint32_t>(out, 1));
+  unsigned int length = out;
+  return BZ2_bzBuffToBuffDecompress(decoded.data(), &length, in.data() + 1, unsigned(in.size() - 1), 0, 0) == BZ_OK;
+}
+
+}  // namespace
+
+bool SectorTableFits(int fd, const MpqLayout& layout, const MpqEntryFacts& entry, const char* name) {
+  const bool compressed = entry.flags & kFileCompressMask;
+  if (!compressed || (entry.flags & kFileSingleUnit) || entry.size == 0) return true;
+  return ReadSectorTable(fd, layout, entry, name).has_value();
+}
+
+bool SectorsDecodeSafely(int fd, const MpqLayout& layout, const MpqEntryFacts& entry, const char* name) {
+  if (!(entry.flags & kFileCompress) || entry.size == 0) return true;
+  struct Sector {
+    uint32_t begin, end, size;  // stored from begin to end; size bytes once decoded
+  };
+  std::vector<Sector> sectors;
+  if (entry.flags & kFileSingleUnit) {
+    sectors.push_back({0, entry.storedSize, entry.size});
+  } else {
+    const std::optional<std::vector<uint32_t>> table = ReadSectorTable(fd, layout, entry, name);
+    if (!table) return false;
+    const uint32_t count = uint32_t((uint64_t(entry.size) + layout.sectorSize - 1) / layout.sectorSize);
+    for (uint32_t i = 0; i < count; ++i)
+      sectors.push_back({(*table)[i], (*table)[i + 1], std::min(layout.sectorSize, entry.size - i * layout.sectorSize)});
+  }
+  const uint32_t key = (entry.flags & kFileEncrypted) ? FileKey(name, entry) : 0;
+  const uint64_t start = layout.headerOffset + entry.offset;
+  for (uint32_t i = 0; i < sectors.size(); ++i) {
+    const Sector& sector = sectors[i];
+    const uint32_t stored = sector.end - sector.begin;
+    // A sector that did not shrink is stored as it is, without a compression byte.
+    if (stored == 0 || stored >= sector.size) continue;
+    // Each sector is encrypted on its own, with the key plus its index; the
+    // compression byte is the first of the first word.
+    uint32_t first = 0;
+    const size_t firstBytes = std::min<size_t>(4, stored);
+    if (!ReadAt(fd, start + sector.begin, &first, firstBytes)) return false;
+    if (firstBytes == 4 && (entry.flags & kFileEncrypted)) {
+      first = Le32(&first);
+      Decrypt(&first, 1, key + i);
+    } else {
+      first = Le32(&first);
+    }
+    if (!(first & kCompressionBzip2)) continue;
+    std::vector<char> bytes(stored);
+    if (!ReadAt(fd, start + sector.begin, bytes.data(), stored)) return false;
+    if (entry.flags & kFileEncrypted) {
+      std::vector<uint32_t> words(stored / 4);
+      for (size_t w = 0; w < words.size(); ++w) words[w] = Le32(bytes.data() + 4 * w);
+      Decrypt(words.data(), words.size(), key + i);
+      for (size_t w = 0; w < words.size(); ++w)
+        for (int b = 0; b < 4; ++b) bytes[4 * w + size_t(b)] = char(words[w] >> (8 * b));
+    }
+    if (!BzipStreamEnds(bytes, sector.size)) return false;
   }
   return true;
 }

@@ -50,4 +50,11 @@ bool EntryFits(const MpqLayout& layout, const MpqEntryFacts& entry);
 // the buffer it allocated for it. True for every other kind of entry.
 bool SectorTableFits(int fd, const MpqLayout& layout, const MpqEntryFacts& entry, const char* name);
 
+// For a compressed entry: true unless a sector is compressed with bzip2 and
+// its stream does not end within the sector's size (cut short, or decoding to
+// more). The library's bzip2 step loops until the stream ends, so such a
+// sector would never return. Reads the first word of every compressed sector
+// and the whole of each bzip2 one; checks the sector table as above.
+bool SectorsDecodeSafely(int fd, const MpqLayout& layout, const MpqEntryFacts& entry, const char* name);
+
 }  // namespace storm

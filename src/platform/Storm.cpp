@@ -11,6 +11,7 @@
 #include <memory>
 #include <mutex>
 #include <optional>
+#include <string>
 #include <vector>
 
 #include "platform/MpqGuard.h"
@@ -79,6 +80,9 @@ struct Archive {
 struct Entry {
   HANDLE file = nullptr;
   Archive* owner = nullptr;
+  MpqEntryFacts facts;
+  std::string name;
+  bool decodeChecked = false;  // the sectors were checked at the first read
 };
 
 struct State {
@@ -140,13 +144,13 @@ bool FileInfo(HANDLE file, SFileInfoClass what, T& value) {
 }
 
 // The library has found the entry but read none of its bytes yet.
-bool EntryIsReadable(const Archive& a, HANDLE file, const char* name) {
+bool EntryIsReadable(const Archive& a, HANDLE file, const char* name, MpqEntryFacts& facts) {
   ULONGLONG offset = 0;
   DWORD stored = 0, size = 0, flags = 0;
   if (!FileInfo(file, SFileInfoByteOffset, offset) || !FileInfo(file, SFileInfoCompressedSize, stored) ||
       !FileInfo(file, SFileInfoFileSize, size) || !FileInfo(file, SFileInfoFlags, flags))
     return false;
-  const MpqEntryFacts facts{offset, stored, size, flags};
+  facts = MpqEntryFacts{offset, stored, size, flags};
   return EntryFits(a.layout, facts) && SectorTableFits(a.fd, a.layout, facts, name);
 }
 
@@ -210,13 +214,16 @@ int OpenEntry(Handle archive, const char* name, quint32 /*scope*/, Handle* entry
   if (!a || a->users == 0) return 0;
   HANDLE file = nullptr;
   if (!SFileOpenFileEx(a->mpq, name, SFILE_OPEN_FROM_MPQ, &file)) return 0;
-  if (!EntryIsReadable(*a, file, name)) {
+  MpqEntryFacts facts;
+  if (!EntryIsReadable(*a, file, name, facts)) {
     SFileCloseFile(file);
     return 0;
   }
   auto e = std::make_unique<Entry>();
   e->file = file;
   e->owner = a;
+  e->facts = facts;
+  e->name = name;
   *entry = e.get();
   s.entries.push_back(std::move(e));
   return 1;
@@ -239,6 +246,12 @@ int ReadEntry(Handle entry, void* buffer, quint32 count, quint32* read, void* /*
   std::lock_guard lock(s.mutex);
   Entry* e = s.FindEntry(entry);
   if (!e || (!buffer && count > 0)) return 0;
+  // Sizes do not need the sectors decoded; the first read does. Checked then,
+  // so listing a mod costs no extra reads.
+  if (!e->decodeChecked) {
+    if (!SectorsDecodeSafely(e->owner->fd, e->owner->layout, e->facts, e->name.c_str())) return 0;
+    e->decodeChecked = true;
+  }
   DWORD got = 0;
   bool ok = SFileReadFile(e->file, buffer, count, &got, nullptr);
   // StormLib reports reaching the entry's end as a failure with the bytes it

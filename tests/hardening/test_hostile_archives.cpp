@@ -33,7 +33,8 @@ constexpr DWORD kCompressed = MPQ_FILE_COMPRESS | MPQ_FILE_ENCRYPTED;
 // A format 1 archive written by the archive library itself, holding exactly
 // these entries. The library keeps "(listfile)" to itself, so one given here
 // is stored under another name, unencrypted, and renamed in the file.
-bool Build(const QString& path, const Entries& entries, DWORD flags = kCompressed) {
+bool Build(const QString& path, const Entries& entries, DWORD flags = kCompressed,
+           DWORD compression = MPQ_COMPRESSION_PKWARE) {
   const QByteArray kListing = "(listfile)", kStandIn = "qf-listing-stand-in";
   QFile::remove(path);
   HANDLE mpq = nullptr;
@@ -48,7 +49,7 @@ bool Build(const QString& path, const Entries& entries, DWORD flags = kCompresse
                                listing ? MPQ_FILE_COMPRESS : flags, &file);
     if (!file) continue;
     if (!bytes.isEmpty())
-      ok = SFileWriteFile(file, bytes.constData(), DWORD(bytes.size()), MPQ_COMPRESSION_PKWARE) && ok;
+      ok = SFileWriteFile(file, bytes.constData(), DWORD(bytes.size()), compression) && ok;
     ok = SFileFinishFile(file) && ok;
   }
   ok = SFileCloseArchive(mpq) && ok;
@@ -62,6 +63,15 @@ QByteArray Random(int size, quint32 seed) {
   QByteArray bytes(size, Qt::Uninitialized);
   for (char& c : bytes) c = char(random.bounded(256));
   return bytes;
+}
+
+// 20,000 bytes of text, which every compression shrinks: five 4,096-byte
+// sectors, each stored compressed.
+QByteArray Text() {
+  QByteArray text;
+  for (int i = 0; text.size() < 20000; ++i) text += "line " + QByteArray::number(i * 7919 % 1000) + "\tvalue\r\n";
+  text.truncate(20000);
+  return text;
 }
 
 QByteArray Record(std::initializer_list<qint32> lengths, const QByteArray& tail) {
@@ -259,19 +269,68 @@ class TestHostileArchives : public QObject {
 
   void encryptedEntriesStillRead_data() {
     QTest::addColumn<quint32>("flags");
-    QTest::newRow("encrypted") << quint32(MPQ_FILE_COMPRESS | MPQ_FILE_ENCRYPTED);
+    QTest::addColumn<quint32>("compression");
+    const quint32 encrypted = MPQ_FILE_COMPRESS | MPQ_FILE_ENCRYPTED;
+    QTest::newRow("encrypted") << encrypted << quint32(MPQ_COMPRESSION_PKWARE);
     QTest::newRow("encrypted, key fixed to the offset")
-        << quint32(MPQ_FILE_COMPRESS | MPQ_FILE_ENCRYPTED | MPQ_FILE_FIX_KEY);
+        << (encrypted | MPQ_FILE_FIX_KEY) << quint32(MPQ_COMPRESSION_PKWARE);
+    QTest::newRow("bzip2") << quint32(MPQ_FILE_COMPRESS) << quint32(MPQ_COMPRESSION_BZIP2);
+    QTest::newRow("bzip2, encrypted") << encrypted << quint32(MPQ_COMPRESSION_BZIP2);
+    QTest::newRow("bzip2, one unit, encrypted")
+        << (encrypted | MPQ_FILE_SINGLE_UNIT) << quint32(MPQ_COMPRESSION_BZIP2);
   }
   void encryptedEntriesStillRead() {
-    // The sector table check decrypts the table with the key the entry's name
-    // gives: a wrong key would refuse every good encrypted entry.
+    // The checks decrypt sector tables and bzip2 sectors with the key the
+    // entry's name gives: a wrong key would refuse every good entry.
     QFETCH(quint32, flags);
+    QFETCH(quint32, compression);
     const QString path = Path(QStringLiteral("encrypted.QLM"));
     const QByteArray deep = "data\\global\\sub\\deep.bin";
-    QVERIFY(Build(path, {{"(listfile)", deep + "\r\n"}, {deep, binary_}, {kSheet, sheet_}}, flags));
+    const QByteArray text = Text();
+    QVERIFY(Build(path, {{"(listfile)", deep + "\r\n"}, {deep, binary_}, {kSheet, text}}, flags, compression));
     QCOMPARE(EntrySize(path, deep), qint32(binary_.size()));
     QCOMPARE(EntryBytes(path, deep), binary_);
+    QCOMPARE(EntryBytes(path, kSheet), text);
+  }
+
+  // The library's bzip2 step loops until the stream ends: a sector whose
+  // stream is cut short, or decodes to more than the sector holds, used to
+  // hang the program for good.
+  void endlessBzip2SectorsReadAsMissing_data() {
+    QTest::addColumn<quint32>("flags");
+    QTest::addColumn<bool>("cutShort");
+    const quint32 plain = MPQ_FILE_COMPRESS, encrypted = MPQ_FILE_COMPRESS | MPQ_FILE_ENCRYPTED;
+    QTest::newRow("stream cut short") << plain << true;
+    QTest::newRow("stream longer than its sector") << plain << false;
+    QTest::newRow("encrypted, stream longer than its sector") << encrypted << false;
+  }
+  void endlessBzip2SectorsReadAsMissing() {
+    QFETCH(quint32, flags);
+    QFETCH(bool, cutShort);
+    const QString path = Path(QStringLiteral("bzip2.QLM"));
+    const QByteArray text = Text();
+    QVERIFY(Build(path, {{"(listfile)", kSheet + "\r\n" + kBinary + "\r\n"}, {kSheet, sheet_}, {kBinary, text}},
+                  flags, MPQ_COMPRESSION_BZIP2));
+    QCOMPARE(EntryBytes(path, kBinary), text);
+    mpq::Image image = mpq::Image::Load(path);
+    const int index = image.BlockOf(kBinary);
+    mpq::Block block = image.GetBlock(index);
+    if (cutShort) {
+      // The first sector ends 16 bytes early (the second then starts there).
+      char* end = image.bytes().data() + block.offset + 4;
+      qToLittleEndian<quint32>(qFromLittleEndian<quint32>(end) - 16, end);
+    } else {
+      // The last of five sectors says it holds 1,000 bytes; it decodes to more.
+      QCOMPARE(block.size, quint32(text.size()));
+      block.size = 4 * 4096 + 1000;
+      image.SetBlock(index, block);
+    }
+    QVERIFY(image.Save(path));
+
+    QCOMPARE(EntrySize(path, kBinary), qint32(block.size));
+    bool read = true;
+    QCOMPARE(EntryBytes(path, kBinary, &read), QByteArray());
+    QVERIFY(!read);
     QCOMPARE(EntryBytes(path, kSheet), sheet_);
   }
 
