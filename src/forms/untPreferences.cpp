@@ -1,7 +1,5 @@
 #include "forms/untPreferences.h"
 
-#include <QCoreApplication>
-#include <QDir>
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
@@ -10,6 +8,7 @@
 #include <QVBoxLayout>
 
 #include "forms/FolderEdit.h"
+#include "platform/ConfigLocation.h"
 #include "platform/Profile.h"
 #include "platform/Ui.h"
 
@@ -63,7 +62,7 @@ TfrmPreferences::TfrmPreferences(QWidget* parent) : ToolDialog(parent) {
 
 QString TfrmPreferences::IniFileName() {
   if (!iniOverride.isEmpty()) return iniOverride;
-  return QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("QUILL.INI"));
+  return config::IniFile();
 }
 
 void TfrmPreferences::SetIniFileNameForTesting(const QString& path) {
@@ -92,7 +91,9 @@ void TfrmPreferences::LoadPreferences() {
 
 void TfrmPreferences::StorePreferences() {
   const Profile ini(IniFileName());
-  const bool stored = ini.WriteString(kSection, kInputKey, QFile::encodeName(edtInputPath->text())) &&
+  // The user's configuration folder may not exist yet.
+  const bool stored = config::MakeConfigFolderFor(ini.path()) &&
+                      ini.WriteString(kSection, kInputKey, QFile::encodeName(edtInputPath->text())) &&
                       ini.WriteString(kSection, kOutputKey, QFile::encodeName(edtOutputPath->text()));
   if (!stored) ui::ShowAppError(QStringLiteral("Unable to write to ") + ini.path());
 }

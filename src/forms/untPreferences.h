@@ -1,7 +1,8 @@
 #pragma once
 // The Preferences dialog: the input and output folders. The folder fields'
 // texts are the folders the file dialogs open in. Every showing loads them
-// from QUILL.INI beside the program, every hiding stores them there.
+// from QUILL.INI, every hiding stores them there: beside the program in a
+// portable copy, in the user's configuration folder in an installed one.
 #include <QString>
 
 #include "forms/ToolDialog.h"
@@ -26,7 +27,7 @@ class TfrmPreferences : public ToolDialog {
   void FormShow() override;
   void FormHide() override;
 
-  // "QUILL.INI" in the program's folder, unless a test has put it elsewhere.
+  // "QUILL.INI" where config::IniFile puts it, unless a test has put it elsewhere.
   static QString IniFileName();
   static void SetIniFileNameForTesting(const QString& path);
 
