@@ -1,6 +1,8 @@
 #include "forms/AppStartup.h"
 
 #include <QApplication>
+#include <QTimer>
+#include <QUrl>
 
 #include "archive/ArchiveReader.h"
 #include "forms/untAbout.h"
@@ -39,7 +41,7 @@ void DestroyForms(AppForms& forms, const StartupTrace& trace) {
   step(trace, "released", forms);
 }
 
-int RunApplication(QApplication& app, const StartupTrace& trace) {
+int RunApplication(QApplication& app, const StartupTrace& trace, const QString& modPath) {
   // Closing the main window ends the program; the hidden tool windows do not
   // keep it alive, and nothing asks before the loop ends.
   app.setQuitOnLastWindowClosed(false);
@@ -47,9 +49,28 @@ int RunApplication(QApplication& app, const StartupTrace& trace) {
   QObject::connect(forms.frmMain, &TfrmMain::closed, &app, &QCoreApplication::quit, Qt::QueuedConnection);
   forms.frmMain->show();
   step(trace, "show", forms);
+  if (!modPath.isEmpty()) {
+    TfrmMain* main = forms.frmMain;
+    QTimer::singleShot(0, main, [main, modPath] { main->OpenModFromCommandLine(modPath); });
+  }
   step(trace, "loop", forms);
   const int code = app.exec();
   step(trace, "loopEnded", forms);
   DestroyForms(forms, trace);
   return code;
+}
+
+bool ModPathFromArguments(const QStringList& arguments, QString& modPath) {
+  modPath.clear();
+  if (arguments.isEmpty()) return true;
+  if (arguments.size() > 1 || arguments.first().isEmpty()) return false;
+  const QString& argument = arguments.first();
+  const QUrl url(argument);
+  if (argument.startsWith(QLatin1String("file:"), Qt::CaseInsensitive)) {
+    if (!url.isLocalFile() || url.toLocalFile().isEmpty()) return false;
+    modPath = url.toLocalFile();
+  } else {
+    modPath = argument;
+  }
+  return true;
 }

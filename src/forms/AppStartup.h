@@ -1,6 +1,7 @@
 #pragma once
 // The program's start-up and shutdown, in their fixed order.
 #include <QString>
+#include <QStringList>
 #include <functional>
 
 class QApplication;
@@ -29,5 +30,11 @@ AppForms CreateForms(const StartupTrace& trace = {});
 void DestroyForms(AppForms& forms, const StartupTrace& trace = {});
 
 // The whole program: create, show the main window, run until it is closed,
-// destroy. Returns the event loop's exit code.
-int RunApplication(QApplication& app, const StartupTrace& trace = {});
+// destroy. Returns the event loop's exit code. With a modPath, the loop's
+// first command opens that mod as Open does after its dialog.
+int RunApplication(QApplication& app, const StartupTrace& trace = {}, const QString& modPath = QString());
+
+// The program's arguments after its own name: none, or the one mod file to
+// open, a path or a "file:" URL (as a file manager may pass it). False for
+// anything else.
+bool ModPathFromArguments(const QStringList& arguments, QString& modPath);

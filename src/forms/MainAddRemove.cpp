@@ -36,7 +36,11 @@ void TfrmMain::btnAddClick(QObject* Sender) {
   OpenDialog.FileName.clear();
   OpenDialog.InitialDir = InputFolder();
   if (!OpenDialog.Execute()) return;
+  AddFiles(OpenDialog.Files);
+}
 
+void TfrmMain::AddFiles(const QStringList& paths) {
+  if (CommandRunning() || ModFileName.isEmpty()) return;
   // The rows' names, so that each typed name is looked up without a pass over
   // a long list; only a name that is there is searched for row by row.
   QSet<QString> captions;
@@ -44,7 +48,7 @@ void TfrmMain::btnAddClick(QObject* Sender) {
   for (const ModEntry& e : Rows->Rows()) captions.insert(names::Key(e.Caption));
   names::NameSet removed;
 
-  for (const QString& path : OpenDialog.Files) {
+  for (const QString& path : paths) {
     QByteArray name = LastInternalDir + ansi::fromDisplay(FileNamePart(path));
     if (!ui::InternalNameQuery(name)) continue;
     LastInternalDir = InternalDir(name);

@@ -1,4 +1,5 @@
 #include <QBuffer>
+#include <QFileInfo>
 #include <QTreeView>
 #include <utility>
 
@@ -7,6 +8,7 @@
 #include "forms/MainCommands.h"
 #include "forms/StatusProgressBar.h"
 #include "forms/untMain.h"
+#include "platform/AppError.h"
 #include "platform/Ui.h"
 
 namespace {
@@ -76,8 +78,22 @@ void TfrmMain::btnOpenClick(QObject* Sender) {
   OpenDialog.InitialDir = OutputFolder();
   OpenDialog.Title = QStringLiteral("Open Diablo II Mod");
   if (!OpenDialog.Execute()) return;
-  const QString path = OpenDialog.FileName;
+  OpenModFile(OpenDialog.FileName);
+}
 
+void TfrmMain::OpenModFromCommandLine(const QString& path) {
+  RunNamed("OpenModFile", [&] {
+    // Open's dialog lets only an existing file through; a name typed on the
+    // command line gets no further either.
+    const QFileInfo file(path);
+    if (!file.isFile()) throw AppError(QStringLiteral("Cannot open file %1").arg(path));
+    SaveChangesGuard();
+    OpenModFile(file.absoluteFilePath());
+  });
+}
+
+void TfrmMain::OpenModFile(const QString& path) {
+  if (CommandRunning()) return;
   // From here on the previous mod is gone, whatever happens later.
   RunningScope running(*this);
   ArchiveNames.clear();

@@ -4,9 +4,11 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QDir>
+#include <QDropEvent>
 #include <QFontDatabase>
 #include <QGridLayout>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QMenuBar>
 #include <QScreen>
@@ -193,7 +195,8 @@ void TfrmMain::BuildPages() {
   ListView->setSelectionBehavior(QAbstractItemView::SelectRows);
   ListView->setSelectionMode(QAbstractItemView::SingleSelection);
   ListView->setEditTriggers(QAbstractItemView::NoEditTriggers);
-  ListView->setSortingEnabled(false);  // header clicks sort the rows themselves, below
+  ListView->viewport()->setAcceptDrops(true);  // files from a file manager (MainFilesList.cpp)
+  ListView->setSortingEnabled(false);          // header clicks sort the rows themselves, below
   QHeaderView* header = ListView->header();
   header->setStretchLastSection(false);
   header->setSectionsClickable(true);
@@ -345,9 +348,14 @@ void TfrmMain::BuildStatusBar() {
 void TfrmMain::Run(const char* name, Handler handler, QObject* sender) {
   // While Open or Update lets messages through, other commands are ignored;
   // a Mod Info change still marks the mod as changed.
-  if (CommandRunning() && handler != &TfrmMain::edtTitleChange) return;
+  RunNamed(
+      name, [&] { (this->*handler)(sender); }, handler == &TfrmMain::edtTitleChange);
+}
+
+void TfrmMain::RunNamed(const char* name, const std::function<void()>& command, bool evenWhileRunning) {
+  if (CommandRunning() && !evenWhileRunning) return;
   emit handlerRun(QString::fromLatin1(name));
-  ui::RunCommand([&] { (this->*handler)(sender); });
+  ui::RunCommand(command);
 }
 
 void TfrmMain::Bind(QToolButton* button, const char* name, Handler handler) {
@@ -391,7 +399,8 @@ QString TfrmMain::OutputFolder() const {
 
 void TfrmMain::FormCreate() {
   FileDialog::SetEmptyInitialDirIsCurrent(true);
-  qApp->installEventFilter(this);  // every hint in the application
+  // Every hint in the application, and the Files list's keys and drops.
+  qApp->installEventFilter(this);
   RemovedNames.clear();
   ArchiveNames.clear();
 }
@@ -415,9 +424,20 @@ void TfrmMain::closeEvent(QCloseEvent* event) {
 }
 
 bool TfrmMain::eventFilter(QObject* watched, QEvent* event) {
-  if (event->type() == QEvent::StatusTip) {
-    ApplicationHint(static_cast<QStatusTipEvent*>(event)->tip());
-    return true;
+  switch (event->type()) {
+    case QEvent::StatusTip:
+      ApplicationHint(static_cast<QStatusTipEvent*>(event)->tip());
+      return true;
+    case QEvent::KeyPress:
+      if (watched == ListView && FilesListKey(static_cast<QKeyEvent*>(event))) return true;
+      break;
+    case QEvent::DragEnter:
+    case QEvent::DragMove:
+    case QEvent::Drop:
+      if (watched == ListView->viewport()) return FilesListDragDrop(static_cast<QDropEvent*>(event));
+      break;
+    default:
+      break;
   }
   return QMainWindow::eventFilter(watched, event);
 }

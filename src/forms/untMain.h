@@ -9,6 +9,7 @@
 #include <QMainWindow>
 #include <QPointer>
 #include <QString>
+#include <functional>
 
 #include "archive/ModInfo.h"
 #include "archive/Names.h"
@@ -18,6 +19,10 @@
 class AnsiLineEdit;
 class AnsiMemo;
 class QAction;
+class QDropEvent;
+class QKeyEvent;
+class QMimeData;
+class QUrl;
 class QLabel;
 class QMenu;
 class QTabWidget;
@@ -88,6 +93,26 @@ class TfrmMain : public QMainWindow {
   void tbsEditEnter(QObject* Sender = nullptr);
   void tbSheetSaveClick(QObject* Sender = nullptr);
   void tbSheetImportClick(QObject* Sender = nullptr);
+
+  // ---- The commands' steps after their dialogs, for other ways in --------
+  // Open's steps for a chosen mod file.
+  void OpenModFile(const QString& path);
+  // The mod named on the command line: Open's steps after its dialog, as a
+  // command of its own; a path that names no file is refused.
+  void OpenModFromCommandLine(const QString& path);
+  // Add's steps for chosen files, in order: a prompt per file, and so on.
+  void AddFiles(const QStringList& paths);
+
+  // ---- The Files list's keys and drops (MainFilesList.cpp) ---------------
+  // Delete removes like Remove; Enter on a sheet row shows it on the Edit
+  // page. True when the key was used.
+  bool FilesListKey(QKeyEvent* event);
+  void EditSelectedSheet();
+  // Files dropped from a file manager are added like Add's chosen files;
+  // only while Add is available. True when the event was handled.
+  bool FilesListDragDrop(QDropEvent* event);
+  bool DropAllowed(const QMimeData* data) const;
+  void AddDroppedFiles(const QList<QUrl>& urls);
 
   // ---- Commands that let messages through --------------------------------
   // Open and Update let the window handle messages while they run; meanwhile
@@ -181,6 +206,9 @@ class TfrmMain : public QMainWindow {
   void Bind(QToolButton* button, const char* name, Handler handler);
   void Bind(QAction* action, const char* name, Handler handler);
   void Run(const char* name, Handler handler, QObject* sender);
+  // Runs command under name, unless another command lets messages through
+  // and evenWhileRunning is false.
+  void RunNamed(const char* name, const std::function<void()>& command, bool evenWhileRunning = false);
   void FocusChanged(QWidget* now);
   // The grid of the Edit page (MainEditPage.cpp).
   QTableView* CreateStringGrid(QWidget* parent);
