@@ -6,6 +6,8 @@ packages=(
   qt6-base-dev qt6-base-dev-tools libgl-dev
   libstorm-dev libbz2-dev smpq
   xvfb xauth fonts-dejavu-core
+  # end-to-end tests: the installed program on its own X display, driven over the accessibility bus
+  qt6-qpa-plugins python3-pyatspi at-spi2-core dbus-daemon dbus-bin libglib2.0-bin shared-mime-info
 )
 missing=()
 for p in "${packages[@]}"; do
