@@ -20,9 +20,7 @@ import time
 import zlib
 
 # Keysyms used by the sessions.
-KEY_RETURN = 0xFF0D
 KEY_ESCAPE = 0xFF1B
-KEY_HOME = 0xFF50
 KEY_END = 0xFF57
 KEY_BACKSPACE = 0xFF08
 
@@ -267,7 +265,7 @@ class Session:
             return self.at.STATE_DEFUNCT in states or self.at.STATE_SHOWING not in states
         wait_for(f'the window "{window.name}" to close', probe, timeout)
 
-    def find(self, root, role, name=None, timeout=5.0, showing=True):
+    def find(self, root, role, name=None, timeout=10.0, showing=True):
         """The first control below `root` with the role `role` and, when given, the name `name`."""
         def probe():
             return self._search(root, role, name, showing)
@@ -325,7 +323,7 @@ class Session:
     def click(self, acc, what=None, double=False):
         """A left click in the middle of `acc`, through the X server, once it is shown and enabled."""
         label = what or f'{acc.getRoleName()} "{acc.name}"'
-        wait_for(f"{label} to be enabled", lambda: self.enabled(acc), timeout=5)
+        wait_for(f"{label} to be enabled", lambda: self.enabled(acc), timeout=10)
         x, y, w, h = self.extents(acc)
         if w <= 0 or h <= 0:
             raise E2EFailure(f"{label} has no area on the screen")
@@ -349,11 +347,6 @@ class Session:
 
     def key(self, keysym):
         self.at.Registry.generateKeyboardEvent(keysym, None, self.at.KEY_SYM)
-
-    def chord(self, modifier_keysym, keysym):
-        self.at.Registry.generateKeyboardEvent(modifier_keysym, None, self.at.KEY_PRESS)
-        self.at.Registry.generateKeyboardEvent(keysym, None, self.at.KEY_SYM)
-        self.at.Registry.generateKeyboardEvent(modifier_keysym, None, self.at.KEY_RELEASE)
 
     def fill(self, field, text):
         """Puts `text` into an edit field through its editable-text interface (what pasting does)."""

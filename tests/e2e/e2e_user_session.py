@@ -9,7 +9,6 @@ Screenshots of the three pages and the about box go to --shots.
 Usage: e2e_user_session.py --cmake CMAKE --build BUILD_DIR --fixtures MOD_DIR --shots OUT_DIR
 """
 import os
-import re
 import shutil
 import struct
 import subprocess
