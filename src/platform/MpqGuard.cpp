@@ -207,6 +207,9 @@ std::optional<std::vector<uint32_t>> ReadSectorTable(int fd, const MpqLayout& la
     if (table[i + 1] < table[i] || table[i + 1] > entry.storedSize) return std::nullopt;
     if (i < sectors && table[i + 1] - table[i] > layout.sectorSize) return std::nullopt;
   }
+  // The checksums after the last sector: the library reads their stored
+  // bytes into a buffer of one word per sector.
+  if ((entry.flags & kFileSectorCrc) && table[sectors + 1] - table[sectors] > sectors * 4) return std::nullopt;
   return table;
 }
 

@@ -45,7 +45,8 @@ bool EntryFits(const MpqLayout& layout, const MpqEntryFacts& entry);
 // encrypted, decrypts with the key its name gives) the sector offset table
 // from the archive file open at fd, and checks that it is exactly as long as
 // the sector count needs, that the sectors follow each other, are each no
-// larger than a sector and end inside the stored bytes. The archive library
+// larger than a sector and end inside the stored bytes, and that the sector
+// checksums (when the entry has them) take no more than a word per sector. The archive library
 // takes a table with a larger first offset as a longer table and reads past
 // the buffer it allocated for it. True for every other kind of entry.
 bool SectorTableFits(int fd, const MpqLayout& layout, const MpqEntryFacts& entry, const char* name);

@@ -38,6 +38,7 @@ class TestFuzzFindings : public QObject {
     const QHash<QString, QByteArray> damaged = {
         {QStringLiteral("archive-bzip2-endless.QLM"), "data/lowqualityitems.txt"},
         {QStringLiteral("archive-sector-table-overread.QLM"), "(listfile)"},
+        {QStringLiteral("archive-checksums-overflow.QLM"), "data/ruins.ds1"},
     };
     for (const QString& file : files)
       QTest::newRow(qPrintable(file)) << dir.filePath(file) << damaged.value(file);

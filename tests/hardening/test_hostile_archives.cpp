@@ -238,24 +238,28 @@ class TestHostileArchives : public QObject {
   void lyingSectorTablesReadAsMissing_data() {
     QTest::addColumn<int>("word");
     QTest::addColumn<int>("delta");
-    // 20,000 bytes in 4,096-byte sectors: 5 sectors, 6 offsets.
-    QTest::newRow("table longer than the sectors need") << 0 << 4;
-    QTest::newRow("table shorter than the sectors need") << 0 << -4;
-    QTest::newRow("offsets going backwards") << 2 << -4000;
-    QTest::newRow("sector longer than a sector") << 1 << -1000;
-    QTest::newRow("last sector past the stored bytes") << 5 << 1;
+    QTest::addColumn<bool>("checksums");
+    // 20,000 bytes in 4,096-byte sectors: 5 sectors, 6 offsets (and one more
+    // for where the checksums end).
+    QTest::newRow("table longer than the sectors need") << 0 << 4 << false;
+    QTest::newRow("table shorter than the sectors need") << 0 << -4 << false;
+    QTest::newRow("offsets going backwards") << 2 << -4000 << false;
+    QTest::newRow("sector longer than a sector") << 1 << -1000 << false;
+    QTest::newRow("last sector past the stored bytes") << 5 << 1 << false;
+    QTest::newRow("checksums longer than a word per sector") << 5 << -8 << true;
   }
   void lyingSectorTablesReadAsMissing() {
     QFETCH(int, word);
     QFETCH(int, delta);
+    QFETCH(bool, checksums);
     const QString path = Path(QStringLiteral("sectors.QLM"));
     QVERIFY(Build(path, {{"(listfile)", kSheet + "\r\n" + kBinary + "\r\n"}, {kSheet, sheet_}, {kBinary, binary_}},
-                  MPQ_FILE_COMPRESS));
+                  MPQ_FILE_COMPRESS | (checksums ? MPQ_FILE_SECTOR_CRC : 0)));
     QCOMPARE(EntryBytes(path, kBinary), binary_);
     mpq::Image image = mpq::Image::Load(path);
     const mpq::Block block = image.GetBlock(image.BlockOf(kBinary));
     char* table = image.bytes().data() + block.offset;
-    QCOMPARE(qFromLittleEndian<quint32>(table), 24u);  // found it: six offsets
+    QCOMPARE(qFromLittleEndian<quint32>(table), checksums ? 28u : 24u);  // found it
     char* at = table + 4 * word;
     qToLittleEndian<quint32>(quint32(qint64(qFromLittleEndian<quint32>(at)) + delta), at);
     QVERIFY(image.Save(path));
