@@ -178,7 +178,8 @@ bool EntryFits(const MpqLayout& layout, const MpqEntryFacts& entry) {
   if (entry.size == 0) return true;
 
   const bool compressed = entry.flags & kFileCompressMask;
-  if (!compressed) return entry.size <= entry.storedSize;
+  // Read in one piece, an entry's stored bytes go into a buffer of its size.
+  if (!compressed) return (entry.flags & kFileSingleUnit) ? entry.size == entry.storedSize : entry.size <= entry.storedSize;
   if (entry.flags & kFileSingleUnit) return true;
   // Sector-wise: an offset per sector and one for the end (and one more for
   // the checksums) stand before the data, inside the stored bytes.

@@ -38,7 +38,8 @@ struct MpqEntryFacts {
 // True when the entry's stored bytes lie inside the file, an uncompressed
 // entry is no larger than what is stored, a compressed entry's sector table
 // fits in what is stored, its size fits a signed 32-bit count, and it carries
-// only the flags of an ordinary entry (no patch data, no deletion marker).
+// only the flags of an ordinary entry (no patch data, no deletion marker);
+// one stored in one piece without compression stores exactly its size.
 bool EntryFits(const MpqLayout& layout, const MpqEntryFacts& entry);
 
 // For an entry stored in compressed sectors: reads (and, when the entry is

@@ -209,6 +209,10 @@ class TestHostileArchives : public QObject {
       b.flags &= ~quint32(MPQ_FILE_COMPRESS_MASK);
       b.size = b.storedSize + 1;
     });
+    row("one piece, not compressed, stored larger than its size", [](mpq::Block& b, quint32) {
+      b.flags = (b.flags & ~quint32(MPQ_FILE_COMPRESS_MASK)) | MPQ_FILE_SINGLE_UNIT;
+      b.size = b.storedSize - 8;
+    });
     row("patch data", [](mpq::Block& b, quint32) { b.flags |= MPQ_FILE_PATCH_FILE; });
     row("deletion marker", [](mpq::Block& b, quint32) { b.flags |= MPQ_FILE_DELETE_MARKER; });
     row("deleted", [](mpq::Block& b, quint32) { b.flags &= ~quint32(MPQ_FILE_EXISTS); });
