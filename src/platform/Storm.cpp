@@ -82,7 +82,7 @@ struct Entry {
   Archive* owner = nullptr;
   MpqEntryFacts facts;
   std::string name;
-  bool decodeChecked = false;  // the sectors were checked at the first read
+  bool decodeChecked = false;  // the sector table and sectors were checked at the first read
 };
 
 struct State {
@@ -144,14 +144,14 @@ bool FileInfo(HANDLE file, SFileInfoClass what, T& value) {
 }
 
 // The library has found the entry but read none of its bytes yet.
-bool EntryIsReadable(const Archive& a, HANDLE file, const char* name, MpqEntryFacts& facts) {
+bool EntryIsReadable(const Archive& a, HANDLE file, MpqEntryFacts& facts) {
   ULONGLONG offset = 0;
   DWORD stored = 0, size = 0, flags = 0;
   if (!FileInfo(file, SFileInfoByteOffset, offset) || !FileInfo(file, SFileInfoCompressedSize, stored) ||
       !FileInfo(file, SFileInfoFileSize, size) || !FileInfo(file, SFileInfoFlags, flags))
     return false;
   facts = MpqEntryFacts{offset, stored, size, flags};
-  return EntryFits(a.layout, facts) && SectorTableFits(a.fd, a.layout, facts, name);
+  return EntryFits(a.layout, facts);
 }
 
 State& state() {
@@ -215,7 +215,7 @@ int OpenEntry(Handle archive, const char* name, quint32 /*scope*/, Handle* entry
   HANDLE file = nullptr;
   if (!SFileOpenFileEx(a->mpq, name, SFILE_OPEN_FROM_MPQ, &file)) return 0;
   MpqEntryFacts facts;
-  if (!EntryIsReadable(*a, file, name, facts)) {
+  if (!EntryIsReadable(*a, file, facts)) {
     SFileCloseFile(file);
     return 0;
   }
@@ -246,10 +246,13 @@ int ReadEntry(Handle entry, void* buffer, quint32 count, quint32* read, void* /*
   std::lock_guard lock(s.mutex);
   Entry* e = s.FindEntry(entry);
   if (!e || (!buffer && count > 0)) return 0;
-  // Sizes do not need the sectors decoded; the first read does. Checked then,
-  // so listing a mod costs no extra reads.
+  // Sizes need neither the sector table nor the sectors; the library loads
+  // them at the first read. Checked then, so listing a mod costs no extra reads.
   if (!e->decodeChecked) {
-    if (!SectorsDecodeSafely(e->owner->fd, e->owner->layout, e->facts, e->name.c_str())) return 0;
+    const Archive& a = *e->owner;
+    if (!SectorTableFits(a.fd, a.layout, e->facts, e->name.c_str()) ||
+        !SectorsDecodeSafely(a.fd, a.layout, e->facts, e->name.c_str()))
+      return 0;
     e->decodeChecked = true;
   }
   DWORD got = 0;
