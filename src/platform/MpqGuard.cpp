@@ -1,5 +1,7 @@
 #include "platform/MpqGuard.h"
 
+#include "platform/TrialDecode.h"
+
 #include <bzlib.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -30,6 +32,9 @@ constexpr uint32_t kFileExists = 0x80000000;
 constexpr uint32_t kFileEncrypted = 0x00010000;
 constexpr uint32_t kFileCompress = 0x00000200;  // sectors led by a byte naming their compressions
 constexpr uint32_t kCompressionBzip2 = 0x10;
+// Huffman, sparse and the two ADPCM decoders: the library's Huffman decoder
+// dereferences a null tree item on crafted data; these run in a trial child.
+constexpr uint32_t kCompressionsOnTrial = 0x01 | 0x20 | 0x40 | 0x80;
 constexpr uint32_t kFileFixKey = 0x00020000;
 
 uint32_t Le32(const void* p) {
@@ -247,6 +252,7 @@ bool SectorsDecodeSafely(int fd, const MpqLayout& layout, const MpqEntryFacts& e
   }
   const uint32_t key = (entry.flags & kFileEncrypted) ? FileKey(name, entry) : 0;
   const uint64_t start = layout.headerOffset + entry.offset;
+  std::vector<TrialSector> trial;
   for (uint32_t i = 0; i < sectors.size(); ++i) {
     const Sector& sector = sectors[i];
     const uint32_t stored = sector.end - sector.begin;
@@ -263,7 +269,7 @@ bool SectorsDecodeSafely(int fd, const MpqLayout& layout, const MpqEntryFacts& e
     } else {
       first = Le32(&first);
     }
-    if (!(first & kCompressionBzip2)) continue;
+    if (!(first & (kCompressionBzip2 | kCompressionsOnTrial))) continue;
     std::vector<char> bytes(stored);
     if (!ReadAt(fd, start + sector.begin, bytes.data(), stored)) return false;
     if (entry.flags & kFileEncrypted) {
@@ -273,9 +279,10 @@ bool SectorsDecodeSafely(int fd, const MpqLayout& layout, const MpqEntryFacts& e
       for (size_t w = 0; w < words.size(); ++w)
         for (int b = 0; b < 4; ++b) bytes[4 * w + size_t(b)] = char(words[w] >> (8 * b));
     }
-    if (!BzipStreamEnds(bytes, sector.size)) return false;
+    if ((first & kCompressionBzip2) && !BzipStreamEnds(bytes, sector.size)) return false;
+    if (first & kCompressionsOnTrial) trial.push_back(TrialSector{std::move(bytes), sector.size});
   }
-  return true;
+  return TrialDecodeSurvives(trial);
 }
 
 }  // namespace storm

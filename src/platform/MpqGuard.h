@@ -55,8 +55,10 @@ bool SectorTableFits(int fd, const MpqLayout& layout, const MpqEntryFacts& entry
 // For a compressed entry: true unless a sector is compressed with bzip2 and
 // its stream does not end within the sector's size (cut short, or decoding to
 // more). The library's bzip2 step loops until the stream ends, so such a
-// sector would never return. Reads the first word of every compressed sector
-// and the whole of each bzip2 one; checks the sector table as above.
+// sector would never return. Sectors using Huffman, sparse or ADPCM coding
+// must also decode in a trial child process (see TrialDecode.h). Reads the
+// first word of every compressed sector and the whole of each bzip2 or trial
+// one; checks the sector table as above.
 bool SectorsDecodeSafely(int fd, const MpqLayout& layout, const MpqEntryFacts& entry, const char* name);
 
 }  // namespace storm

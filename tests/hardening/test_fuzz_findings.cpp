@@ -39,6 +39,7 @@ class TestFuzzFindings : public QObject {
         {QStringLiteral("archive-bzip2-endless.QLM"), "data/lowqualityitems.txt"},
         {QStringLiteral("archive-sector-table-overread.QLM"), "(listfile)"},
         {QStringLiteral("archive-checksums-overflow.QLM"), "data/ruins.ds1"},
+        {QStringLiteral("archive-huffman-null-tree.QLM"), "data/Arena.txt"},
         {QStringLiteral("archive-one-piece-overflow.QLM"), ""},
     };
     for (const QString& file : files)

@@ -288,6 +288,8 @@ class TestHostileArchives : public QObject {
     QTest::newRow("bzip2, encrypted") << encrypted << quint32(MPQ_COMPRESSION_BZIP2);
     QTest::newRow("bzip2, one unit, encrypted")
         << (encrypted | MPQ_FILE_SINGLE_UNIT) << quint32(MPQ_COMPRESSION_BZIP2);
+    // Decoded once in a trial child first: must still read.
+    QTest::newRow("huffman, encrypted") << encrypted << quint32(MPQ_COMPRESSION_HUFFMANN);
   }
   void encryptedEntriesStillRead() {
     // The checks decrypt sector tables and bzip2 sectors with the key the
