@@ -229,14 +229,8 @@ bool BzipStreamEnds(std::vector<char>& in, uint32_t out) {
 
 }  // namespace
 
-bool SectorTableFits(int fd, const MpqLayout& layout, const MpqEntryFacts& entry, const char* name) {
-  const bool compressed = entry.flags & kFileCompressMask;
-  if (!compressed || (entry.flags & kFileSingleUnit) || entry.size == 0) return true;
-  return ReadSectorTable(fd, layout, entry, name).has_value();
-}
-
-bool SectorsDecodeSafely(int fd, const MpqLayout& layout, const MpqEntryFacts& entry, const char* name) {
-  if (!(entry.flags & kFileCompress) || entry.size == 0) return true;
+bool EntryDecodesSafely(int fd, const MpqLayout& layout, const MpqEntryFacts& entry, const char* name) {
+  if (!(entry.flags & kFileCompressMask) || entry.size == 0) return true;
   struct Sector {
     uint32_t begin, end, size;  // stored from begin to end; size bytes once decoded
   };
@@ -250,6 +244,8 @@ bool SectorsDecodeSafely(int fd, const MpqLayout& layout, const MpqEntryFacts& e
     for (uint32_t i = 0; i < count; ++i)
       sectors.push_back({(*table)[i], (*table)[i + 1], std::min(layout.sectorSize, entry.size - i * layout.sectorSize)});
   }
+  // Imploded entries carry no compression byte: one decoder, none on trial.
+  if (!(entry.flags & kFileCompress)) return true;
   const uint32_t key = (entry.flags & kFileEncrypted) ? FileKey(name, entry) : 0;
   const uint64_t start = layout.headerOffset + entry.offset;
   std::vector<TrialSector> trial;

@@ -42,23 +42,21 @@ struct MpqEntryFacts {
 // one stored in one piece without compression stores exactly its size.
 bool EntryFits(const MpqLayout& layout, const MpqEntryFacts& entry);
 
-// For an entry stored in compressed sectors: reads (and, when the entry is
-// encrypted, decrypts with the key its name gives) the sector offset table
-// from the archive file open at fd, and checks that it is exactly as long as
-// the sector count needs, that the sectors follow each other, are each no
-// larger than a sector and end inside the stored bytes, and that the sector
-// checksums (when the entry has them) take no more than a word per sector. The archive library
-// takes a table with a larger first offset as a longer table and reads past
-// the buffer it allocated for it. True for every other kind of entry.
-bool SectorTableFits(int fd, const MpqLayout& layout, const MpqEntryFacts& entry, const char* name);
-
-// For a compressed entry: true unless a sector is compressed with bzip2 and
-// its stream does not end within the sector's size (cut short, or decoding to
-// more). The library's bzip2 step loops until the stream ends, so such a
-// sector would never return. Sectors using Huffman, sparse or ADPCM coding
-// must also decode in a trial child process (see TrialDecode.h). Reads the
-// first word of every compressed sector and the whole of each bzip2 or trial
-// one; checks the sector table as above.
-bool SectorsDecodeSafely(int fd, const MpqLayout& layout, const MpqEntryFacts& entry, const char* name);
+// For a compressed entry, checked before the library decodes any of it:
+// - stored in sectors: reads (and, when the entry is encrypted, decrypts with
+//   the key its name gives) the sector offset table and checks that it is
+//   exactly as long as the sector count needs, that the sectors follow each
+//   other, are each no larger than a sector and end inside the stored bytes,
+//   and that the sector checksums (when the entry has them) take no more than
+//   a word per sector. The archive library takes a table with a larger first
+//   offset as a longer table and reads past the buffer it allocated for it.
+// - a bzip2 sector's stream must end within the sector's size (not cut short,
+//   not decoding to more): the library's bzip2 step loops until the stream
+//   ends, so such a sector would never return.
+// - sectors using Huffman, sparse or ADPCM coding must decode in a trial child
+//   process (see TrialDecode.h).
+// Reads the table once, the first word of every compressed sector and the
+// whole of each bzip2 or trial one. True for every uncompressed entry.
+bool EntryDecodesSafely(int fd, const MpqLayout& layout, const MpqEntryFacts& entry, const char* name);
 
 }  // namespace storm

@@ -250,9 +250,7 @@ int ReadEntry(Handle entry, void* buffer, quint32 count, quint32* read, void* /*
   // them at the first read. Checked then, so listing a mod costs no extra reads.
   if (!e->decodeChecked) {
     const Archive& a = *e->owner;
-    if (!SectorTableFits(a.fd, a.layout, e->facts, e->name.c_str()) ||
-        !SectorsDecodeSafely(a.fd, a.layout, e->facts, e->name.c_str()))
-      return 0;
+    if (!EntryDecodesSafely(a.fd, a.layout, e->facts, e->name.c_str())) return 0;
     e->decodeChecked = true;
   }
   DWORD got = 0;
