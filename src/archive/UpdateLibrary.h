@@ -6,8 +6,10 @@
 #include <QtGlobal>
 
 // Releases a library held before, then loads ARCHWRIT (libARCHWRIT.so beside
-// the executable first, then the system's search), resolves its six exports
-// and initialises it. False, holding no library, when any of that fails.
+// the executable first, then the system's search, which for an installed copy
+// takes in its private library folder through the program's run path),
+// resolves its six exports and initialises it. False, holding no library, when
+// any of that fails.
 bool LoadUpdateLibrary();
 void UnloadUpdateLibrary();
 

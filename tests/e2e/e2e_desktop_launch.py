@@ -6,6 +6,7 @@ Usage: e2e_desktop_launch.py --cmake CMAKE --build BUILD_DIR --fixtures MOD_DIR
 """
 import configparser
 import os
+import re
 import shutil
 import struct
 import subprocess
@@ -40,11 +41,16 @@ def check_installed_files(prefix, entry):
     expect(MOD_TYPE in entry.get("MimeType", "").split(";"), f"the entry handles {MOD_TYPE}")
     icon = os.path.join(prefix, "share", "icons", "hicolor", "scalable", "apps", entry.get("Icon", "") + ".svg")
     expect(os.path.isfile(icon), f"the entry's icon is installed at {icon}")
-    library = os.path.join(prefix, "bin", "libARCHWRIT.so")
-    expect(os.path.isfile(library), "libARCHWRIT.so is installed beside the program")
-    runpath = subprocess.run(["readelf", "-d", os.path.join(prefix, "bin", "quillforge")],
+    bindir = os.path.join(prefix, "bin")
+    expect(not os.path.exists(os.path.join(bindir, "libARCHWRIT.so")), "no library is installed among the programs")
+    dynamic = subprocess.run(["readelf", "-d", os.path.join(bindir, "quillforge")],
                              stdout=subprocess.PIPE, text=True).stdout
-    expect("$ORIGIN" in runpath, "the program looks for its libraries beside itself ($ORIGIN)")
+    runpath = re.search(r"\(RUNPATH\)\s+Library runpath: \[(.*)\]", dynamic)
+    folders = runpath.group(1).split(":") if runpath else []
+    expect(folders and all(f.startswith("$ORIGIN/") for f in folders),
+           f"the program's run path is relative to the program, so the installed copy can move ({folders})")
+    expect(any(os.path.isfile(os.path.join(f.replace("$ORIGIN", bindir), "libARCHWRIT.so")) for f in folders),
+           "the run path leads to the installed libARCHWRIT.so in the private library folder")
 
 
 def check_file_type(prefix, work):
