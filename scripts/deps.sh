@@ -8,6 +8,9 @@ packages=(
   xvfb xauth fonts-dejavu-core
   # end-to-end tests: the installed program on its own X display, driven over the accessibility bus
   qt6-qpa-plugins python3-pyatspi at-spi2-core dbus-daemon dbus-bin libglib2.0-bin shared-mime-info
+  # the Debian package (scripts/package) and its checks: shared-library dependencies, lintian,
+  # the desktop's file-type and launcher caches that Debian's triggers refresh
+  dpkg-dev file lintian desktop-file-utils xdg-utils
 )
 missing=()
 for p in "${packages[@]}"; do
