@@ -415,12 +415,13 @@ def scratch(prefix):
 
 
 def run_test(doc, add_arguments, body):
-    """Parses --cmake, --build and --fixtures (and what `add_arguments` adds), then runs body(options)
-    on a private display and bus: the first call starts them and runs the script again inside.
+    """Parses --fixtures, --cmake and --build (tests of the build pass them) and what `add_arguments`
+    adds, then runs body(options) on a private display and bus: the first call starts them and runs
+    the script again inside.
     Exit code 0 passed, 1 failed, 77 skipped (no fixtures)."""
     parser = argparse.ArgumentParser(description=doc)
-    parser.add_argument("--cmake", required=True)
-    parser.add_argument("--build", required=True, type=os.path.abspath)
+    parser.add_argument("--cmake")
+    parser.add_argument("--build", type=os.path.abspath)
     parser.add_argument("--fixtures", required=True, type=os.path.abspath)
     parser.add_argument("--fbdir", help=argparse.SUPPRESS)
     add_arguments(parser)
