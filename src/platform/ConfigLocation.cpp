@@ -10,8 +10,26 @@
 namespace config {
 
 namespace {
+
 QString programFolderOverride;
+
+// The folders a system install puts programs in. They are shared with every
+// other program, so one writable there (as it is for root) makes no portable
+// copy: its preferences would land among the system's binaries, where no
+// package removal takes them away again.
+bool IsSharedProgramFolder(const QString& folder) {
+  static const QStringList shared = {QStringLiteral("/bin"),
+                                     QStringLiteral("/sbin"),
+                                     QStringLiteral("/usr/bin"),
+                                     QStringLiteral("/usr/sbin"),
+                                     QStringLiteral("/usr/games"),
+                                     QStringLiteral("/usr/local/bin"),
+                                     QStringLiteral("/usr/local/sbin"),
+                                     QStringLiteral("/usr/local/games")};
+  return shared.contains(QDir::cleanPath(folder));
 }
+
+}  // namespace
 
 bool CanWrite(const QString& path) {
   const QFileInfo info(path);
@@ -41,7 +59,8 @@ QString ConfigHome() {
 QString ChooseIniFile(const QString& programFolder, const QString& configHome,
                       const WritableCheck& canWrite) {
   const QString beside = QDir(programFolder).filePath(QString::fromLatin1(kIniFileName));
-  if (canWrite(programFolder) || canWrite(beside)) return beside;
+  const bool portable = !IsSharedProgramFolder(programFolder) && canWrite(programFolder);
+  if (portable || canWrite(beside)) return beside;
   return QDir(configHome)
       .filePath(QString::fromLatin1(kConfigSubfolder) + QLatin1Char('/') + QString::fromLatin1(kIniFileName));
 }

@@ -20,8 +20,9 @@ using WritableCheck = std::function<bool(const QString& path)>;
 // path, else ".config" in the home folder.
 QString ConfigHome();
 
-// The choice itself: beside the program when its folder can be written, or
-// when a preferences file there can; otherwise configHome/Quillforge.
+// The choice itself: beside the program when its folder can be written (a
+// folder the system shares among its programs, such as /usr/bin, never counts),
+// or when a preferences file there can; otherwise configHome/Quillforge.
 QString ChooseIniFile(const QString& programFolder, const QString& configHome, const WritableCheck& canWrite);
 
 // The program's folder (the executable's, unless a test has set another).

@@ -84,6 +84,18 @@ class TestConfigLocation : public QObject {
     QCOMPARE(asked.value(0), program);  // the folder decides first
   }
 
+  void sharedProgramFoldersAreNeverPortable() {
+    // Root can write /usr/bin; its preferences still belong in its own folder,
+    // unless a preferences file was put there on purpose.
+    const auto rootCanWrite = [](const QString& path) { return !path.endsWith(QStringLiteral("QUILL.INI")); };
+    for (const QString& bin : {QStringLiteral("/usr/bin"), QStringLiteral("/usr/local/bin/")})
+      QCOMPARE(config::ChooseIniFile(bin, QStringLiteral("/root/.config"), rootCanWrite),
+               QStringLiteral("/root/.config/Quillforge/QUILL.INI"));
+    QCOMPARE(config::ChooseIniFile(QStringLiteral("/usr/bin"), QStringLiteral("/root/.config"),
+                                   [](const QString&) { return true; }),
+             QStringLiteral("/usr/bin/QUILL.INI"));
+  }
+
   void configHomeFollowsXdg() {
     {
       ScopedEnv xdg("XDG_CONFIG_HOME", QByteArray("/srv/cfg/"));
