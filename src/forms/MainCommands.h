@@ -20,3 +20,18 @@ class ScopedNoRepaint {
   QWidget* widget_;
   bool was_;
 };
+
+// Lets a widget repaint until the scope ends, inside a ScopedNoRepaint.
+class ScopedRepaint {
+ public:
+  explicit ScopedRepaint(QWidget* widget) : widget_(widget), was_(widget->updatesEnabled()) {
+    widget_->setUpdatesEnabled(true);
+  }
+  ~ScopedRepaint() { widget_->setUpdatesEnabled(was_); }
+  ScopedRepaint(const ScopedRepaint&) = delete;
+  ScopedRepaint& operator=(const ScopedRepaint&) = delete;
+
+ private:
+  QWidget* widget_;
+  bool was_;
+};

@@ -1,0 +1,245 @@
+#include "forms/FilteredRows.h"
+
+#include <algorithm>
+
+#include "archive/Names.h"
+#include "forms/ModListModel.h"
+
+FilteredRows::FilteredRows(ModListModel* rows, QObject* parent) : QAbstractProxyModel(parent), rows_(rows) {
+  QAbstractProxyModel::setSourceModel(rows);
+  connect(rows, &QAbstractItemModel::rowsAboutToBeInserted, this,
+          [this](const QModelIndex&, int first, int last) { RowsAboutToBeInserted(first, last); });
+  connect(rows, &QAbstractItemModel::rowsInserted, this,
+          [this](const QModelIndex&, int first, int last) { RowsInserted(first, last); });
+  connect(rows, &QAbstractItemModel::rowsAboutToBeRemoved, this,
+          [this](const QModelIndex&, int first, int last) { RowsAboutToBeRemoved(first, last); });
+  connect(rows, &QAbstractItemModel::rowsRemoved, this,
+          [this](const QModelIndex&, int first, int last) { RowsRemoved(first, last); });
+  connect(rows, &QAbstractItemModel::layoutAboutToBeChanged, this, [this] { LayoutAboutToBeChanged(); });
+  connect(rows, &QAbstractItemModel::layoutChanged, this, [this] { LayoutChanged(); });
+  connect(rows, &QAbstractItemModel::modelAboutToBeReset, this, [this] { beginResetModel(); });
+  connect(rows, &QAbstractItemModel::modelReset, this, [this] { ModelReset(); });
+  connect(rows, &QAbstractItemModel::dataChanged, this, &FilteredRows::DataChanged);
+  connect(rows, &QAbstractItemModel::headerDataChanged, this, &QAbstractItemModel::headerDataChanged);
+}
+
+int FilteredRows::TotalCount() const {
+  return rows_->Count();
+}
+
+// ---- Mapping ----------------------------------------------------------------
+
+int FilteredRows::LowerBound(int sourceRow) const {
+  return int(std::lower_bound(shown_.begin(), shown_.end(), sourceRow) - shown_.begin());
+}
+
+int FilteredRows::SourceRow(int shownRow) const {
+  if (shownRow < 0 || shownRow >= rowCount()) return -1;
+  return Filtering() ? shown_[shownRow] : shownRow;
+}
+
+int FilteredRows::ShownRow(int sourceRow) const {
+  if (sourceRow < 0 || sourceRow >= rows_->Count()) return -1;
+  if (!Filtering()) return sourceRow;
+  const int at = LowerBound(sourceRow);
+  return at < int(shown_.size()) && shown_[at] == sourceRow ? at : -1;
+}
+
+QModelIndex FilteredRows::index(int row, int column, const QModelIndex& parent) const {
+  if (parent.isValid() || row < 0 || row >= rowCount() || column < 0 || column >= columnCount()) return {};
+  return createIndex(row, column);
+}
+
+QModelIndex FilteredRows::parent(const QModelIndex&) const {
+  return {};
+}
+
+int FilteredRows::rowCount(const QModelIndex& parent) const {
+  if (parent.isValid()) return 0;
+  return Filtering() ? int(shown_.size()) : rows_->Count();
+}
+
+int FilteredRows::columnCount(const QModelIndex& parent) const {
+  return parent.isValid() ? 0 : rows_->columnCount();
+}
+
+bool FilteredRows::hasChildren(const QModelIndex& parent) const {
+  return !parent.isValid() && rowCount() > 0;
+}
+
+QVariant FilteredRows::headerData(int section, Qt::Orientation orientation, int role) const {
+  // Columns are never filtered; the header stays when every row is hidden.
+  return rows_->headerData(section, orientation, role);
+}
+
+QModelIndex FilteredRows::mapToSource(const QModelIndex& proxyIndex) const {
+  if (!proxyIndex.isValid()) return {};
+  return rows_->index(SourceRow(proxyIndex.row()), proxyIndex.column());
+}
+
+QModelIndex FilteredRows::mapFromSource(const QModelIndex& sourceIndex) const {
+  if (!sourceIndex.isValid()) return {};
+  const int row = ShownRow(sourceIndex.row());
+  return row < 0 ? QModelIndex() : createIndex(row, sourceIndex.column());
+}
+
+// ---- The filter ---------------------------------------------------------------
+
+void FilteredRows::BuildKeys() {
+  keys_.clear();
+  keys_.reserve(rows_->Count());
+  for (const ModEntry& e : rows_->Rows()) keys_.push_back(names::Key(e.Caption));
+}
+
+void FilteredRows::BuildShown() {
+  shown_.clear();
+  for (int i = 0; i < int(keys_.size()); ++i)
+    if (filter_.Matches(keys_[i])) shown_.push_back(i);
+}
+
+void FilteredRows::SetFilterText(const QString& text) {
+  if (text == filter_.Text()) return;
+  const bool wasFiltering = Filtering();
+  Relayout([&] {
+    filter_.SetText(text);
+    if (!Filtering()) {
+      shown_ = {};
+      keys_ = {};
+    } else {
+      if (!wasFiltering) BuildKeys();
+      BuildShown();
+    }
+  });
+  emit countsChanged();
+}
+
+void FilteredRows::Relayout(const std::function<void()>& change) {
+  // A layout change, not a reset: the rows still shown keep their selection
+  // and the current row; persistent indexes of rows that disappear become
+  // invalid, which takes those rows out of the selection.
+  emit layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
+  const QModelIndexList before = persistentIndexList();
+  QList<int> sourceRows;
+  sourceRows.reserve(before.size());
+  for (const QModelIndex& i : before) sourceRows << SourceRow(i.row());
+  change();
+  QModelIndexList after;
+  after.reserve(before.size());
+  for (qsizetype i = 0; i < before.size(); ++i) {
+    const int row = ShownRow(sourceRows.at(i));
+    after << (row < 0 ? QModelIndex() : createIndex(row, before.at(i).column()));
+  }
+  changePersistentIndexList(before, after);
+  emit layoutChanged({}, QAbstractItemModel::VerticalSortHint);
+}
+
+// ---- Following the model ----------------------------------------------------------
+
+void FilteredRows::RowsAboutToBeInserted(int first, int last) {
+  if (!Filtering()) beginInsertRows({}, first, last);
+}
+
+void FilteredRows::RowsInserted(int first, int last) {
+  if (!Filtering()) {
+    endInsertRows();
+    emit countsChanged();
+    return;
+  }
+  const int count = last - first + 1;
+  std::vector<QString> added;
+  added.reserve(count);
+  std::vector<int> accepted;
+  for (int row = first; row <= last; ++row) {
+    added.push_back(names::Key(rows_->Row(row).Caption));
+    if (filter_.Matches(added.back())) accepted.push_back(row);
+  }
+  keys_.insert(keys_.begin() + first, std::make_move_iterator(added.begin()),
+               std::make_move_iterator(added.end()));
+  // The shown rows after the new ones move down in the model, not in the list.
+  const int at = LowerBound(first);
+  for (auto it = shown_.begin() + at; it != shown_.end(); ++it) *it += count;
+  if (!accepted.empty()) {
+    beginInsertRows({}, at, at + int(accepted.size()) - 1);
+    shown_.insert(shown_.begin() + at, accepted.begin(), accepted.end());
+    endInsertRows();
+  }
+  emit countsChanged();
+}
+
+void FilteredRows::RowsAboutToBeRemoved(int first, int last) {
+  if (!Filtering()) {
+    beginRemoveRows({}, first, last);
+    return;
+  }
+  // The shown rows of a run of model rows are a run of the list too.
+  removeFrom_ = LowerBound(first);
+  removeTo_ = LowerBound(last + 1);
+  if (removeFrom_ < removeTo_) beginRemoveRows({}, removeFrom_, removeTo_ - 1);
+}
+
+void FilteredRows::RowsRemoved(int first, int last) {
+  if (!Filtering()) {
+    endRemoveRows();
+    emit countsChanged();
+    return;
+  }
+  const int count = last - first + 1;
+  keys_.erase(keys_.begin() + first, keys_.begin() + last + 1);
+  shown_.erase(shown_.begin() + removeFrom_, shown_.begin() + removeTo_);
+  for (auto it = shown_.begin() + removeFrom_; it != shown_.end(); ++it) *it -= count;
+  if (removeFrom_ < removeTo_) endRemoveRows();
+  emit countsChanged();
+}
+
+void FilteredRows::LayoutAboutToBeChanged() {
+  emit layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
+  layoutShown_ = persistentIndexList();
+  layoutSource_.clear();
+  layoutSource_.reserve(layoutShown_.size());
+  for (const QModelIndex& i : layoutShown_) layoutSource_ << QPersistentModelIndex(mapToSource(i));
+}
+
+void FilteredRows::LayoutChanged() {
+  // The model's rows moved (a sort): the keys and the shown rows follow.
+  if (Filtering()) {
+    BuildKeys();
+    BuildShown();
+  }
+  QModelIndexList after;
+  after.reserve(layoutShown_.size());
+  for (const QPersistentModelIndex& source : std::as_const(layoutSource_)) after << mapFromSource(source);
+  changePersistentIndexList(layoutShown_, after);
+  layoutShown_.clear();
+  layoutSource_.clear();
+  emit layoutChanged({}, QAbstractItemModel::VerticalSortHint);
+}
+
+void FilteredRows::ModelReset() {
+  if (Filtering()) {
+    BuildKeys();
+    BuildShown();
+  }
+  endResetModel();
+  emit countsChanged();
+}
+
+void FilteredRows::DataChanged(const QModelIndex& topLeft, const QModelIndex& bottomRight,
+                               const QList<int>& roles) {
+  if (!Filtering()) {
+    emit dataChanged(mapFromSource(topLeft), mapFromSource(bottomRight), roles);
+    return;
+  }
+  // A changed name may now match, or no longer match.
+  bool moved = false;
+  for (int row = topLeft.row(); row <= bottomRight.row(); ++row) {
+    QString key = names::Key(rows_->Row(row).Caption);
+    moved = moved || filter_.Matches(key) != (ShownRow(row) >= 0);
+    keys_[row] = std::move(key);
+  }
+  if (moved) {
+    Relayout([this] { BuildShown(); });
+    emit countsChanged();
+  }
+  const int from = LowerBound(topLeft.row()), to = LowerBound(bottomRight.row() + 1);
+  if (from < to) emit dataChanged(index(from, topLeft.column()), index(to - 1, bottomRight.column()), roles);
+}
