@@ -1,8 +1,9 @@
 #pragma once
 // Which internal names a filter text lets through: those whose display form
-// holds the text, letter case ignored the way names are compared (Key).
+// holds the text, letter case ignored the way names are compared (Key). The
+// names are looked at byte by byte, with no key made for any of them.
+#include <QByteArray>
 #include <QString>
-#include <QStringMatcher>
 
 namespace names {
 
@@ -12,12 +13,11 @@ class NameFilter {
   void SetText(const QString& text);
   const QString& Text() const { return text_; }
   bool IsEmpty() const { return text_.isEmpty(); }
-  // key is names::Key of the name.
-  bool Matches(const QString& key) const { return text_.isEmpty() || matcher_.indexIn(key) >= 0; }
+  bool Matches(const QByteArray& name) const;
 
  private:
   QString text_;
-  QStringMatcher matcher_;
+  QString folded_;
 };
 
 }  // namespace names

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 
-#include "archive/Names.h"
 #include "forms/ModListModel.h"
 
 FilteredRows::FilteredRows(ModListModel* rows, QObject* parent) : QAbstractProxyModel(parent), rows_(rows) {
@@ -85,30 +84,24 @@ QModelIndex FilteredRows::mapFromSource(const QModelIndex& sourceIndex) const {
 
 // ---- The filter ---------------------------------------------------------------
 
-void FilteredRows::BuildKeys() {
-  keys_.clear();
-  keys_.reserve(rows_->Count());
-  for (const ModEntry& e : rows_->Rows()) keys_.push_back(names::Key(e.Caption));
+bool FilteredRows::Matches(int sourceRow) const {
+  return filter_.Matches(rows_->Row(sourceRow).Caption);
 }
 
 void FilteredRows::BuildShown() {
   shown_.clear();
-  for (int i = 0; i < int(keys_.size()); ++i)
-    if (filter_.Matches(keys_[i])) shown_.push_back(i);
+  for (int row = 0; row < rows_->Count(); ++row)
+    if (Matches(row)) shown_.push_back(row);
 }
 
 void FilteredRows::SetFilterText(const QString& text) {
   if (text == filter_.Text()) return;
-  const bool wasFiltering = Filtering();
   Relayout([&] {
     filter_.SetText(text);
-    if (!Filtering()) {
-      shown_ = {};
-      keys_ = {};
-    } else {
-      if (!wasFiltering) BuildKeys();
+    if (Filtering())
       BuildShown();
-    }
+    else
+      shown_ = {};
   });
   emit countsChanged();
 }
@@ -146,15 +139,9 @@ void FilteredRows::RowsInserted(int first, int last) {
     return;
   }
   const int count = last - first + 1;
-  std::vector<QString> added;
-  added.reserve(count);
   std::vector<int> accepted;
-  for (int row = first; row <= last; ++row) {
-    added.push_back(names::Key(rows_->Row(row).Caption));
-    if (filter_.Matches(added.back())) accepted.push_back(row);
-  }
-  keys_.insert(keys_.begin() + first, std::make_move_iterator(added.begin()),
-               std::make_move_iterator(added.end()));
+  for (int row = first; row <= last; ++row)
+    if (Matches(row)) accepted.push_back(row);
   // The shown rows after the new ones move down in the model, not in the list.
   const int at = LowerBound(first);
   for (auto it = shown_.begin() + at; it != shown_.end(); ++it) *it += count;
@@ -184,7 +171,6 @@ void FilteredRows::RowsRemoved(int first, int last) {
     return;
   }
   const int count = last - first + 1;
-  keys_.erase(keys_.begin() + first, keys_.begin() + last + 1);
   shown_.erase(shown_.begin() + removeFrom_, shown_.begin() + removeTo_);
   for (auto it = shown_.begin() + removeFrom_; it != shown_.end(); ++it) *it -= count;
   if (removeFrom_ < removeTo_) endRemoveRows();
@@ -200,11 +186,8 @@ void FilteredRows::LayoutAboutToBeChanged() {
 }
 
 void FilteredRows::LayoutChanged() {
-  // The model's rows moved (a sort): the keys and the shown rows follow.
-  if (Filtering()) {
-    BuildKeys();
-    BuildShown();
-  }
+  // The model's rows moved (a sort): the shown rows follow.
+  if (Filtering()) BuildShown();
   QModelIndexList after;
   after.reserve(layoutShown_.size());
   for (const QPersistentModelIndex& source : std::as_const(layoutSource_)) after << mapFromSource(source);
@@ -215,10 +198,7 @@ void FilteredRows::LayoutChanged() {
 }
 
 void FilteredRows::ModelReset() {
-  if (Filtering()) {
-    BuildKeys();
-    BuildShown();
-  }
+  if (Filtering()) BuildShown();
   endResetModel();
   emit countsChanged();
 }
@@ -231,11 +211,8 @@ void FilteredRows::DataChanged(const QModelIndex& topLeft, const QModelIndex& bo
   }
   // A changed name may now match, or no longer match.
   bool moved = false;
-  for (int row = topLeft.row(); row <= bottomRight.row(); ++row) {
-    QString key = names::Key(rows_->Row(row).Caption);
-    moved = moved || filter_.Matches(key) != (ShownRow(row) >= 0);
-    keys_[row] = std::move(key);
-  }
+  for (int row = topLeft.row(); row <= bottomRight.row() && !moved; ++row)
+    moved = Matches(row) != (ShownRow(row) >= 0);
   if (moved) {
     Relayout([this] { BuildShown(); });
     emit countsChanged();

@@ -43,8 +43,8 @@ class FilteredRows : public QAbstractProxyModel {
 
  private:
   bool Filtering() const { return !filter_.IsEmpty(); }
-  void BuildKeys();
   void BuildShown();
+  bool Matches(int sourceRow) const;
   // Runs change, which changes which rows are shown, as one layout change.
   void Relayout(const std::function<void()>& change);
   // The first place in shown_ whose model row is row or after it.
@@ -61,11 +61,8 @@ class FilteredRows : public QAbstractProxyModel {
 
   ModListModel* rows_;
   names::NameFilter filter_;
-  // While filtering: the model rows shown, ascending, and every model row's
-  // key (names::Key), made when a filter starts and kept up to date while it
-  // stays.
+  // While filtering: the model rows shown, ascending.
   std::vector<int> shown_;
-  std::vector<QString> keys_;
   // Shown rows between a removal's two signals.
   int removeFrom_ = 0, removeTo_ = 0;
   // Persistent indexes across a change of the model's layout.
