@@ -18,7 +18,7 @@ const QByteArray kModInfo = QByteArrayLiteral("(modinfo)");
 
 void ShowReadError(TfrmMain& w, const char* text) {
   // The list is not repainted while it fills; under a box it would stay black.
-  ScopedRepaint paint(w.ListView);
+  ScopedUpdates paint(w.ListView, true);
   ui::MessageBox(QString::fromLatin1(text), QStringLiteral("Error"), ui::mbOk | ui::mbIconError);
 }
 

@@ -155,6 +155,23 @@ class TestUiFileDialog : public QObject {
     QTRY_COMPARE(shown(), (QStringList{"a.txt", "USE"}));
   }
 
+  void realFolderDialogReturnsTheChosenFolder() {
+    QTemporaryDir dir;
+    const QString sub = dir.filePath(QStringLiteral("data"));
+    QVERIFY(QDir().mkpath(sub));
+    QString title, start, chosen;
+    modal::WhenShown<QFileDialog>([&](QFileDialog* qt) {
+      title = qt->windowTitle();
+      start = qt->directory().path();
+      qt->setDirectory(sub);
+      QMetaObject::invokeMethod(qt, "accept");
+    });
+    QVERIFY(ui::QtUiBackend().BrowseFolder(QStringLiteral("Add Folder"), dir.path(), chosen));
+    QCOMPARE(title, QStringLiteral("Add Folder"));
+    QCOMPARE(QDir(start).canonicalPath(), QDir(dir.path()).canonicalPath());
+    QCOMPARE(chosen, QDir::toNativeSeparators(sub));
+  }
+
   void realDialogReturnsTheChosenFile() {
     const QString file = dir_.filePath(QStringLiteral("real.QLM"));
     QFile f(file);
