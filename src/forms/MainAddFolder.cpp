@@ -89,11 +89,16 @@ void TfrmMain::AddFolder(const QString& folder) {
 
   // Each name is looked up once among the rows; two files of the walk that
   // differ only in letter case would be one entry, so the second is left out.
-  QHash<QString, int> rowOf;
-  rowOf.reserve(Rows->Count());
-  for (int row = Rows->Count() - 1; row >= 0; --row) rowOf.insert(names::Key(Rows->Row(row).Caption), row);
+  // From the last row up, so that the first row of a name wins, as in Add.
+  const auto rowsByKey = [this] {
+    QHash<QString, int> rowOf;
+    rowOf.reserve(Rows->Count());
+    for (int row = Rows->Count() - 1; row >= 0; --row) rowOf.insert(names::Key(Rows->Row(row).Caption), row);
+    return rowOf;
+  };
+  QHash<QString, int> rowOf = rowsByKey();
   QList<ModEntry> fresh;
-  QList<std::pair<int, const Candidate*>> replacing;
+  QList<const Candidate*> replacing;
   const QString* previousKey = nullptr;
   for (const Candidate& c : std::as_const(candidates)) {
     if (previousKey && *previousKey == c.key) {
@@ -101,9 +106,8 @@ void TfrmMain::AddFolder(const QString& folder) {
       continue;
     }
     previousKey = &c.key;
-    const auto row = rowOf.constFind(c.key);
-    if (row != rowOf.constEnd())
-      replacing.append({row.value(), &c});
+    if (rowOf.contains(c.key))
+      replacing.append(&c);
     else
       fresh.append(ModEntry{c.name, SizeText(qint32(c.file->size)), c.file->path});
   }
@@ -115,9 +119,11 @@ void TfrmMain::AddFolder(const QString& folder) {
         QStringLiteral("Replace Files"), ui::mbYesNoCancel | ui::mbIconQuestion);
     if (answer != ui::idYes && answer != ui::idNo) return;
     if (answer == ui::idYes) {
-      // Caption and size text stay, as Add's replacement leaves them.
-      for (const auto& [row, c] : std::as_const(replacing)) {
-        Rows->SetSourcePath(row, c->file->path);
+      // Looked up again: a sort while the question was up moves rows. Caption
+      // and size text stay, as Add's replacement leaves them.
+      rowOf = rowsByKey();
+      for (const Candidate* c : std::as_const(replacing)) {
+        Rows->SetSourcePath(rowOf.value(c->key), c->file->path);
         placed << c->name;
       }
     }

@@ -60,9 +60,9 @@ void TfrmMain::ShowFileCount() {
 }
 
 void TfrmMain::FitSizeColumn() {
-  // The widest size text, from the advances of its characters (all size texts
-  // are digits and " Bytes", so no pair of them changes its width); measured
-  // once as a whole, as the view will draw it.
+  // The widest size text found from the advances of its characters, which
+  // needs no text layout per row, then measured as a whole as the view
+  // draws it.
   const QFontMetrics metrics = ListView->fontMetrics();
   int advances[128] = {};
   int widest = 0;

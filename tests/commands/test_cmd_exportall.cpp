@@ -38,22 +38,6 @@ class TestCmdExportAll : public QObject {
     if (!cmd::HaveSmpq()) QSKIP("smpq is not installed");
   }
 
-  void treeComesBackByteForByte() {
-    QF_REQUIRE_FIXTURES();
-    Workspace ws;
-    const QString mod = ws.path("out/tree.QLM");
-    ws.New(mod);
-    ws.AddFolder(QDir(fixtures::modDir()).filePath("data"));
-    ws.Update();
-    ws.Open(mod);
-    const QString out = ws.path("export");
-    ws.ExportAll(out);
-    QCOMPARE(ws.ui.folders.last().caption, QStringLiteral("Export All"));
-    QCOMPARE(ws.ui.folders.last().startDir, ws.inputDir());
-    QCOMPARE(cmd::ReadTree(out), cmd::FixtureTree());  // and nothing else: no temporary files
-    QCOMPARE(ws.UpdateState(), QStringLiteral("off"));
-  }
-
   void namesOutsideTheFolderAreNeverWritten() {
     Workspace ws;
     MakeMod(ws, {{"..\\..\\x", "up"},
