@@ -66,6 +66,10 @@ bool FilteredRows::hasChildren(const QModelIndex& parent) const {
   return !parent.isValid() && rowCount() > 0;
 }
 
+Qt::ItemFlags FilteredRows::flags(const QModelIndex& index) const {
+  return index.isValid() ? ModListModel::RowFlags() : Qt::NoItemFlags;
+}
+
 QVariant FilteredRows::headerData(int section, Qt::Orientation orientation, int role) const {
   // Columns are never filtered; the header stays when every row is hidden.
   return rows_->headerData(section, orientation, role);

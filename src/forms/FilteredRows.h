@@ -33,6 +33,9 @@ class FilteredRows : public QAbstractProxyModel {
   int rowCount(const QModelIndex& parent = {}) const override;
   int columnCount(const QModelIndex& parent = {}) const override;
   bool hasChildren(const QModelIndex& parent = {}) const override;
+  // Without a pass through the model: the view asks for every row's flags at
+  // each layout.
+  Qt::ItemFlags flags(const QModelIndex& index) const override;
   QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
   QModelIndex mapToSource(const QModelIndex& proxyIndex) const override;
   QModelIndex mapFromSource(const QModelIndex& sourceIndex) const override;
