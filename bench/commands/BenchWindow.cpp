@@ -32,8 +32,10 @@ bool QuietUi::InputQuery(const QString&, const QString&, QByteArray& value) {
   return true;
 }
 
-bool QuietUi::BrowseFolder(const QString&, const QString&, QString&) {
-  return false;
+bool QuietUi::BrowseFolder(const QString&, const QString&, QString& chosen) {
+  if (folders.isEmpty()) return false;
+  chosen = folders.takeFirst();
+  return true;
 }
 void QuietUi::SetCursor(int) {}
 void QuietUi::ProcessMessages() {

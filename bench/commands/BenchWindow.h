@@ -12,15 +12,17 @@
 
 namespace bench {
 
-// Confirms every file dialog with the queued paths, answers every prompt with
-// the next queued name, every message box with OK (and counts them); pumps
-// with the application's real event processing.
+// Confirms every file dialog with the queued paths, every folder browser with
+// the next queued folder, answers every prompt with the next queued name,
+// every message box with OK (and counts them); pumps with the application's
+// real event processing.
 class QuietUi : public ui::UiBackend {
  public:
   QuietUi();
   ~QuietUi() override;
   QList<QStringList> dialogs;
   QList<QByteArray> names;
+  QStringList folders;
   int messages = 0;
 
   bool ExecuteFileDialog(const FileDialog& dialog, QStringList& chosen) override;

@@ -4,8 +4,25 @@
 
 namespace names {
 
+const char16_t* FoldedBytes() {
+  // Folding each byte's character alone gives the folded display text: single
+  // bytes fold one to one.
+  static const struct Table {
+    char16_t folded[256];
+    Table() {
+      for (int b = 0; b < 256; ++b)
+        folded[b] = ansi::toDisplay(QByteArray(1, char(b))).toCaseFolded().at(0).unicode();
+    }
+  } table;
+  return table.folded;
+}
+
 QString Key(const QByteArray& name) {
-  return ansi::toDisplay(name).toCaseFolded();
+  const char16_t* folded = FoldedBytes();
+  QString key(name.size(), Qt::Uninitialized);
+  char16_t* out = reinterpret_cast<char16_t*>(key.data());
+  for (char c : name) *out++ = folded[static_cast<unsigned char>(c)];
+  return key;
 }
 
 bool SameName(const QByteArray& a, const QByteArray& b) {

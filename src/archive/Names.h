@@ -11,6 +11,8 @@ namespace names {
 
 // The form two names share exactly when they are the same name.
 QString Key(const QByteArray& name);
+// Each byte's character in Key: its display character, case-folded.
+const char16_t* FoldedBytes();
 
 bool SameName(const QByteArray& a, const QByteArray& b);
 

@@ -4,6 +4,7 @@
 #include <algorithm>
 
 #include "archive/Names.h"
+#include "forms/FilteredRows.h"
 #include "forms/MainCommands.h"
 #include "forms/untMain.h"
 #include "platform/Ansi.h"
@@ -67,6 +68,7 @@ void TfrmMain::AddFiles(const QStringList& paths) {
     // delete what it has just written while the row stays listed.
     if (placed && removed.Contains(RemovedNames, name)) names::RemoveAll(RemovedNames, name);
   }
+  FitSizeColumn();
   CommandsChanged();
 }
 
@@ -77,7 +79,8 @@ void TfrmMain::btnRemoveClick(QObject* Sender) {
   // Every selected row, first to last in list order: the same as taking the
   // first selected row until none is left, in one pass.
   QList<int> selected;
-  for (const QModelIndex& index : ListView->selectionModel()->selectedRows()) selected << index.row();
+  for (const QModelIndex& index : ListView->selectionModel()->selectedRows())
+    selected << Shown->SourceRow(index.row());
   std::sort(selected.begin(), selected.end());
   selected.erase(std::unique(selected.begin(), selected.end()), selected.end());
 

@@ -6,17 +6,23 @@
 inline constexpr char kModFilter[] = "Diablo II Mods (*.QLM)|*.QLM|All Files (*.*)|*.*";
 inline constexpr char kAllFilesFilter[] = "All Files (*.*)|*.*";
 
-// Suspends a widget's repainting until the scope ends.
-class ScopedNoRepaint {
+// Turns a widget's repainting off or on until the scope ends.
+class ScopedUpdates {
  public:
-  explicit ScopedNoRepaint(QWidget* widget) : widget_(widget), was_(widget->updatesEnabled()) {
-    widget_->setUpdatesEnabled(false);
+  ScopedUpdates(QWidget* widget, bool on) : widget_(widget), was_(widget->updatesEnabled()) {
+    widget_->setUpdatesEnabled(on);
   }
-  ~ScopedNoRepaint() { widget_->setUpdatesEnabled(was_); }
-  ScopedNoRepaint(const ScopedNoRepaint&) = delete;
-  ScopedNoRepaint& operator=(const ScopedNoRepaint&) = delete;
+  ~ScopedUpdates() { widget_->setUpdatesEnabled(was_); }
+  ScopedUpdates(const ScopedUpdates&) = delete;
+  ScopedUpdates& operator=(const ScopedUpdates&) = delete;
 
  private:
   QWidget* widget_;
   bool was_;
+};
+
+// Suspends a widget's repainting until the scope ends.
+class ScopedNoRepaint : public ScopedUpdates {
+ public:
+  explicit ScopedNoRepaint(QWidget* widget) : ScopedUpdates(widget, false) {}
 };

@@ -1,11 +1,9 @@
-#include <QFile>
-
-#include "archive/ArchiveReader.h"
+#include "archive/EntryExport.h"
 #include "forms/MainCommands.h"
 #include "forms/untMain.h"
 #include "platform/Ansi.h"
 #include "platform/AppError.h"
-#include "platform/Files.h"
+#include "platform/Ui.h"
 
 namespace {
 
@@ -16,19 +14,21 @@ QByteArray InternalNamePart(const QByteArray& name) {
   return name.mid(cut + 1);
 }
 
-// A pending source file is copied; an archive entry is streamed byte for byte.
-// Neither the copy nor the read is looked at: a missing entry leaves the file
-// empty. Only a file that cannot be created ends the command.
-void ExportEntry(const ModEntry& entry, const QString& archive, const QString& target) {
-  if (!entry.SourcePath.isEmpty()) {
-    files::CopyFile(entry.SourcePath, target);
-    return;
+// A pending source file is copied; an archive entry is written byte for byte.
+// The file appears whole or not at all: a copy or read that fails is reported
+// and leaves no file (an old one at the place stays as it was). A file that
+// cannot be created ends the command.
+void ExportRow(const ModEntry& entry, const QString& archive, const QString& target) {
+  switch (ExportEntry(archive, entry.Caption, entry.SourcePath, target)) {
+    case ExportResult::Written:
+      return;
+    case ExportResult::NotCreated:
+      throw AppError(QStringLiteral("Cannot create file ") + target);
+    case ExportResult::NotWritten:
+      ui::MessageBox(QStringLiteral("Cannot export %1.").arg(ansi::toDisplay(entry.Caption)),
+                     QStringLiteral("Error"), ui::mbOk | ui::mbIconError);
+      return;
   }
-  QFile out(target);
-  if (!out.open(QIODevice::WriteOnly | QIODevice::Truncate))
-    throw AppError(QStringLiteral("Cannot create file ") + target);
-  ReadEntryToStream(archive, entry.Caption, out);
-  if (!out.flush()) throw AppError(QStringLiteral("Stream write error"));
 }
 
 }  // namespace
@@ -44,7 +44,7 @@ void TfrmMain::btnExportClick(QObject* Sender) {
     SaveDialog.DefaultExt.clear();
     SaveDialog.FileName = ansi::toDisplay(InternalNamePart(entry.Caption));
     SaveDialog.InitialDir = InputFolder();
-    if (SaveDialog.Execute()) ExportEntry(entry, ModFileName, SaveDialog.FileName);
+    if (SaveDialog.Execute()) ExportRow(entry, ModFileName, SaveDialog.FileName);
     // An error above leaves the row selected and exports no further row.
     DeselectRow(row);
   }

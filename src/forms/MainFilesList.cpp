@@ -1,6 +1,7 @@
 // The Files list's own ways into the commands: Delete removes the selected
 // row like Remove, Enter shows the selected sheet on the Edit page, and files
-// dropped from a file manager are added like the files chosen in Add's dialog.
+// dropped from a file manager are added like the files chosen in Add's dialog,
+// and dropped folders like the folder chosen in Add Folder's.
 #include <QApplication>
 #include <QDir>
 #include <QDropEvent>
@@ -80,11 +81,13 @@ bool TfrmMain::FilesListDragDrop(QDropEvent* event) {
 void TfrmMain::AddDroppedFiles(const QList<QUrl>& urls) {
   if (!btnAdd->isEnabled()) return;
   RunNamed("AddFiles", [&] {
-    QStringList files, left;
+    QStringList files, folders, left;
     for (const QUrl& url : urls) {
       const QString path = url.isLocalFile() ? url.toLocalFile() : QString();
       if (!path.isEmpty() && files::FileExists(path))
         files << QFileInfo(path).absoluteFilePath();
+      else if (!path.isEmpty() && QFileInfo(path).isDir())
+        folders << QFileInfo(path).absoluteFilePath();
       else
         left << (path.isEmpty() ? url.toDisplayString() : QDir::toNativeSeparators(path));
     }
@@ -93,5 +96,6 @@ void TfrmMain::AddDroppedFiles(const QList<QUrl>& urls) {
                          left.join(QLatin1Char('\n')),
                      QStringLiteral("Add file(s)"), ui::mbOk | ui::mbIconExclamation);
     if (!files.isEmpty()) AddFiles(files);
+    for (const QString& folder : std::as_const(folders)) AddFolder(folder);
   });
 }

@@ -23,6 +23,8 @@ void TfrmMain::btnNewClick(QObject* Sender) {
   // no file is there. A file that cannot be deleted is updated as an archive.
   files::DeleteFile(ModFileName);
   Rows->Clear();
+  ClearFilter();
+  FitSizeColumn();
   SetCaption(CaptionFor(ModFileName));
   CommandsModStarted();
   ProgressBar->SetPosition(0);

@@ -16,7 +16,9 @@ namespace {
 const QByteArray kListFile = QByteArrayLiteral("(listfile)");
 const QByteArray kModInfo = QByteArrayLiteral("(modinfo)");
 
-void ShowReadError(const char* text) {
+void ShowReadError(TfrmMain& w, const char* text) {
+  // The list is not repainted while it fills; under a box it would stay black.
+  ScopedUpdates paint(w.ListView, true);
   ui::MessageBox(QString::fromLatin1(text), QStringLiteral("Error"), ui::mbOk | ui::mbIconError);
 }
 
@@ -38,7 +40,7 @@ class PendingRows {
 // "(listfile)" into ArchiveNames and a row, with its size, for every line but
 // the record's own.
 void LoadEntries(TfrmMain& w, const QString& path) {
-  if (!ReadEntryLines(path, kListFile, w.ArchiveNames)) ShowReadError("Error reading archive listfile.");
+  if (!ReadEntryLines(path, kListFile, w.ArchiveNames)) ShowReadError(w, "Error reading archive listfile.");
   const QList<QByteArray> lines = w.ArchiveNames;
   w.ProgressBar->SetPosition(0);
   w.ProgressBar->SetMax(int(lines.size()));
@@ -60,7 +62,7 @@ void LoadModInfo(TfrmMain& w, const QString& path) {
     stream.seek(0);
     w.ModInfoToFields(DecodeModInfo(stream.readAll()));
   } else {
-    ShowReadError("Error reading mod information.");
+    ShowReadError(w, "Error reading mod information.");
     w.ModInfoToFields(ModInfo{});
   }
 }
@@ -99,6 +101,7 @@ void TfrmMain::OpenModFile(const QString& path) {
   ArchiveNames.clear();
   RemovedNames.clear();
   Rows->Clear();
+  ClearFilter();
   SetCaption(QStringLiteral("Quillforge"));
   ModFileName.clear();
   {
@@ -107,6 +110,7 @@ void TfrmMain::OpenModFile(const QString& path) {
     LoadEntries(*this, path);
     LoadModInfo(*this, path);
   }
+  FitSizeColumn();
   if (Rows->Count() > 0) SelectRow(0);
   ModFileName = path;
   SetCaption(CaptionWithSize(ModFileName));

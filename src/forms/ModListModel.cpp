@@ -50,8 +50,7 @@ QVariant ModListModel::headerData(int section, Qt::Orientation orientation, int 
 }
 
 Qt::ItemFlags ModListModel::flags(const QModelIndex& index) const {
-  return index.isValid() ? Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemNeverHasChildren
-                         : Qt::NoItemFlags;
+  return index.isValid() ? RowFlags() : Qt::NoItemFlags;
 }
 
 bool ModListModel::Before(const SortKey& a, const SortKey& b) const {

@@ -19,6 +19,10 @@ class ModListModel : public QAbstractTableModel {
   QVariant data(const QModelIndex& index, int role) const override;
   QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
   Qt::ItemFlags flags(const QModelIndex& index) const override;
+  // Every row's flags: selectable, never with children, not editable.
+  static constexpr Qt::ItemFlags RowFlags() {
+    return Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemNeverHasChildren;
+  }
   // Stable sort by the column; the rows keep this order until the next sort.
   void sort(int column, Qt::SortOrder order = Qt::AscendingOrder) override;
 

@@ -23,6 +23,7 @@
 
 #include "forms/AnsiLineEdit.h"
 #include "forms/AnsiMemo.h"
+#include "forms/FilteredRows.h"
 #include "forms/FolderEdit.h"
 #include "forms/MainIcons.h"
 #include "forms/StatusProgressBar.h"
@@ -58,6 +59,7 @@ TfrmMain::TfrmMain(QWidget* parent) : QMainWindow(parent) {
   if (QScreen* s = screen()) move(s->availableGeometry().center() - QPoint(width() / 2, height() / 2));
 
   Rows = new ModListModel(this);
+  Shown = new FilteredRows(Rows, this);
   BuildFileToolbar();
   BuildMenus();
   BuildPages();
@@ -157,9 +159,19 @@ void TfrmMain::BuildMenus() {
   mnuActions->setObjectName(QStringLiteral("mnuActions"));
   mniAddFile = MakeItem(mnuActions, "mniAddFile", QStringLiteral("&Add File"),
                         QStringLiteral("Add file(s) the to Diablo II Mod file layout."), icons::AddFile());
+  mniAddFolder = MakeItem(mnuActions, "mniAddFolder", QStringLiteral("Add &Folder..."),
+                          QStringLiteral("Add a folder and everything in it to the mod, under internal names "
+                                         "from their paths."),
+                          icons::AddFile());
+  mniAddFolder->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_A));
   mniRemoveFile = MakeItem(mnuActions, "mniRemoveFile", QStringLiteral("&Remove File"),
                            QStringLiteral("Remove the selected file(s) from the Diablo II Mod file layout."),
                            icons::RemoveFile());
+  mnuActions->addSeparator();
+  mniExportAll =
+      MakeItem(mnuActions, "mniExportAll", QStringLiteral("E&xport All..."),
+               QStringLiteral("Export the listed files into a folder, keeping their internal folders."),
+               icons::ExportFile());
 
   mniAbout = MakeItem(nullptr, "mniAbout", QStringLiteral("Abo&ut"), QString(), QIcon());
   menuBar()->addAction(mniAbout);
@@ -171,6 +183,8 @@ void TfrmMain::BuildMenus() {
   Bind(mniExit, "mniExitClick", &TfrmMain::mniExitClick);
   Bind(mniAddFile, "btnAddClick", &TfrmMain::btnAddClick);
   Bind(mniRemoveFile, "btnRemoveClick", &TfrmMain::btnRemoveClick);
+  Bind(mniAddFolder, "mniAddFolderClick", &TfrmMain::mniAddFolderClick);
+  Bind(mniExportAll, "mniExportAllClick", &TfrmMain::mniExportAllClick);
   Bind(mniAbout, "mniAboutClick", &TfrmMain::mniAboutClick);
 }
 
@@ -187,7 +201,7 @@ void TfrmMain::BuildPages() {
   ListView = new QTreeView(tbsFiles);
   ListView->setObjectName(QStringLiteral("ListView"));
   ListView->setAccessibleName(QStringLiteral("Files"));
-  ListView->setModel(Rows);
+  ListView->setModel(Shown);
   ListView->setRootIsDecorated(false);
   ListView->setItemsExpandable(false);
   ListView->setUniformRowHeights(true);
@@ -214,6 +228,8 @@ void TfrmMain::BuildPages() {
   });
   auto* filesLayout = new QVBoxLayout(tbsFiles);
   filesLayout->setContentsMargins(0, 0, 0, 0);
+  filesLayout->setSpacing(2);
+  filesLayout->addWidget(BuildFilterBar(tbsFiles));
   filesLayout->addWidget(ListView);
   PageControl->addTab(tbsFiles, QStringLiteral("F&iles"));
 
@@ -315,6 +331,12 @@ void TfrmMain::BuildInfoPage() {
       grid->addWidget(f.field, row++, 1);
     }
   }
+  // Tab visits the fields in the design's order, the description fourth; in
+  // the description Tab moves on too, rather than typing a tab.
+  memDescription->setTabChangesFocus(true);
+  setTabOrder(edtD2Version, memDescription);
+  setTabOrder(memDescription, edtURL);
+  setTabOrder(edtURL, edtModVersion);
   for (AnsiLineEdit* e : {edtTitle, edtAuthor, edtD2Version, edtURL, edtModVersion})
     connect(e, &QLineEdit::textChanged, this,
             [this, e] { Run("edtTitleChange", &TfrmMain::edtTitleChange, e); });
@@ -479,12 +501,13 @@ void TfrmMain::CommandsAtStart() {
   for (QAction* a : {mniNewMod, mniOpenMod, mniPreferences, mniExit, mniAbout}) a->setEnabled(true);
   for (QToolButton* b : {btnUpdate, btnAdd, btnRemove, btnExport, tbSheetSave, tbSheetImport})
     b->setEnabled(false);
-  for (QAction* a : {mniUpdateMod, mniAddFile, mniRemoveFile}) a->setEnabled(false);
+  for (QAction* a : {mniUpdateMod, mniAddFile, mniRemoveFile, mniAddFolder, mniExportAll})
+    a->setEnabled(false);
 }
 
 void TfrmMain::CommandsModStarted() {
   for (QToolButton* b : {btnAdd, btnRemove, btnExport, tbSheetSave, tbSheetImport}) b->setEnabled(true);
-  for (QAction* a : {mniAddFile, mniRemoveFile}) a->setEnabled(true);
+  for (QAction* a : {mniAddFile, mniRemoveFile, mniAddFolder, mniExportAll}) a->setEnabled(true);
   CommandsUpdated();
 }
 
@@ -539,22 +562,28 @@ QString TfrmMain::CaptionWithSize(const QString& path) {
 
 // ---- Files list selection -----------------------------------------------------------
 
+// Rows are counted in Rows, hidden ones included; the view's selection holds
+// only shown rows, so a row the filter hides is never selected.
 int TfrmMain::SelectedRow() const {
   int first = -1;
-  for (const QModelIndex& i : ListView->selectionModel()->selectedRows())
-    if (first < 0 || i.row() < first) first = i.row();
+  for (const QModelIndex& i : ListView->selectionModel()->selectedRows()) {
+    const int row = Shown->SourceRow(i.row());
+    if (row >= 0 && (first < 0 || row < first)) first = row;
+  }
   return first;
 }
 
 void TfrmMain::SelectRow(int row) {
-  if (row < 0 || row >= Rows->Count()) return;
+  const int shown = Shown->ShownRow(row);
+  if (shown < 0) return;
   ListView->selectionModel()->setCurrentIndex(
-      Rows->index(row, 0), QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+      Shown->index(shown, 0), QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
 }
 
 void TfrmMain::DeselectRow(int row) {
-  if (row < 0 || row >= Rows->Count()) return;
-  ListView->selectionModel()->select(Rows->index(row, 0),
+  const int shown = Shown->ShownRow(row);
+  if (shown < 0) return;
+  ListView->selectionModel()->select(Shown->index(shown, 0),
                                      QItemSelectionModel::Deselect | QItemSelectionModel::Rows);
 }
 

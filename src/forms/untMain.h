@@ -18,6 +18,8 @@
 
 class AnsiLineEdit;
 class AnsiMemo;
+class FilteredRows;
+class QLineEdit;
 class QAction;
 class QDropEvent;
 class QKeyEvent;
@@ -50,6 +52,7 @@ class TfrmMain : public QMainWindow {
   QList<QByteArray> RemovedNames;  // archive names removed since, in removal order
   QByteArray LastInternalDir;      // the internal folder last typed when adding
   ModListModel* Rows;              // the Files list's rows, in the order shown
+  FilteredRows* Shown;             // the rows the list shows: Rows through the filter
 
   // The shared file dialogs; every command sets each property it relies on.
   FileDialog OpenDialog{FileDialog::Open};
@@ -69,9 +72,12 @@ class TfrmMain : public QMainWindow {
   QMenu *mnuFile, *mnuActions;
   QAction *mniNewMod, *mniOpenMod, *mniUpdateMod, *mniPreferences, *mniExit;
   QAction *mniAddFile, *mniRemoveFile, *mniAbout;
+  QAction *mniAddFolder, *mniExportAll;
   QTabWidget* PageControl;
   QWidget *tbsFiles, *tbsEdit, *tbsInfo;
   QTreeView* ListView;
+  QLineEdit* edtFilter;  // above the list
+  QLabel* lblFileCount;  // "<shown> of <all> files"
   QWidget* dckEdit;
   QToolBar* tbEdit;
   QToolButton *tbSheetSave, *tbSheetImport;
@@ -93,6 +99,8 @@ class TfrmMain : public QMainWindow {
   void tbsEditEnter(QObject* Sender = nullptr);
   void tbSheetSaveClick(QObject* Sender = nullptr);
   void tbSheetImportClick(QObject* Sender = nullptr);
+  void mniAddFolderClick(QObject* Sender = nullptr);
+  void mniExportAllClick(QObject* Sender = nullptr);
 
   // ---- The commands' steps after their dialogs, for other ways in --------
   // Open's steps for a chosen mod file.
@@ -102,13 +110,23 @@ class TfrmMain : public QMainWindow {
   void OpenModFromCommandLine(const QString& path);
   // Add's steps for chosen files, in order: a prompt per file, and so on.
   void AddFiles(const QStringList& paths);
+  // Add Folder's steps for a chosen folder: its prompt, the walk, the rows.
+  void AddFolder(const QString& folder);
+
+  // ---- The Files page's filter and columns (MainFilesPage.cpp) -----------
+  QWidget* BuildFilterBar(QWidget* parent);
+  void ClearFilter();
+  void ShowFileCount();
+  // The Size column: 75 pixels at least, and wide enough for every size text.
+  void FitSizeColumn();
 
   // ---- The Files list's keys and drops (MainFilesList.cpp) ---------------
   // Delete removes like Remove; Enter on a sheet row shows it on the Edit
   // page. True when the key was used.
   bool FilesListKey(QKeyEvent* event);
   void EditSelectedSheet();
-  // Files dropped from a file manager are added like Add's chosen files;
+  // Files dropped from a file manager are added like Add's chosen files,
+  // folders like Add Folder's chosen folder;
   // only while Add is available. True when the event was handled.
   bool FilesListDragDrop(QDropEvent* event);
   bool DropAllowed(const QMimeData* data) const;

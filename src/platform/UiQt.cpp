@@ -24,8 +24,12 @@ QStringList QtNameFilters(const QString& filter) {
     // Descriptions usually already end with "(pattern)"; show it once.
     const QString shown = QLatin1Char('(') + pattern + QLatin1Char(')');
     if (description.endsWith(shown)) description.chop(shown.size());
-    QString qtPattern = pattern;
-    qtPattern.replace(QLatin1Char(';'), QLatin1Char(' '));
+    // "*.*" matches every file in the classic dialogs, a name without a dot
+    // too; here it would match only names holding a dot.
+    QStringList qtPatterns = pattern.split(QLatin1Char(';'), Qt::SkipEmptyParts);
+    for (QString& p : qtPatterns)
+      if (p.trimmed() == QLatin1String("*.*")) p = QStringLiteral("*");
+    const QString qtPattern = qtPatterns.join(QLatin1Char(' '));
     description = description.trimmed();
     result << (description.isEmpty() ? qtPattern : description) + QStringLiteral(" (") + qtPattern +
                   QLatin1Char(')');

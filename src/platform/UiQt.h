@@ -13,7 +13,8 @@ class QWidget;
 namespace ui {
 
 // "desc|pattern|desc|pattern" as Qt name filters ("desc (pattern)"); ";"
-// between patterns becomes the space Qt expects.
+// between patterns becomes the space Qt expects, and "*.*" becomes "*", which
+// matches every file here as "*.*" does in the classic dialogs.
 QStringList QtNameFilters(const QString& filter);
 
 // Applies every setting of dialog: kind, file mode, overwrite prompt, size grip,

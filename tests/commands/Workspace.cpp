@@ -1,6 +1,7 @@
 #include "Workspace.h"
 
 #include <QDir>
+#include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
@@ -55,6 +56,17 @@ void Workspace::Add(const QStringList& files, const QList<std::optional<QByteArr
   ui.ConfirmFileDialog(files);
   for (const auto& name : names) ui.ConfirmPrompt(name);
   w->btnAdd->click();
+}
+
+void Workspace::AddFolder(const QString& folder, std::optional<QByteArray> prefix) {
+  ui.ConfirmFolder(folder);
+  ui.ConfirmPrompt(std::move(prefix));
+  w->mniAddFolder->trigger();
+}
+
+void Workspace::ExportAll(const QString& folder) {
+  ui.ConfirmFolder(folder);
+  w->mniExportAll->trigger();
 }
 
 QList<QByteArray> Workspace::Captions() const {
@@ -121,6 +133,16 @@ QMap<QString, QByteArray> FixtureTree(const QString& under) {
   for (const QString& file : fixtures::allFiles()) {
     const QString relative = root.relativeFilePath(file);
     if (relative.startsWith(under)) tree.insert(relative, fixtures::readAll(file));
+  }
+  return tree;
+}
+
+QMap<QString, QByteArray> ReadTree(const QString& folder) {
+  QMap<QString, QByteArray> tree;
+  for (QDirIterator it(folder, QDir::Files | QDir::Hidden | QDir::System, QDirIterator::Subdirectories);
+       it.hasNext();) {
+    const QString file = it.next();
+    tree.insert(QDir(folder).relativeFilePath(file), fixtures::readAll(file));
   }
   return tree;
 }

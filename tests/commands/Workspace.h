@@ -36,6 +36,11 @@ class Workspace {
   // One prompt per file, answered with its name (nullopt keeps the proposal).
   void Add(const QStringList& files, const QList<std::optional<QByteArray>>& names);
   void Update() { w->btnUpdate->click(); }
+  // Add Folder of folder; its prompt answered with prefix (nullopt keeps the
+  // proposal).
+  void AddFolder(const QString& folder, std::optional<QByteArray> prefix = std::nullopt);
+  // Export All into folder.
+  void ExportAll(const QString& folder);
   // Destroys the window now: its save-changes question runs.
   void Destroy();
 
@@ -67,6 +72,8 @@ bool SmpqCreate(const QString& archive, const QMap<QString, QByteArray>& files);
 bool HaveSmpq();
 // The fixture files below data/global/excel, by relative path, and all of them.
 QMap<QString, QByteArray> FixtureTree(const QString& under = QStringLiteral("data"));
+// Every file below folder by its path relative to it, '/' between levels.
+QMap<QString, QByteArray> ReadTree(const QString& folder);
 
 // Update's calls to the archive-update library, one line each, recorded by a
 // library that passes every call on to the real ARCHWRIT:

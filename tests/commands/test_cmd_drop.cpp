@@ -1,7 +1,8 @@
 // Files dropped from a file manager onto the Files list run Add's steps for
 // them (a prompt per file, the replace question, Update on), always as a
-// copy; refused while Add is not available and for anything but local files,
-// and folders are left out with a message.
+// copy; dropped folders run Add Folder's steps; refused while Add is not
+// available, and anything but local files and folders is left out with a
+// message.
 #include <QDir>
 #include <QDropEvent>
 #include <QMimeData>
@@ -143,36 +144,30 @@ class TestCmdDrop : public QObject {
     QCOMPARE(ws.w->Rows->Count(), 0);
   }
 
-  void foldersAndRemoteFilesAreLeftOutWithAMessage() {
+  void droppedFoldersRunAddFolderAfterTheFiles() {
     Workspace ws;
     ws.New(ws.path("out/folders.QLM"));
     const QString a = MakeFile(ws, "a.txt", "a");
-    const QString folder = ws.path("in/sub");
-    QVERIFY(QDir().mkpath(folder));
+    const QString folder = ws.path("in/sub"), empty = ws.path("in/empty");
+    QVERIFY(QDir().mkpath(folder + "/deep") && QDir().mkpath(empty));
+    QVERIFY(fixtures::writeAll(folder + "/deep/b.txt", "b"));
     ws.ui.AnswerMessage(ui::idOk);
-    ws.ui.ConfirmPrompt();
-    const QList<QUrl> urls = LocalUrls({folder, a}) << QUrl(QStringLiteral("https://example.org/b.txt"));
+    ws.ui.ConfirmPrompt();                     // a.txt
+    ws.ui.ConfirmPrompt(QByteArray("mod\\"));  // the folder sub
+    ws.ui.ConfirmPrompt();                     // the empty folder: nothing in it
+    const QList<QUrl> urls = LocalUrls({folder, a, empty})
+                             << QUrl(QStringLiteral("https://example.org/b.txt"));
     const DropResult r = DragAndDrop(*ws.w, urls);
     QVERIFY(r.dropAccepted);
-    QCOMPARE(ws.ui.order, (QStringList{"file", "message", "prompt"}));  // the message comes first
+    QCOMPARE(ws.ui.order, (QStringList{"file", "message", "prompt", "prompt", "prompt"}));
     const auto& m = ws.ui.messages.last();
-    QCOMPARE(m.text, QStringLiteral("Only files on this computer can be added to the mod. Not added:\n") +
-                         folder + QStringLiteral("\nhttps://example.org/b.txt"));
-    QCOMPARE(m.title, QStringLiteral("Add file(s)"));
-    QCOMPARE(m.flags, 48);
-    QCOMPARE(ws.Captions(), QList<QByteArray>{"a.txt"});
-  }
-
-  void onlyFoldersAddNothing() {
-    Workspace ws;
-    ws.New(ws.path("out/only.QLM"));
-    ws.ui.AnswerMessage(ui::idOk);
-    const DropResult r = DragAndDrop(*ws.w, LocalUrls({ws.inputDir()}));
-    QVERIFY(r.dropAccepted);  // accepted, so that the message can say why nothing came of it
-    QCOMPARE(ws.ui.messages.size(), 1);
-    QVERIFY(ws.ui.prompts.isEmpty());
-    QCOMPARE(ws.w->Rows->Count(), 0);
-    QCOMPARE(ws.UpdateState(), QStringLiteral("off"));  // no Add ran
+    QCOMPARE(m.text, QStringLiteral("Only files on this computer can be added to the mod. Not added:\n"
+                                    "https://example.org/b.txt"));
+    QCOMPARE(ws.ui.prompts[1].caption, QStringLiteral("Internal Folder"));
+    QCOMPARE(ws.ui.prompts[1].preset, QByteArray("sub\\"));
+    QCOMPARE(ws.ui.prompts[2].preset, QByteArray("mod\\empty\\"));
+    QVERIFY(ws.ui.folders.isEmpty());  // a drop shows no folder dialog
+    QCOMPARE(ws.Captions(), (QList<QByteArray>{"a.txt", "mod\\deep\\b.txt"}));
   }
 };
 

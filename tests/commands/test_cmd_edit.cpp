@@ -188,7 +188,8 @@ class TestCmdEdit : public QObject {
     ws.w->Rows->AppendMany(rows);
     QItemSelectionModel* selection = ws.w->ListView->selectionModel();
     for (int i : {6, 1, 2, 3})
-      selection->select(ws.w->Rows->index(i, 0), QItemSelectionModel::Select | QItemSelectionModel::Rows);
+      selection->select(ws.w->ListView->model()->index(i, 0),
+                        QItemSelectionModel::Select | QItemSelectionModel::Rows);
     ws.w->btnRemove->click();
     QCOMPARE(ws.Captions(), (QList<QByteArray>{"r0", "r4", "r5", "r7"}));
     QCOMPARE(ws.w->RemovedNames, (QList<QByteArray>{"r1", "r3", "r6"}));

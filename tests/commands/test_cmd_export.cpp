@@ -1,5 +1,6 @@
 // Export: the save dialog it shows, archive entries byte for byte, pending
-// source files instead of the archive's copy, and a file that cannot be made.
+// source files instead of the archive's copy, a file that cannot be made, and
+// a copy or read that fails: reported, with no file left behind.
 #include <QFileInfo>
 #include <QtTest>
 
@@ -87,15 +88,32 @@ class TestCmdExport : public QObject {
     QCOMPARE(ws.w->SelectedRow(), 0);
   }
 
-  void entryMissingFromTheArchiveLeavesAnEmptyFile() {
+  void failedReadOrCopyIsReportedAndLeavesNoFile() {
     Workspace ws;
     const QString mod = OpenMod(ws);
-    QVERIFY(QFile::remove(mod));
-    const QString out = ws.path("gone.out");
+    const QString pending = QDir(ws.inputDir()).filePath("pending.bin");
+    QVERIFY(fixtures::writeAll(pending, "p"));
+    ws.Add({pending}, {QByteArray("new.bin")});
+    QVERIFY(QFile::remove(mod) && QFile::remove(pending));
+    const QString out = ws.path("gone.out"), old = ws.path("old.out");
+    QVERIFY(fixtures::writeAll(old, "old"));
+    ws.w->SelectRow(ws.RowOf("data\a.txt"));
     ws.ui.ConfirmFileDialog({out});
+    ws.ui.AnswerMessage(ui::idOk);
     ws.w->btnExport->click();
-    QVERIFY(QFileInfo::exists(out));
-    QCOMPARE(QFileInfo(out).size(), 0);
+    ws.w->SelectRow(ws.RowOf("new.bin"));
+    ws.ui.ConfirmFileDialog({old});
+    ws.ui.AnswerMessage(ui::idOk);
+    ws.w->btnExport->click();
+    QCOMPARE(ws.ui.messages[0].text, QStringLiteral("Cannot export data\\a.txt."));
+    QCOMPARE(ws.ui.messages[1].text, QStringLiteral("Cannot export new.bin."));
+    for (const auto& m : ws.ui.messages) {
+      QCOMPARE(m.title, QStringLiteral("Error"));
+      QCOMPARE(m.flags, 16);
+    }
+    QVERIFY(!QFileInfo::exists(out));
+    QCOMPARE(fixtures::readAll(old), QByteArray("old"));  // an old file stays as it was
+    QCOMPARE(QDir(ws.path("")).entryList(QDir::Files | QDir::Hidden).filter(".part"), QStringList());
   }
 
   void exportProposesNoExtensionEvenAfterNew() {

@@ -136,9 +136,12 @@ class TestCmdOpen : public QObject {
     Workspace ws;
     const QString mod = ws.path("junk.QLM");
     QVERIFY(fixtures::writeAll(mod, QByteArray(3000, 'j')));
-    ws.ui.AnswerMessage(ui::idOk);
-    ws.ui.AnswerMessage(ui::idOk);
+    // The list, not repainted while it fills, still paints behind the boxes.
+    QList<bool> paints;
+    for (int i = 0; i < 2; ++i)
+      ws.ui.AnswerMessage(ui::idOk, [&] { paints << ws.w->ListView->updatesEnabled(); });
     ws.Open(mod);
+    QCOMPARE(paints, (QList<bool>{true, true}));
     QCOMPARE(ws.ui.messages.size(), 2);
     QCOMPARE(ws.ui.messages[0].text, kListfileError);
     QCOMPARE(ws.ui.messages[1].text, kModInfoError);

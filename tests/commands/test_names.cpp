@@ -2,7 +2,9 @@
 // case; lookups take the first match, and a cached set follows its list.
 #include <QtTest>
 
+#include "archive/NameFilter.h"
 #include "archive/Names.h"
+#include "platform/Ansi.h"
 
 class TestNames : public QObject {
   Q_OBJECT
@@ -27,6 +29,34 @@ class TestNames : public QObject {
     QFETCH(bool, same);
     QCOMPARE(names::SameName(a, b), same);
     QCOMPARE(names::Key(a) == names::Key(b), same);
+  }
+
+  void filterMatchesTheFoldedDisplayText_data() {
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QByteArray>("name");
+    QTest::addColumn<bool>("matches");
+    QTest::newRow("case") << "EXCEL\\a" << QByteArray("data\\excel\\Arena.txt") << true;
+    QTest::newRow("S caron") << "\u0160" << QByteArray("x\x9Ay") << true;
+    QTest::newRow("overlapping start") << "aab" << QByteArray("aaab") << true;
+    QTest::newRow("at the end") << "txt" << QByteArray("a.txt") << true;
+    QTest::newRow("longer than the name") << "a.txt" << QByteArray("txt") << false;
+    QTest::newRow("no such byte") << "\u4E2D" << QByteArray("?") << false;
+    QTest::newRow("empty lets all through") << "" << QByteArray() << true;
+  }
+  void filterMatchesTheFoldedDisplayText() {
+    QFETCH(QString, text);
+    QFETCH(QByteArray, name);
+    QFETCH(bool, matches);
+    names::NameFilter filter;
+    filter.SetText(text);
+    QCOMPARE(filter.Matches(name), matches);
+    QCOMPARE(names::Key(name).contains(text.toCaseFolded()), matches);
+  }
+
+  void keyIsTheFoldedDisplayTextOfEveryByte() {
+    QByteArray every;
+    for (int b = 0; b < 256; ++b) every += char(b);
+    QCOMPARE(names::Key(every), ansi::toDisplay(every).toCaseFolded());
   }
 
   void lookupsTakeTheFirstMatch() {

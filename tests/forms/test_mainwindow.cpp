@@ -1,4 +1,5 @@
 #include <QAction>
+#include <QDir>
 #include <QHeaderView>
 #include <QLabel>
 #include <QMenuBar>
@@ -7,11 +8,10 @@
 #include <QStatusTipEvent>
 #include <QTabWidget>
 #include <QTableView>
+#include <QTemporaryDir>
 #include <QToolBar>
 #include <QToolButton>
 #include <QTreeView>
-#include <QDir>
-#include <QTemporaryDir>
 #include <QtTest>
 
 #include "ModalDriver.h"
@@ -153,8 +153,8 @@ class TestMainWindow : public QObject {
     QVERIFY(!frm.ChangesPending());
 
     const QStringList modOpen =
-        start + QStringList{"btnAdd",        "btnRemove",  "btnExport",    "tbSheetSave",
-                            "tbSheetImport", "mniAddFile", "mniRemoveFile"};
+        start + QStringList{"btnAdd",     "btnRemove",     "btnExport",    "tbSheetSave", "tbSheetImport",
+                            "mniAddFile", "mniRemoveFile", "mniAddFolder", "mniExportAll"};
     frm.CommandsChanged();
     frm.CommandsModStarted();  // also turns Update off
     QCOMPARE(enabledControls(frm), sorted(modOpen));
@@ -188,6 +188,17 @@ class TestMainWindow : public QObject {
     frm.ModInfoToFields(info);
     QVERIFY(frm.ChangesPending());
     frm.CommandsUpdated();  // nothing pending when the window goes
+  }
+
+  void modInfoTabOrderPutsTheDescriptionFourth() {
+    TfrmMain frm;
+    const QList<QWidget*> fields{frm.edtTitle,       frm.edtAuthor, frm.edtD2Version,
+                                 frm.memDescription, frm.edtURL,    frm.edtModVersion};
+    QList<QWidget*> order;
+    for (QWidget* w = frm.edtTitle; order.size() < fields.size(); w = w->nextInFocusChain())
+      if (fields.contains(w)) order << w;
+    QCOMPARE(order, fields);
+    QVERIFY(frm.memDescription->tabChangesFocus());
   }
 
   void modInfoFieldsKeepEveryByte() {

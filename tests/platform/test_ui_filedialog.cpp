@@ -1,4 +1,5 @@
 #include <QFileDialog>
+#include <QListView>
 #include <QtTest>
 
 #include "ModalDriver.h"
@@ -24,9 +25,10 @@ class TestUiFileDialog : public QObject {
     QTest::addColumn<QString>("filter");
     QTest::addColumn<QStringList>("expected");
     QTest::newRow("mods") << "Diablo II Mods (*.QLM)|*.QLM|All Files (*.*)|*.*"
-                          << QStringList{"Diablo II Mods (*.QLM)", "All Files (*.*)"};
+                          << QStringList{"Diablo II Mods (*.QLM)", "All Files (*)"};
     QTest::newRow("description without pattern")
         << "Sheets|*.txt;*.tbl" << QStringList{"Sheets (*.txt *.tbl)"};
+    QTest::newRow("every file, among others") << "Data|*.txt;*.*" << QStringList{"Data (*.txt *)"};
     QTest::newRow("empty") << "" << QStringList{};
   }
   void filtersBecomeQtNameFilters() {
@@ -130,6 +132,44 @@ class TestUiFileDialog : public QObject {
     QVERIFY(d.Execute());
     QCOMPARE(QDir::current().canonicalPath(), QDir(dir_.path()).canonicalPath());
     QDir::setCurrent(before);
+  }
+
+  void allFilesShowsANameWithoutADotInTheRealDialog() {
+    QTemporaryDir dir;
+    for (const char* name : {"USE", "a.txt"}) QVERIFY(QFile(dir.filePath(name)).open(QIODevice::WriteOnly));
+    FileDialog d(FileDialog::Open);
+    d.Options = kOpenManyOptions;
+    d.Filter = QStringLiteral("All Files (*.*)|*.*");
+    d.InitialDir = dir.path();
+    QFileDialog qt;
+    ui::ConfigureFileDialog(qt, d);
+    qt.show();
+    auto* list = qt.findChild<QListView*>(QStringLiteral("listView"));
+    QVERIFY(list);
+    const auto shown = [&] {
+      QStringList names;
+      for (int row = 0; row < list->model()->rowCount(list->rootIndex()); ++row)
+        names << list->model()->index(row, 0, list->rootIndex()).data().toString();
+      return names;
+    };
+    QTRY_COMPARE(shown(), (QStringList{"a.txt", "USE"}));
+  }
+
+  void realFolderDialogReturnsTheChosenFolder() {
+    QTemporaryDir dir;
+    const QString sub = dir.filePath(QStringLiteral("data"));
+    QVERIFY(QDir().mkpath(sub));
+    QString title, start, chosen;
+    modal::WhenShown<QFileDialog>([&](QFileDialog* qt) {
+      title = qt->windowTitle();
+      start = qt->directory().path();
+      qt->setDirectory(sub);
+      QMetaObject::invokeMethod(qt, "accept");
+    });
+    QVERIFY(ui::QtUiBackend().BrowseFolder(QStringLiteral("Add Folder"), dir.path(), chosen));
+    QCOMPARE(title, QStringLiteral("Add Folder"));
+    QCOMPARE(QDir(start).canonicalPath(), QDir(dir.path()).canonicalPath());
+    QCOMPARE(chosen, QDir::toNativeSeparators(sub));
   }
 
   void realDialogReturnsTheChosenFile() {

@@ -1,0 +1,34 @@
+#include "archive/NameRules.h"
+
+#include "archive/Names.h"
+#include "platform/Ansi.h"
+
+namespace names {
+
+bool NameUnder(const QByteArray& prefix, const QString& relativePath, QByteArray& name) {
+  QString shown = relativePath;
+  shown.replace(QLatin1Char('/'), QLatin1Char('\\'));
+  const QByteArray bytes = ansi::fromDisplay(shown);
+  if (ansi::toDisplay(bytes) != shown) return false;
+  name = prefix + bytes;
+  return true;
+}
+
+bool Storable(const QByteArray& name) {
+  if (name.contains('\r') || name.contains('\n')) return false;
+  for (const char* own : {"(listfile)", "(attributes)", "(signature)"})
+    if (SameName(name, QByteArray(own))) return false;
+  return true;
+}
+
+QList<QByteArray> ExportLevels(const QByteArray& name) {
+  const QList<QByteArray> levels = name.split('\\');
+  for (const QByteArray& level : levels)
+    if (level.isEmpty() || level == "." || level == "..") return {};
+  const QByteArray& first = levels.first();
+  const auto isLetter = [](char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); };
+  if (first.size() >= 2 && isLetter(first.at(0)) && first.at(1) == ':') return {};
+  return levels;
+}
+
+}  // namespace names

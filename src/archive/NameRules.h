@@ -1,0 +1,27 @@
+#pragma once
+// What an internal name may be: one Update can store in an archive, and one
+// Export All can write below a chosen folder without leaving it.
+#include <QByteArray>
+#include <QList>
+#include <QString>
+
+namespace names {
+
+// The internal name of a file found below a chosen folder: prefix, then the
+// path below that folder with each separator a backslash, letter case kept.
+// False when the path holds a character that has no single-byte form (the
+// name would not name this file).
+bool NameUnder(const QByteArray& prefix, const QString& relativePath, QByteArray& name);
+
+// False for a name that would break the archive's "(listfile)" or stand in
+// for the archive's own entries: a line end in it, or "(listfile)",
+// "(attributes)" or "(signature)" in any letter case.
+bool Storable(const QByteArray& name);
+
+// The folder levels a name is written under, each backslash a level. Empty
+// for a name that could land anywhere but below the folder: an empty level
+// (so an absolute name, or two backslashes in a row), "." or "..", or a drive
+// letter in front.
+QList<QByteArray> ExportLevels(const QByteArray& name);
+
+}  // namespace names

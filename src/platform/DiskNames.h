@@ -1,0 +1,17 @@
+#pragma once
+// Whether a name can be one level of a path on this system, and paths made of
+// such levels below a folder.
+#include <QString>
+#include <QStringList>
+
+namespace files {
+
+// False for an empty name, ".", "..", and a name this file system cannot hold
+// (a separator or a NUL in it, or longer than a file name may be).
+bool CanBeFileName(const QString& name);
+
+// folder, then each level as one folder level (the last one the file); empty
+// when a level cannot be a file name here.
+QString PathBelow(const QString& folder, const QStringList& levels);
+
+}  // namespace files
