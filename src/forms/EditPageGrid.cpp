@@ -19,14 +19,52 @@ EditPageGrid::EditPageGrid(QWidget* parent) : SheetGridView(parent), editor_(Gri
 
 bool EditPageGrid::EditorKey(QKeyEvent* key, QLineEdit* editor) {
   if (key->type() == QEvent::ShortcutOverride) return router_ && router_(key, editor);
-  // Shift+Left and Shift+Right select text in the cell while the caret can
-  // move that way; at the text's edge, or once a block is selected, they
-  // extend the block as Shift+Up and Shift+Down always do.
+  // Shift+Up and Shift+Down extend the block. Shift+Left and Shift+Right
+  // select text in the cell while the caret can move that way; at the
+  // text's edge, or once a block is selected, they extend the block too.
+  if (key->type() != QEvent::KeyPress) return false;
   const bool sideways = key->key() == Qt::Key_Left || key->key() == Qt::Key_Right;
-  if (!sideways || key->modifiers() != Qt::ShiftModifier) return false;
-  const int edge = key->key() == Qt::Key_Left ? 0 : int(editor->text().size());
-  if (SelectedCellCount() <= 1 && editor->cursorPosition() != edge) return false;
-  QTableView::keyPressEvent(key);
+  if (sideways && SelectedCellCount() <= 1 &&
+      editor->cursorPosition() != (key->key() == Qt::Key_Left ? 0 : int(editor->text().size())))
+    return false;
+  return ExtendBlock(key);
+}
+
+void EditPageGrid::keyPressEvent(QKeyEvent* event) {
+  if (!ExtendBlock(event)) SheetGridView::keyPressEvent(event);
+}
+
+bool EditPageGrid::ExtendBlock(QKeyEvent* key) {
+  if (key->modifiers() != Qt::ShiftModifier) return false;
+  CursorAction action;
+  switch (key->key()) {
+    case Qt::Key_Up:
+      action = MoveUp;
+      break;
+    case Qt::Key_Down:
+      action = MoveDown;
+      break;
+    case Qt::Key_Left:
+      action = MoveLeft;
+      break;
+    case Qt::Key_Right:
+      action = MoveRight;
+      break;
+    default:
+      return false;
+  }
+  const QModelIndex to = moveCursor(action, Qt::NoModifier);
+  if (!to.isValid()) return true;
+  if (!anchor_.isValid()) anchor_ = currentIndex();
+  extending_ = true;
+  selectionModel()->setCurrentIndex(to, QItemSelectionModel::NoUpdate);
+  extending_ = false;
+  const QModelIndex from = anchor_.isValid() ? QModelIndex(anchor_) : to;
+  const QModelIndex topLeft =
+      model()->index(std::min(from.row(), to.row()), std::min(from.column(), to.column()));
+  const QModelIndex bottomRight =
+      model()->index(std::max(from.row(), to.row()), std::max(from.column(), to.column()));
+  selectionModel()->select(QItemSelection(topLeft, bottomRight), QItemSelectionModel::ClearAndSelect);
   return true;
 }
 
@@ -40,6 +78,7 @@ void EditPageGrid::GridReplaced() {
 void EditPageGrid::currentChanged(const QModelIndex& current, const QModelIndex& previous) {
   // Moving to another cell ends the typing step.
   if (current != previous) editor_.EndTyping();
+  if (!extending_) anchor_ = current;
   SheetGridView::currentChanged(current, previous);
 }
 

@@ -60,10 +60,14 @@ class EditPageGrid : public SheetGridView {
   void currentChanged(const QModelIndex& current, const QModelIndex& previous) override;
   bool edit(const QModelIndex& index, EditTrigger trigger, QEvent* event) override;
   void scrollTo(const QModelIndex& index, ScrollHint hint = EnsureVisible) override;
+  void keyPressEvent(QKeyEvent* event) override;
   void changeEvent(QEvent* event) override;
   void resizeEvent(QResizeEvent* event) override;
 
  private:
+  // Shift+arrows: the current cell moves, and the block reaches from the
+  // anchor (where the current cell was last put other than so) to it.
+  bool ExtendBlock(QKeyEvent* key);
   bool Frozen() const;
   // The open cell editor of this view (not of the frozen column), if any.
   QWidget* OwnEditor() const;
@@ -71,4 +75,6 @@ class EditPageGrid : public SheetGridView {
   SheetEditor editor_;
   KeyRouter router_;
   FrozenColumnView* frozen_ = nullptr;
+  QPersistentModelIndex anchor_;
+  bool extending_ = false;
 };

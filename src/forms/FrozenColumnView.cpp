@@ -81,7 +81,7 @@ bool FrozenColumnView::HasFocusInside() const {
 }
 
 void FrozenColumnView::OpenEditor(const QModelIndex& index) {
-  if (state() != EditingState) edit(index);
+  if (state() != EditingState) edit(index, AllEditTriggers, nullptr);
 }
 
 void FrozenColumnView::CloseEditor() {
@@ -94,11 +94,20 @@ QModelIndex FrozenColumnView::moveCursor(CursorAction action, Qt::KeyboardModifi
   return grid_->NextCell(action, modifiers);
 }
 
+bool FrozenColumnView::edit(const QModelIndex& index, EditTrigger trigger, QEvent* event) {
+  return index.column() == 0 && QTableView::edit(index, trigger, event);
+}
+
 void FrozenColumnView::closeEditor(QWidget* editor, QAbstractItemDelegate::EndEditHint hint) {
+  // Tab and Shift+Tab go on to the grid's next cell, never to one hidden here.
+  if (hint == QAbstractItemDelegate::EditNextItem || hint == QAbstractItemDelegate::EditPreviousItem) {
+    QTableView::closeEditor(editor, QAbstractItemDelegate::NoHint);
+    const QModelIndex next = grid_->NextCell(
+        hint == QAbstractItemDelegate::EditNextItem ? MoveNext : MovePrevious, Qt::NoModifier);
+    if (next.isValid()) selectionModel()->setCurrentIndex(next, QItemSelectionModel::ClearAndSelect);
+    return;
+  }
   QTableView::closeEditor(editor, hint);
-  // As in the grid, the editor stays open in the current cell, wherever
-  // that is now; Tab has already moved on.
-  if (hint != QAbstractItemDelegate::EditNextItem && hint != QAbstractItemDelegate::EditPreviousItem &&
-      (HasFocusInside() || grid_->hasFocus()))
-    grid_->ShowEditor();
+  // As in the grid, the editor stays open in the current cell.
+  if (HasFocusInside() || grid_->hasFocus()) grid_->ShowEditor();
 }

@@ -12,6 +12,7 @@ class EditPageGrid;
 class FrozenColumnView : public QTableView {
   Q_OBJECT
  public:
+  using QTableView::edit;
   FrozenColumnView(EditPageGrid* grid, LiveCellDelegate::KeyHook keys);
 
   // Takes the grid's column width, row heights, header and place again.
@@ -23,6 +24,8 @@ class FrozenColumnView : public QTableView {
  protected:
   // Tab and the arrows move as in the grid, to the columns this view hides.
   QModelIndex moveCursor(CursorAction action, Qt::KeyboardModifiers modifiers) override;
+  // Only column 0 is edited here; the grid edits the others.
+  bool edit(const QModelIndex& index, EditTrigger trigger, QEvent* event) override;
   void closeEditor(QWidget* editor, QAbstractItemDelegate::EndEditHint hint) override;
 
  private:

@@ -86,7 +86,7 @@ bool SheetGridView::HasFocusInside() const {
 
 void SheetGridView::ShowEditor() {
   const QModelIndex current = currentIndex();
-  if (current.isValid() && isEnabled() && state() != EditingState) edit(current);
+  if (current.isValid() && isEnabled() && state() != EditingState) edit(current, AllEditTriggers, nullptr);
 }
 
 void SheetGridView::currentChanged(const QModelIndex& current, const QModelIndex& previous) {

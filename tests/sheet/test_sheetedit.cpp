@@ -26,7 +26,8 @@ struct Sheet {
   explicit Sheet(const LineList& lines) {
     model.SetEditor(&editor);
     if (lines.size() < 100)
-      tester = std::make_unique<QAbstractItemModelTester>(&model, QAbstractItemModelTester::FailureReportingMode::QtTest);
+      tester = std::make_unique<QAbstractItemModelTester>(
+          &model, QAbstractItemModelTester::FailureReportingMode::QtTest);
     grid.SetRowCount(2);
     grid.SetColCount(1);
     grid.SetFixedRows(1);
@@ -66,7 +67,8 @@ class TestSheetEdit : public QObject {
 
   void typingIsOneStepPerCellAndSession() {
     Sheet s(kSmall);
-    for (const char* typed : {"a", "aX", "aXY"}) s.model.setData(s.model.index(0, 0), QString::fromLatin1(typed));
+    for (const char* typed : {"a", "aX", "aXY"})
+      s.model.setData(s.model.index(0, 0), QString::fromLatin1(typed));
     QCOMPARE(s.Steps(), 1);
     QVERIFY(s.editor.Modified());
     QCOMPARE(s.editor.Undo().row, 1);
