@@ -91,10 +91,12 @@ bool SheetGrid::SetCell(int col, int row, const QByteArray& text) {
 void SheetGrid::SetRowCells(int row, int col, const std::vector<QByteArrayView>& texts) {
   if (col < 0 || col >= colCount_ || row < 0 || row >= RowCount()) return;
   const int count = int(std::min<size_t>(texts.size(), size_t(colCount_ - col)));
-  std::vector<uint32_t> next(static_cast<size_t>(colCount_));
-  Row joined = JoinRow(row, colCount_, col, texts.data(), count, next.data());
+  scratch_.resize(size_t(colCount_));
+  Row joined = rows_[size_t(row)].joined && count > 0
+                   ? JoinSpan(row, col, texts.data(), count, scratch_.data())
+                   : JoinRow(row, colCount_, col, texts.data(), count, scratch_.data());
   rows_[size_t(row)] = std::move(joined);
-  std::copy(next.begin(), next.end(), RowNext(row));
+  std::copy(scratch_.begin(), scratch_.end(), RowNext(row));
 }
 
 QByteArrayView SheetGrid::CellView(int col, int row) const {
@@ -141,6 +143,39 @@ SheetGrid::Row SheetGrid::JoinRow(int row, int cols, int col, const QByteArrayVi
   return out;
 }
 
+SheetGrid::Row SheetGrid::JoinSpan(int row, int col, const QByteArrayView* texts, int count,
+                                   uint32_t* next) const {
+  // A joined buffer holds the cells before the span, with the TAB after
+  // them, as one piece, and the cells after it, from the TAB before them,
+  // as another: three copies and the offsets moved, not one copy a cell.
+  const QByteArray& old = rows_[size_t(row)].bytes;
+  const uint32_t* oldNext = RowNext(row);
+  const qsizetype before = Start(col, row);
+  const qsizetype after = qsizetype(oldNext[col + count - 1]) - 1;
+  qsizetype middle = count - 1;
+  for (int i = 0; i < count; ++i) middle += texts[i].size();
+  const qsizetype size = before + middle + (old.size() - after);
+  CheckRowLength(size, colCount_);
+
+  Row out;
+  out.bytes = QByteArray(size, Qt::Uninitialized);
+  char* dst = out.bytes.data();
+  if (before) std::memcpy(dst, old.constData(), size_t(before));
+  std::copy_n(oldNext, col, next);
+  uint32_t at = uint32_t(before);
+  for (int i = 0; i < count; ++i) {
+    if (!texts[i].isEmpty()) std::memcpy(dst + at, texts[i].data(), size_t(texts[i].size()));
+    at += uint32_t(texts[i].size());
+    if (i < count - 1) dst[at] = '\t';
+    next[col + i] = ++at;
+  }
+  if (old.size() > after)
+    std::memcpy(dst + before + middle, old.constData() + after, size_t(old.size() - after));
+  const uint32_t shift = uint32_t(before + middle - after);  // wraps for a shorter row, as meant
+  for (int c = col + count; c < colCount_; ++c) next[c] = oldNext[c] + shift;
+  return out;
+}
+
 void SheetGrid::CheckRowRange(int at, int count, int rows) const {
   if (at < 0 || count < 0 || at > rows - count) throw AppError(QStringLiteral("Grid index out of range"));
 }
@@ -162,9 +197,31 @@ SheetGrid::RowData SheetGrid::SaveRow(int row) const {
   return data;
 }
 
+bool SheetGrid::OffsetsFromTabs(int row, const QByteArray& bytes) {
+  // One pass over the bytes; a field per memchr costs more on short cells.
+  scratch_.resize(size_t(colCount_));
+  const char* data = bytes.constData();
+  const qsizetype size = bytes.size();
+  int tabs = 0;
+  for (qsizetype i = 0; i < size; ++i) {
+    if (data[i] != '\t') continue;
+    if (tabs == colCount_ - 1) return false;
+    scratch_[size_t(tabs++)] = uint32_t(i + 1);
+  }
+  if (tabs != colCount_ - 1) return false;
+  scratch_[size_t(tabs)] = uint32_t(size + 1);
+  std::copy(scratch_.begin(), scratch_.end(), RowNext(row));
+  rows_[size_t(row)] = Row{bytes, true};
+  return true;
+}
+
 void SheetGrid::RestoreRow(int row, const RowData& data) {
   if (row < 0 || row >= RowCount()) return;
-  if (data.next.empty()) return FillRowFromLine(row, data.bytes);
+  if (data.next.empty()) {
+    CheckRowLength(data.bytes.size(), colCount_);
+    if (!OffsetsFromTabs(row, data.bytes)) FillRowFromLine(row, data.bytes);
+    return;
+  }
   if (data.next.size() != size_t(colCount_)) throw AppError(QStringLiteral("Grid index out of range"));
   rows_[size_t(row)] = Row{data.bytes, data.joined};
   std::copy(data.next.begin(), data.next.end(), RowNext(row));

@@ -98,6 +98,12 @@ class SheetGrid {
   // The row's first `cols` cells joined by TABs, cells col .. col + count - 1
   // replaced by texts; the new offsets go to next[0..cols).
   Row JoinRow(int row, int cols, int col, const QByteArrayView* texts, int count, uint32_t* next) const;
+  // The same for a joined row and a run of its cells, the others copied in
+  // whole pieces.
+  Row JoinSpan(int row, int col, const QByteArrayView* texts, int count, uint32_t* next) const;
+  // A line with exactly ColCount - 1 TABs becomes the row, its offsets read
+  // off the TABs; false (nothing changed) for any other line.
+  bool OffsetsFromTabs(int row, const QByteArray& bytes);
   static void CheckSize(qsizetype cols, qsizetype rows);
   static void CheckRowLength(qsizetype bytes, int cols);
 
@@ -107,4 +113,6 @@ class SheetGrid {
   std::vector<Row> rows_;
   // Row-major, colCount_ offsets per row.
   std::vector<uint32_t> next_;
+  // A row's new offsets while it is joined, kept to spare an allocation.
+  std::vector<uint32_t> scratch_;
 };

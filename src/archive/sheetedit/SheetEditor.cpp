@@ -13,11 +13,11 @@ namespace {
 
 // One join of the row for all of its changed cells: the cells between them
 // are passed on as they stand.
-void WriteRow(SheetGrid& grid, int row, const std::vector<std::pair<int, QByteArray>>& cells) {
+void WriteRow(SheetGrid& grid, int row, const std::vector<std::pair<int, QByteArray>>& cells,
+              std::vector<QByteArrayView>& texts) {
   const int first = cells.front().first;
   const int last = cells.back().first;
-  std::vector<QByteArrayView> texts;
-  texts.reserve(size_t(last - first + 1));
+  texts.clear();
   auto next = cells.begin();
   for (int c = first; c <= last; ++c) {
     if (next != cells.end() && next->first == c)
@@ -157,7 +157,8 @@ int SheetEditor::PushChanges(RowChanges changes, const QString& text) {
     lastCol = std::max(lastCol, texts.back().first);
   }
   auto write = [changes = std::move(changes)](SheetGrid& grid) {
-    for (const auto& [row, texts] : changes) WriteRow(grid, row, texts);
+    std::vector<QByteArrayView> views;
+    for (const auto& [row, texts] : changes) WriteRow(grid, row, texts, views);
   };
   Push(new RowsPatchCommand(grid_, sink_, text, std::move(rows), firstCol, lastCol, write));
   return cells;
@@ -166,19 +167,22 @@ int SheetEditor::PushChanges(RowChanges changes, const QString& text) {
 int SheetEditor::FillCells(const std::vector<SheetRect>& rects, const QByteArray& value,
                            const QString& text) {
   if (!Editable()) return 0;
-  RowChanges changes;
+  std::map<int, CellTexts> byRow;  // the blocks may overlap
   for (const SheetRect& rect : rects) {
     const int lastRow = std::min(rect.lastRow, grid_.RowCount() - 1);
     const int lastCol = std::min(rect.lastCol, grid_.ColCount() - 1);
     for (int r = std::max(rect.firstRow, grid_.FixedRows()); r <= lastRow; ++r)
       for (int c = std::max(rect.firstCol, 0); c <= lastCol; ++c)
-        if (grid_.CellView(c, r) != value) changes[r].emplace_back(c, value);
+        if (grid_.CellView(c, r) != value) byRow[r].emplace_back(c, value);
   }
-  for (auto& [row, texts] : changes) {
-    std::sort(texts.begin(), texts.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
-    texts.erase(std::unique(texts.begin(), texts.end(),
-                            [](const auto& a, const auto& b) { return a.first == b.first; }),
-                texts.end());
+  RowChanges changes;
+  changes.reserve(byRow.size());
+  for (auto& [row, texts] : byRow) {
+    auto byCol = [](const auto& a, const auto& b) { return a.first < b.first; };
+    auto sameCol = [](const auto& a, const auto& b) { return a.first == b.first; };
+    std::sort(texts.begin(), texts.end(), byCol);
+    texts.erase(std::unique(texts.begin(), texts.end(), sameCol), texts.end());
+    changes.emplace_back(row, std::move(texts));
   }
   return PushChanges(std::move(changes), text);
 }
@@ -190,8 +194,9 @@ bool SheetEditor::ReplaceInCell(int col, int row, const SheetFinder& finder, con
   if (!finder.Matches(cell)) return false;
   QByteArray replaced = finder.Replaced(cell, with);
   if (replaced == cell) return false;
-  RowChanges changes;
-  changes[row].emplace_back(col, std::move(replaced));
+  RowChanges changes(1);
+  changes[0].first = row;
+  changes[0].second.emplace_back(col, std::move(replaced));
   return PushChanges(std::move(changes), QStringLiteral("Replace")) > 0;
 }
 
@@ -199,11 +204,13 @@ int SheetEditor::ReplaceAll(const SheetFinder& finder, const QByteArray& with) {
   if (!Editable()) return 0;
   RowChanges changes;
   for (int r = grid_.FixedRows(); r < grid_.RowCount(); ++r) {
+    CellTexts row;
     for (int c = finder.FirstInRow(grid_, r, 0); c >= 0; c = finder.FirstInRow(grid_, r, c + 1)) {
       const QByteArrayView cell = grid_.CellView(c, r);
       QByteArray replaced = finder.Replaced(cell, with);
-      if (replaced != cell) changes[r].emplace_back(c, std::move(replaced));
+      if (replaced != cell) row.emplace_back(c, std::move(replaced));
     }
+    if (!row.empty()) changes.emplace_back(r, std::move(row));
   }
   return PushChanges(std::move(changes), QStringLiteral("Replace All"));
 }

@@ -7,7 +7,6 @@
 // deleted, duplicated or moved, and the fixed rows' cells are not written.
 #include <QList>
 #include <QUndoStack>
-#include <map>
 #include <utility>
 #include <vector>
 
@@ -79,7 +78,7 @@ class SheetEditor {
  private:
   // New cell texts by row, and in each row by column, both ascending.
   using CellTexts = std::vector<std::pair<int, QByteArray>>;
-  using RowChanges = std::map<int, CellTexts>;
+  using RowChanges = std::vector<std::pair<int, CellTexts>>;
 
   void Push(SheetCommand* command);
   // The changes as one step; the number of cells they change.

@@ -62,12 +62,9 @@ bool SheetFinder::EqualAt(const char* at) const {
 qsizetype SheetFinder::IndexIn(QByteArrayView hay, qsizetype from) const {
   const qsizetype n = needle_.size();
   if (n == 0 || from < 0 || from > hay.size() - n) return -1;
-  if (plain_) {
-    const void* at = memmem(hay.data() + from, size_t(hay.size() - from), needle_.constData(), size_t(n));
-    return at ? static_cast<const char*>(at) - hay.data() : -1;
-  }
-  // Each byte the text may start with is looked for with memchr, and the
-  // nearest candidate is checked; only the one used is looked for again.
+  // Each byte the text may start with is looked for with memchr and the
+  // nearest candidate checked; only the one used is looked for again. Rows
+  // are short: memmem's setup at every call would cost more than its search.
   std::array<qsizetype, 4> next{};
   for (int i = 0; i < firstCount_; ++i) next[size_t(i)] = FindByte(hay, firsts_[size_t(i)], from);
   const qsizetype lastStart = hay.size() - n;

@@ -53,10 +53,10 @@ class SheetFinder {
 
   QByteArray needle_;  // folded when the case does not matter
   FindOptions options_;
-  // Whether a byte search can stand for the folded one: no byte of the text
-  // has another case.
+  // Whether comparing bytes can stand for comparing folded ones: match case,
+  // or no byte of the text has another case.
   bool plain_;
-  // The bytes that fold to the text's first byte, each memchr'ed for.
+  // The bytes the text may start with, each memchr'ed for.
   std::array<char, 4> firsts_{};
   int firstCount_ = 0;
 };
