@@ -58,22 +58,10 @@ void Shown(const std::function<void()>& change) {
   shownView->setUpdatesEnabled(true);
 }
 
-// The same, the first paint after it included.
+// The same, and then one paint of the whole window.
 void Painted(const std::function<void()>& change) {
-  int paints = 0;
-  struct PaintCount : QObject {
-    int* n;
-    explicit PaintCount(int* count) : n(count) {}
-    bool eventFilter(QObject*, QEvent* e) override {
-      if (e->type() == QEvent::Paint) ++*n;
-      return false;
-    }
-  } counter(&paints);
-  QWidget* viewport = static_cast<QAbstractScrollArea*>(shownView)->viewport();
-  viewport->installEventFilter(&counter);
-  change();
-  while (paints == 0) QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-  viewport->removeEventFilter(&counter);
+  Shown(change);
+  static_cast<QAbstractScrollArea*>(shownView)->viewport()->repaint();
 }
 
 }  // namespace

@@ -99,34 +99,22 @@ void SheetGridModel::CellsChanged(int firstRow, int lastRow, int firstCol, int l
                      {Qt::DisplayRole, Qt::EditRole});
 }
 
-void SheetGridModel::BeginInsertRows(int at, int count) {
+void SheetGridModel::BeginRows(bool insert, int at, int count) {
   const int fixed = grid_->FixedRows();
   rowsReset_ = at < fixed;
   if (rowsReset_)
     beginResetModel();
-  else
+  else if (insert)
     beginInsertRows({}, at - fixed, at - fixed + count - 1);
-}
-
-void SheetGridModel::EndInsertRows() {
-  if (rowsReset_)
-    endResetModel();
-  else
-    endInsertRows();
-}
-
-void SheetGridModel::BeginRemoveRows(int at, int count) {
-  const int fixed = grid_->FixedRows();
-  rowsReset_ = at < fixed;
-  if (rowsReset_)
-    beginResetModel();
   else
     beginRemoveRows({}, at - fixed, at - fixed + count - 1);
 }
 
-void SheetGridModel::EndRemoveRows() {
+void SheetGridModel::EndRows(bool insert) {
   if (rowsReset_)
     endResetModel();
+  else if (insert)
+    endInsertRows();
   else
     endRemoveRows();
 }

@@ -41,17 +41,20 @@ class SheetGridModel : public QAbstractTableModel, public SheetChangeSink {
 
   // SheetChangeSink, in grid rows.
   void CellsChanged(int firstRow, int lastRow, int firstCol, int lastCol) override;
-  void BeginInsertRows(int at, int count) override;
-  void EndInsertRows() override;
-  void BeginRemoveRows(int at, int count) override;
-  void EndRemoveRows() override;
+  void BeginInsertRows(int at, int count) override { BeginRows(true, at, count); }
+  void EndInsertRows() override { EndRows(true); }
+  void BeginRemoveRows(int at, int count) override { BeginRows(false, at, count); }
+  void EndRemoveRows() override { EndRows(false); }
   void BeginReset() override { beginResetModel(); }
   void EndReset() override { endResetModel(); }
 
  private:
+  // A row change that reaches into the fixed rows is shown as a reset.
+  void BeginRows(bool insert, int at, int count);
+  void EndRows(bool insert);
+
   SheetGrid* grid_;
   SheetEditor* editor_ = nullptr;
   int markedHeader_ = -1;
-  // A row change that reaches into the fixed rows is shown as a reset.
   bool rowsReset_ = false;
 };
