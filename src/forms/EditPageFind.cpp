@@ -17,9 +17,11 @@ void EditPageFind::Open(bool replacing) {
 
 void EditPageFind::Close() {
   Forget();
-  const bool focusThere = bar_.isAncestorOf(QApplication::focusWidget());
+  // The focus goes back to the grid before the bar hides: hiding first would
+  // hand it to the next control in the window, and coming back into the page
+  // from there refills the grid.
+  if (bar_.isAncestorOf(QApplication::focusWidget())) grid_.setFocus(Qt::ShortcutFocusReason);
   bar_.hide();
-  if (focusThere) grid_.setFocus(Qt::ShortcutFocusReason);
 }
 
 void EditPageFind::Forget() {

@@ -140,7 +140,7 @@ void EditPageGrid::ShowCell(SheetCell cell) {
 // ---- Editing and the frozen column -------------------------------------------------
 
 bool EditPageGrid::Frozen() const {
-  return frozen_ && !frozen_->isHidden();
+  return frozenOn_;
 }
 
 bool EditPageGrid::FirstColumnFrozen() const {
@@ -176,7 +176,8 @@ void EditPageGrid::scrollTo(const QModelIndex& index, ScrollHint hint) {
 }
 
 void EditPageGrid::SetFirstColumnFrozen(bool frozen) {
-  if (frozen == Frozen()) return;
+  if (frozen == frozenOn_) return;
+  frozenOn_ = frozen;
   if (frozen) {
     if (!frozen_)
       frozen_ = new FrozenColumnView(
@@ -188,16 +189,19 @@ void EditPageGrid::SetFirstColumnFrozen(bool frozen) {
     // An editor open in column 0 moves to the frozen column.
     if (QWidget* editor = OwnEditor(); editor && currentIndex().column() == 0)
       closeEditor(editor, QAbstractItemDelegate::NoHint);
-  } else {
-    const bool focusThere = frozen_->HasFocusInside();
-    frozen_->CloseEditor();
-    frozen_->hide();
-    setHorizontalScrollMode(ScrollPerItem);
-    if (focusThere) {
-      setFocus();
-      ShowEditor();
-    }
+    return;
   }
+  // The grid's own editor opens first and takes the focus from the frozen
+  // column's, which closes; were the focus left there as the column hides,
+  // it would go to the next control outside the page, and coming back from
+  // there refills the grid.
+  if (frozen_->HasFocusInside()) {
+    setFocus();
+    ShowEditor();
+  }
+  frozen_->CloseEditor();
+  frozen_->hide();
+  setHorizontalScrollMode(ScrollPerItem);
 }
 
 void EditPageGrid::changeEvent(QEvent* event) {

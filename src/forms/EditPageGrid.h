@@ -75,6 +75,7 @@ class EditPageGrid : public SheetGridView {
   SheetEditor editor_;
   KeyRouter router_;
   FrozenColumnView* frozen_ = nullptr;
+  bool frozenOn_ = false;
   QPersistentModelIndex anchor_;
   bool extending_ = false;
 };

@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QHeaderView>
+#include <QLineEdit>
 #include <QScrollBar>
 
 #include "forms/EditPageGrid.h"
@@ -85,9 +86,10 @@ void FrozenColumnView::OpenEditor(const QModelIndex& index) {
 }
 
 void FrozenColumnView::CloseEditor() {
-  QWidget* focus = QApplication::focusWidget();
-  if (state() == EditingState && focus && viewport()->isAncestorOf(focus))
-    QTableView::closeEditor(focus, QAbstractItemDelegate::NoHint);
+  if (state() != EditingState) return;
+  // Closed editors linger until deleted; the open one is the shown one.
+  for (QLineEdit* editor : viewport()->findChildren<QLineEdit*>(Qt::FindDirectChildrenOnly))
+    if (!editor->isHidden()) QTableView::closeEditor(editor, QAbstractItemDelegate::NoHint);
 }
 
 QModelIndex FrozenColumnView::moveCursor(CursorAction action, Qt::KeyboardModifiers modifiers) {

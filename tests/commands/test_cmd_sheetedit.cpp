@@ -246,9 +246,23 @@ class TestCmdSheetEdit : public QObject {
     // The find field keeps its own Ctrl+Z; the button undoes the sheet.
     ws.w->EditActions->tbSheetUndo->click();
     QCOMPARE(Text(grid.Grid()), kSmall);
+    // Replace writes the current cell when it matches, then finds the next.
+    bar.edtFind->setText(QStringLiteral("amu"));
+    bar.edtReplace->setText(QStringLiteral("AMU"));
+    grid.setCurrentIndex(grid.model()->index(1, 1));
+    bar.btnReplace->click();
+    QCOMPARE(grid.Grid().Cell(1, 2), QByteArray("AMU"));
+    QCOMPARE(grid.CurrentCell().col, 0);
+    bar.btnReplace->click();
+    QCOMPARE(grid.Grid().Cell(0, 2), QByteArray("AMUlet"));
+    // Esc closes the bar and the focus goes back into the grid, which is not
+    // entered afresh: an unanswered discard question would fail here.
     Key(Qt::Key_Escape);
     QVERIFY(bar.isHidden());
     QVERIFY(grid.isAncestorOf(QApplication::focusWidget()));
+    ws.w->EditActions->tbSheetUndo->click();
+    ws.w->EditActions->tbSheetUndo->click();
+    QCOMPARE(Text(grid.Grid()), kSmall);
     // Ctrl+F belongs to the Edit page only.
     ws.w->PageControl->setCurrentWidget(ws.w->tbsFiles);
     ws.w->ListView->setFocus();
@@ -279,6 +293,14 @@ class TestCmdSheetEdit : public QObject {
     QCOMPARE(grid.horizontalScrollBar()->value(), sideways);
     QTest::keyClicks(Editor(), QStringLiteral("!"));
     QVERIFY(grid.Grid().Cell(0, 6).endsWith('!'));
+    // Unfrozen while editing there: the editor moves into the grid, the edit
+    // stays (no refill); frozen again, it moves back.
+    freeze->click();
+    QVERIFY(frozen->isHidden());
+    QVERIFY(grid.viewport()->isAncestorOf(Editor()));
+    QVERIFY(grid.Modified());
+    freeze->click();
+    QVERIFY(frozen->isAncestorOf(Editor()));
     // Tab goes on to column 1, in the grid itself.
     Key(Qt::Key_Tab);
     QCOMPARE(grid.CurrentCell().col, 1);
