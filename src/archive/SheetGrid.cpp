@@ -46,7 +46,7 @@ void SheetGrid::SetColCount(int count) {
       rows_[size_t(r)].joined = false;
     } else {
       // Shrinking copies only what is kept, so dropped cells free their bytes.
-      rows_[size_t(r)] = JoinRow(r, count, -1, {}, out);
+      rows_[size_t(r)] = JoinRow(r, count, 0, nullptr, 0, out);
     }
   }
   next_ = std::move(next);
@@ -84,17 +84,40 @@ QByteArray SheetGrid::Cell(int col, int row) const {
 
 bool SheetGrid::SetCell(int col, int row, const QByteArray& text) {
   if (col < 0 || col >= colCount_ || row < 0 || row >= RowCount()) return false;
-  std::vector<uint32_t> next(static_cast<size_t>(colCount_));
-  Row joined = JoinRow(row, colCount_, col, text, next.data());
-  rows_[size_t(row)] = std::move(joined);
-  std::copy(next.begin(), next.end(), next_.begin() + ptrdiff_t(size_t(row) * size_t(colCount_)));
+  SetRowCells(row, col, {QByteArrayView(text)});
   return true;
 }
 
-SheetGrid::Row SheetGrid::JoinRow(int row, int cols, int col, const QByteArray& text, uint32_t* next) const {
+void SheetGrid::SetRowCells(int row, int col, const std::vector<QByteArrayView>& texts) {
+  if (col < 0 || col >= colCount_ || row < 0 || row >= RowCount()) return;
+  const int count = int(std::min<size_t>(texts.size(), size_t(colCount_ - col)));
+  scratch_.resize(size_t(colCount_));
+  Row joined = rows_[size_t(row)].joined && count > 0
+                   ? JoinSpan(row, col, texts.data(), count, scratch_.data())
+                   : JoinRow(row, colCount_, col, texts.data(), count, scratch_.data());
+  rows_[size_t(row)] = std::move(joined);
+  std::copy(scratch_.begin(), scratch_.end(), RowNext(row));
+}
+
+QByteArrayView SheetGrid::CellView(int col, int row) const {
+  if (col < 0 || col >= colCount_ || row < 0 || row >= RowCount()) return {};
+  const uint32_t start = Start(col, row);
+  return QByteArrayView(rows_[size_t(row)].bytes.constData() + start, qsizetype(Next(col, row) - 1 - start));
+}
+
+QByteArrayView SheetGrid::RowBytes(int row) const {
+  if (row < 0 || row >= RowCount()) return {};
+  return QByteArrayView(rows_[size_t(row)].bytes);
+}
+
+SheetGrid::Row SheetGrid::JoinRow(int row, int cols, int col, const QByteArrayView* texts, int count,
+                                  uint32_t* next) const {
+  auto replaced = [&](int c) { return c >= col && c < col + count; };
   qsizetype size = 0;
   for (int c = 0; c < cols; ++c)
-    size += (c == col ? text.size() : c < colCount_ ? qsizetype(Next(c, row) - 1 - Start(c, row)) : 0);
+    size += replaced(c)     ? texts[c - col].size()
+            : c < colCount_ ? qsizetype(Next(c, row) - 1 - Start(c, row))
+                            : 0;
   size += cols - 1;
   CheckRowLength(size, cols);
 
@@ -104,8 +127,9 @@ SheetGrid::Row SheetGrid::JoinRow(int row, int cols, int col, const QByteArray& 
   const char* src = rows_[size_t(row)].bytes.constData();
   uint32_t at = 0;
   for (int c = 0; c < cols; ++c) {
-    if (c == col) {
-      if (!text.isEmpty()) std::memcpy(dst + at, text.constData(), size_t(text.size()));
+    if (replaced(c)) {
+      const QByteArrayView text = texts[c - col];
+      if (!text.isEmpty()) std::memcpy(dst + at, text.data(), size_t(text.size()));
       at += uint32_t(text.size());
     } else if (c < colCount_) {
       const uint32_t start = Start(c, row);
@@ -117,6 +141,115 @@ SheetGrid::Row SheetGrid::JoinRow(int row, int cols, int col, const QByteArray& 
     next[c] = ++at;
   }
   return out;
+}
+
+SheetGrid::Row SheetGrid::JoinSpan(int row, int col, const QByteArrayView* texts, int count,
+                                   uint32_t* next) const {
+  // A joined buffer holds the cells before the span, with the TAB after
+  // them, as one piece, and the cells after it, from the TAB before them,
+  // as another: three copies and the offsets moved, not one copy a cell.
+  const QByteArray& old = rows_[size_t(row)].bytes;
+  const uint32_t* oldNext = RowNext(row);
+  const qsizetype before = Start(col, row);
+  const qsizetype after = qsizetype(oldNext[col + count - 1]) - 1;
+  qsizetype middle = count - 1;
+  for (int i = 0; i < count; ++i) middle += texts[i].size();
+  const qsizetype size = before + middle + (old.size() - after);
+  CheckRowLength(size, colCount_);
+
+  Row out;
+  out.bytes = QByteArray(size, Qt::Uninitialized);
+  char* dst = out.bytes.data();
+  if (before) std::memcpy(dst, old.constData(), size_t(before));
+  std::copy_n(oldNext, col, next);
+  uint32_t at = uint32_t(before);
+  for (int i = 0; i < count; ++i) {
+    if (!texts[i].isEmpty()) std::memcpy(dst + at, texts[i].data(), size_t(texts[i].size()));
+    at += uint32_t(texts[i].size());
+    if (i < count - 1) dst[at] = '\t';
+    next[col + i] = ++at;
+  }
+  if (old.size() > after)
+    std::memcpy(dst + before + middle, old.constData() + after, size_t(old.size() - after));
+  const uint32_t shift = uint32_t(before + middle - after);  // wraps for a shorter row, as meant
+  for (int c = col + count; c < colCount_; ++c) next[c] = oldNext[c] + shift;
+  return out;
+}
+
+void SheetGrid::CheckRowRange(int at, int count, int rows) const {
+  if (at < 0 || count < 0 || at > rows - count) throw AppError(QStringLiteral("Grid index out of range"));
+}
+
+qsizetype SheetGrid::RowDataBytes(const RowData& data) {
+  qsizetype bytes = qsizetype(sizeof(RowData) + data.next.capacity() * sizeof(uint32_t));
+  if (!data.bytes.isNull() && data.bytes.isDetached())
+    bytes += data.bytes.capacity() + qsizetype(sizeof(QArrayData));
+  return bytes;
+}
+
+SheetGrid::RowData SheetGrid::SaveRow(int row) const {
+  const Row& r = rows_[size_t(row)];
+  RowData data{r.bytes, r.joined, {}};
+  // A joined buffer with exactly the header's TABs holds no TAB inside a
+  // cell, so its TABs give the offsets back: nothing more to keep.
+  if (r.joined && r.bytes.count('\t') == colCount_ - 1) return data;
+  data.next.assign(RowNext(row), RowNext(row) + colCount_);
+  return data;
+}
+
+bool SheetGrid::OffsetsFromTabs(int row, const QByteArray& bytes) {
+  // One pass over the bytes; a field per memchr costs more on short cells.
+  scratch_.resize(size_t(colCount_));
+  const char* data = bytes.constData();
+  const qsizetype size = bytes.size();
+  int tabs = 0;
+  for (qsizetype i = 0; i < size; ++i) {
+    if (data[i] != '\t') continue;
+    if (tabs == colCount_ - 1) return false;
+    scratch_[size_t(tabs++)] = uint32_t(i + 1);
+  }
+  if (tabs != colCount_ - 1) return false;
+  scratch_[size_t(tabs)] = uint32_t(size + 1);
+  std::copy(scratch_.begin(), scratch_.end(), RowNext(row));
+  rows_[size_t(row)] = Row{bytes, true};
+  return true;
+}
+
+void SheetGrid::RestoreRow(int row, const RowData& data) {
+  if (row < 0 || row >= RowCount()) return;
+  if (data.next.empty()) {
+    CheckRowLength(data.bytes.size(), colCount_);
+    if (!OffsetsFromTabs(row, data.bytes)) FillRowFromLine(row, data.bytes);
+    return;
+  }
+  if (data.next.size() != size_t(colCount_)) throw AppError(QStringLiteral("Grid index out of range"));
+  rows_[size_t(row)] = Row{data.bytes, data.joined};
+  std::copy(data.next.begin(), data.next.end(), RowNext(row));
+}
+
+void SheetGrid::InsertRows(int at, const std::vector<RowData>& rows) {
+  CheckRowRange(at, 0, RowCount());
+  const int count = int(rows.size());
+  if (count == 0) return;
+  CheckSize(colCount_, qsizetype(RowCount()) + count);
+  rows_.insert(rows_.begin() + at, size_t(count), Row{});
+  next_.insert(next_.begin() + ptrdiff_t(size_t(at) * size_t(colCount_)), size_t(count) * size_t(colCount_),
+               0);
+  for (int i = 0; i < count; ++i) RestoreRow(at + i, rows[size_t(i)]);
+}
+
+std::vector<SheetGrid::RowData> SheetGrid::RemoveRows(int at, int count) {
+  CheckRowRange(at, count, RowCount());
+  // One row always stays: a grid has at least one.
+  if (count >= RowCount()) throw AppError(QStringLiteral("Grid index out of range"));
+  std::vector<RowData> taken;
+  taken.reserve(size_t(count));
+  for (int r = at; r < at + count; ++r) taken.push_back(SaveRow(r));
+  rows_.erase(rows_.begin() + at, rows_.begin() + at + count);
+  const auto from = next_.begin() + ptrdiff_t(size_t(at) * size_t(colCount_));
+  next_.erase(from, from + ptrdiff_t(size_t(count) * size_t(colCount_)));
+  if (fixedRows_ >= RowCount()) fixedRows_ = RowCount() - 1;
+  return taken;
 }
 
 void SheetGrid::FillRowFromLine(int row, const QByteArray& line) {

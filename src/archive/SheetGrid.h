@@ -10,6 +10,7 @@
 // start(c) is next(c - 1); the byte at next(c) - 1 is the separator (or lies
 // past the buffer), so a row read from a line shares that line's bytes as-is.
 #include <QByteArray>
+#include <QByteArrayView>
 #include <cstdint>
 #include <vector>
 
@@ -37,6 +38,36 @@ class SheetGrid {
   QByteArray Cell(int col, int row) const;
   bool SetCell(int col, int row, const QByteArray& text);
 
+  // A run of cells of one row, from col on, replaced by texts in one pass
+  // over the row; texts past the last column are dropped.
+  void SetRowCells(int row, int col, const std::vector<QByteArrayView>& texts);
+  // The bytes of one cell without a copy; valid until the row changes.
+  QByteArrayView CellView(int col, int row) const;
+  // The row's buffer and where its cells end, for a search over its bytes:
+  // cell c is [CellEnd(c - 1) + 1, CellEnd(c)), CellEnd(-1) being -1.
+  QByteArrayView RowBytes(int row) const;
+  qsizetype CellEnd(int col, int row) const { return col < 0 ? -1 : qsizetype(Next(col, row)) - 1; }
+
+  // One row as it stands, kept to be put back exactly: its buffer (shared,
+  // not copied) and its offsets, which are left out when the buffer's TABs
+  // give them, as for every row read from a sheet.
+  struct RowData {
+    QByteArray bytes;
+    bool joined = true;
+    std::vector<uint32_t> next;
+  };
+  // Heap bytes a kept row holds, its buffer counted only when nothing else
+  // (a row of the grid, another kept row) shares it.
+  static qsizetype RowDataBytes(const RowData& data);
+  RowData SaveRow(int row) const;
+  // The data must come from a grid of the same column count; a default
+  // RowData is a row of empty cells.
+  void RestoreRow(int row, const RowData& data);
+  // Rows inserted before row `at` (RowCount appends), and rows taken out;
+  // at least one row always stays, and FixedRows stays below RowCount.
+  void InsertRows(int at, const std::vector<RowData>& rows);
+  std::vector<RowData> RemoveRows(int at, int count);
+
   // The bulk path: fills every cell of one row from a TAB-separated line.
   // Column c takes the line's c-th field; the last column takes its own field
   // and the rest of the line is dropped; missing fields give empty cells.
@@ -58,12 +89,21 @@ class SheetGrid {
     // The buffer is exactly the joined cells, so it can be written as-is.
     bool joined = true;
   };
+  uint32_t* RowNext(int row) { return next_.data() + size_t(row) * size_t(colCount_); }
+  const uint32_t* RowNext(int row) const { return next_.data() + size_t(row) * size_t(colCount_); }
+  void CheckRowRange(int at, int count, int rows) const;
 
   uint32_t Next(int col, int row) const { return next_[size_t(row) * size_t(colCount_) + size_t(col)]; }
   uint32_t Start(int col, int row) const { return col == 0 ? 0 : Next(col - 1, row); }
-  // The row's first `cols` cells joined by TABs, with cell `col` replaced by
-  // `text` (col -1 replaces none); the new offsets go to next[0..cols).
-  Row JoinRow(int row, int cols, int col, const QByteArray& text, uint32_t* next) const;
+  // The row's first `cols` cells joined by TABs, cells col .. col + count - 1
+  // replaced by texts; the new offsets go to next[0..cols).
+  Row JoinRow(int row, int cols, int col, const QByteArrayView* texts, int count, uint32_t* next) const;
+  // The same for a joined row and a run of its cells, the others copied in
+  // whole pieces.
+  Row JoinSpan(int row, int col, const QByteArrayView* texts, int count, uint32_t* next) const;
+  // A line with exactly ColCount - 1 TABs becomes the row, its offsets read
+  // off the TABs; false (nothing changed) for any other line.
+  bool OffsetsFromTabs(int row, const QByteArray& bytes);
   static void CheckSize(qsizetype cols, qsizetype rows);
   static void CheckRowLength(qsizetype bytes, int cols);
 
@@ -73,4 +113,6 @@ class SheetGrid {
   std::vector<Row> rows_;
   // Row-major, colCount_ offsets per row.
   std::vector<uint32_t> next_;
+  // A row's new offsets while it is joined, kept to spare an allocation.
+  std::vector<uint32_t> scratch_;
 };

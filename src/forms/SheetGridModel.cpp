@@ -1,7 +1,12 @@
 #include "SheetGridModel.h"
 
+#include <QFont>
+#include <QGuiApplication>
+#include <QPalette>
 #include <QStringList>
+#include <algorithm>
 
+#include "archive/sheetedit/SheetEditor.h"
 #include "platform/Ansi.h"
 
 SheetGridModel::SheetGridModel(SheetGrid* grid, QObject* parent) : QAbstractTableModel(parent), grid_(grid) {}
@@ -26,6 +31,10 @@ bool SheetGridModel::setData(const QModelIndex& index, const QVariant& value, in
   const QByteArray bytes = ansi::fromDisplay(value.toString());
   // The editor commits on every keystroke; an unchanged text is no change.
   if (bytes == grid_->Cell(col, row)) return true;
+  if (editor_) {
+    editor_->TypeCell(col, row, bytes);
+    return true;
+  }
   if (!grid_->SetCell(col, row, bytes)) return false;
   emit dataChanged(index, index, {Qt::DisplayRole, Qt::EditRole});
   return true;
@@ -34,6 +43,15 @@ bool SheetGridModel::setData(const QModelIndex& index, const QVariant& value, in
 QVariant SheetGridModel::headerData(int section, Qt::Orientation orientation, int role) const {
   if (orientation == Qt::Vertical) return {};  // no fixed columns: the row header shows nothing
   if (role == Qt::TextAlignmentRole) return QVariant::fromValue(Qt::AlignLeft | Qt::AlignVCenter);
+  if (section == markedHeader_ && role == Qt::FontRole) {
+    QFont font;
+    font.setBold(true);
+    return font;
+  }
+  if (section == markedHeader_ && role == Qt::BackgroundRole)
+    return QGuiApplication::palette().brush(QPalette::Highlight);
+  if (section == markedHeader_ && role == Qt::ForegroundRole)
+    return QGuiApplication::palette().brush(QPalette::HighlightedText);
   if (role != Qt::DisplayRole && role != Qt::EditRole) return {};
   if (grid_->FixedRows() == 1) return ansi::toDisplay(grid_->Cell(section, 0));
   QStringList lines;
@@ -60,4 +78,43 @@ bool SheetGridModel::setHeaderData(int section, Qt::Orientation orientation, con
 Qt::ItemFlags SheetGridModel::flags(const QModelIndex& index) const {
   if (!index.isValid()) return Qt::NoItemFlags;
   return Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsEditable | Qt::ItemNeverHasChildren;
+}
+
+void SheetGridModel::SetMarkedHeader(int col) {
+  if (col == markedHeader_) return;
+  const int old = markedHeader_;
+  markedHeader_ = col;
+  for (int section : {old, col})
+    if (section >= 0 && section < grid_->ColCount()) emit headerDataChanged(Qt::Horizontal, section, section);
+}
+
+void SheetGridModel::CellsChanged(int firstRow, int lastRow, int firstCol, int lastCol) {
+  const int fixed = grid_->FixedRows();
+  lastCol = std::min(lastCol, grid_->ColCount() - 1);
+  lastRow = std::min(lastRow, grid_->RowCount() - 1);
+  if (firstCol > lastCol || firstRow > lastRow) return;
+  if (firstRow < fixed) emit headerDataChanged(Qt::Horizontal, firstCol, lastCol);
+  if (lastRow >= fixed)
+    emit dataChanged(index(std::max(firstRow, fixed) - fixed, firstCol), index(lastRow - fixed, lastCol),
+                     {Qt::DisplayRole, Qt::EditRole});
+}
+
+void SheetGridModel::BeginRows(bool insert, int at, int count) {
+  const int fixed = grid_->FixedRows();
+  rowsReset_ = at < fixed;
+  if (rowsReset_)
+    beginResetModel();
+  else if (insert)
+    beginInsertRows({}, at - fixed, at - fixed + count - 1);
+  else
+    beginRemoveRows({}, at - fixed, at - fixed + count - 1);
+}
+
+void SheetGridModel::EndRows(bool insert) {
+  if (rowsReset_)
+    endResetModel();
+  else if (insert)
+    endInsertRows();
+  else
+    endRemoveRows();
 }

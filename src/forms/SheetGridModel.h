@@ -3,17 +3,26 @@
 // they are the horizontal header (one line of header text per fixed row), so
 // they stay on top while the rest scrolls and no cell editor reaches them.
 // Model row r is grid row r + FixedRows. Cells show as Windows-1252 text.
+// It shows the edits of a SheetEditor as they happen, row by row, and hands
+// typed text to that editor, so that typing is undoable too.
 #include <QAbstractTableModel>
 
 #include "archive/SheetGrid.h"
+#include "archive/sheetedit/SheetChangeSink.h"
 
-class SheetGridModel : public QAbstractTableModel {
+class SheetEditor;
+
+class SheetGridModel : public QAbstractTableModel, public SheetChangeSink {
   Q_OBJECT
  public:
   // The grid must outlive the model.
   explicit SheetGridModel(SheetGrid* grid, QObject* parent = nullptr);
 
   SheetGrid& Grid() const { return *grid_; }
+  // Typed text goes through the editor (nullptr: straight into the grid).
+  void SetEditor(SheetEditor* editor) { editor_ = editor; }
+  // One header section shown marked (a search found its text); -1: none.
+  void SetMarkedHeader(int col);
 
   // Brackets a change made to the grid directly (sizes, cells, fixed rows);
   // views drop their rows, headers and editors and show the grid afresh.
@@ -30,6 +39,22 @@ class SheetGridModel : public QAbstractTableModel {
                      int role = Qt::EditRole) override;
   Qt::ItemFlags flags(const QModelIndex& index) const override;
 
+  // SheetChangeSink, in grid rows.
+  void CellsChanged(int firstRow, int lastRow, int firstCol, int lastCol) override;
+  void BeginInsertRows(int at, int count) override { BeginRows(true, at, count); }
+  void EndInsertRows() override { EndRows(true); }
+  void BeginRemoveRows(int at, int count) override { BeginRows(false, at, count); }
+  void EndRemoveRows() override { EndRows(false); }
+  void BeginReset() override { beginResetModel(); }
+  void EndReset() override { endResetModel(); }
+
  private:
+  // A row change that reaches into the fixed rows is shown as a reset.
+  void BeginRows(bool insert, int at, int count);
+  void EndRows(bool insert);
+
   SheetGrid* grid_;
+  SheetEditor* editor_ = nullptr;
+  int markedHeader_ = -1;
+  bool rowsReset_ = false;
 };

@@ -3,58 +3,12 @@
 #include <QApplication>
 #include <QFocusEvent>
 #include <QHeaderView>
-#include <QKeyEvent>
-#include <QLineEdit>
 #include <QScrollBar>
-#include <QStyledItemDelegate>
-#include <algorithm>
-#include <limits>
 
+#include "forms/LiveCellDelegate.h"
 #include "forms/SheetGridModel.h"
 
 namespace {
-
-// A plain line editor that stores every change in the cell as it is typed.
-class LiveCellDelegate : public QStyledItemDelegate {
- public:
-  using QStyledItemDelegate::QStyledItemDelegate;
-
-  QWidget* createEditor(QWidget* parent, const QStyleOptionViewItem&, const QModelIndex&) const override {
-    auto* line = new QLineEdit(parent);
-    line->setFrame(false);
-    // The default limit of 32767 characters would cut long cells on opening.
-    line->setMaxLength(std::numeric_limits<int>::max());
-    auto* self = const_cast<LiveCellDelegate*>(this);
-    // Every change the user makes (typing, cut, paste, undo) is stored at once;
-    // the text the model itself puts in the editor is not a change.
-    connect(line, &QLineEdit::textEdited, self, [self, line] { emit self->commitData(line); });
-    return line;
-  }
-
-  void setEditorData(QWidget* editor, const QModelIndex& index) const override {
-    auto* line = static_cast<QLineEdit*>(editor);
-    const QString text = index.data(Qt::EditRole).toString();
-    // The model echoes each commit back; leave the caret where the user has it.
-    if (line->text() == text) return;
-    const int caret = line->cursorPosition();
-    line->setText(text);
-    line->setCursorPosition(std::min(caret, int(text.size())));
-  }
-
-  void setModelData(QWidget* editor, QAbstractItemModel* model, const QModelIndex& index) const override {
-    model->setData(index, static_cast<QLineEdit*>(editor)->text(), Qt::EditRole);
-  }
-
-  bool eventFilter(QObject* object, QEvent* event) override {
-    // Enter and Escape would close the editor, which stays open in this grid;
-    // every change is already stored, so there is nothing to submit or revert.
-    if (event->type() == QEvent::KeyPress) {
-      const int key = static_cast<QKeyEvent*>(event)->key();
-      if (key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_Escape) return true;
-    }
-    return QStyledItemDelegate::eventFilter(object, event);
-  }
-};
 
 void SetUpHeader(QHeaderView* header, int defaultSize) {
   header->setMinimumSectionSize(4);
@@ -69,8 +23,13 @@ void SetUpHeader(QHeaderView* header, int defaultSize) {
 SheetGridView::SheetGridView(QWidget* parent) : QTableView(parent), model_(new SheetGridModel(&grid_, this)) {
   setObjectName(QStringLiteral("StringGrid"));
   setAccessibleName(QStringLiteral("Sheet grid"));
-  setItemDelegate(new LiveCellDelegate(this));
+  setItemDelegate(new LiveCellDelegate(
+      this, [this](QKeyEvent* key, QLineEdit* editor) { return EditorKey(key, editor); }));
   setModel(model_);
+  // An edit may change the fixed rows (the last row under the header deleted,
+  // and back): the header row shows whenever there is one.
+  connect(model_, &QAbstractItemModel::modelReset, this,
+          [this] { horizontalHeader()->setVisible(grid_.FixedRows() > 0); });
 
   setShowGrid(true);
   setGridStyle(Qt::SolidLine);
@@ -96,6 +55,7 @@ void SheetGridView::GridChanged() {
   model_->BeginGridChange();
   model_->EndGridChange();
   ShowGridState();
+  GridReplaced();
 }
 
 void SheetGridView::ChangeGrid(const std::function<void(SheetGrid&)>& change) {
@@ -105,10 +65,12 @@ void SheetGridView::ChangeGrid(const std::function<void(SheetGrid&)>& change) {
   } catch (...) {
     model_->EndGridChange();
     ShowGridState();
+    GridReplaced();
     throw;
   }
   model_->EndGridChange();
   ShowGridState();
+  GridReplaced();
 }
 
 void SheetGridView::ShowGridState() {
@@ -124,7 +86,7 @@ bool SheetGridView::HasFocusInside() const {
 
 void SheetGridView::ShowEditor() {
   const QModelIndex current = currentIndex();
-  if (current.isValid() && isEnabled() && state() != EditingState) edit(current);
+  if (current.isValid() && isEnabled() && state() != EditingState) edit(current, AllEditTriggers, nullptr);
 }
 
 void SheetGridView::currentChanged(const QModelIndex& current, const QModelIndex& previous) {

@@ -9,6 +9,8 @@
 
 #include "archive/SheetGrid.h"
 
+class QKeyEvent;
+class QLineEdit;
 class SheetGridModel;
 
 class SheetGridView : public QTableView {
@@ -29,15 +31,24 @@ class SheetGridView : public QTableView {
   // throws; the exception goes on to the caller.
   void ChangeGrid(const std::function<void(SheetGrid&)>& change);
 
+  // Opens the cell editor in the current cell (while the view is enabled).
+  void ShowEditor();
+
  protected:
+  // Each key press and shortcut override that reaches the open cell editor;
+  // true when the grid takes the key from it.
+  virtual bool EditorKey(QKeyEvent*, QLineEdit*) { return false; }
+  // The grid was changed directly (filled afresh) and is shown again.
+  virtual void GridReplaced() {}
+  // The focus is in the view or in a widget inside it (the cell editor).
+  bool HasFocusInside() const;
+
   void currentChanged(const QModelIndex& current, const QModelIndex& previous) override;
   void closeEditor(QWidget* editor, QAbstractItemDelegate::EndEditHint hint) override;
   void focusInEvent(QFocusEvent* event) override;
 
  private:
   void ShowGridState();
-  bool HasFocusInside() const;
-  void ShowEditor();
 
   SheetGrid grid_;
   SheetGridModel* model_;

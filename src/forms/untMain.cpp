@@ -23,6 +23,7 @@
 
 #include "forms/AnsiLineEdit.h"
 #include "forms/AnsiMemo.h"
+#include "forms/EditPageActions.h"
 #include "forms/FilteredRows.h"
 #include "forms/FolderEdit.h"
 #include "forms/MainIcons.h"
@@ -273,6 +274,8 @@ void TfrmMain::BuildEditPage() {
 
   Bind(tbSheetSave, "tbSheetSaveClick", &TfrmMain::tbSheetSaveClick);
   Bind(tbSheetImport, "tbSheetImportClick", &TfrmMain::tbSheetImportClick);
+  EditActions = new EditPageActions(
+      *this, [this](const char* name, const std::function<void()>& command) { RunNamed(name, command); });
 }
 
 void TfrmMain::BuildInfoPage() {

@@ -18,6 +18,7 @@
 
 class AnsiLineEdit;
 class AnsiMemo;
+class EditPageActions;
 class FilteredRows;
 class QLineEdit;
 class QAction;
@@ -82,6 +83,7 @@ class TfrmMain : public QMainWindow {
   QToolBar* tbEdit;
   QToolButton *tbSheetSave, *tbSheetImport;
   QTableView* StringGrid;
+  EditPageActions* EditActions;  // undo, rows, clipboard, find (EditPageActions.cpp)
   QLabel *lblTitle, *lblAuthor, *lblD2Version, *lblURL, *lblModVersion, *lblDescription;
   AnsiLineEdit *edtTitle, *edtAuthor, *edtD2Version, *edtURL, *edtModVersion;
   AnsiMemo* memDescription;

@@ -18,6 +18,8 @@
 #include "ScriptedUi.h"
 #include "forms/AnsiLineEdit.h"
 #include "forms/AnsiMemo.h"
+#include "forms/EditPageActions.h"
+#include "forms/SheetFindBar.h"
 #include "forms/StatusProgressBar.h"
 #include "forms/untMain.h"
 #include "platform/Ui.h"
@@ -34,14 +36,23 @@ struct HandlerLog {
   }
 };
 
+// The window's commands; the Edit page's editing commands (undo, rows, the
+// clipboard, find) follow the sheet instead and are tested with it.
 QStringList enabledControls(TfrmMain& frm) {
+  auto editing = [&](QObject* o) {
+    auto* b = qobject_cast<QToolButton*>(o);
+    if (b && b->defaultAction()) o = b->defaultAction();
+    return o->parent() == frm.EditActions ||
+           frm.EditActions->FindBar->isAncestorOf(qobject_cast<QWidget*>(o));
+  };
   QStringList on;
   for (QToolButton* b : frm.findChildren<QToolButton*>())
     if (b->objectName().startsWith(QLatin1String("btn")) ||
         b->objectName().startsWith(QLatin1String("tbSheet")))
-      if (b->isEnabled()) on << b->objectName();
+      if (b->isEnabled() && !editing(b)) on << b->objectName();
   for (QAction* a : frm.findChildren<QAction*>())
-    if (a->objectName().startsWith(QLatin1String("mni")) && a->isEnabled()) on << a->objectName();
+    if (a->objectName().startsWith(QLatin1String("mni")) && a->isEnabled() && !editing(a))
+      on << a->objectName();
   on.sort();
   return on;
 }

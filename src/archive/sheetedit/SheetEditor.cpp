@@ -1,0 +1,216 @@
+#include "SheetEditor.h"
+
+#include <algorithm>
+#include <map>
+
+#include "archive/sheetedit/ClipboardText.h"
+#include "archive/sheetedit/DeleteRowsCommand.h"
+#include "archive/sheetedit/InsertRowsCommand.h"
+#include "archive/sheetedit/RowsPatchCommand.h"
+#include "archive/sheetedit/TypeCellCommand.h"
+
+namespace {
+
+// One join of the row for all of its changed cells: the cells between them
+// are passed on as they stand.
+void WriteRow(SheetGrid& grid, int row, const std::vector<std::pair<int, QByteArray>>& cells,
+              std::vector<QByteArrayView>& texts) {
+  const int first = cells.front().first;
+  const int last = cells.back().first;
+  texts.clear();
+  auto next = cells.begin();
+  for (int c = first; c <= last; ++c) {
+    if (next != cells.end() && next->first == c)
+      texts.push_back((next++)->second);
+    else
+      texts.push_back(grid.CellView(c, row));
+  }
+  grid.SetRowCells(row, first, texts);
+}
+
+// The rows, without repeats, that may be moved.
+std::vector<int> MovableRows(std::vector<int> rows, int first, int count) {
+  std::sort(rows.begin(), rows.end());
+  rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
+  rows.erase(std::remove_if(rows.begin(), rows.end(), [&](int r) { return r < first || r >= count; }),
+             rows.end());
+  return rows;
+}
+
+}  // namespace
+
+SheetEditor::SheetEditor(SheetGrid& grid, SheetChangeSink& sink) : grid_(grid), sink_(sink) {}
+
+void SheetEditor::NewHistory() {
+  EndTyping();
+  stack_.clear();
+}
+
+void SheetEditor::SetModified(bool modified) {
+  EndTyping();
+  if (modified)
+    stack_.resetClean();
+  else
+    stack_.setClean();
+}
+
+SheetCell SheetEditor::Undo() {
+  EndTyping();
+  if (!stack_.canUndo()) return {};
+  const SheetCell where = static_cast<const SheetCommand*>(stack_.command(stack_.index() - 1))->Where();
+  stack_.undo();
+  return where;
+}
+
+SheetCell SheetEditor::Redo() {
+  EndTyping();
+  if (!stack_.canRedo()) return {};
+  const SheetCell where = static_cast<const SheetCommand*>(stack_.command(stack_.index()))->Where();
+  stack_.redo();
+  return where;
+}
+
+qsizetype SheetEditor::HistoryBytes() const {
+  qsizetype bytes = qsizetype(stack_.count()) * qsizetype(sizeof(void*));
+  for (int i = 0; i < stack_.count(); ++i)
+    bytes += static_cast<const SheetCommand*>(stack_.command(i))->HeldBytes();
+  return bytes;
+}
+
+void SheetEditor::Push(SheetCommand* command) {
+  // Any other step ends the typing step before it.
+  EndTyping();
+  stack_.push(command);
+  EndTyping();
+}
+
+void SheetEditor::TypeCell(int col, int row, const QByteArray& text) {
+  if (!Editable() || col < 0 || col >= grid_.ColCount() || row < grid_.FixedRows() || row >= grid_.RowCount())
+    return;
+  if (grid_.CellView(col, row) == text) return;
+  stack_.push(new TypeCellCommand(grid_, sink_, {col, row}, text, session_));
+}
+
+int SheetEditor::FirstMovableRow() const {
+  return std::max(1, grid_.FixedRows());
+}
+
+int SheetEditor::InsertRow(int at) {
+  if (!Editable()) return -1;
+  at = std::clamp(at, FirstMovableRow(), grid_.RowCount());
+  Push(InsertRowsCommand::Blank(grid_, sink_, at));
+  return at;
+}
+
+bool SheetEditor::DuplicateRows(std::vector<int> rows) {
+  rows = MovableRows(std::move(rows), FirstMovableRow(), grid_.RowCount());
+  if (!Editable() || rows.empty()) return false;
+  Push(InsertRowsCommand::Duplicates(grid_, sink_, std::move(rows)));
+  return true;
+}
+
+bool SheetEditor::DeleteRows(std::vector<int> rows) {
+  rows = MovableRows(std::move(rows), FirstMovableRow(), grid_.RowCount());
+  if (!Editable() || rows.empty()) return false;
+  Push(new DeleteRowsCommand(grid_, sink_, rows));
+  return true;
+}
+
+SheetEditor::PasteResult SheetEditor::Paste(int col, int row, const QList<QByteArray>& block) {
+  const int cols = grid_.ColCount();
+  if (!Editable() || block.isEmpty() || col < 0 || col >= cols || row < grid_.FixedRows() ||
+      row > grid_.RowCount())
+    return {};
+  const int width = cols - col;
+  PasteResult result;
+  result.rows = int(block.size());
+  result.addedRows = std::max(0, row + result.rows - grid_.RowCount());
+  int widest = 0;
+  for (const QByteArray& line : block) widest = std::max(widest, int(line.count('\t')) + 1);
+  result.droppedCols = std::max(0, widest - width);
+
+  std::vector<int> rows(size_t(result.rows));
+  for (int i = 0; i < result.rows; ++i) rows[size_t(i)] = row + i;
+  auto write = [block, col, row, width](SheetGrid& grid) {
+    for (int i = 0; i < int(block.size()); ++i) {
+      std::vector<QByteArrayView> cells = clipboardtext::Cells(block.at(i));
+      if (cells.size() > size_t(width)) cells.resize(size_t(width));
+      grid.SetRowCells(row + i, col, cells);
+    }
+  };
+  Push(new RowsPatchCommand(grid_, sink_, QStringLiteral("Paste"), std::move(rows), col,
+                            col + std::min(widest, width) - 1, write));
+  return result;
+}
+
+int SheetEditor::PushChanges(RowChanges changes, const QString& text) {
+  if (changes.empty()) return 0;
+  std::vector<int> rows;
+  rows.reserve(changes.size());
+  int cells = 0;
+  int firstCol = grid_.ColCount();
+  int lastCol = 0;
+  for (const auto& [row, texts] : changes) {
+    rows.push_back(row);
+    cells += int(texts.size());
+    firstCol = std::min(firstCol, texts.front().first);
+    lastCol = std::max(lastCol, texts.back().first);
+  }
+  auto write = [changes = std::move(changes)](SheetGrid& grid) {
+    std::vector<QByteArrayView> views;
+    for (const auto& [row, texts] : changes) WriteRow(grid, row, texts, views);
+  };
+  Push(new RowsPatchCommand(grid_, sink_, text, std::move(rows), firstCol, lastCol, write));
+  return cells;
+}
+
+int SheetEditor::FillCells(const std::vector<SheetRect>& rects, const QByteArray& value,
+                           const QString& text) {
+  if (!Editable()) return 0;
+  std::map<int, CellTexts> byRow;  // the blocks may overlap
+  for (const SheetRect& rect : rects) {
+    const int lastRow = std::min(rect.lastRow, grid_.RowCount() - 1);
+    const int lastCol = std::min(rect.lastCol, grid_.ColCount() - 1);
+    for (int r = std::max(rect.firstRow, grid_.FixedRows()); r <= lastRow; ++r)
+      for (int c = std::max(rect.firstCol, 0); c <= lastCol; ++c)
+        if (grid_.CellView(c, r) != value) byRow[r].emplace_back(c, value);
+  }
+  RowChanges changes;
+  changes.reserve(byRow.size());
+  for (auto& [row, texts] : byRow) {
+    auto byCol = [](const auto& a, const auto& b) { return a.first < b.first; };
+    auto sameCol = [](const auto& a, const auto& b) { return a.first == b.first; };
+    std::sort(texts.begin(), texts.end(), byCol);
+    texts.erase(std::unique(texts.begin(), texts.end(), sameCol), texts.end());
+    changes.emplace_back(row, std::move(texts));
+  }
+  return PushChanges(std::move(changes), text);
+}
+
+bool SheetEditor::ReplaceInCell(int col, int row, const SheetFinder& finder, const QByteArray& with) {
+  if (!Editable() || col < 0 || col >= grid_.ColCount() || row < grid_.FixedRows() || row >= grid_.RowCount())
+    return false;
+  const QByteArrayView cell = grid_.CellView(col, row);
+  if (!finder.Matches(cell)) return false;
+  QByteArray replaced = finder.Replaced(cell, with);
+  if (replaced == cell) return false;
+  RowChanges changes(1);
+  changes[0].first = row;
+  changes[0].second.emplace_back(col, std::move(replaced));
+  return PushChanges(std::move(changes), QStringLiteral("Replace")) > 0;
+}
+
+int SheetEditor::ReplaceAll(const SheetFinder& finder, const QByteArray& with) {
+  if (!Editable()) return 0;
+  RowChanges changes;
+  for (int r = grid_.FixedRows(); r < grid_.RowCount(); ++r) {
+    CellTexts row;
+    for (int c = finder.FirstInRow(grid_, r, 0); c >= 0; c = finder.FirstInRow(grid_, r, c + 1)) {
+      const QByteArrayView cell = grid_.CellView(c, r);
+      QByteArray replaced = finder.Replaced(cell, with);
+      if (replaced != cell) row.emplace_back(c, std::move(replaced));
+    }
+    if (!row.empty()) changes.emplace_back(r, std::move(row));
+  }
+  return PushChanges(std::move(changes), QStringLiteral("Replace All"));
+}

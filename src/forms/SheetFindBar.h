@@ -1,0 +1,44 @@
+#pragma once
+// The find bar under the Edit page's grid: the text to find with its two
+// options and Next / Previous, and, for replacing, a second line with the
+// replacement and Replace / Replace All. It only collects what the user
+// asks for; the page does the finding.
+#include <QWidget>
+
+#include "archive/sheetedit/SheetFinder.h"
+
+class AnsiLineEdit;
+class QCheckBox;
+class QToolButton;
+
+class SheetFindBar : public QWidget {
+  Q_OBJECT
+ public:
+  explicit SheetFindBar(QWidget* parent = nullptr);
+
+  // Shows the bar (with the replace line or without) and puts the focus in
+  // the find field, its text selected.
+  void Open(bool replacing);
+  bool Replacing() const;
+
+  QByteArray FindText() const;
+  QByteArray ReplaceText() const;
+  FindOptions Options() const;
+
+  AnsiLineEdit *edtFind, *edtReplace;
+  QCheckBox *chkMatchCase, *chkWholeCell;
+  QToolButton *btnFindNext, *btnFindPrevious, *btnFindClose, *btnReplace, *btnReplaceAll;
+
+ signals:
+  void findNext();
+  void findPrevious();
+  void replaceOne();
+  void replaceAll();
+  void closeRequested();
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
+ private:
+  QWidget* replaceLine_;
+};
