@@ -37,12 +37,6 @@ class ShadowFile {
   // The permission bits the shadow was created with.
   mode_t createdMode() const { return createdMode_; }
 
-  // Reserves, exclusively, the name path() + ".tmp", which the archive
-  // library writes a rewritten archive to before renaming it onto path().
-  bool reserveRewrite();
-  // True once the library has put bytes into the reserved file (or moved it).
-  bool rewriteStarted() const;
-
   // Makes the file now at path() durable with the given mode (and owner when
   // setOwner), then renames it onto target: over an existing file when
   // replace, else only if nothing has appeared at target meanwhile.
@@ -50,14 +44,11 @@ class ShadowFile {
 
  private:
   ShadowFile(std::string path, UniqueFd fd, mode_t createdMode);
-  bool ownsInode(const struct stat& st) const;
   bool ownsInodeAt(const std::string& name) const;
 
   std::string path_;
   UniqueFd fd_;
   mode_t createdMode_;
-  std::string rewritePath_;
-  UniqueFd rewriteFd_;
 };
 
 }  // namespace archwrit

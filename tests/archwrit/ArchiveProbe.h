@@ -30,6 +30,18 @@ bool hasEntry(const QString& archive, const QByteArray& name);
 // Number of entries in the archive, including the library's own.
 int entryCount(const QString& archive);
 
+// Bytes of the file that its header, tables and entries use; the rest is
+// space that replaced and removed entries left behind.
+qint64 usedBytes(const QString& archive);
+
+// Looks at every stored sector of every listed entry and of "(listfile)",
+// decrypted with StormLib's own cipher: one stored smaller than its size must
+// start with the PKWARE DCL mask (0x08), one stored at full size must be one
+// that StormLib's compressor cannot shrink either. Returns the names of the
+// entries where that fails (or that cannot be read); counts the compressed
+// and the stored-as-is sectors seen.
+QByteArrayList sectorFaults(const QString& archive, int* packed = nullptr, int* raw = nullptr);
+
 // One ARCHWRIT update: open with openValue, add every (name, source) pair
 // with addFlags, delete every name in deletions, close. Returns the close
 // result, or -1 when the open returned NULL; each add/delete result is
