@@ -125,11 +125,7 @@ bool UpdateSession::openExisting(uint32_t openValue) {
   sectorShift_ = archive->header.sectorShift;
   table_ = std::move(archive->table);
   ShadowFile::sweepStale(target_);
-  writer_ = std::make_unique<EntryWriter>(original_.get(), originalSize_, sectorSize(),
-                                          [this](uint32_t id, uint64_t pos, uint32_t stored) {
-                                            table_.block(id).pos = pos;
-                                            table_.block(id).storedSize = stored;
-                                          });
+  startWriter(original_.get(), originalSize_);
   return true;
 }
 
@@ -140,12 +136,17 @@ bool UpdateSession::openNew(uint32_t openValue, uint32_t maxFiles) {
   mode_ = shadow_->createdMode();
   keepListfile_ = openValue & ARCHWRIT_OPEN_KEEP_LISTFILE;
   table_ = EntryTable(maxFiles);
-  writer_ = std::make_unique<EntryWriter>(shadow_->fd(), mpq::kHeaderSize, sectorSize(),
+  startWriter(shadow_->fd(), mpq::kHeaderSize);
+  return true;
+}
+
+// Entries go into fd from start on; each one's place lands in its block.
+void UpdateSession::startWriter(int fd, uint64_t start) {
+  writer_ = std::make_unique<EntryWriter>(fd, start, sectorSize(),
                                           [this](uint32_t id, uint64_t pos, uint32_t stored) {
                                             table_.block(id).pos = pos;
                                             table_.block(id).storedSize = stored;
                                           });
-  return true;
 }
 
 UpdateSession::~UpdateSession() {
@@ -190,7 +191,8 @@ bool UpdateSession::add(const char* sourcePath, const char* entryName, uint32_t 
     return false;
   }
   writer_->finish();
-  table_.put(name, block);
+  // Room was made above; the bytes just written are only waste should the name still not fit.
+  if (!table_.put(name, block)) return false;
   changed_ = true;
   broken_ = writer_->failed();
   return !broken_;
@@ -226,7 +228,7 @@ bool UpdateSession::remove(const char* entryName) {
 
 // A new "(listfile)" naming every entry whose name is known, compressed and
 // encrypted (keyed by its name) like the entries themselves.
-void UpdateSession::addListfile() {
+bool UpdateSession::addListfile() {
   std::string text;
   for (const std::string& name : table_.listedNames()) text += name + "\r\n";
   const uint32_t block = table_.addBlock(
@@ -237,7 +239,7 @@ void UpdateSession::addListfile() {
     writer_->feed(std::vector<uint8_t>(text.begin() + ptrdiff_t(at), text.begin() + ptrdiff_t(at + length)));
   }
   writer_->finish();
-  table_.put(LISTFILE_NAME, block);
+  return table_.put(LISTFILE_NAME, block);
 }
 
 bool UpdateSession::close() {
@@ -248,7 +250,7 @@ bool UpdateSession::close() {
   // checksums per block, the signature covers the whole archive.
   table_.erase(ATTRIBUTES_NAME);
   table_.erase(SIGNATURE_NAME);
-  if (keepListfile_) addListfile();
+  if (keepListfile_ && !addListfile()) return false;
   if (!writer_->flush()) return false;
   return commit();
 }

@@ -51,10 +51,11 @@ class UpdateSession {
   UpdateSession() = default;
   bool openExisting(uint32_t openValue);
   bool openNew(uint32_t openValue, uint32_t maxFiles);
+  void startWriter(int fd, uint64_t start);
   int dataFd() const { return existed_ ? original_.get() : shadow_->fd(); }
   uint32_t sectorSize() const { return uint32_t(512) << sectorShift_; }
   bool feedSource(int fd, uint32_t size);
-  void addListfile();
+  bool addListfile();
   bool commit();
   bool compact();
   bool writeTablesAndHeader(int fd, const EntryTable::Encoded& tables, uint64_t tablesAt);
