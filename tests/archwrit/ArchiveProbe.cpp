@@ -43,6 +43,12 @@ class Archive {
 
 }  // namespace
 
+QString Scratch::source(const QString& name, const QByteArray& bytes) const {
+  const QString p = path(name);
+  fixtures::writeAll(p, bytes);
+  return p;
+}
+
 QByteArrayList listfile(const QString& archive) {
   QByteArray text;
   if (!Archive(archive).read("(listfile)", text)) return {};

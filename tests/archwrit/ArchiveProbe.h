@@ -8,8 +8,21 @@
 #include <QPair>
 #include <QString>
 #include <QStringList>
+#include <QTemporaryDir>
 
 namespace probe {
+
+// A test's scratch folder: paths in it, and source files written into it.
+class Scratch {
+ public:
+  QString scratchFolder() const { return dir_.path(); }
+  QString path(const QString& name) const { return dir_.filePath(name); }
+  // Writes bytes to the file name in the folder; its path.
+  QString source(const QString& name, const QByteArray& bytes) const;
+
+ private:
+  QTemporaryDir dir_;
+};
 
 // Entry name -> bytes, for every name that "(listfile)" lists. ok is false
 // when the archive cannot be opened or a listed entry cannot be read.

@@ -57,16 +57,9 @@ quint32 hashTableSize(const QString& archive) {
 
 }  // namespace
 
-class TestArchwritCommit : public QObject {
+class TestArchwritCommit : public QObject, probe::Scratch {
   Q_OBJECT
 
-  QTemporaryDir scratch;
-  QString path(const QString& name) const { return scratch.filePath(name); }
-  QString source(const QString& name, const QByteArray& bytes) const {
-    const QString p = path(name);
-    fixtures::writeAll(p, bytes);
-    return p;
-  }
   // Bytes that do not compress, then bytes that compress a little: sectors stored both ways.
   QByteArray mixedBytes() const {
     QByteArray bytes(64 * 1024, '\0');
@@ -110,7 +103,7 @@ class TestArchwritCommit : public QObject {
     QCOMPARE(QFileInfo(archive).size(), probe::usedBytes(archive));
     QCOMPARE(readThrough(opened, before.keys()), before);
     SFileCloseArchive(opened);
-    QCOMPARE(probe::folderEntries(scratch.path()).filter("append.QLM"), QStringList{"append.QLM"});
+    QCOMPARE(probe::folderEntries(scratchFolder()).filter("append.QLM"), QStringList{"append.QLM"});
   }
 
   void wasteStaysUnderAQuarter() {

@@ -14,16 +14,8 @@
 
 using probe::Change;
 
-class TestArchwritContract : public QObject {
+class TestArchwritContract : public QObject, probe::Scratch {
   Q_OBJECT
-
-  QTemporaryDir scratch;
-  QString path(const QString& name) const { return scratch.filePath(name); }
-  QString source(const QString& name, const QByteArray& bytes) const {
-    const QString p = path(name);
-    fixtures::writeAll(p, bytes);
-    return p;
-  }
 
  private slots:
   void identifiesItself() {
@@ -99,7 +91,7 @@ class TestArchwritContract : public QObject {
     QList<int> results;
     const QList<Change> changes = {{"empty", source("empty", {})},
                                    {"missing", path("no-such-file")},
-                                   {"folder", scratch.path()},
+                                   {"folder", scratchFolder()},
                                    {"(listfile)", source("lf", "x")},
                                    {"ok", source("ok", "fine")}};
     QCOMPARE(probe::update(archive, 9, changes, 0x10200, &results), 1);
@@ -152,7 +144,7 @@ class TestArchwritContract : public QObject {
     QVERIFY(!MpqOpenArchiveForUpdate("", 9, 1000));
     QCOMPARE(fixtures::readAll(text), QByteArray("not an archive"));
     QVERIFY(!QFile::exists(path("none.QLM")));
-    QCOMPARE(probe::folderEntries(scratch.path()).filter("QLM.").size(), 0);  // no stray shadow
+    QCOMPARE(probe::folderEntries(scratchFolder()).filter("QLM.").size(), 0);  // no stray shadow
     // Handles it did not hand out, or already closed, are refused.
     QCOMPARE(MpqCloseUpdatedArchive(nullptr, 0), 0);
     MPQHANDLE h = MpqOpenArchiveForUpdate(QFile::encodeName(path("once.QLM")).constData(), 9, 1000);
@@ -206,7 +198,7 @@ class TestArchwritContract : public QObject {
     const QString archive = folder + "/a.QLM";
     QCOMPARE(probe::update(archive, 9, {{"a", source("a", "a")}}), 1);
     const QByteArray before = fixtures::readAll(archive);
-    QVERIFY(::chmod(QFile::encodeName(scratch.path()).constData(), 0755) == 0);
+    QVERIFY(::chmod(QFile::encodeName(scratchFolder()).constData(), 0755) == 0);
     QVERIFY(::chmod(QFile::encodeName(folder).constData(), 0555) == 0);
     // Root writes anywhere; check as an ordinary user who owns the archive.
     const uid_t nobody = 65534;
