@@ -64,10 +64,10 @@ void encodeSectors(const std::vector<uint8_t>& input, uint32_t firstSector, uint
     uint8_t* dst = output.data() + out;
     int size = int(length);
     // A sector that does not shrink is stored as it is, without a compression byte.
-    const bool packed = compress && !implodeCannotShrink(in, length) &&
+    const bool shrunk = compress && !implodeCannotShrink(in, length) &&
                         SCompCompress(dst, &size, in, int(length), MPQ_COMPRESSION_PKWARE, 0, 0) &&
                         size > 0 && size_t(size) < length;
-    if (!packed) {
+    if (!shrunk) {
       std::memcpy(dst, in, length);
       size = int(length);
     }
@@ -79,6 +79,13 @@ void encodeSectors(const std::vector<uint8_t>& input, uint32_t firstSector, uint
 }
 
 }  // namespace
+
+void EntryWriter::encode(Piece& piece) const {
+  const Entry& e = *piece.entry;
+  encodeSectors(piece.input, piece.firstSector, sectorSize_, e.compress, e.encrypt, e.key, piece.output,
+                piece.storedSectors);
+  std::vector<uint8_t>().swap(piece.input);
+}
 
 EntryWriter::EntryWriter(int fd, uint64_t start, uint32_t sectorSize, Placed placed)
     : fd_(fd), sectorSize_(sectorSize), placed_(std::move(placed)), cursor_(start), bufferStart_(start) {}
@@ -112,10 +119,7 @@ void EntryWriter::work() {
       piece = todo_.front();
       todo_.pop_front();
     }
-    const Entry& e = *piece->entry;
-    encodeSectors(piece->input, piece->firstSector, sectorSize_, e.compress, e.encrypt, e.key, piece->output,
-                  piece->storedSectors);
-    std::vector<uint8_t>().swap(piece->input);
+    encode(*piece);
     {
       std::lock_guard<std::mutex> lock(mutex_);
       piece->done = true;
@@ -149,9 +153,7 @@ void EntryWriter::feed(std::vector<uint8_t> bytes) {
   bytesPending_ += piece->fedBytes;
   startWorkers();
   if (workers_.empty()) {
-    const Entry& e = *current_;
-    encodeSectors(piece->input, piece->firstSector, sectorSize_, e.compress, e.encrypt, e.key, piece->output,
-                  piece->storedSectors);
+    encode(*piece);
     piece->done = true;
   } else {
     std::lock_guard<std::mutex> lock(mutex_);

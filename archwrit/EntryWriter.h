@@ -53,6 +53,8 @@ class EntryWriter {
 
   void startWorkers();
   void work();
+  // Compresses and encrypts the piece's sectors into its output.
+  void encode(Piece& piece) const;
   void enqueue(std::unique_ptr<Piece> piece);
   // Writes the oldest piece; when it is not ready, waits for it, or (when
   // wait is false) leaves it and returns false.
