@@ -84,7 +84,15 @@ class TestArchwritCommit : public QObject, probe::Scratch {
     const QList<Change> small = {{"data\\global\\excel\\Arena.txt", source("arena", "changed")},
                                  {"data\\global\\excel\\lowqualityitems.txt", {}},
                                  {"data\\new.txt", source("new", "new entry")}};
-    QCOMPARE(probe::update(archive, 5, small, 0x10201), 1);
+    MPQHANDLE h = MpqOpenArchiveForUpdate(QFile::encodeName(archive).constData(), 5, 1000);
+    QVERIFY(h);
+    QCOMPARE(MpqAddFileToArcive(h, QFile::encodeName(small[0].source).constData(), small[0].name, 0x10201),
+             1);
+    QCOMPARE(MpqDeleteFile(h, small[1].name), 1);
+    QCOMPARE(MpqAddFileToArcive(h, QFile::encodeName(small[2].source).constData(), small[2].name, 0x10200),
+             1);
+    QCOMPARE(readThrough(opened, before.keys()), before);  // while the update is under way
+    QCOMPARE(MpqCloseUpdatedArchive(h, 0), 1);
     const QByteArray newBytes = fixtures::readAll(archive);
     QVERIFY(newBytes.size() > oldBytes.size());
     QCOMPARE(newBytes.mid(32, oldBytes.size() - 32), oldBytes.mid(32));
