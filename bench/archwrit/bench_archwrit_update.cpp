@@ -146,7 +146,7 @@ int main() {
     before = bench::fileSize(ours);
   }
   bench::require(packingTime > 0, "ARCHWRIT never packed the archive");
-  std::printf("# packed after %d more updates\n", kUpdates + rounds + 1);
+  std::printf("# packed by update %d\n", kUpdates + rounds + 1);
   bench::report("archwrit_update_150mb_packing", packingTime * ms, "ms", "archwrit_update_150mb",
                 appendMedian * ms, "none");
   bench::report("archwrit_update_size_packed",
