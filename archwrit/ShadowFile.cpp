@@ -18,6 +18,8 @@ namespace {
 
 constexpr size_t kTokenLength = 12;
 constexpr const char kSuffix[] = ".awtmp";
+// Earlier versions let the archive library rewrite a shadow into "<shadow>.tmp";
+// one a killed update left is swept too.
 constexpr const char kRewriteSuffix[] = ".tmp";
 // Keeps ".<name>.<token>.awtmp.tmp" within the usual 255-byte name limit.
 constexpr size_t kMaxBaseInName = 200;

@@ -1,6 +1,6 @@
-// The working copy of an archive under update: a new file beside the archive,
-// created exclusively under a random name, that replaces the archive in one
-// rename once it is complete. Until then the archive itself is never written.
+// A new archive, or the packed copy of one, while it is written: a new file
+// beside the archive's path, created exclusively under a random name, that
+// takes that path in one rename once it is complete.
 //
 // Every shadow holds an exclusive flock for as long as its session lives, so
 // a later session can tell the shadows of sessions that died (and only those)
