@@ -184,12 +184,16 @@ class TestArchwritContract : public QObject, probe::Scratch {
     QVERIFY(::chmod(QFile::encodeName(archive).constData(), 0604) == 0);
     const QString link = path("link.QLM");
     QVERIFY(QFile::link(archive, link));
-    QCOMPARE(probe::update(link, 5, {{"b", source("b", "b")}}), 1);
-    QVERIFY(QFileInfo(link).isSymLink());
-    struct stat st;
-    QVERIFY(::stat(QFile::encodeName(archive).constData(), &st) == 0);
-    QCOMPARE(st.st_mode & 07777, 0604u);
-    QCOMPARE(probe::contents(archive).size(), 2);
+    // The tiny archive's old tables outweigh its entries: each update packs it into a new file.
+    for (const char* name : {"b", "c"}) {
+      QCOMPARE(probe::update(link, 5, {{name, source(name, name)}}), 1);
+      QVERIFY(QFileInfo(link).isSymLink());
+      struct stat st;
+      QVERIFY(::stat(QFile::encodeName(archive).constData(), &st) == 0);
+      QCOMPARE(st.st_mode & 07777, 0604u);
+    }
+    QCOMPARE(probe::contents(archive).size(), 3);
+    QCOMPARE(QFileInfo(archive).size(), probe::usedBytes(archive));
   }
 
   void unwritableFolderIsRefused() {
