@@ -1,4 +1,6 @@
 // Archives ARCHWRIT writes are read by smpq, and archives smpq writes are updated by ARCHWRIT.
+#include <StormLib.h>
+
 #include <QDirIterator>
 #include <QProcess>
 #include <QTemporaryDir>
@@ -103,6 +105,27 @@ class TestArchwritInterop : public QObject {
     QVERIFY(!smpq({"-x", archive}, out).isNull());
     QCOMPARE(fixtures::readAll(out + "/data/global/excel/misc.txt"), fixtures::readAll(sheet));
     QCOMPARE(fixtures::readAll(out + "/data/extra/99.txt"), fixtures::readAll(sheet));
+  }
+
+  // Entries whose key depends on their place (smpq -F) are encrypted anew where packing moves them.
+  void packingMovesFixedKeyEntries() {
+    const QString archive = scratch.filePath("fixed.QLM");
+    QStringList args = {"-c", "-C", "PKWARE", "-E", "-F", "-M", "1", archive};
+    const QList<Change> fixtures = probe::fixtureChanges();
+    for (const Change& c : fixtures) args << QDir(fixtures::modDir()).relativeFilePath(c.source);
+    QVERIFY(!smpq(args, fixtures::modDir()).isNull());
+    const QByteArray kept = "data\\global\\sfx\\monster\\hidden\\appear1.wav";
+    QVERIFY(probe::entryFlags(archive, kept) & MPQ_FILE_FIX_KEY);
+    QList<Change> removals;
+    for (const Change& c : fixtures)
+      if (c.name.contains("excel")) removals.append({c.name, {}});
+    QCOMPARE(probe::update(archive, 5, removals, 0x10201), 1);
+    bool ok = false;
+    QCOMPARE(probe::contents(archive, &ok),
+             probe::expectedContents(removals, probe::expectedContents(fixtures)));
+    QVERIFY(ok);
+    QCOMPARE(QFileInfo(archive).size(), probe::usedBytes(archive));  // packed, every entry moved
+    QVERIFY(probe::entryFlags(archive, kept) & MPQ_FILE_FIX_KEY);
   }
 };
 
