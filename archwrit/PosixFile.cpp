@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <vector>
 
 namespace archwrit {
@@ -37,64 +38,51 @@ std::string baseName(const std::string& path) {
   return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
-bool readWholeFile(const std::string& path, size_t maxSize, FileBytes& bytes) {
-  UniqueFd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
-  if (!fd.valid()) return false;
-  struct stat st;
-  if (::fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode)) return false;
-  if (st.st_size < 0 || static_cast<unsigned long long>(st.st_size) > maxSize) return false;
-  bytes.modified = st.st_mtim;
-  bytes.size = static_cast<size_t>(st.st_size);
-  bytes.data.reset(new char[bytes.size + 1]);  // + 1: the probe for growth below
-  size_t done = 0;
-  // Read one byte more than the size: a file that grew while we read it would be stored cut short.
-  while (done <= bytes.size) {
-    const ssize_t n = ::read(fd.get(), bytes.data.get() + done, bytes.size + 1 - done);
+bool readAllAt(int fd, void* data, size_t size, uint64_t pos) {
+  auto* out = static_cast<char*>(data);
+  while (size > 0) {
+    const ssize_t n = ::pread(fd, out, size, off_t(pos));
     if (n < 0 && errno == EINTR) continue;
-    if (n < 0) return false;
-    if (n == 0) break;
-    done += static_cast<size_t>(n);
+    if (n <= 0) return false;
+    out += n;
+    pos += uint64_t(n);
+    size -= size_t(n);
   }
-  return done == bytes.size;
+  return true;
 }
 
-static bool copyByReadWrite(int in, int out, off_t from) {
-  std::vector<char> buffer(1 << 20);
-  off_t pos = from;
-  for (;;) {
-    const ssize_t n = ::pread(in, buffer.data(), buffer.size(), pos);
+bool writeAllAt(int fd, const void* data, size_t size, uint64_t pos) {
+  const auto* in = static_cast<const char*>(data);
+  while (size > 0) {
+    const ssize_t n = ::pwrite(fd, in, size, off_t(pos));
     if (n < 0 && errno == EINTR) continue;
-    if (n < 0) return false;
-    if (n == 0) return true;
-    ssize_t written = 0;
-    while (written < n) {
-      const ssize_t w = ::write(out, buffer.data() + written, static_cast<size_t>(n - written));
-      if (w < 0 && errno == EINTR) continue;
-      if (w <= 0) return false;
-      written += w;
-    }
-    pos += n;
+    if (n <= 0) return false;
+    in += n;
+    pos += uint64_t(n);
+    size -= size_t(n);
   }
+  return true;
 }
 
-bool copyFileContents(int in, int out) {
-  struct stat st;
-  if (::fstat(in, &st) != 0) return false;
-  off_t inPos = 0;
-  off_t remaining = st.st_size;
-  while (remaining > 0) {
-    const ssize_t n = ::copy_file_range(in, &inPos, out, nullptr, static_cast<size_t>(remaining), 0);
+bool copyRange(int in, uint64_t inPos, int out, uint64_t outPos, uint64_t length) {
+  while (length > 0) {
+    loff_t from = loff_t(inPos), to = loff_t(outPos);
+    const ssize_t n = ::copy_file_range(in, &from, out, &to, size_t(std::min<uint64_t>(length, 1u << 30)), 0);
     if (n < 0 && errno == EINTR) continue;
-    if (n < 0 && (errno == EXDEV || errno == ENOSYS || errno == EINVAL || errno == EOPNOTSUPP)) {
-      // No in-kernel copy between these files: finish with plain reads and writes.
-      return copyByReadWrite(in, out, inPos);
-    }
-    if (n < 0) return false;
-    if (n == 0) break;  // the file shrank; copy what is there and check below
-    remaining -= n;
+    if (n <= 0) break;  // not between these files (or the source ended): copy by hand below
+    inPos += uint64_t(n);
+    outPos += uint64_t(n);
+    length -= uint64_t(n);
   }
-  // Anything the file grew by since the fstat above.
-  return copyByReadWrite(in, out, inPos);
+  std::vector<char> buffer(size_t(std::min<uint64_t>(length, 1u << 20)));
+  while (length > 0) {
+    const size_t n = size_t(std::min<uint64_t>(length, buffer.size()));
+    if (!readAllAt(in, buffer.data(), n, inPos) || !writeAllAt(out, buffer.data(), n, outPos)) return false;
+    inPos += n;
+    outPos += n;
+    length -= n;
+  }
+  return true;
 }
 
 bool syncDirectory(const std::string& dir) {

@@ -1,10 +1,11 @@
 // Small POSIX file helpers for the archive writer: an owning descriptor,
-// whole-file reads, fast copies and directory syncs.
+// positioned reads and writes, fast copies and directory syncs.
 #pragma once
 
 #include <sys/types.h>
 #include <time.h>
 
+#include <cstdint>
 #include <memory>
 #include <string>
 
@@ -34,21 +35,12 @@ class UniqueFd {
 std::string dirName(const std::string& path);
 std::string baseName(const std::string& path);
 
-// The bytes of a whole file, with its modification time.
-struct FileBytes {
-  std::unique_ptr<char[]> data;
-  size_t size = 0;
-  struct timespec modified = {};
-};
+// Positioned whole reads and writes; false on an error or a short read.
+bool readAllAt(int fd, void* data, size_t size, uint64_t pos);
+bool writeAllAt(int fd, const void* data, size_t size, uint64_t pos);
 
-// Reads the whole regular file at path. Fails for anything that is not a
-// regular file, for files larger than maxSize, and when the file changes size
-// while it is read.
-bool readWholeFile(const std::string& path, size_t maxSize, FileBytes& bytes);
-
-// Copies every byte of in (from its start) to out (at its current end),
-// in the kernel where it can. out must be empty.
-bool copyFileContents(int in, int out);
+// Copies length bytes of in from inPos to out at outPos, in the kernel where it can.
+bool copyRange(int in, uint64_t inPos, int out, uint64_t outPos, uint64_t length);
 
 // Makes the folder's entries (a rename or a new name) durable.
 bool syncDirectory(const std::string& dir);

@@ -18,6 +18,8 @@ namespace {
 
 constexpr size_t kTokenLength = 12;
 constexpr const char kSuffix[] = ".awtmp";
+// Earlier versions let the archive library rewrite a shadow into "<shadow>.tmp";
+// one a killed update left is swept too.
 constexpr const char kRewriteSuffix[] = ".tmp";
 // Keeps ".<name>.<token>.awtmp.tmp" within the usual 255-byte name limit.
 constexpr size_t kMaxBaseInName = 200;
@@ -135,51 +137,24 @@ void ShadowFile::sweepStale(const std::string& target) {
 
 ShadowFile::~ShadowFile() {
   if (ownsInodeAt(path_)) ::unlink(path_.c_str());
-  if (!rewritePath_.empty() && ownsInodeAt(rewritePath_)) ::unlink(rewritePath_.c_str());
-}
-
-bool ShadowFile::ownsInode(const struct stat& st) const {
-  for (const UniqueFd* fd : {&fd_, &rewriteFd_}) {
-    struct stat byFd;
-    if (fd->valid() && ::fstat(fd->get(), &byFd) == 0 && sameInode(byFd, st)) return true;
-  }
-  return false;
 }
 
 bool ShadowFile::ownsInodeAt(const std::string& name) const {
-  struct stat byName;
-  return ::lstat(name.c_str(), &byName) == 0 && ownsInode(byName);
-}
-
-bool ShadowFile::reserveRewrite() {
-  if (rewriteFd_.valid()) return true;
-  rewritePath_ = path_ + kRewriteSuffix;
-  rewriteFd_ = createLocked(rewritePath_, createdMode_);
-  return rewriteFd_.valid();
-}
-
-bool ShadowFile::rewriteStarted() const {
-  if (!rewriteFd_.valid()) return false;
-  struct stat st, atPath;
-  if (::fstat(rewriteFd_.get(), &st) != 0) return true;  // cannot tell: assume the worst
-  if (st.st_size > 0) return true;
-  // Renamed onto the shadow's name: the library has switched over to it.
-  return ::lstat(path_.c_str(), &atPath) == 0 && sameInode(atPath, st);
+  struct stat byName, byFd;
+  return ::lstat(name.c_str(), &byName) == 0 && ::fstat(fd_.get(), &byFd) == 0 && sameInode(byFd, byName);
 }
 
 bool ShadowFile::publish(const std::string& target, bool replace, mode_t mode, uid_t uid, gid_t gid,
                          bool setOwner) {
-  UniqueFd fd(::open(path_.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW));
-  struct stat st;
-  if (!fd.valid() || ::fstat(fd.get(), &st) != 0 || !ownsInode(st)) return false;
+  if (!ownsInodeAt(path_)) return false;
   if (setOwner) {
     // Best effort: only a privileged process may give a file to another owner.
-    if (::fchown(fd.get(), uid, gid) != 0) {
+    if (::fchown(fd_.get(), uid, gid) != 0) {
       // The archive keeps our ownership then; its mode below still applies.
     }
   }
-  if (::fchmod(fd.get(), mode & 07777) != 0) return false;
-  if (::fsync(fd.get()) != 0) return false;
+  if (::fchmod(fd_.get(), mode & 07777) != 0) return false;
+  if (::fsync(fd_.get()) != 0) return false;
 
   if (replace) {
     if (::rename(path_.c_str(), target.c_str()) != 0) return false;

@@ -1,6 +1,6 @@
-// The working copy of an archive under update: a new file beside the archive,
-// created exclusively under a random name, that replaces the archive in one
-// rename once it is complete. Until then the archive itself is never written.
+// A new archive, or the packed copy of one, while it is written: a new file
+// beside the archive's path, created exclusively under a random name, that
+// takes that path in one rename once it is complete.
 //
 // Every shadow holds an exclusive flock for as long as its session lives, so
 // a later session can tell the shadows of sessions that died (and only those)
@@ -37,12 +37,6 @@ class ShadowFile {
   // The permission bits the shadow was created with.
   mode_t createdMode() const { return createdMode_; }
 
-  // Reserves, exclusively, the name path() + ".tmp", which the archive
-  // library writes a rewritten archive to before renaming it onto path().
-  bool reserveRewrite();
-  // True once the library has put bytes into the reserved file (or moved it).
-  bool rewriteStarted() const;
-
   // Makes the file now at path() durable with the given mode (and owner when
   // setOwner), then renames it onto target: over an existing file when
   // replace, else only if nothing has appeared at target meanwhile.
@@ -50,14 +44,11 @@ class ShadowFile {
 
  private:
   ShadowFile(std::string path, UniqueFd fd, mode_t createdMode);
-  bool ownsInode(const struct stat& st) const;
   bool ownsInodeAt(const std::string& name) const;
 
   std::string path_;
   UniqueFd fd_;
   mode_t createdMode_;
-  std::string rewritePath_;
-  UniqueFd rewriteFd_;
 };
 
 }  // namespace archwrit

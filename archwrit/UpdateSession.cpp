@@ -10,49 +10,35 @@
 #include <sys/statvfs.h>
 #include <unistd.h>
 
-#include <algorithm>
 #include <cctype>
 #include <cstring>
-#include <optional>
-#include <vector>
 
+#include "Compactor.h"
+#include "ExistingArchive.h"
+#include "MpqCrypt.h"
 #include "archwrit.h"
-#include "platform/MpqGuard.h"
 
 namespace archwrit {
 
 namespace {
 
-// Entries the archive library writes itself; a user file under one of these
-// names would be overwritten when the archive is saved, or clobber it.
+// Entries the library writes itself; a user file under one of these names
+// would be overwritten when the archive is committed, or clobber it.
 bool isInternalName(const char* name) {
-  for (const char* internal : {"(listfile)", "(attributes)", "(signature)"}) {
+  for (const char* internal : {LISTFILE_NAME, ATTRIBUTES_NAME, SIGNATURE_NAME}) {
     if (strcasecmp(name, internal) == 0) return true;
   }
   return false;
 }
 
 // "File00000012.xxx" is how the archive library names entries whose real
-// name it does not know; it refuses to create entries under such names.
+// name it does not know; such a name would not read back as an entry of its own.
 bool looksLikeUnknownEntryName(const char* name) {
   if (strncasecmp(name, "File", 4) != 0) return false;
   for (int i = 4; i < 12; ++i) {
     if (!isdigit(static_cast<unsigned char>(name[i]))) return false;
   }
   return name[12] == '.';
-}
-
-// Windows file time (100 ns steps since 1601) of a Unix time.
-ULONGLONG toFileTime(const struct timespec& t) {
-  constexpr long long kEpochDifference = 11644473600LL;
-  if (t.tv_sec < -kEpochDifference) return 0;
-  return static_cast<ULONGLONG>(t.tv_sec + kEpochDifference) * 10000000ULL +
-         static_cast<ULONGLONG>(t.tv_nsec / 100);
-}
-
-DWORD infoDword(HANDLE mpq, SFileInfoClass what) {
-  DWORD value = 0;
-  return SFileGetFileInfo(mpq, what, &value, sizeof value, nullptr) ? value : 0;
 }
 
 // Resolves a symbolic link at path, so the archive it points to is updated
@@ -82,14 +68,19 @@ UniqueFd openAndLock(const std::string& path, struct stat& st) {
   return UniqueFd();
 }
 
-// Largest hash table the archive format allows.
-constexpr DWORD kMaxEntries = HASH_TABLE_SIZE_MAX;
-// Entries the library keeps free for "(listfile)", "(attributes)" and "(signature)".
-constexpr DWORD kReservedEntries = 4;
-// Room beyond the shadow's size that compacting must find free on the disk.
-constexpr unsigned long long kCompactionSlack = 1 << 20;
+bool syncData(int fd) {
+  while (::fdatasync(fd) != 0) {
+    if (errno != EINTR) return false;
+  }
+  return true;
+}
+
 // Archive format version 1 holds sizes of 32 bits.
-constexpr size_t kMaxSourceSize = 0xFFFFFFFFu;
+constexpr uint64_t kMaxSourceSize = UINT32_MAX;
+// Packed when more than this share of the archive holds nothing an entry or table uses.
+constexpr uint64_t kWasteDivisor = 4;
+// Room beyond the packed copy's size that packing must find free on the disk.
+constexpr uint64_t kCompactionSlack = 1 << 20;
 
 }  // namespace
 
@@ -97,86 +88,80 @@ std::unique_ptr<UpdateSession> UpdateSession::open(const char* path, uint32_t op
   if (path == nullptr || *path == '\0') return nullptr;
   std::unique_ptr<UpdateSession> session(new UpdateSession);
   session->target_ = resolveTarget(path);
-  if (!session->openShadow(openValue, maxFiles)) return nullptr;
-  return session;
+  struct stat st;
+  const bool exists = ::stat(session->target_.c_str(), &st) == 0;
+  bool opened = false;
+  if (exists && (openValue & ARCHWRIT_OPEN_EXISTING)) {
+    opened = session->openExisting(openValue);
+  } else if (!exists && errno == ENOENT && (openValue & ARCHWRIT_OPEN_CREATE)) {
+    opened = session->openNew(openValue, maxFiles);
+  }
+  // Otherwise there is nothing to open, or a file where a new archive was to be created: leave it alone.
+  return opened ? std::move(session) : nullptr;
 }
 
-bool UpdateSession::openShadow(uint32_t openValue, uint32_t maxFiles) {
+bool UpdateSession::openExisting(uint32_t openValue) {
   struct stat st;
-  const bool exists = ::stat(target_.c_str(), &st) == 0;
-  if (exists && (openValue & ARCHWRIT_OPEN_EXISTING)) {
-    original_ = openAndLock(target_, st);
-    if (!original_.valid()) return false;
-    // A file without any write permission is read-only to its owner's wish,
-    // also when a superuser could open it for writing.
-    if ((st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0) return false;
-    existed_ = true;
-    mode_ = st.st_mode & 07777;
-    uid_ = st.st_uid;
-    gid_ = st.st_gid;
-  } else if (!exists && errno == ENOENT && (openValue & ARCHWRIT_OPEN_CREATE)) {
-    existed_ = false;
-  } else {
-    // Nothing to open, or a file where a new archive was to be created: leave it alone.
-    return false;
-  }
+  original_ = openAndLock(target_, st);
+  if (!original_.valid()) return false;
+  // A file without any write permission is read-only to its owner's wish,
+  // also when a superuser could open it for writing.
+  if ((st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0) return false;
+  // Packing writes a new file beside the archive: the folder must take one.
+  if (::faccessat(AT_FDCWD, dirName(target_).c_str(), W_OK | X_OK, AT_EACCESS) != 0) return false;
+  existed_ = true;
+  mode_ = st.st_mode & 07777;
+  uid_ = st.st_uid;
+  gid_ = st.st_gid;
+  originalSize_ = uint64_t(st.st_size);
 
+  std::optional<ExistingArchive> archive = readExistingArchive(original_.get(), target_);
+  if (!archive) return false;
+  // Without a "(listfile)" the names added could not be listed beside the
+  // entries already there: refuse rather than start one that lists only some.
+  if ((openValue & ARCHWRIT_OPEN_KEEP_LISTFILE) && !archive->hasListfile) return false;
+  keepListfile_ = archive->hasListfile;
+  headerOffset_ = archive->layout.headerOffset;
+  sectorShift_ = archive->header.sectorShift;
+  table_ = std::move(archive->table);
   ShadowFile::sweepStale(target_);
-  shadow_ = ShadowFile::create(target_, existed_ ? 0600 : 0666);
-  if (!shadow_) return false;
-
-  HANDLE mpq = nullptr;
-  if (existed_) {
-    // The archive library takes a file's header and tables at their word;
-    // only a format 1 archive whose tables lie inside the file is handed to it.
-    const std::optional<storm::MpqLayout> layout = storm::CheckArchiveFile(original_.get());
-    if (!layout || layout->formatVersion != 0) return false;
-    if (!copyFileContents(original_.get(), shadow_->fd())) return false;
-    if (!SFileOpenArchive(shadow_->path().c_str(), 0, 0, &mpq)) return false;
-    mpq_ = mpq;
-    if (infoDword(mpq, SFileMpqFlags) & MPQ_FLAG_READ_ONLY) return false;
-    // The library cannot start a "(listfile)" in an archive that has none, so
-    // the names added could not be listed: refuse rather than lose track of them.
-    if ((openValue & ARCHWRIT_OPEN_KEEP_LISTFILE) && !SFileHasFile(mpq, LISTFILE_NAME)) return false;
-  } else {
-    mode_ = shadow_->createdMode();
-    const DWORD capacity = std::clamp<DWORD>(maxFiles, HASH_TABLE_SIZE_MIN, kMaxEntries);
-    const DWORD flags =
-        MPQ_CREATE_ARCHIVE_V1 | ((openValue & ARCHWRIT_OPEN_KEEP_LISTFILE) ? MPQ_CREATE_LISTFILE : 0);
-    if (!SFileCreateArchive(shadow_->path().c_str(), flags, capacity, &mpq)) return false;
-    mpq_ = mpq;
-  }
+  startWriter(original_.get(), originalSize_);
   return true;
 }
 
+bool UpdateSession::openNew(uint32_t openValue, uint32_t maxFiles) {
+  ShadowFile::sweepStale(target_);
+  shadow_ = ShadowFile::create(target_, 0666);
+  if (!shadow_) return false;
+  mode_ = shadow_->createdMode();
+  keepListfile_ = openValue & ARCHWRIT_OPEN_KEEP_LISTFILE;
+  table_ = EntryTable(maxFiles);
+  startWriter(shadow_->fd(), mpq::kHeaderSize);
+  return true;
+}
+
+// Entries go into fd from start on; each one's place lands in its block.
+void UpdateSession::startWriter(int fd, uint64_t start) {
+  writer_ = std::make_unique<EntryWriter>(fd, start, sectorSize(),
+                                          [this](uint32_t id, uint64_t pos, uint32_t stored) {
+                                            table_.block(id).pos = pos;
+                                            table_.block(id).storedSize = stored;
+                                          });
+}
+
 UpdateSession::~UpdateSession() {
-  if (mpq_ != nullptr) SFileCloseArchive(mpq_);
-  // shadow_ goes next and takes its files with it; the lock on the archive goes last.
+  // Stop the workers before the table they report into goes.
+  writer_.reset();
+  // What an uncommitted update appended is no part of any archive; a reader
+  // that opened the file before reads nothing past its old end.
+  struct stat st;
+  if (existed_ && !committed_ && ::fstat(original_.get(), &st) == 0 && uint64_t(st.st_size) > originalSize_) {
+    if (::ftruncate(original_.get(), off_t(originalSize_)) != 0) {
+      // Left for the next commit's packing, which counts it as waste.
+    }
+  }
+  // shadow_ goes next and takes its file with it; the lock on the archive goes last.
   shadow_.reset();
-}
-
-bool UpdateSession::grow() {
-  const DWORD capacity = SFileGetMaxFileCount(mpq_);
-  if (capacity >= kMaxEntries) return false;
-  return SFileSetMaxFileCount(mpq_, std::min<DWORD>(std::max<DWORD>(capacity, 8) * 2, kMaxEntries));
-}
-
-bool UpdateSession::makeRoomForOneMore() {
-  const DWORD entries = infoDword(mpq_, SFileMpqNumberOfFiles);
-  return entries + kReservedEntries < SFileGetMaxFileCount(mpq_) || grow();
-}
-
-// The archive looks names up regardless of letter case, so adding "A.TXT"
-// over "a.txt" would keep the old spelling in "(listfile)". Removing the old
-// entry first makes the name read back as it was given.
-bool UpdateSession::replaceSpellingFirst(const char* entryName) {
-  HANDLE file = nullptr;
-  if (!SFileOpenFileEx(mpq_, entryName, SFILE_OPEN_FROM_MPQ, &file)) return false;
-  char stored[MAX_PATH] = "";
-  const bool named = SFileGetFileName(file, stored);
-  SFileCloseFile(file);
-  if (!named || strcmp(stored, entryName) == 0 || looksLikeUnknownEntryName(stored)) return false;
-  return SFileRemoveFile(mpq_, entryName, SFILE_OPEN_FROM_MPQ);
 }
 
 bool UpdateSession::add(const char* sourcePath, const char* entryName, uint32_t flags) {
@@ -184,114 +169,159 @@ bool UpdateSession::add(const char* sourcePath, const char* entryName, uint32_t 
   if (isInternalName(entryName) || looksLikeUnknownEntryName(entryName)) return false;
   // "(listfile)" holds one name per line: a name with a line end in it could not be listed.
   if (strpbrk(entryName, "\r\n") != nullptr) return false;
+  const std::string name = entryName;
+  const uint32_t newNames =
+      (table_.contains(name) ? 0 : 1) + (keepListfile_ && !table_.contains(LISTFILE_NAME));
+  if (!table_.makeRoom(newNames)) return false;
 
-  // Read the whole source first: a source that cannot be read leaves the archive untouched.
-  FileBytes bytes;
-  if (!readWholeFile(sourcePath, kMaxSourceSize, bytes)) return false;
-
-  const DWORD stormFlags = MPQ_FILE_REPLACEEXISTING |
-                           ((flags & ARCHWRIT_ADD_COMPRESS) ? MPQ_FILE_COMPRESS : 0) |
-                           ((flags & ARCHWRIT_ADD_ENCRYPT) ? MPQ_FILE_ENCRYPTED : 0);
-  const bool removedOld = replaceSpellingFirst(entryName);
-  if (removedOld) changed_ = true;
-  if (!makeRoomForOneMore() && !SFileHasFile(mpq_, entryName)) {
-    broken_ = removedOld;  // the old entry is gone and the new one cannot come
+  UniqueFd source(::open(sourcePath, O_RDONLY | O_CLOEXEC));
+  struct stat st;
+  if (!source.valid() || ::fstat(source.get(), &st) != 0 || !S_ISREG(st.st_mode) || st.st_size < 0 ||
+      uint64_t(st.st_size) > kMaxSourceSize)
+    return false;
+  const uint32_t size = uint32_t(st.st_size);
+  const bool compress = flags & ARCHWRIT_ADD_COMPRESS, encrypt = flags & ARCHWRIT_ADD_ENCRYPT;
+  const uint32_t blockFlags =
+      mpq::kFileExists | (compress ? mpq::kFileCompress : 0) | (encrypt ? mpq::kFileEncrypted : 0);
+  const uint32_t block = table_.addBlock({0, 0, size, blockFlags});
+  writer_->begin(block, size, crypt::fileKey(name), compress, encrypt);
+  // A source that cannot be read leaves the archive as it was.
+  if (!feedSource(source.get(), size)) {
+    writer_->abort();
     return false;
   }
-
-  HANDLE file = nullptr;
-  const DWORD size = static_cast<DWORD>(bytes.size);
-  const ULONGLONG fileTime = toFileTime(bytes.modified);
-  bool created = SFileCreateFile(mpq_, entryName, fileTime, size, LANG_NEUTRAL, stormFlags, &file);
-  if (!created && !SFileHasFile(mpq_, entryName) && grow()) {
-    // The tables may have been full in a way the count above did not show.
-    created = SFileCreateFile(mpq_, entryName, fileTime, size, LANG_NEUTRAL, stormFlags, &file);
-  }
-  if (!created) {
-    broken_ = removedOld;
-    return false;
-  }
-  // From here on the archive's tables name the new entry: a failure leaves it half-written.
+  writer_->finish();
+  // Room was made above; the bytes just written are only waste should the name still not fit.
+  if (!table_.put(name, block)) return false;
   changed_ = true;
-  const DWORD compression = (flags & ARCHWRIT_ADD_COMPRESS) ? MPQ_COMPRESSION_PKWARE : 0;
-  const bool written = size == 0 || SFileWriteFile(file, bytes.data.get(), size, compression);
-  const bool finished = SFileFinishFile(file);
-  if (!written || !finished) {
-    broken_ = true;
-    return false;
+  broken_ = writer_->failed();
+  return !broken_;
+}
+
+// Reads the source in pieces for the workers; false when it ends early or
+// goes on past its size (it changed while it was read and would be stored cut short).
+bool UpdateSession::feedSource(int fd, uint32_t size) {
+  for (uint64_t done = 0; done < size;) {
+    std::vector<uint8_t> piece(size_t(std::min<uint64_t>(writer_->pieceBytes(), size - done)));
+    for (size_t got = 0; got < piece.size();) {
+      const ssize_t n = ::read(fd, piece.data() + got, piece.size() - got);
+      if (n < 0 && errno == EINTR) continue;
+      if (n <= 0) return false;
+      got += size_t(n);
+    }
+    done += piece.size();
+    writer_->feed(std::move(piece));
   }
-  return true;
+  char probe;
+  ssize_t n;
+  while ((n = ::read(fd, &probe, 1)) < 0 && errno == EINTR) {
+  }
+  return n == 0;
 }
 
 bool UpdateSession::remove(const char* entryName) {
   if (broken_ || entryName == nullptr || *entryName == '\0' || isInternalName(entryName)) return false;
-  if (!SFileHasFile(mpq_, entryName)) return false;
-  if (!SFileRemoveFile(mpq_, entryName, SFILE_OPEN_FROM_MPQ)) return false;
+  if (!table_.erase(entryName)) return false;
   changed_ = true;
   return true;
 }
 
-// Rewrites the shadow without the space that replaced and removed entries
-// left behind, when there is any. Tables must have been flushed.
-bool UpdateSession::compactIfWasted() {
-  ULONGLONG hashPos = 0, blockPos = 0;
-  if (SFileGetFileInfo(mpq_, SFileMpqHashTableOffset, &hashPos, sizeof hashPos, nullptr) &&
-      SFileGetFileInfo(mpq_, SFileMpqBlockTableOffset, &blockPos, sizeof blockPos, nullptr)) {
-    ULONGLONG live = infoDword(mpq_, SFileMpqHeaderSize);
-    SFILE_FIND_DATA found;
-    if (HANDLE search = SFileFindFirstFile(mpq_, "*", &found, nullptr)) {
-      do {
-        live += found.dwCompSize;
-      } while (SFileFindNextFile(search, &found));
-      SFileFindClose(search);
-    }
-    // The tables follow the last entry; everything before them that no entry uses is waste.
-    if (std::min(hashPos, blockPos) <= live) return true;
+// A new "(listfile)" naming every entry whose name is known, compressed and
+// encrypted (keyed by its name) like the entries themselves.
+bool UpdateSession::addListfile() {
+  std::string text;
+  for (const std::string& name : table_.listedNames()) text += name + "\r\n";
+  const uint32_t block = table_.addBlock(
+      {0, 0, uint32_t(text.size()), mpq::kFileExists | mpq::kFileCompress | mpq::kFileEncrypted});
+  writer_->begin(block, uint32_t(text.size()), crypt::fileKey(LISTFILE_NAME), true, true);
+  for (size_t at = 0; at < text.size(); at += writer_->pieceBytes()) {
+    const size_t length = std::min<size_t>(writer_->pieceBytes(), text.size() - at);
+    writer_->feed(std::vector<uint8_t>(text.begin() + ptrdiff_t(at), text.begin() + ptrdiff_t(at + length)));
   }
-
-  // The compacted copy is written beside the shadow before it replaces it. On
-  // a disk without room for that, keep the shadow as it is: whole, just not shrunk.
-  struct statvfs disk;
-  struct stat st;
-  if (::fstatvfs(shadow_->fd(), &disk) == 0 && ::stat(shadow_->path().c_str(), &st) == 0 &&
-      static_cast<unsigned long long>(disk.f_bavail) * disk.f_frsize <
-          static_cast<unsigned long long>(st.st_size) + kCompactionSlack) {
-    return true;
-  }
-  if (!shadow_->reserveRewrite()) return true;
-  if (SFileCompactArchive(mpq_, nullptr, false)) return true;
-  // Refused before it wrote anything (for instance when entries have no known
-  // name): the shadow is still whole, just not shrunk. Failed while copying: it is not.
-  return !shadow_->rewriteStarted();
-}
-
-// A last look before the shadow takes the archive's place: it opens as an
-// archive and holds every byte its header claims.
-bool UpdateSession::verifyShadow() const {
-  HANDLE check = nullptr;
-  if (!SFileOpenArchive(shadow_->path().c_str(), 0, STREAM_FLAG_READ_ONLY | MPQ_OPEN_NO_ATTRIBUTES, &check))
-    return false;
-  ULONGLONG headerAt = 0, archiveSize = 0;
-  const bool sized =
-      SFileGetFileInfo(check, SFileMpqHeaderOffset, &headerAt, sizeof headerAt, nullptr) &&
-      SFileGetFileInfo(check, SFileMpqArchiveSize64, &archiveSize, sizeof archiveSize, nullptr);
-  SFileCloseArchive(check);
-  struct stat st;
-  return sized && ::stat(shadow_->path().c_str(), &st) == 0 &&
-         headerAt + archiveSize <= static_cast<ULONGLONG>(st.st_size);
+  writer_->finish();
+  return table_.put(LISTFILE_NAME, block);
 }
 
 bool UpdateSession::close() {
   if (broken_) return false;
   if (existed_ && !changed_) return true;  // nothing to write: the archive stays as it is
 
-  if (!SFileFlushArchive(mpq_) || !compactIfWasted()) return false;
-  HANDLE mpq = mpq_;
-  mpq_ = nullptr;
-  if (!SFileCloseArchive(mpq)) return false;
-  if (!verifyShadow()) return false;
+  // Neither can be kept correct once entries change: the attributes hold
+  // checksums per block, the signature covers the whole archive.
+  table_.erase(ATTRIBUTES_NAME);
+  table_.erase(SIGNATURE_NAME);
+  if (keepListfile_ && !addListfile()) return false;
+  if (!writer_->flush()) return false;
+  return commit();
+}
+
+bool UpdateSession::commit() {
+  const EntryTable::Encoded tables = table_.encode(headerOffset_);
+  const uint64_t tablesAt = writer_->end();
+  const uint64_t tableBytes = tables.hashTable.size() + tables.blockTable.size();
+  const uint64_t archiveSize = tablesAt + tableBytes - headerOffset_;
+  const uint64_t used = mpq::kHeaderSize + tables.storedBytes + tableBytes;
+  // Past 4 GiB the format's 32-bit positions cannot reach the tables: packing is the only way.
+  const bool unreachable = archiveSize > UINT32_MAX;
+  if (archiveSize - std::min(used, archiveSize) > archiveSize / kWasteDivisor || unreachable) {
+    if (compact()) return true;
+    if (unreachable) return false;
+  }
+  if (!writeTablesAndHeader(dataFd(), tables, tablesAt)) return false;
+  if (existed_) return true;
+  return shadow_->publish(target_, false, mode_, uid_, gid_, false);
+}
+
+// Writes the tables at tablesAt, ends the file after them, and points the
+// header at them. In an existing archive everything before the header is
+// synced first, and the header written over the old one is synced after.
+bool UpdateSession::writeTablesAndHeader(int fd, const EntryTable::Encoded& tables, uint64_t tablesAt) {
+  const uint64_t blockAt = tablesAt + tables.hashTable.size();
+  const uint64_t end = blockAt + tables.blockTable.size();
+  if (!writeAllAt(fd, tables.hashTable.data(), tables.hashTable.size(), tablesAt) ||
+      !writeAllAt(fd, tables.blockTable.data(), tables.blockTable.size(), blockAt) ||
+      ::ftruncate(fd, off_t(end)) != 0)
+    return false;
+
+  uint8_t header[mpq::kHeaderSize] = {};
+  mpq::storeLe32(header, mpq::kSignature);
+  mpq::storeLe32(header + 4, mpq::kHeaderSize);
+  mpq::storeLe32(header + 8, uint32_t(end - headerOffset_));
+  mpq::storeLe16(header + 12, 0);  // format version 1
+  mpq::storeLe16(header + 14, sectorShift_);
+  mpq::storeLe32(header + 16, uint32_t(tablesAt - headerOffset_));
+  mpq::storeLe32(header + 20, uint32_t(blockAt - headerOffset_));
+  mpq::storeLe32(header + 24, tables.hashEntries);
+  mpq::storeLe32(header + 28, tables.blockEntries);
+  const bool inPlace = existed_ && fd == original_.get();
+  // Until this sync the old header points at the old tables, all still there.
+  if (inPlace && !syncData(fd)) return false;
+  if (!writeAllAt(fd, header, sizeof header, headerOffset_)) return false;
+  // One 32-byte write within one 512-byte block: the disk takes it whole or not at all.
+  committed_ = inPlace;
+  return !inPlace || syncData(fd);
+}
+
+// Packs the entries in use into a new file beside the archive and renames it
+// into place. False, with the archive untouched, when there is no room for
+// the copy or an entry cannot be moved: the commit then appends as usual.
+bool UpdateSession::compact() {
+  EntryTable packed = table_;
+  const EntryTable::Encoded sizes = packed.encode(headerOffset_);
+  const uint64_t needed = headerOffset_ + mpq::kHeaderSize + sizes.storedBytes + sizes.hashTable.size() +
+                          sizes.blockTable.size() + kCompactionSlack;
+  struct statvfs disk;
+  if (::fstatvfs(dataFd(), &disk) == 0 && uint64_t(disk.f_bavail) * disk.f_frsize < needed) return false;
+  std::unique_ptr<ShadowFile> copy = ShadowFile::create(target_, existed_ ? 0600 : 0666);
+  if (!copy) return false;
+  const std::optional<uint64_t> end =
+      compactEntries(dataFd(), copy->fd(), headerOffset_, sectorSize(), packed);
+  if (!end || *end - headerOffset_ > UINT32_MAX) return false;
+  if (!writeTablesAndHeader(copy->fd(), packed.encode(headerOffset_), *end)) return false;
   const bool setOwner = existed_ && (uid_ != ::geteuid() || gid_ != ::getegid());
-  return shadow_->publish(target_, existed_, mode_, uid_, gid_, setOwner);
+  if (!copy->publish(target_, existed_, mode_, uid_, gid_, setOwner)) return false;
+  committed_ = true;
+  return true;
 }
 
 }  // namespace archwrit

@@ -1,7 +1,15 @@
-// One archive opened for update: every change goes into a shadow copy beside
-// the archive, and close() puts the finished copy in the archive's place with
-// one atomic rename. Whatever happens before that (an error, a full disk, the
-// process being killed) leaves the archive exactly as it was.
+// One archive opened for update.
+//
+// An existing archive is changed by appending: the stored bytes of added
+// entries, a new "(listfile)" and new hash and block tables go after the
+// file's end, are synced, and only then does the 32-byte header at the
+// archive's start take the new tables (synced again). Nothing the old header
+// points at is written, so at every moment the file is a whole archive: the
+// old one until the header is written, the new one after it. When the space
+// that replaced and removed entries and old tables left behind passes a
+// quarter of the archive, the live entries are packed into a new file beside
+// it instead, which replaces the archive in one rename. A new archive is
+// always built beside its path and renamed into place.
 #pragma once
 
 #include <sys/types.h>
@@ -10,6 +18,9 @@
 #include <memory>
 #include <string>
 
+#include "EntryTable.h"
+#include "EntryWriter.h"
+#include "MpqFormat.h"
 #include "PosixFile.h"
 #include "ShadowFile.h"
 
@@ -26,7 +37,9 @@ class UpdateSession {
   ~UpdateSession();
 
   // Stores the bytes of the disk file sourcePath under entryName, replacing
-  // any entry of that name (the replace bit is not needed for that).
+  // any entry of that name (the replace bit is not needed for that). The
+  // source is read whole before this returns; its sectors are compressed
+  // and written while later calls come.
   bool add(const char* sourcePath, const char* entryName, uint32_t flags);
   // Removes entryName; false when the archive holds no such entry.
   bool remove(const char* entryName);
@@ -36,23 +49,33 @@ class UpdateSession {
 
  private:
   UpdateSession() = default;
-  bool openShadow(uint32_t openValue, uint32_t maxFiles);
-  bool grow();
-  bool makeRoomForOneMore();
-  bool replaceSpellingFirst(const char* entryName);
-  bool compactIfWasted();
-  bool verifyShadow() const;
+  bool openExisting(uint32_t openValue);
+  bool openNew(uint32_t openValue, uint32_t maxFiles);
+  void startWriter(int fd, uint64_t start);
+  int dataFd() const { return existed_ ? original_.get() : shadow_->fd(); }
+  uint32_t sectorSize() const { return uint32_t(512) << sectorShift_; }
+  bool feedSource(int fd, uint32_t size);
+  bool addListfile();
+  bool commit();
+  bool compact();
+  bool writeTablesAndHeader(int fd, const EntryTable::Encoded& tables, uint64_t tablesAt);
 
   std::string target_;    // the archive's path (a symbolic link resolved)
   bool existed_ = false;  // target_ was an archive before open()
   UniqueFd original_;     // the archive, locked against other sessions
-  mode_t mode_ = 0;       // permission bits the result gets
+  mode_t mode_ = 0;       // permission bits a new or packed file gets
   uid_t uid_ = 0;
   gid_t gid_ = 0;
-  std::unique_ptr<ShadowFile> shadow_;
-  void* mpq_ = nullptr;   // the archive library's handle on the shadow
-  bool changed_ = false;  // something was added or removed
-  bool broken_ = false;   // a write failed half-way: the shadow cannot be trusted
+  std::unique_ptr<ShadowFile> shadow_;  // a new archive, until it is renamed into place
+  uint64_t headerOffset_ = 0;
+  uint64_t originalSize_ = 0;  // of the archive's file at open()
+  uint16_t sectorShift_ = mpq::kNewSectorShift;
+  bool keepListfile_ = false;
+  EntryTable table_;
+  std::unique_ptr<EntryWriter> writer_;
+  bool changed_ = false;    // something was added or removed
+  bool broken_ = false;     // a write failed: nothing may be committed
+  bool committed_ = false;  // the header points at the new tables (or the packed file replaced the archive)
 };
 
 }  // namespace archwrit

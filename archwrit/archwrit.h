@@ -34,25 +34,37 @@ ARCHWRIT_API int32_t MpqInitialize(void);
 /* The library's name and version, for display: "ARCHWRIT 1.04". */
 ARCHWRIT_API const char* MpqGetVersionString(void);
 /* Opens the archive at path for changes (open value 4: the archive that is
- * there; 8: a new one where there is no file yet). Every change goes into a
- * copy beside the archive; the archive itself is not written before
- * MpqCloseUpdatedArchive. maxFiles is the initial entry capacity of a new
- * archive, which grows as needed. NULL, with the file at path untouched, when
- * it is not a format 1 archive whose header and tables lie inside the file,
- * cannot be read or written, has no write permission bit set (even for a
- * superuser), its folder takes no new file, another update holds it, or
- * (with bit 1) it has no "(listfile)" that could name what is added. New
- * archives are MPQ format version 1. */
+ * there; 8: a new one where there is no file yet). The changes to an existing
+ * archive are appended after its end, where no reader of the archive looks,
+ * until MpqCloseUpdatedArchive commits them; a new archive is built in a file
+ * beside path. maxFiles is the initial entry capacity of a new archive, which
+ * grows as needed. NULL, with the file at path untouched, when it is not a
+ * format 1 archive whose header and tables lie inside the file, cannot be
+ * read or written, has no write permission bit set (even for a superuser),
+ * its folder takes no new file, another update holds it, or (with bit 1) it
+ * has no "(listfile)" that could name what is added. New archives are MPQ
+ * format version 1 with 4096-byte sectors. */
 ARCHWRIT_API MPQHANDLE MpqOpenArchiveForUpdate(const char* path, uint32_t openValue, uint32_t maxFiles);
-/* Puts every change into the archive file with one atomic rename (the new
- * file synced first, its folder after) and frees the handle. Nonzero on
- * success; 0 when that failed, the archive then being as it was. Space that
- * replaced and removed entries took is reclaimed. */
+/* Commits every change and frees the handle. An existing archive gets its
+ * new "(listfile)" and tables after everything appended, all of it synced
+ * before the header at the archive's start is rewritten to point at them
+ * (and synced again): at every moment the file is the whole old archive or
+ * the whole new one, and readers that opened it before keep reading the old
+ * one. When more than a quarter of the archive would then be space no entry
+ * uses (replaced and removed entries, old tables), the entries in use are
+ * packed into a new file beside it instead, which takes the archive's place
+ * (and its owner and mode) in one atomic rename, as a new archive does (the
+ * new file synced first, its folder after). Nonzero on success; 0 when that
+ * failed, the archive then being as it was. An "(attributes)" or
+ * "(signature)" entry goes with the first change: neither would hold. */
 ARCHWRIT_API int32_t MpqCloseUpdatedArchive(MPQHANDLE archive, uint32_t reserved);
 /* Stores the bytes of the disk file sourcePath under entryName, replacing an
  * entry of that name with or without the replace bit (the name then takes
- * the spelling given). 0 when the source cannot be read, and for names the
- * library keeps itself or that hold a line end; the archive is then as before. */
+ * the spelling given). The file is read whole before the call returns; its
+ * sectors are compressed and encrypted by worker threads while the calls go
+ * on, and stored in the order of the calls. 0 when the source cannot be read
+ * (also when it changes size while it is read), and for names the library
+ * keeps itself or that hold a line end; the archive is then as before. */
 ARCHWRIT_API int32_t MpqAddFileToArcive(MPQHANDLE archive, const char* sourcePath, const char* entryName,
                                         uint32_t flags);
 /* Removes entryName from the archive and from its "(listfile)"; 0 when there is no such entry. */

@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cstdint>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -38,6 +39,26 @@ std::string internalName(const std::string& relativePath) {
   std::string name = relativePath;
   std::replace(name.begin(), name.end(), '/', '\\');
   return name;
+}
+
+std::string bulkFile(int index) {
+  static const std::string pool = [] {
+    std::string bytes;
+    for (const std::string& file : fixtureFiles()) {
+      if (file.substr(file.rfind('.') + 1) != "txt") bytes += readFile(fixturesDir() + "/" + file);
+    }
+    require(!bytes.empty(), "no sound or graphics fixtures");
+    return bytes;
+  }();
+  std::string bytes(1 << 20, '\0');
+  uint64_t state = 0x9E3779B97F4A7C15ULL * uint64_t(index + 1);
+  for (size_t i = 0; i < bytes.size(); ++i) {
+    state ^= state << 13;
+    state ^= state >> 7;
+    state ^= state << 17;
+    bytes[i] = char(pool[(i + size_t(index) * 7919) % pool.size()] ^ char(state));
+  }
+  return bytes;
 }
 
 std::string readFile(const std::string& path) {

@@ -16,6 +16,11 @@ std::vector<std::string> fixtureFiles();
 // The archive's name for a relative path: '/' becomes '\'.
 std::string internalName(const std::string& relativePath);
 
+// One MiB of sound and graphics bytes from the fixtures, scrambled by index
+// so that every such file is distinct and does not compress (as packed game
+// data does not).
+std::string bulkFile(int index);
+
 std::string readFile(const std::string& path);
 bool writeFile(const std::string& path, const std::string& bytes);
 long long fileSize(const std::string& path);

@@ -8,8 +8,21 @@
 #include <QPair>
 #include <QString>
 #include <QStringList>
+#include <QTemporaryDir>
 
 namespace probe {
+
+// A test's scratch folder: paths in it, and source files written into it.
+class Scratch {
+ public:
+  QString scratchFolder() const { return dir_.path(); }
+  QString path(const QString& name) const { return dir_.filePath(name); }
+  // Writes bytes to the file name in the folder; its path.
+  QString source(const QString& name, const QByteArray& bytes) const;
+
+ private:
+  QTemporaryDir dir_;
+};
 
 // Entry name -> bytes, for every name that "(listfile)" lists. ok is false
 // when the archive cannot be opened or a listed entry cannot be read.
@@ -29,6 +42,18 @@ bool hasEntry(const QString& archive, const QByteArray& name);
 
 // Number of entries in the archive, including the library's own.
 int entryCount(const QString& archive);
+
+// Bytes of the file that its header, tables and entries use; the rest is
+// space that replaced and removed entries left behind.
+qint64 usedBytes(const QString& archive);
+
+// Looks at every stored sector of every listed entry and of "(listfile)",
+// decrypted with StormLib's own cipher: one stored smaller than its size must
+// start with the PKWARE DCL mask (0x08), one stored at full size must be one
+// that StormLib's compressor cannot shrink either. Returns the names of the
+// entries where that fails (or that cannot be read); counts the compressed
+// and the stored-as-is sectors seen.
+QByteArrayList sectorFaults(const QString& archive, int* packed = nullptr, int* raw = nullptr);
 
 // One ARCHWRIT update: open with openValue, add every (name, source) pair
 // with addFlags, delete every name in deletions, close. Returns the close

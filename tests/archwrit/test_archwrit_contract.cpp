@@ -14,16 +14,8 @@
 
 using probe::Change;
 
-class TestArchwritContract : public QObject {
+class TestArchwritContract : public QObject, probe::Scratch {
   Q_OBJECT
-
-  QTemporaryDir scratch;
-  QString path(const QString& name) const { return scratch.filePath(name); }
-  QString source(const QString& name, const QByteArray& bytes) const {
-    const QString p = path(name);
-    fixtures::writeAll(p, bytes);
-    return p;
-  }
 
  private slots:
   void identifiesItself() {
@@ -99,7 +91,7 @@ class TestArchwritContract : public QObject {
     QList<int> results;
     const QList<Change> changes = {{"empty", source("empty", {})},
                                    {"missing", path("no-such-file")},
-                                   {"folder", scratch.path()},
+                                   {"folder", scratchFolder()},
                                    {"(listfile)", source("lf", "x")},
                                    {"ok", source("ok", "fine")}};
     QCOMPARE(probe::update(archive, 9, changes, 0x10200, &results), 1);
@@ -152,7 +144,7 @@ class TestArchwritContract : public QObject {
     QVERIFY(!MpqOpenArchiveForUpdate("", 9, 1000));
     QCOMPARE(fixtures::readAll(text), QByteArray("not an archive"));
     QVERIFY(!QFile::exists(path("none.QLM")));
-    QCOMPARE(probe::folderEntries(scratch.path()).filter("QLM.").size(), 0);  // no stray shadow
+    QCOMPARE(probe::folderEntries(scratchFolder()).filter("QLM.").size(), 0);  // no stray shadow
     // Handles it did not hand out, or already closed, are refused.
     QCOMPARE(MpqCloseUpdatedArchive(nullptr, 0), 0);
     MPQHANDLE h = MpqOpenArchiveForUpdate(QFile::encodeName(path("once.QLM")).constData(), 9, 1000);
@@ -162,7 +154,7 @@ class TestArchwritContract : public QObject {
     QCOMPARE(MpqDeleteFile(h, "x"), 0);
   }
 
-  void changesStayInTheShadowUntilClose() {
+  void changesAreInvisibleUntilClose() {
     const QString archive = path("shadow.QLM");
     QCOMPARE(probe::update(archive, 9, {{"a", source("a", "a")}}), 1);
     const QByteArray before = fixtures::readAll(archive);
@@ -171,7 +163,9 @@ class TestArchwritContract : public QObject {
     QVERIFY(
         !MpqOpenArchiveForUpdate(QFile::encodeName(archive).constData(), 5, 1000));  // one update at a time
     QCOMPARE(MpqAddFileToArcive(h, QFile::encodeName(source("b", "b")).constData(), "b", 0x10200), 1);
-    QCOMPARE(fixtures::readAll(archive), before);
+    // Appended past the end at most, where the header does not point.
+    QVERIFY(fixtures::readAll(archive).startsWith(before));
+    QCOMPARE(probe::contents(archive), (QMap<QByteArray, QByteArray>{{"a", "a"}}));
     QCOMPARE(MpqCloseUpdatedArchive(h, 0), 1);
     QCOMPARE(probe::contents(archive), (QMap<QByteArray, QByteArray>{{"a", "a"}, {"b", "b"}}));
 
@@ -190,26 +184,16 @@ class TestArchwritContract : public QObject {
     QVERIFY(::chmod(QFile::encodeName(archive).constData(), 0604) == 0);
     const QString link = path("link.QLM");
     QVERIFY(QFile::link(archive, link));
-    QCOMPARE(probe::update(link, 5, {{"b", source("b", "b")}}), 1);
-    QVERIFY(QFileInfo(link).isSymLink());
-    struct stat st;
-    QVERIFY(::stat(QFile::encodeName(archive).constData(), &st) == 0);
-    QCOMPARE(st.st_mode & 07777, 0604u);
-    QCOMPARE(probe::contents(archive).size(), 2);
-  }
-
-  void repeatedUpdatesDoNotGrowTheFile() {
-    QF_REQUIRE_FIXTURES();
-    const QString archive = path("repeat.QLM");
-    QCOMPARE(probe::update(archive, 9, probe::fixtureChanges()), 1);
-    const QString sheet = fixtures::modDir() + "/data/global/excel/misc.txt";
-    qint64 first = 0;
-    for (int i = 0; i < 20; ++i) {
-      QCOMPARE(probe::update(archive, 5, {{"data\\global\\excel\\cubemain.txt", sheet}}, 0x10201), 1);
-      if (i == 0) first = QFileInfo(archive).size();
-      QCOMPARE(QFileInfo(archive).size(), first);
+    // The tiny archive's old tables outweigh its entries: each update packs it into a new file.
+    for (const char* name : {"b", "c"}) {
+      QCOMPARE(probe::update(link, 5, {{name, source(name, name)}}), 1);
+      QVERIFY(QFileInfo(link).isSymLink());
+      struct stat st;
+      QVERIFY(::stat(QFile::encodeName(archive).constData(), &st) == 0);
+      QCOMPARE(st.st_mode & 07777, 0604u);
     }
-    QCOMPARE(probe::contents(archive).value("data\\global\\excel\\cubemain.txt"), fixtures::readAll(sheet));
+    QCOMPARE(probe::contents(archive).size(), 3);
+    QCOMPARE(QFileInfo(archive).size(), probe::usedBytes(archive));
   }
 
   void unwritableFolderIsRefused() {
@@ -218,7 +202,7 @@ class TestArchwritContract : public QObject {
     const QString archive = folder + "/a.QLM";
     QCOMPARE(probe::update(archive, 9, {{"a", source("a", "a")}}), 1);
     const QByteArray before = fixtures::readAll(archive);
-    QVERIFY(::chmod(QFile::encodeName(scratch.path()).constData(), 0755) == 0);
+    QVERIFY(::chmod(QFile::encodeName(scratchFolder()).constData(), 0755) == 0);
     QVERIFY(::chmod(QFile::encodeName(folder).constData(), 0555) == 0);
     // Root writes anywhere; check as an ordinary user who owns the archive.
     const uid_t nobody = 65534;

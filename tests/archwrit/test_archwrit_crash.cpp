@@ -1,5 +1,9 @@
 // An update that dies (SIGKILL at any moment) or runs out of space leaves the
-// archive holding exactly its old contents or exactly its new ones.
+// archive holding exactly its old contents or exactly its new ones, and a
+// reader that looks while the update is stopped anywhere (SIGSTOP) finds one
+// of the two whole. Both for a change small enough to be appended and for one
+// that leaves enough waste for the archive to be packed into a new file.
+#include <fcntl.h>
 #include <sched.h>
 #include <signal.h>
 #include <sys/mount.h>
@@ -14,6 +18,7 @@
 
 #include "ArchiveProbe.h"
 #include "Fixtures.h"
+#include "platform/MpqGuard.h"
 
 using probe::Change;
 using Contents = QMap<QByteArray, QByteArray>;
@@ -53,21 +58,53 @@ class TestArchwritCrash : public QObject {
   QString pristine;  // the archive before the update, kept aside
   QString folder;    // where the archive under update lives, alone
   QString archive;
-  QList<Change> changes;
-  Contents before, after;
+  QList<Change> changes, smallChanges;
+  Contents before, after, afterSmall;
+  // The change set the running test uses.
+  const QList<Change>* running = nullptr;
+  const Contents* runningAfter = nullptr;
 
   void restore() {
     QFile::remove(archive);
     QVERIFY(QFile::copy(pristine, archive));
   }
 
-  // The archive reads back as exactly the old or exactly the new contents.
+  // The archive passes the program's checks and reads back as exactly the
+  // old or exactly the new contents.
   void checkOldOrNew(bool* isNew) {
+    const int fd = ::open(QFile::encodeName(archive).constData(), O_RDONLY | O_CLOEXEC);
+    const bool passes = fd >= 0 && storm::CheckArchiveFile(fd).has_value();
+    if (fd >= 0) ::close(fd);
+    QVERIFY2(passes, "archive fails the reader's checks");
     bool ok = false;
     const Contents now = probe::contents(archive, &ok);
     QVERIFY2(ok, "archive does not open or an entry does not read");
-    QVERIFY2(now == before || now == after, "archive holds neither the old nor the new contents");
-    *isNew = now == after && now != before;
+    QVERIFY2(now == before || now == *runningAfter, "archive holds neither the old nor the new contents");
+    *isNew = now == *runningAfter && now != before;
+  }
+
+  void chooseChanges() {
+    QFETCH(bool, packing);
+    running = packing ? &changes : &smallChanges;
+    runningAfter = packing ? &after : &afterSmall;
+  }
+
+  // Microseconds one update of the running change set takes, and that it commits.
+  qint64 timeOneUpdate() {
+    restore();
+    QElapsedTimer clock;
+    clock.start();
+    const int status = waitFor(startUpdate(archive, *running));
+    const qint64 duration = clock.nsecsElapsed() / 1000;
+    if (!WIFEXITED(status) || WEXITSTATUS(status) != kCommitted || probe::contents(archive) != *runningAfter)
+      return -1;
+    return duration;
+  }
+
+  static void changeSets() {
+    QTest::addColumn<bool>("packing");
+    QTest::newRow("appended") << false;
+    QTest::newRow("packed") << true;
   }
 
  private slots:
@@ -93,16 +130,23 @@ class TestArchwritCrash : public QObject {
     changes.append(Change{"data\\global\\excel\\objects.txt", QString()});
     after = probe::expectedContents(changes, before);
     QVERIFY(after != before);
+
+    // Small next to the archive: new entries, one small sheet rewritten, one removed.
+    for (int i = 0; i < 6; ++i)
+      smallChanges.append(
+          {"data\\global\\small" + QByteArray::number(i) + ".txt", scratch.filePath("skills.new")});
+    const QString arena = scratch.filePath("arena.new");
+    QVERIFY(fixtures::writeAll(arena, "changed arena\r\n"));
+    smallChanges.append({"data\\global\\excel\\Arena.txt", arena});
+    smallChanges.append(Change{"data\\global\\excel\\lowqualityitems.txt", QString()});
+    afterSmall = probe::expectedContents(smallChanges, before);
   }
 
+  void killedAtAnyMomentLeavesOldOrNew_data() { changeSets(); }
   void killedAtAnyMomentLeavesOldOrNew() {
-    restore();
-    QElapsedTimer clock;
-    clock.start();
-    const int status = waitFor(startUpdate(archive, changes));
-    const qint64 duration = clock.nsecsElapsed() / 1000;  // microseconds
-    QVERIFY(WIFEXITED(status) && WEXITSTATUS(status) == kCommitted);
-    QCOMPARE(probe::contents(archive), after);
+    chooseChanges();
+    const qint64 duration = timeOneUpdate();
+    QVERIFY(duration > 0);
 
     const quint32 seed = QRandomGenerator::global()->generate();
     qInfo("update takes %lld us; kill delays seeded with %u", duration, seed);
@@ -110,7 +154,7 @@ class TestArchwritCrash : public QObject {
     int killed = 0, foundNew = 0;
     for (int i = 0; i < 40; ++i) {
       restore();
-      const pid_t child = startUpdate(archive, changes);
+      const pid_t child = startUpdate(archive, *running);
       ::usleep(useconds_t(random.bounded(int(duration * 12 / 10) + 1)));
       ::kill(child, SIGKILL);
       const int st = waitFor(child);
@@ -128,6 +172,41 @@ class TestArchwritCrash : public QObject {
     // Killed updates may leave their shadow; the next update removes every one of them.
     QCOMPARE(probe::update(archive, 5, {{"data\\global\\last.txt", scratch.filePath("misc.new")}}), 1);
     QCOMPARE(probe::folderEntries(folder), QStringList{"mod.QLM"});
+  }
+
+  void stoppedAtAnyMomentReadsOldOrNew_data() { changeSets(); }
+  void stoppedAtAnyMomentReadsOldOrNew() {
+    chooseChanges();
+    const qint64 duration = timeOneUpdate();
+    QVERIFY(duration > 0);
+    const quint32 seed = QRandomGenerator::global()->generate();
+    qInfo("update takes %lld us; stop delays seeded with %u", duration, seed);
+    QRandomGenerator random(seed);
+    int stops = 0, foundNew = 0;
+    for (int round = 0; round < 20; ++round) {
+      restore();
+      const pid_t child = startUpdate(archive, *running);
+      // Stopped twice in one update, at random moments, and looked at each time.
+      for (int look = 0; look < 2; ++look) {
+        ::usleep(useconds_t(random.bounded(int(duration * 7 / 10) + 1)));
+        if (::kill(child, SIGSTOP) != 0) break;
+        int st = 0;
+        if (::waitpid(child, &st, WUNTRACED) != child || !WIFSTOPPED(st)) break;  // it finished first
+        ++stops;
+        bool isNew = false;
+        checkOldOrNew(&isNew);
+        foundNew += isNew;
+        ::kill(child, SIGCONT);
+        if (QTest::currentTestFailed()) break;
+      }
+      ::kill(child, SIGCONT);
+      const int st = waitFor(child);
+      if (QTest::currentTestFailed()) return;
+      QVERIFY(WIFEXITED(st) && WEXITSTATUS(st) == kCommitted);
+      QCOMPARE(probe::contents(archive), *runningAfter);
+    }
+    qInfo("looked %d times at a stopped update, %d found it committed", stops, foundNew);
+    QVERIFY(stops > 0);
   }
 
   void fullDiskFailsWithoutHarm() {

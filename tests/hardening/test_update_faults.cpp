@@ -237,9 +237,9 @@ class TestUpdateFaults : public QObject {
 
   void diskFull_data() {
     QTest::addColumn<qint64>("room");
-    // No room for the copy of the archive, then room for the copy but not for
-    // what is added to it.
-    QTest::newRow("copy does not fit") << qint64(pristine_.size() / 2);
+    // No room for the archive to grow at all (it is larger than the limit
+    // already), then room for only part of what is added to it.
+    QTest::newRow("archive cannot grow") << qint64(pristine_.size() / 2);
     QTest::newRow("additions do not fit") << qint64(pristine_.size() + 64 * 1024);
   }
   void diskFull() {
