@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <numeric>
 
+#include "archive/Names.h"
 #include "platform/Ansi.h"
 
 namespace {
@@ -18,7 +19,9 @@ qint64 sizeValue(const QString& text) {
 }  // namespace
 
 ModListModel::SortKey ModListModel::KeyOf(const ModEntry& e) {
-  return SortKey{ansi::toDisplay(e.Caption).toCaseFolded(), sizeValue(e.SizeText), &e.Caption};
+  // The same fold as every other case-blind lookup of a name, one table
+  // lookup a byte.
+  return SortKey{names::Key(e.Caption), sizeValue(e.SizeText), &e.Caption};
 }
 
 bool ModListModel::Less(const SortKey& a, const SortKey& b, int column) {
