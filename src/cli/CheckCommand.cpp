@@ -134,7 +134,8 @@ int RunCheckCommand(const QStringList& args, cli::Io& io) {
     Fail(io, QStringLiteral("cannot read the mod %1").arg(o.mod));
     return cli::kFailed;
   }
-  for (const QByteArray& name : unread) Print(io.err, "quillforge check: cannot read " + name + " from the mod");
+  for (const QByteArray& name : unread)
+    Print(io.err, "quillforge check: cannot read " + name + " from the mod");
 
   const check::CheckReport report = check::CheckSheets(rules, sheets, base.sheets);
   for (const check::Finding& f : report.findings) Print(io.out, check::FindingLine(f));

@@ -68,8 +68,8 @@ class TestCheckCommand : public QObject {
     config::SetProgramFolderForTesting(dir_.path());
     mod_ = dir_.filePath("mod.QLM");
     QVERIFY(testarchive::Build(
-        mod_, {{Internal("UniqueItems.txt"), Sheet({"index|code|prop1|prop2|prop3|prop4", "Cap|cap|allskills|||",
-                                                    "Odd|cap|allskills|||allskils"})},
+        mod_, {{Internal("UniqueItems.txt"), Sheet({"index|code|prop1|prop2|prop3|prop4",
+                                                    "Cap|cap|allskills|||", "Odd|cap|allskills|||allskils"})},
                {Internal("weapons.txt"), Sheet({"name|code", "Axe|axe "})},
                {Internal("armor.txt"), Sheet({"name|code", "Cap|cap"})},
                {Internal("misc.txt"), Sheet({"name|code", "Ring|rin"})},
@@ -85,16 +85,19 @@ class TestCheckCommand : public QObject {
                                testarchive::Storage::CompressedEncrypted, testarchive::Listing::NoListfile));
     Run r = Check({mod_, "--game", dir_.path()});
     QCOMPARE(r.exit, int(cli::kFound));
-    QCOMPARE(r.out,
-             QByteArray("data\\global\\excel\\UniqueItems.txt:3:prop4: error: \"allskils\" is not a Properties code [ref]\n"
-                        "data\\global\\excel\\weapons.txt:2:code: warning: \"axe \" ends with a space [space]\n"
-                        "1 error, 1 warning in 5 sheets\n"));
+    QCOMPARE(
+        r.out,
+        QByteArray("data\\global\\excel\\UniqueItems.txt:3:prop4: error: \"allskils\" is not a Properties "
+                   "code [ref]\n"
+                   "data\\global\\excel\\weapons.txt:2:code: warning: \"axe \" ends with a space [space]\n"
+                   "1 error, 1 warning in 5 sheets\n"));
     QCOMPARE(r.err, QByteArray());
 
     r = Check({mod_});
     QCOMPARE(r.exit, int(cli::kOk));
-    QVERIFY(r.out.endsWith("0 errors, 1 warning in 5 sheets; references into sheets not at hand were not checked "
-                           "(missing: Properties.txt)\n"));
+    QVERIFY(
+        r.out.endsWith("0 errors, 1 warning in 5 sheets; references into sheets not at hand were not checked "
+                       "(missing: Properties.txt)\n"));
   }
 
   // A rules file can turn the error off; warnings alone exit 0. Without
@@ -144,8 +147,8 @@ class TestCheckCommand : public QObject {
 
   // Words that make no call: the reason and the usage on the error stream.
   void usage() {
-    for (const QStringList& args : {QStringList{}, QStringList{mod_, "--fast"}, QStringList{mod_, mod_},
-                                    QStringList{mod_, "--game"}}) {
+    for (const QStringList& args :
+         {QStringList{}, QStringList{mod_, "--fast"}, QStringList{mod_, mod_}, QStringList{mod_, "--game"}}) {
       const Run r = Check(args);
       QCOMPARE(r.exit, int(cli::kFailed));
       QVERIFY(r.err.contains("usage: quillforge check MOD.QLM"));
