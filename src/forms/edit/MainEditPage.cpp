@@ -68,6 +68,7 @@ void TfrmMain::tbsEditEnter(QObject*) {
   EditPageGrid& grid = PageGrid(StringGrid);
   if (!MayDiscardEdits(grid)) return;
   grid.SetModified(false);
+  EditShownName.clear();
   const int row = SelectedRow();
   grid.ChangeGrid([&](SheetGrid& cells) {
     ClearGrid(cells);
@@ -85,6 +86,7 @@ void TfrmMain::tbsEditEnter(QObject*) {
       PrepareForSheet(cells);
     }
     LinesToGrid(lines, cells);
+    EditShownName = entry.Caption;
   });
 }
 
