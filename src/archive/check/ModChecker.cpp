@@ -3,6 +3,8 @@
 #include <QHash>
 #include <algorithm>
 #include <memory>
+#include <string>
+#include <tuple>
 
 #include "archive/check/CaseBlind.h"
 #include "archive/check/ColumnShapes.h"
@@ -63,14 +65,28 @@ struct KeyIndex {
   std::vector<KeyPlace> places;
 };
 
+// Values of the rules (allowed, qualifiers) as a set the cells' bytes are
+// looked up in without a copy.
+struct ValueSet {
+  explicit ValueSet(const QSet<QByteArray>& values) {
+    storage.reserve(size_t(values.size()));
+    for (const QByteArray& v : values) storage.emplace_back(v.constData(), size_t(v.size()));
+    for (const std::string& v : storage) set.insert(v);
+  }
+  bool Contains(std::string_view v) const { return set.count(v) != 0; }
+
+  std::vector<std::string> storage;
+  FoldSet set;
+};
+
 // What to do with one column of a sheet.
 struct ColumnJob {
   int column = 0;
   const Relation* relation = nullptr;
   std::vector<const KeyIndex*> targets;
   bool complete = true;
-  const QSet<QByteArray>* allowed = nullptr;
-  const QSet<QByteArray>* qualifiers = nullptr;
+  std::shared_ptr<const ValueSet> allowed;
+  std::shared_ptr<const ValueSet> qualifiers;
   QByteArray what;  // "a Properties code"
   Severity severity = Severity::Error;
 };
@@ -156,7 +172,6 @@ class Checker {
   void BuildIndex(const KeySet& set) {
     KeyIndex& index = indexes_.emplace_back();
     index.set = &set;
-    std::vector<std::string_view> cells;
     for (const QByteArray& name : set.sheets) {
       const Sheet* sheet = Find(name);
       if (!sheet) {
@@ -169,9 +184,10 @@ class Checker {
       for (qsizetype i = 1; i < sheet->lines.Count(); ++i) {
         const std::string_view line = sheet->lines.Line(i);
         if (line.empty()) continue;
-        SplitCells(line, cells);
-        if (IsExpansion(cells[0]) || size_t(column) >= cells.size()) continue;
-        const std::string_view key = TrimSpaces(cells[size_t(column)]);
+        std::string_view first;
+        const std::string_view cell = CellAt(line, column, first);
+        if (IsExpansion(first)) continue;
+        const std::string_view key = TrimSpaces(cell);
         if (key.empty() || IsComment(key)) continue;
         index.keys.insert(key);
         index.places.push_back(KeyPlace{key, sheet, int(i + 1)});
@@ -257,9 +273,10 @@ class Checker {
         job.complete = complete;
         const QByteArray key = ColumnKey(fileName, c);
         auto allowed = rules_.allowed.find(key);
-        if (allowed != rules_.allowed.end()) job.allowed = &allowed.value();
+        if (allowed != rules_.allowed.end()) job.allowed = std::make_shared<const ValueSet>(allowed.value());
         auto qualifiers = rules_.qualifiers.find(key);
-        if (r.cube && qualifiers != rules_.qualifiers.end()) job.qualifiers = &qualifiers.value();
+        if (r.cube && qualifiers != rules_.qualifiers.end())
+          job.qualifiers = std::make_shared<const ValueSet>(qualifiers.value());
         job.what = Describe(targets);
         job.severity = r.hasSeverity ? r.severity : rules_.SeverityOf("ref");
         for (const QByteArray& m : missing)
@@ -275,8 +292,7 @@ class Checker {
   bool Known(const ColumnJob& job, std::string_view value) {
     for (const KeyIndex* index : job.targets)
       if (index->keys.count(value)) return true;
-    if (!job.allowed) return false;
-    return job.allowed->contains(Fold(QByteArrayView(value.data(), qsizetype(value.size()))));
+    return job.allowed && job.allowed->Contains(value);
   }
 
   void CheckCell(const Sheet& sheet, int line, const ColumnJob& job, std::string_view cell) {
@@ -304,8 +320,7 @@ class Checker {
       const size_t next = rest.find(',');
       const std::string_view part = rest.substr(0, next);
       const std::string_view name = TrimSpaces(part.substr(0, part.find('=')));
-      if (!name.empty() &&
-          !job.qualifiers->contains(Fold(QByteArrayView(name.data(), qsizetype(name.size())))))
+      if (!name.empty() && !job.qualifiers->Contains(name))
         Add(sheet, line, job.column, "ref", job.severity, Quoted(name) + " is not a known qualifier");
       if (next == std::string_view::npos) break;
       rest = rest.substr(next + 1);
@@ -324,6 +339,9 @@ class Checker {
     if (columns == 0) return;
     std::vector<char> spaceColumns(size_t(columns), 0);
     const std::vector<ColumnJob> jobs = JobsFor(sheet, spaceColumns);
+    std::vector<int> spaceList;
+    for (int c = 0; c < columns; ++c)
+      if (spaceColumns[size_t(c)]) spaceList.push_back(c);
     const bool spaceOn = !rules_.IsOff("space", sheet.name);
     // A sheet of one column is no table: nothing in it can shift.
     const bool cellsOn = columns > 1 && !rules_.IsOff("cells", sheet.name);
@@ -344,8 +362,7 @@ class Checker {
       }
       const int lineNo = int(i + 1);
       if (spaceOn)
-        for (int c = 0; c < columns; ++c)
-          if (spaceColumns[size_t(c)]) CheckSpace(sheet, lineNo, c, cells[size_t(c)]);
+        for (int c : spaceList) CheckSpace(sheet, lineNo, c, cells[size_t(c)]);
       for (const ColumnJob& job : jobs) {
         const std::string_view cell = cells[size_t(job.column)];
         if (cell.empty() || IsComment(cell)) continue;

@@ -28,6 +28,10 @@ class SheetLines {
 // least one, maybe empty, cell.
 void SplitCells(std::string_view line, std::vector<std::string_view>& cells);
 
+// Cell col of the line (empty when the line has fewer cells), found without
+// splitting the cells after it; firstCell gets cell 0.
+std::string_view CellAt(std::string_view line, int col, std::string_view& firstCell);
+
 // Spaces cut off both ends.
 std::string_view TrimSpaces(std::string_view text);
 
