@@ -83,7 +83,7 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "no fixture sheets in %s\n", qPrintable(excel.path()));
     return 1;
   }
-  const int times = int((kTargetBytes + fixtureBytes - 1) / fixtureBytes);
+  const int times = qMax(1, qRound(double(kTargetBytes) / double(fixtureBytes)));
   check::SheetFiles mod;
   qsizetype total = 0;
   for (const check::SheetFile& s : fixture) {
