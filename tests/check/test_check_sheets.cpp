@@ -5,9 +5,11 @@
 
 #include "CheckSheetsHelp.h"
 #include "Fixtures.h"
+#include "archive/TextLines.h"
 #include "archive/check/DefaultRules.h"
 #include "archive/check/ModChecker.h"
 #include "archive/check/RulesReader.h"
+#include "archive/check/SheetLines.h"
 
 using namespace check;
 using checktest::Excel;
@@ -43,6 +45,19 @@ class TestCheckSheets : public QObject {
   Q_OBJECT
 
  private slots:
+  // Line numbers of findings are the grid's: lines split by the program's
+  // one rule (CR, LF, CR LF, LF CR as two, a NUL ending the text).
+  void linesSplitAsTheGridSplitsThem() {
+    for (const QByteArray& text : {QByteArray("a\rb\nc\r\nd"), QByteArray("a\n\rb\r\r\n"),
+                                  QByteArray("a\tb\r\nc\0d\ne", 10), QByteArray("\n\nx")}) {
+      const SheetLines lines(text);
+      QList<QByteArray> got;
+      for (qsizetype i = 0; i < lines.Count(); ++i)
+        got.append(QByteArray::fromStdString(std::string(lines.Line(i))));
+      QCOMPARE(got, SplitLines(text));
+    }
+  }
+
   // A missing TAB moves the later cells left, an extra one right; the
   // finding names the first column whose cell is out of place. Empty cells
   // after the last column and one-column sheets give nothing.
