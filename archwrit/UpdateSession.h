@@ -21,6 +21,7 @@
 #include "EntryTable.h"
 #include "EntryWriter.h"
 #include "MpqFormat.h"
+#include "PackPlan.h"
 #include "PosixFile.h"
 #include "ShadowFile.h"
 
@@ -57,15 +58,14 @@ class UpdateSession {
   bool feedSource(int fd, uint32_t size);
   bool addListfile();
   bool commit();
-  bool compact();
+  bool compact(const PackPlan& plan);
+  bool keepsOwnership(int copyFd) const;
   bool writeTablesAndHeader(int fd, const EntryTable::Encoded& tables, uint64_t tablesAt);
 
-  std::string target_;    // the archive's path (a symbolic link resolved)
-  bool existed_ = false;  // target_ was an archive before open()
-  UniqueFd original_;     // the archive, locked against other sessions
-  mode_t mode_ = 0;       // permission bits a new or packed file gets
-  uid_t uid_ = 0;
-  gid_t gid_ = 0;
+  std::string target_;                  // the archive's path (a symbolic link resolved)
+  bool existed_ = false;                // target_ was an archive before open()
+  UniqueFd original_;                   // the archive, locked against other sessions
+  mode_t mode_ = 0;                     // permission bits a new or packed file gets
   std::unique_ptr<ShadowFile> shadow_;  // a new archive, until it is renamed into place
   uint64_t headerOffset_ = 0;
   uint64_t originalSize_ = 0;  // of the archive's file at open()
