@@ -208,6 +208,85 @@ class TestArchwritFaults : public QObject, probe::Scratch {
     QVERIFY2(fixtures::readAll(log).contains(QFile::encodeName(archive)), fixtures::readAll(log).constData());
   }
 
+  // Format 1 positions are 32 bits. An archive just under 4 GiB (sparse: one
+  // entry of zeros) that an update pushes past it must be packed, and the
+  // packed entries end just below 4 GiB: its tables would cross. The update
+  // fails and the archive is left as it was, rather than getting tables
+  // whose positions were cut to 32 bits.
+  void tablesPastFourGiBAreNotWritten() {
+    // More than the old tables and listing that packing wins back, so that the archive itself fits.
+    constexpr int kAdded = 20000;
+    const QString added = source("added", QByteArray(kAdded, 'n')), one = source("one", "z");
+    // The listing the update would write, to learn its stored size.
+    const QString reference = path("reference.QLM");
+    QCOMPARE(probe::update(reference, 9, {{"a.txt", added}, {"big1.bin", one}, {"big2.bin", one}}, 0), 1);
+    const quint32 listing = storedSize(reference, "(listfile)");
+    QVERIFY(listing > 0);
+    // The packed entries end 100 bytes short of 4 GiB; the hash table (16 KiB) after them would cross it.
+    // Two entries of zeros make up the bulk: no entry may be 2 GiB or more.
+    const quint64 big = quint64(UINT32_MAX) - 100 - 32 - kAdded - listing;
+    const quint32 firstSize = quint32(big / 2);
+
+    // A small archive holding the two, whose entries and tables are then spread out over 4 GiB.
+    const QString small = path("small.QLM");
+    QCOMPARE(probe::update(small, 9, {{"big1.bin", one}, {"big2.bin", one}}, 0), 1);
+    mpq::Image image = mpq::Image::Load(small);
+    const int first = image.BlockOf("big1.bin"), second = image.BlockOf("big2.bin");
+    const int listBlock = image.BlockOf("(listfile)");
+    QVERIFY(first >= 0 && second >= 0 && listBlock >= 0);
+    const mpq::Block list = image.GetBlock(listBlock);
+    mpq::Block entry = image.GetBlock(first);
+    entry.offset = 32;
+    entry.storedSize = entry.size = firstSize;
+    image.SetBlock(first, entry);
+    entry.offset = 32 + firstSize;
+    entry.storedSize = entry.size = quint32(big - firstSize);
+    image.SetBlock(second, entry);
+    const quint64 listAt = 32 + big, hashAt = listAt + list.storedSize;
+    const quint32 hashBytes = image.Header32(24) * 16, blockBytes = image.Header32(28) * 16;
+    const quint64 blockAt = hashAt + hashBytes;
+    QVERIFY(blockAt + blockBytes <= UINT32_MAX);
+    const QByteArray listBytes = image.bytes().mid(list.offset, list.storedSize);
+    const QByteArray hashTable = image.bytes().mid(image.Header32(16), hashBytes);
+    mpq::Block moved = list;
+    moved.offset = quint32(listAt);
+    image.SetBlock(listBlock, moved);
+    const QByteArray movedBlockTable = image.bytes().mid(image.Header32(20), blockBytes);
+    image.SetHeader32(8, quint32(blockAt + blockBytes));
+    image.SetHeader32(16, quint32(hashAt));
+    image.SetHeader32(20, quint32(blockAt));
+    const QString archive = path("huge.QLM");
+    {
+      QFile file(archive);
+      QVERIFY(file.open(QIODevice::WriteOnly));
+      QVERIFY(file.write(image.bytes().left(32)) == 32);
+      QVERIFY(file.seek(listAt) && file.write(listBytes) == listBytes.size());
+      QVERIFY(file.write(hashTable) == hashTable.size() && file.write(movedBlockTable) == blockBytes);
+    }
+    QCOMPARE(QFileInfo(archive).size(), qint64(blockAt) + blockBytes);
+    QCOMPARE(probe::listfile(archive), (QByteArrayList{"big1.bin", "big2.bin"}));
+    QVERIFY(probe::hasEntry(archive, "big1.bin") && probe::hasEntry(archive, "big2.bin"));
+    // What an untouched archive keeps: its header, and everything from the listing on (not the 4 GiB of
+    // zeros).
+    QFile before(archive);
+    QVERIFY(before.open(QIODevice::ReadOnly));
+    const QByteArray header = before.read(32);
+    QVERIFY(before.seek(listAt));
+    const QByteArray tail = before.readAll();
+    before.close();
+
+    const int closed = probe::update(archive, 5, {{"a.txt", added}}, 0);
+    QFile after(archive);
+    QVERIFY(after.open(QIODevice::ReadOnly));
+    QCOMPARE(after.size(), qint64(blockAt) + blockBytes);
+    QCOMPARE(after.read(32), header);
+    QVERIFY(after.seek(listAt));
+    QCOMPARE(after.readAll(), tail);
+    QCOMPARE(closed, 0);
+    QCOMPARE(probe::listfile(archive), (QByteArrayList{"big1.bin", "big2.bin"}));
+    QCOMPARE(probe::folderEntries(scratchFolder()).filter("huge"), QStringList{"huge.QLM"});
+  }
+
   // A packed archive goes on belonging to whom it belonged to, as far as the
   // updater may say so: the group is kept when the owner cannot be; when not
   // even the group can be, or the file has other hard links, it is appended
