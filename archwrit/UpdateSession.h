@@ -5,11 +5,12 @@
 // file's end, are synced, and only then does the 32-byte header at the
 // archive's start take the new tables (synced again). Nothing the old header
 // points at is written, so at every moment the file is a whole archive: the
-// old one until the header is written, the new one after it. When the space
-// that replaced and removed entries and old tables left behind passes a
-// quarter of the archive, the live entries are packed into a new file beside
-// it instead, which replaces the archive in one rename. A new archive is
-// always built beside its path and renamed into place.
+// old one until the header is written, the new one after it. When packing
+// (planned from the tables first) would win back more than a quarter of the
+// archive, the live entries are packed into a new file beside it instead,
+// which replaces the archive in one rename, if it can be made there and keep
+// the archive's group and links. A new archive is always built beside its
+// path and renamed into place.
 #pragma once
 
 #include <sys/types.h>
@@ -45,7 +46,8 @@ class UpdateSession {
   // Removes entryName; false when the archive holds no such entry.
   bool remove(const char* entryName);
   // Commits every change into the archive file. False when that failed, in
-  // which case the archive is as it was before open().
+  // which case the archive is as it was before open(); true once the header
+  // points at the new tables, even if the sync after it failed (warned on stderr).
   bool close();
 
  private:
