@@ -19,6 +19,7 @@
 #include <QtTest>
 #include <functional>
 
+#include "FileCallHooks.h"
 #include "Fixtures.h"
 #include "Workspace.h"
 #include "archive/ArchiveReader.h"
@@ -31,6 +32,8 @@ constexpr uid_t kNobody = 65534;
 const QByteArray kChildArchive = "QF_CHILD_ARCHIVE";
 const QByteArray kChildSources = "QF_CHILD_SOURCES";  // "source|name" pairs joined by '\n'
 const QByteArray kChildDeleteSources = "QF_CHILD_DELETE_SOURCES";
+// The number of the file data sync during Update that fails (FileCallHooks).
+const QByteArray kChildFailSync = "QF_CHILD_FAIL_SYNC";
 
 struct ChildRun {
   bool finished = false;  // exited normally (not killed)
@@ -78,6 +81,7 @@ class TestUpdateFaults : public QObject {
   Contents before_;
   Contents after_;  // what a committed update leaves
   QStringList pairs_;
+  int failSync_ = 0;  // for the next child
 
   // Starts the child. modifier runs in it before the program starts.
   ChildRun RunChild(const std::function<void()>& modifier = {}, bool deleteSources = false,
@@ -87,6 +91,7 @@ class TestUpdateFaults : public QObject {
     env.insert(QString::fromLatin1(kChildArchive), archive_);
     env.insert(QString::fromLatin1(kChildSources), pairs_.join('\n'));
     if (deleteSources) env.insert(QString::fromLatin1(kChildDeleteSources), QStringLiteral("1"));
+    if (failSync_ > 0) env.insert(QString::fromLatin1(kChildFailSync), QString::number(failSync_));
     // Leaks are not what these runs look for, and a killed child reports none.
     env.insert(QStringLiteral("ASAN_OPTIONS"), QStringLiteral("detect_leaks=0"));
     child.setProcessEnvironment(env);
@@ -218,6 +223,7 @@ class TestUpdateFaults : public QObject {
       fputs("CHILD PUMP\n", stdout);
       fflush(stdout);
     });
+    hooks::failSync(qEnvironmentVariableIntValue(kChildFailSync));
     ws.Update();
     ws.ui.OnPump({});
     for (qsizetype i = before; i < ws.ui.messages.size(); ++i)
@@ -296,6 +302,22 @@ class TestUpdateFaults : public QObject {
     VerifyIntact(true, &committed);
     QVERIFY(committed);
     // Appended: every byte of the old archive after its header is still there.
+    QCOMPARE(fixtures::readAll(archive_).mid(32, pristine_.size() - 32), pristine_.mid(32));
+  }
+
+  void finalSyncFails() {
+    // The sync after the header fails: the archive is the new one, and the
+    // window says nothing of a failure nor keeps the written changes pending.
+    failSync_ = 2;
+    const ChildRun run = RunChild();
+    failSync_ = 0;
+    QVERIFY(run.finished);
+    QCOMPARE(run.messages, QStringList());
+    QCOMPARE(run.updateState, QStringLiteral("off"));
+    bool committed = false;
+    VerifyIntact(true, &committed);
+    QVERIFY(committed);
+    // Appended (the case where that sync comes after the header), not packed into a new file.
     QCOMPARE(fixtures::readAll(archive_).mid(32, pristine_.size() - 32), pristine_.mid(32));
   }
 
