@@ -48,9 +48,8 @@ bool rekey(std::vector<uint8_t>& data, const EntryTable::Block& b, uint32_t from
 
 bool compactEntries(int from, int to, uint64_t headerOffset, uint32_t sectorSize, const PackPlan& plan,
                     EntryTable& table) {
-  if (headerOffset > 0 && !copyRange(from, 0, to, 0, headerOffset)) return false;
   for (const PackPlan::Region& r : plan.kept()) {
-    if (!copyRange(from, r.begin, to, r.begin, r.end - r.begin)) return false;
+    if (from != to && !copyRange(from, r.begin, to, r.begin, r.end - r.begin)) return false;
   }
   // Entries that lie one after the other, both here and there, are copied in one go.
   uint64_t runFrom = 0, runTo = 0, runLength = 0;

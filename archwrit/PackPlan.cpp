@@ -103,4 +103,15 @@ PackPlan PackPlan::make(int fd, uint64_t headerOffset, uint32_t sectorSize, cons
   return plan;
 }
 
+PackPlan PackPlan::appendedAt(uint64_t start) const {
+  PackPlan tail;
+  uint64_t cursor = start;
+  for (const Move& m : moves_) {
+    tail.moves_.push_back({m.block, m.from, cursor, m.length, m.rekey});
+    cursor += m.length;
+  }
+  tail.entriesEnd_ = cursor;
+  return tail;
+}
+
 }  // namespace archwrit

@@ -31,6 +31,11 @@ class PackPlan {
   // The plan for the entries of table in the archive file fd.
   static PackPlan make(int fd, uint64_t headerOffset, uint32_t sectorSize, const EntryTable& table);
 
+  // The same movable entries laid one after another from start on, and no
+  // entry copied where it is: where they go when a pack inside the archive's
+  // own file first puts them after its end.
+  PackPlan appendedAt(uint64_t start) const;
+
   // Entries to copy, in the order of their new places.
   const std::vector<Move>& moves() const { return moves_; }
   // Bytes copied to the same place in the packed file (entries that stay).

@@ -62,6 +62,7 @@ class UpdateSession {
   bool commit();
   bool compact(const PackPlan& plan);
   bool keepsOwnership(int copyFd) const;
+  bool compactInPlace(const PackPlan& front, uint64_t tableBytes);
   bool writeTablesAndHeader(int fd, const EntryTable::Encoded& tables, uint64_t tablesAt);
 
   std::string target_;                  // the archive's path (a symbolic link resolved)

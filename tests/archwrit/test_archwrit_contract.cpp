@@ -205,42 +205,46 @@ class TestArchwritContract : public QObject, probe::Scratch {
     QCOMPARE(QFileInfo(archive).size(), probe::usedBytes(archive));
   }
 
-  // Appending needs only the archive; a folder that takes no new file
-  // refuses only what must make one there: a new mod, and packing, which
-  // waits for an update that can make its copy.
-  void unwritableFolderTakesAppendsOnly() {
+  // A folder that takes no new file refuses only what must make one there,
+  // a new mod. An existing archive is appended to, and packed inside its own
+  // file when it needs packing.
+  void unwritableFolderRefusesOnlyNewFiles() {
     const QString folder = path("locked");
     QDir().mkdir(folder);
     const QString archive = folder + "/a.QLM";
-    QCOMPARE(probe::update(archive, 9, {{"a", source("a", "a")}}), 1);
-    const QString b = source("b", "b"), c = source("c", "c");
+    QCOMPARE(probe::update(archive, 9, probe::fixtureChanges()), 1);
+    const QString added = source("added", "added");
     QVERIFY(::chmod(QFile::encodeName(scratchFolder()).constData(), 0755) == 0);
-    QVERIFY(::chmod(QFile::encodeName(b).constData(), 0644) == 0);
+    QVERIFY(::chmod(QFile::encodeName(added).constData(), 0644) == 0);
     QVERIFY(::chmod(QFile::encodeName(folder).constData(), 0555) == 0);
     // Root writes anywhere; check as an ordinary user who owns the archive.
     const uid_t nobody = 65534;
     if (::geteuid() == 0) QVERIFY(::chown(QFile::encodeName(archive).constData(), nobody, nobody) == 0);
     const ino_t before = inodeOf(archive);
+    const QList<Change> small = {{"data\\added.txt", added}};
+    QList<Change> removals;
+    for (const Change& c : probe::fixtureChanges())
+      if (c.name.contains("excel\\") && !c.name.endsWith("Arena.txt")) removals.append({c.name, {}});
     const pid_t child = ::fork();
     if (child == 0) {
       if (::geteuid() == 0 && (::setgid(nobody) != 0 || ::setuid(nobody) != 0)) ::_exit(3);
-      // The tiny archive's old tables outweigh its entries: this update would pack were it allowed to.
-      if (probe::update(archive, 5, {{"b", b}}) != 1) ::_exit(1);
-      ::_exit(MpqOpenArchiveForUpdate(QFile::encodeName(folder + "/new.QLM").constData(), 9, 1000) ? 2 : 0);
+      if (MpqOpenArchiveForUpdate(QFile::encodeName(folder + "/new.QLM").constData(), 9, 1000)) ::_exit(2);
+      // A small change is appended; removing the sheets then leaves more than a quarter unused.
+      if (probe::update(archive, 5, small) != 1) ::_exit(1);
+      if (QFileInfo(archive).size() <= probe::usedBytes(archive)) ::_exit(4);
+      ::_exit(probe::update(archive, 5, removals) == 1 ? 0 : 5);
     }
     int status = 0;
     QCOMPARE(::waitpid(child, &status, 0), child);
     QVERIFY(::chmod(QFile::encodeName(folder).constData(), 0755) == 0);
     QVERIFY(WIFEXITED(status));
     QCOMPARE(WEXITSTATUS(status), 0);
-    QCOMPARE(probe::contents(archive), (QMap<QByteArray, QByteArray>{{"a", "a"}, {"b", "b"}}));
-    QCOMPARE(inodeOf(archive), before);  // appended to, not replaced
-    QVERIFY(QFileInfo(archive).size() > probe::usedBytes(archive));
-    QCOMPARE(probe::folderEntries(folder), QStringList{"a.QLM"});
-    // Once the folder takes a file again, the next update packs.
-    QCOMPARE(probe::update(archive, 5, {{"c", c}}), 1);
+    QCOMPARE(probe::contents(archive),
+             probe::expectedContents(
+                 removals, probe::expectedContents(small, probe::expectedContents(probe::fixtureChanges()))));
+    QCOMPARE(inodeOf(archive), before);  // the same file, still nobody's
     QCOMPARE(QFileInfo(archive).size(), probe::usedBytes(archive));
-    QCOMPARE(probe::contents(archive).size(), 3);
+    QCOMPARE(probe::folderEntries(folder), QStringList{"a.QLM"});
   }
 
   void archiveWithoutListfile() {

@@ -287,17 +287,18 @@ class TestArchwritFaults : public QObject, probe::Scratch {
     QCOMPARE(probe::folderEntries(scratchFolder()).filter("huge"), QStringList{"huge.QLM"});
   }
 
-  // A packed archive goes on belonging to whom it belonged to, as far as the
-  // updater may say so: the group is kept when the owner cannot be; when not
-  // even the group can be, or the file has other hard links, it is appended
-  // to instead. Run as ordinary users.
+  // A packed archive goes on belonging to whom it belonged to. A new file
+  // in its place is given its owner and group, or its group alone when the
+  // updater may not give the owner; when not even the group can be kept, or
+  // the file has other hard links, it is packed inside its own file. Run as
+  // ordinary users.
   void packingKeepsWhatTheFileIs_data() {
     QTest::addColumn<uint>("owner");
     QTest::addColumn<uint>("group");
     QTest::addColumn<uint>("mode");
     QTest::addColumn<bool>("updaterInGroup");
     QTest::addColumn<bool>("hardLink");
-    QTest::addColumn<bool>("packs");
+    QTest::addColumn<bool>("newFile");
     QTest::addColumn<uint>("ownerAfter");
     // alice (4001) and bob (4002, the updater); modders (4100).
     QTest::newRow("group kept, owner cannot be") << 4001u << 4100u << 0664u << true << false << true << 4002u;
@@ -311,7 +312,7 @@ class TestArchwritFaults : public QObject, probe::Scratch {
     QFETCH(uint, mode);
     QFETCH(bool, updaterInGroup);
     QFETCH(bool, hardLink);
-    QFETCH(bool, packs);
+    QFETCH(bool, newFile);
     QFETCH(uint, ownerAfter);
     if (::geteuid() != 0) QSKIP("needs root, to hand the archive to other users");
     const QString folder = path(QString("shared%1").arg(QTest::currentDataTag()).remove(' ').remove(','));
@@ -325,19 +326,24 @@ class TestArchwritFaults : public QObject, probe::Scratch {
     if (hardLink)
       QVERIFY(::link(QFile::encodeName(archive).constData(), QFile::encodeName(link).constData()) == 0);
     const ino_t inodeBefore = statOf(archive).st_ino;
+    const qint64 sizeBefore = QFileInfo(archive).size();
 
-    // Removing the sheets leaves more than a quarter unused: a pack, where it may be.
+    // Removing the sheets leaves more than a quarter unused: the archive is packed either way.
     QList<Change> removals;
     for (const Change& c : probe::fixtureChanges())
       if (c.name.contains("excel\\") && !c.name.endsWith("Arena.txt")) removals.append({c.name, {}});
     const QList<gid_t> groups = updaterInGroup ? QList<gid_t>{4002, 4100} : QList<gid_t>{4002};
     QCOMPARE(updateAs(4002, 4002, groups, archive, removals), 1);
 
+    bool ok = false;
     const Contents after =
         probe::expectedContents(removals, probe::expectedContents(probe::fixtureChanges()));
-    QCOMPARE(probe::contents(archive), after);
+    QCOMPARE(probe::contents(archive, &ok), after);
+    QVERIFY(ok);
+    QCOMPARE(QFileInfo(archive).size(), probe::usedBytes(archive));
+    QVERIFY(QFileInfo(archive).size() < sizeBefore);
     const struct stat st = statOf(archive);
-    QCOMPARE(st.st_ino != inodeBefore, packs);
+    QCOMPARE(st.st_ino != inodeBefore, newFile);
     QCOMPARE(uint(st.st_uid), ownerAfter);
     QCOMPARE(uint(st.st_gid), group);
     QCOMPARE(uint(st.st_mode & 07777), mode);
