@@ -8,9 +8,10 @@
 // old one until the header is written, the new one after it. When packing
 // (planned from the tables first) would win back more than a quarter of the
 // archive, the live entries are packed into a new file beside it instead,
-// which replaces the archive in one rename, if it can be made there and keep
-// the archive's group and links. A new archive is always built beside its
-// path and renamed into place.
+// which replaces the archive in one rename, or, when such a file cannot be
+// made there or keep the archive's group and links, packed inside the
+// archive's own file in two committed steps. A new archive is always built
+// beside its path and renamed into place.
 #pragma once
 
 #include <sys/types.h>

@@ -56,13 +56,14 @@ ARCHWRIT_API MPQHANDLE MpqOpenArchiveForUpdate(const char* path, uint32_t openVa
  * into a new file beside it instead, which takes the archive's place (and its
  * mode, owner and group) in one atomic rename, as a new archive does (the new
  * file synced first, its folder after); entries that cannot be moved keep
- * their places in it. The archive is appended to instead when its folder
- * takes no new file, it has other hard links, or the caller could not give
- * the packed file the archive's group. Nonzero once the archive is the new
- * one, also when only the sync after the header failed (a warning on stderr
- * says so); 0 when the commit failed, the archive then being as it was. An
- * "(attributes)" or "(signature)" entry goes with the first change: neither
- * would hold. */
+ * their places in it. When its folder takes no new file, it has other hard
+ * links, or the caller could not give a new file the archive's group, it is
+ * packed inside its own file instead, each step committed as an append is
+ * (readers that opened it before then read moved bytes). Nonzero once the
+ * archive is the new one, also when only the sync after the header failed (a
+ * warning on stderr says so); 0 when the commit failed, the archive then
+ * being as it was. An "(attributes)" or "(signature)" entry goes with the
+ * first change: neither would hold. */
 ARCHWRIT_API int32_t MpqCloseUpdatedArchive(MPQHANDLE archive, uint32_t reserved);
 /* Stores the bytes of the disk file sourcePath under entryName, replacing an
  * entry of that name with or without the replace bit (the name then takes
