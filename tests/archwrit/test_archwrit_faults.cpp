@@ -164,6 +164,24 @@ class TestArchwritFaults : public QObject, probe::Scratch {
     qInfo("40 updates, %d of them packed", packs);
     QVERIFY(packs > 0);
     QVERIFY(probe::entryFlags(archive, kHidden) & MPQ_FILE_FIX_KEY);
+
+    // With a second link the archive is packed inside its own file, around the entry that stays.
+    const QString hard = path("hard.QLM");
+    QVERIFY(::link(QFile::encodeName(archive).constData(), QFile::encodeName(hard).constData()) == 0);
+    const ino_t inode = statOf(archive).st_ino;
+    int shrunk = 0;
+    for (int i = 0; i < 15; ++i) {
+      const qint64 sizeBefore = QFileInfo(archive).size();
+      const QString edited = source("more" + QString::number(i), sheet + "more\t" + QByteArray::number(i));
+      QCOMPARE(probe::update(archive, 5, {{name, edited}}, 0x10201), 1);
+      expected.insert(name, fixtures::readAll(edited));
+      shrunk += QFileInfo(archive).size() < sizeBefore;
+      QVERIFY(QFileInfo(archive).size() * 3 <= probe::usedBytes(archive) * 4 + unmovable * 3);
+    }
+    QVERIFY(shrunk > 0);
+    QCOMPARE(statOf(archive).st_ino, inode);
+    QCOMPARE(probe::contents(hard), expected);
+    QCOMPARE(readEntry(hard, kHidden), hidden);
   }
 
   // Once the header is written the archive is the new one: a failing sync
