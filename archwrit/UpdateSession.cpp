@@ -110,7 +110,7 @@ bool UpdateSession::openExisting(uint32_t openValue) {
   // also when a superuser could open it for writing.
   if ((st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0) return false;
   // A folder that takes no new file is no reason to refuse: appending needs
-  // only the archive itself, and packing waits for an update that can make its copy.
+  // only the archive itself, and packing can happen inside it.
   existed_ = true;
   mode_ = st.st_mode & 07777;
   originalSize_ = uint64_t(st.st_size);
