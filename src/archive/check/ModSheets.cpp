@@ -3,13 +3,13 @@
 #include <QBuffer>
 
 #include "archive/ArchiveReader.h"
+#include "archive/EntryKind.h"
 #include "archive/check/CheckRules.h"
 
 namespace check {
 
 bool IsSheetName(const QByteArray& name) {
-  const QByteArray file = FileNameOf(name);
-  return file.size() > 4 && Fold(file.right(4)) == ".txt";
+  return IsSheetEntry(name);
 }
 
 bool ReadModSheets(const QString& modPath, SheetFiles& sheets, QList<QByteArray>& unread) {

@@ -12,7 +12,7 @@
 #include "archive/check/ModChecker.h"
 #include "archive/check/RulesReader.h"
 #include "forms/edit/EditPageGrid.h"
-#include "forms/edit/EditPageSheetEntry.h"
+#include "archive/EntryKind.h"
 #include "forms/files/FilteredRows.h"
 #include "forms/main/untMain.h"
 #include "forms/problems/ProblemsDock.h"
