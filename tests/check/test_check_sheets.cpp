@@ -49,7 +49,7 @@ class TestCheckSheets : public QObject {
   // one rule (CR, LF, CR LF, LF CR as two, a NUL ending the text).
   void linesSplitAsTheGridSplitsThem() {
     for (const QByteArray& text : {QByteArray("a\rb\nc\r\nd"), QByteArray("a\n\rb\r\r\n"),
-                                  QByteArray("a\tb\r\nc\0d\ne", 10), QByteArray("\n\nx")}) {
+                                   QByteArray("a\tb\r\nc\0d\ne", 10), QByteArray("\n\nx")}) {
       const SheetLines lines(text);
       QList<QByteArray> got;
       for (qsizetype i = 0; i < lines.Count(); ++i)

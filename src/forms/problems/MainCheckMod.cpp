@@ -6,13 +6,13 @@
 #include <QTabWidget>
 
 #include "archive/ArchiveReader.h"
+#include "archive/EntryKind.h"
 #include "archive/check/BaseGame.h"
 #include "archive/check/DefaultRules.h"
 #include "archive/check/FindingText.h"
 #include "archive/check/ModChecker.h"
 #include "archive/check/RulesReader.h"
 #include "forms/edit/EditPageGrid.h"
-#include "archive/EntryKind.h"
 #include "forms/files/FilteredRows.h"
 #include "forms/main/untMain.h"
 #include "forms/problems/ProblemsDock.h"
