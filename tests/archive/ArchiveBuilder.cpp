@@ -7,13 +7,23 @@
 
 namespace testarchive {
 
-bool Build(const QString& path, const Entries& entries, Storage storage) {
+bool Build(const QString& path, const Entries& entries, Storage storage, Listing listing) {
   QFile::remove(path);
   HANDLE mpq = nullptr;
   const DWORD capacity = DWORD(qMax<qsizetype>(16, entries.size() + 8));
-  if (!SFileCreateArchive(QFile::encodeName(path).constData(), MPQ_CREATE_LISTFILE | MPQ_CREATE_ARCHIVE_V1,
-                          capacity, &mpq))
-    return false;
+  if (listing == Listing::WithListfile) {
+    if (!SFileCreateArchive(QFile::encodeName(path).constData(), MPQ_CREATE_LISTFILE | MPQ_CREATE_ARCHIVE_V1,
+                            capacity, &mpq))
+      return false;
+  } else {
+    // Flags 0 for the listing and no attributes: the library writes neither.
+    SFILE_CREATE_MPQ create{};
+    create.cbSize = sizeof create;
+    create.dwMpqVersion = MPQ_FORMAT_VERSION_1;
+    create.dwSectorSize = 0x1000;
+    create.dwMaxFileCount = capacity;
+    if (!SFileCreateArchive2(QFile::encodeName(path).constData(), &create, &mpq)) return false;
+  }
   const bool packed = storage == Storage::CompressedEncrypted;
   const DWORD flags = MPQ_FILE_REPLACEEXISTING | (packed ? MPQ_FILE_COMPRESS | MPQ_FILE_ENCRYPTED : 0);
   bool ok = true;

@@ -50,7 +50,9 @@ class TestSheetGridView : public QObject {
     QCOMPARE(model.columnCount(), 2);
     QCOMPARE(model.index(0, 1).data().toString(), QStringLiteral("1"));
     QCOMPARE(model.headerData(0, Qt::Horizontal).toString(), QStringLiteral("name"));
-    QVERIFY(!model.headerData(0, Qt::Vertical).isValid());
+    // The row header gives each row's line number in the file.
+    QCOMPARE(model.headerData(0, Qt::Vertical).toInt(), 2);
+    QCOMPARE(model.headerData(1, Qt::Vertical).toInt(), 3);
 
     // Writing the header reaches row 0; no cell index does.
     QVERIFY(model.setHeaderData(1, Qt::Horizontal, QStringLiteral("VALUE")));
@@ -63,6 +65,8 @@ class TestSheetGridView : public QObject {
     grid.SetFixedRows(0);
     QVERIFY(!model.setHeaderData(0, Qt::Horizontal, QStringLiteral("x")));
     QCOMPARE(grid.Cell(0, 0), QByteArray("name"));
+    // Without a fixed row the first row is the file's first line.
+    QCOMPARE(model.headerData(0, Qt::Vertical).toInt(), 1);
   }
 
   void everyByteRoundTripsThroughTheModel() {

@@ -111,6 +111,7 @@ void TfrmMain::tbsEditEnter(QObject*) {
   EditPageGrid& grid = PageGrid(StringGrid);
   if (!MayDiscardEdits(grid)) return;
   grid.SetModified(false);
+  EditShownName.clear();
   const int row = SelectedRow();
   grid.ChangeGrid([&](SheetGrid& cells) {
     ClearGrid(cells);
@@ -128,6 +129,7 @@ void TfrmMain::tbsEditEnter(QObject*) {
       PrepareForSheet(cells);
     }
     LinesToGrid(lines, cells);
+    EditShownName = entry.Caption;
   });
 }
 

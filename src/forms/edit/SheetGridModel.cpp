@@ -41,7 +41,13 @@ bool SheetGridModel::setData(const QModelIndex& index, const QVariant& value, in
 }
 
 QVariant SheetGridModel::headerData(int section, Qt::Orientation orientation, int role) const {
-  if (orientation == Qt::Vertical) return {};  // no fixed columns: the row header shows nothing
+  if (orientation == Qt::Vertical) {
+    // Each row's line number in the file, the header line being 1, so a line
+    // named elsewhere (a finding of Check Mod) is found by eye.
+    if (role == Qt::DisplayRole) return section + grid_->FixedRows() + 1;
+    if (role == Qt::TextAlignmentRole) return QVariant::fromValue(Qt::AlignRight | Qt::AlignVCenter);
+    return {};
+  }
   if (role == Qt::TextAlignmentRole) return QVariant::fromValue(Qt::AlignLeft | Qt::AlignVCenter);
   if (section == markedHeader_ && role == Qt::FontRole) {
     QFont font;

@@ -45,9 +45,8 @@ SheetGridView::SheetGridView(QWidget* parent) : QTableView(parent), model_(new S
 
   SetUpHeader(horizontalHeader(), kDefaultColWidth);
   SetUpHeader(verticalHeader(), kDefaultRowHeight);
-  // No fixed columns: the row header is a narrow, empty strip that only
-  // serves as the handle for sizing rows.
-  verticalHeader()->setFixedWidth(10);
+  // No fixed columns: the row header shows the rows' line numbers and is the
+  // handle for sizing rows; it is as wide as its numbers need.
   ShowGridState();
 }
 

@@ -57,6 +57,7 @@ TfrmMain::TfrmMain(QWidget* parent) : QMainWindow(parent) {
   BuildMenus();
   BuildPages();
   BuildStatusBar();
+  BuildProblemsDock();
   // Item views take the theme's own font unless they are given one.
   for (QAbstractItemView* view : findChildren<QAbstractItemView*>()) view->setFont(font());
   CommandsAtStart();
@@ -166,6 +167,11 @@ void TfrmMain::BuildMenus() {
                QStringLiteral("Export the listed files into a folder, keeping their internal folders."),
                icons::ExportFile());
 
+  mnuActions->addSeparator();
+  mniCheckMod = MakeItem(mnuActions, "mniCheckMod", QStringLiteral("&Check Mod"),
+                         QStringLiteral("Check the mod's sheets for faults the game would trip over."), QIcon());
+  mniCheckMod->setShortcut(QKeySequence(Qt::Key_F7));
+
   mniAbout = MakeItem(nullptr, "mniAbout", QStringLiteral("Abo&ut"), QString(), QIcon());
   menuBar()->addAction(mniAbout);
 
@@ -178,6 +184,7 @@ void TfrmMain::BuildMenus() {
   Bind(mniRemoveFile, "btnRemoveClick", &TfrmMain::btnRemoveClick);
   Bind(mniAddFolder, "mniAddFolderClick", &TfrmMain::mniAddFolderClick);
   Bind(mniExportAll, "mniExportAllClick", &TfrmMain::mniExportAllClick);
+  Bind(mniCheckMod, "mniCheckModClick", &TfrmMain::mniCheckModClick);
   Bind(mniAbout, "mniAboutClick", &TfrmMain::mniAboutClick);
 }
 
@@ -306,6 +313,14 @@ QString TfrmMain::OutputFolder() const {
   return frmPreferences_ ? frmPreferences_->edtOutputPath->text() : QString();
 }
 
+QString TfrmMain::GameFolder() const {
+  return frmPreferences_ ? frmPreferences_->edtGameFolder->text() : QString();
+}
+
+QString TfrmMain::RulesFile() const {
+  return frmPreferences_ ? frmPreferences_->RulesFile() : QString();
+}
+
 // ---- Events and small commands ----------------------------------------------------
 
 void TfrmMain::FormCreate() {
@@ -386,13 +401,15 @@ void TfrmMain::CommandsAtStart() {
   for (QAction* a : {mniNewMod, mniOpenMod, mniPreferences, mniExit, mniAbout}) a->setEnabled(true);
   for (QToolButton* b : {btnUpdate, btnAdd, btnRemove, btnExport, tbSheetSave, tbSheetImport})
     b->setEnabled(false);
-  for (QAction* a : {mniUpdateMod, mniAddFile, mniRemoveFile, mniAddFolder, mniExportAll})
+  for (QAction* a : {mniUpdateMod, mniAddFile, mniRemoveFile, mniAddFolder, mniExportAll, mniCheckMod})
     a->setEnabled(false);
 }
 
 void TfrmMain::CommandsModStarted() {
+  // The grid's sheet, if any, belongs to the mod that was open before.
+  EditShownName.clear();
   for (QToolButton* b : {btnAdd, btnRemove, btnExport, tbSheetSave, tbSheetImport}) b->setEnabled(true);
-  for (QAction* a : {mniAddFile, mniRemoveFile, mniAddFolder, mniExportAll}) a->setEnabled(true);
+  for (QAction* a : {mniAddFile, mniRemoveFile, mniAddFolder, mniExportAll, mniCheckMod}) a->setEnabled(true);
   CommandsUpdated();
 }
 

@@ -14,6 +14,7 @@
 
 #include "archive/ModInfo.h"
 #include "archive/Names.h"
+#include "archive/check/CheckReport.h"
 #include "forms/main/ModListModel.h"
 #include "platform/UiFileDialog.h"
 
@@ -21,6 +22,7 @@ class AnsiLineEdit;
 class AnsiMemo;
 class EditPageActions;
 class FilteredRows;
+class ProblemsDock;
 class QLineEdit;
 class QAction;
 class QDropEvent;
@@ -67,6 +69,9 @@ class TfrmMain : public QMainWindow {
   // The preferences dialog's folder fields; empty until that dialog exists.
   QString InputFolder() const;
   QString OutputFolder() const;
+  // Check Mod's preferences: the game's folder and the user's rules file.
+  QString GameFolder() const;
+  QString RulesFile() const;
 
   // ---- Controls ----------------------------------------------------------
   QToolBar* tbFile;
@@ -75,6 +80,7 @@ class TfrmMain : public QMainWindow {
   QAction *mniNewMod, *mniOpenMod, *mniUpdateMod, *mniPreferences, *mniExit;
   QAction *mniAddFile, *mniRemoveFile, *mniAbout;
   QAction *mniAddFolder, *mniExportAll;
+  QAction* mniCheckMod;
   QTabWidget* PageControl;
   QWidget *tbsFiles, *tbsEdit, *tbsInfo;
   QTreeView* ListView;
@@ -85,6 +91,10 @@ class TfrmMain : public QMainWindow {
   QToolButton *tbSheetSave, *tbSheetImport;
   QTableView* StringGrid;
   EditPageActions* EditActions;  // undo, rows, clipboard, find (EditPageActions.cpp)
+  // The internal name of the sheet the grid was last filled with on entering
+  // the Edit page; empty while it shows none.
+  QByteArray EditShownName;
+  ProblemsDock* dockProblems;  // below the pages, shown by the first Check Mod
   QLabel *lblTitle, *lblAuthor, *lblD2Version, *lblURL, *lblModVersion, *lblDescription;
   AnsiLineEdit *edtTitle, *edtAuthor, *edtD2Version, *edtURL, *edtModVersion;
   AnsiMemo* memDescription;
@@ -104,6 +114,17 @@ class TfrmMain : public QMainWindow {
   void tbSheetImportClick(QObject* Sender = nullptr);
   void mniAddFolderClick(QObject* Sender = nullptr);
   void mniExportAllClick(QObject* Sender = nullptr);
+  void mniCheckModClick(QObject* Sender = nullptr);
+
+  // ---- Check Mod (MainCheckMod.cpp) ---------------------------------------
+  void BuildProblemsDock();
+  // Every sheet of the mod as it would go into the archive now: a row's
+  // pending source file, else the archive's copy; the grid's cells for the
+  // sheet it shows. Sheets that cannot be read are named in unread.
+  check::SheetFiles SheetsToCheck(QList<QByteArray>& unread);
+  // Selects the finding's entry, opens the Edit page and makes its cell
+  // current and visible.
+  void ShowFinding(const check::Finding& finding);
 
   // ---- The commands' steps after their dialogs, for other ways in --------
   // Open's steps for a chosen mod file.

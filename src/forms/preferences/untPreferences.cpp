@@ -7,7 +7,9 @@
 #include <QStyle>
 #include <QVBoxLayout>
 
+#include "forms/preferences/RulesFileEdit.h"
 #include "forms/widgets/FolderEdit.h"
+#include "platform/CheckPreferences.h"
 #include "platform/ConfigLocation.h"
 #include "platform/Profile.h"
 #include "platform/Ui.h"
@@ -19,6 +21,17 @@ QString iniOverride;
 constexpr char kSection[] = "Files";
 constexpr char kInputKey[] = "Input";
 constexpr char kOutputKey[] = "Output";
+// Room for the two folders and, below them, Check Mod's two fields.
+constexpr int kHeight = 206;
+// A key that is missing reads as this, which no stored value can be.
+constexpr char kMissing[] = "\n";
+
+// Check Mod's keys are written once set, so a first start's file holds only
+// the two folders; a key once there is kept up to date, emptied included.
+bool StoreOptional(const Profile& ini, const char* key, const QString& value) {
+  if (value.isEmpty() && ini.ReadString(kSection, key, kMissing) == kMissing) return true;
+  return ini.WriteString(kSection, key, QFile::encodeName(value));
+}
 
 }  // namespace
 
@@ -38,6 +51,24 @@ TfrmPreferences::TfrmPreferences(QWidget* parent) : ToolDialog(parent) {
   edtOutputPath->setObjectName(QStringLiteral("edtOutputPath"));
   edtOutputPath->Edit()->setAccessibleName(QStringLiteral("Output Path"));
   Label1->setBuddy(edtOutputPath);
+  lblGameFolder = new QLabel(QStringLiteral("Game folder:"), this);
+  lblGameFolder->setObjectName(QStringLiteral("lblGameFolder"));
+  edtGameFolder = new FolderEdit(this);
+  edtGameFolder->setObjectName(QStringLiteral("edtGameFolder"));
+  edtGameFolder->setAccessibleName(QStringLiteral("Game folder"));
+  edtGameFolder->Edit()->setAccessibleName(QStringLiteral("Game folder"));
+  edtGameFolder->setToolTip(
+      QStringLiteral("The game's folder: its archives or its extracted sheets, which Check "
+                     "Mod checks the mod's references against."));
+  lblGameFolder->setBuddy(edtGameFolder);
+  lblRulesFile = new QLabel(QStringLiteral("Rules file:"), this);
+  lblRulesFile->setObjectName(QStringLiteral("lblRulesFile"));
+  edtRulesFile = new RulesFileEdit(this);
+  edtRulesFile->setObjectName(QStringLiteral("edtRulesFile"));
+  edtRulesFile->setAccessibleName(QStringLiteral("Rules file"));
+  edtRulesFile->Edit()->setAccessibleName(QStringLiteral("Rules file"));
+  edtRulesFile->setToolTip(QStringLiteral("Your own rules for Check Mod, added to the program's."));
+  lblRulesFile->setBuddy(edtRulesFile);
   btnOK = new QPushButton(style()->standardIcon(QStyle::SP_DialogOkButton), QStringLiteral("OK"), this);
   btnOK->setObjectName(QStringLiteral("btnOK"));
   btnOK->setDefault(true);
@@ -53,9 +84,15 @@ TfrmPreferences::TfrmPreferences(QWidget* parent) : ToolDialog(parent) {
   layout->addSpacing(4);
   layout->addWidget(Label1);
   layout->addWidget(edtOutputPath);
+  layout->addSpacing(4);
+  layout->addWidget(lblGameFolder);
+  layout->addWidget(edtGameFolder);
+  layout->addSpacing(4);
+  layout->addWidget(lblRulesFile);
+  layout->addWidget(edtRulesFile);
   layout->addStretch(1);
   layout->addWidget(btnOK, 0, Qt::AlignRight);
-  setFixedSize(333, 118);
+  setFixedSize(333, kHeight);
 
   FormCreate();
 }
@@ -87,6 +124,12 @@ void TfrmPreferences::LoadPreferences() {
   // name reads back as it was chosen.
   edtInputPath->setText(QFile::decodeName(ini.ReadString(kSection, kInputKey, QByteArray())));
   edtOutputPath->setText(QFile::decodeName(ini.ReadString(kSection, kOutputKey, QByteArray())));
+  edtGameFolder->setText(QFile::decodeName(ini.ReadString(kSection, prefs::kGameKey, QByteArray())));
+  edtRulesFile->setText(QFile::decodeName(ini.ReadString(kSection, prefs::kRulesKey, QByteArray())));
+}
+
+QString TfrmPreferences::RulesFile() const {
+  return edtRulesFile->text();
 }
 
 void TfrmPreferences::StorePreferences() {
@@ -94,6 +137,8 @@ void TfrmPreferences::StorePreferences() {
   // The user's configuration folder may not exist yet.
   const bool stored = config::MakeConfigFolderFor(ini.path()) &&
                       ini.WriteString(kSection, kInputKey, QFile::encodeName(edtInputPath->text())) &&
-                      ini.WriteString(kSection, kOutputKey, QFile::encodeName(edtOutputPath->text()));
+                      ini.WriteString(kSection, kOutputKey, QFile::encodeName(edtOutputPath->text())) &&
+                      StoreOptional(ini, prefs::kGameKey, edtGameFolder->text()) &&
+                      StoreOptional(ini, prefs::kRulesKey, edtRulesFile->text());
   if (!stored) ui::ShowAppError(QStringLiteral("Unable to write to ") + ini.path());
 }

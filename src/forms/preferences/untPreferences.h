@@ -1,5 +1,6 @@
 #pragma once
-// The Preferences dialog: the input and output folders. The folder fields'
+// The Preferences dialog: the input and output folders, and for Check Mod
+// the game's folder and a user's rules file. The folder fields'
 // texts are the folders the file dialogs open in. Every showing loads them
 // from QUILL.INI, every hiding stores them there: beside the program in a
 // portable copy, in the user's configuration folder in an installed one.
@@ -8,6 +9,7 @@
 #include "forms/widgets/ToolDialog.h"
 
 class FolderEdit;
+class RulesFileEdit;
 class QLabel;
 class QPushButton;
 
@@ -21,7 +23,14 @@ class TfrmPreferences : public ToolDialog {
   FolderEdit* edtInputPath;
   QLabel* Label1;
   FolderEdit* edtOutputPath;
+  // Check Mod's: the game's folder and a user's rules file.
+  QLabel* lblGameFolder;
+  FolderEdit* edtGameFolder;
+  QLabel* lblRulesFile;
+  RulesFileEdit* edtRulesFile;
   QPushButton* btnOK;
+
+  QString RulesFile() const;
 
   void FormCreate();
   void FormShow() override;

@@ -165,7 +165,7 @@ class TestMainWindow : public QObject {
 
     const QStringList modOpen =
         start + QStringList{"btnAdd",     "btnRemove",     "btnExport",    "tbSheetSave", "tbSheetImport",
-                            "mniAddFile", "mniRemoveFile", "mniAddFolder", "mniExportAll"};
+                            "mniAddFile", "mniRemoveFile", "mniAddFolder", "mniExportAll", "mniCheckMod"};
     frm.CommandsChanged();
     frm.CommandsModStarted();  // also turns Update off
     QCOMPARE(enabledControls(frm), sorted(modOpen));

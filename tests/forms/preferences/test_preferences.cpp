@@ -7,6 +7,7 @@
 #include "Fixtures.h"
 #include "ScriptedUi.h"
 #include "forms/main/untMain.h"
+#include "forms/preferences/RulesFileEdit.h"
 #include "forms/preferences/untPreferences.h"
 #include "forms/widgets/FolderEdit.h"
 #include "platform/Profile.h"
@@ -37,7 +38,8 @@ class TestPreferences : public QObject {
   void builtAsASmallToolWindow() {
     TfrmPreferences d;
     QCOMPARE(d.windowTitle(), QStringLiteral("Preferences"));
-    QCOMPARE(d.size(), QSize(333, 118));
+    // Taller than the two folders need: Check Mod's two fields sit below them.
+    QCOMPARE(d.size(), QSize(333, 206));
     QVERIFY(d.windowFlags().testFlag(Qt::Tool));
     QCOMPARE(d.lblInputPath->text(), QStringLiteral("Input Path:"));
     QCOMPARE(d.Label1->text(), QStringLiteral("Output Path:"));
@@ -68,6 +70,30 @@ class TestPreferences : public QObject {
     const QByteArray expected =
         "; mine\n[Files]\nInput=" + QFile::encodeName(in.path()) + "\nOutput=/old/out\n[Other]\nx=1\n";
     QCOMPARE(fixtures::readAll(ini()), expected);
+  }
+
+  // Check Mod's game folder and rules file: stored beside the two folders
+  // once set, read back at the next showing, the rules file emptied in place.
+  void gameFolderAndRulesFileStored() {
+    QVERIFY(fixtures::writeAll(ini(), "[Files]\nInput=/in\nOutput=/out\n"));
+    QTemporaryDir game;
+    ScriptedUi script;
+    TfrmPreferences d;
+    QCOMPARE(d.edtGameFolder->objectName(), QStringLiteral("edtGameFolder"));
+    QVERIFY(!d.edtGameFolder->accessibleName().isEmpty() && !d.edtRulesFile->accessibleName().isEmpty());
+    script.ConfirmFolder(game.path());
+    showModal(d, [&] {
+      d.edtGameFolder->BrowseButton()->click();
+      d.edtRulesFile->setText(QStringLiteral("/my/mod.rules"));
+    });
+    QCOMPARE(fixtures::readAll(ini()), "[Files]\nInput=/in\nOutput=/out\nGame=" +
+                                           QFile::encodeName(game.path()) + "\nRules=/my/mod.rules\n");
+    showModal(d, [&] {
+      QCOMPARE(d.RulesFile(), QStringLiteral("/my/mod.rules"));
+      d.edtRulesFile->setText(QString());
+    });
+    QCOMPARE(Profile(ini()).ReadString("Files", "Rules", "unset"), QByteArray());
+    QCOMPARE(d.edtGameFolder->text(), game.path());
   }
 
   void showingReloadsWhatAnotherProgramWrote() {

@@ -1,0 +1,105 @@
+#include "archive/check/BaseGame.h"
+
+#include <QFile>
+#include <QHash>
+
+#include "archive/check/CheckRules.h"
+#include "platform/FileBytes.h"
+#include "platform/Storm.h"
+
+namespace check {
+namespace {
+
+constexpr const char* kArchives[] = {"d2data.mpq", "d2exp.mpq", "patch_d2.mpq"};
+constexpr char kSheetFolder[] = "data\\global\\excel\\";
+
+// One archive held open while every sheet is asked of it.
+class OpenArchive {
+ public:
+  explicit OpenArchive(const QString& path) {
+    const QByteArray native = QFile::encodeName(path);
+    if (native.contains('\0') || !storm::OpenArchive(native.constData(), 0, 0, &archive_)) archive_ = nullptr;
+  }
+  ~OpenArchive() {
+    if (archive_) storm::CloseArchive(archive_);
+  }
+  OpenArchive(const OpenArchive&) = delete;
+  OpenArchive& operator=(const OpenArchive&) = delete;
+
+  bool IsOpen() const { return archive_ != nullptr; }
+
+  bool Read(const QByteArray& name, QByteArray& bytes) const {
+    storm::Handle entry = nullptr;
+    if (!storm::OpenEntry(archive_, name.constData(), 0, &entry)) return false;
+    const quint32 size = storm::EntrySize(entry, nullptr);
+    bool ok = size != 0xFFFFFFFFu;
+    if (ok) {
+      bytes = QByteArray(qsizetype(size), Qt::Uninitialized);
+      quint32 got = 0;
+      ok = storm::ReadEntry(entry, bytes.data(), size, &got, nullptr) || size == 0;
+      bytes.truncate(qsizetype(qMin(got, size)));
+    }
+    storm::CloseEntry(entry);
+    return ok;
+  }
+
+ private:
+  storm::Handle archive_ = nullptr;
+};
+
+}  // namespace
+
+bool ReadBaseGame(const QString& folder, const QList<QByteArray>& sheetNames, BaseGame& base, QString& why) {
+  if (!files::FolderExists(folder)) {
+    why = QStringLiteral("The game folder %1 does not exist.").arg(folder);
+    return false;
+  }
+  // Later sources replace what earlier ones gave, sheet by sheet.
+  QHash<QByteArray, qsizetype> slot;
+  auto put = [&](const QByteArray& sheet, SheetFile file) {
+    const QByteArray key = Fold(sheet);
+    if (slot.contains(key)) {
+      base.sheets[size_t(slot.value(key))] = std::move(file);
+    } else {
+      slot.insert(key, qsizetype(base.sheets.size()));
+      base.sheets.push_back(std::move(file));
+    }
+  };
+  bool found = false;
+  for (const char* archiveName : kArchives) {
+    const QString path = files::FindCaseBlind(folder, {QString::fromLatin1(archiveName)});
+    if (path.isEmpty()) continue;
+    found = true;
+    const OpenArchive archive(path);
+    if (!archive.IsOpen()) {
+      base.problems.append(QStringLiteral("%1 cannot be read as an archive").arg(path));
+      continue;
+    }
+    for (const QByteArray& sheet : sheetNames) {
+      const QByteArray internal = kSheetFolder + sheet;
+      QByteArray bytes;
+      if (archive.Read(internal, bytes)) put(sheet, SheetFile{archiveName + (':' + internal), bytes});
+    }
+  }
+  const QString excel = files::FindCaseBlind(
+      folder, {QStringLiteral("data"), QStringLiteral("global"), QStringLiteral("excel")});
+  if (files::FolderExists(excel)) {
+    found = true;
+    for (const QByteArray& sheet : sheetNames) {
+      const QString path = files::FindCaseBlind(excel, {QString::fromLatin1(sheet)});
+      QByteArray bytes;
+      if (!path.isEmpty() && files::ReadFileBytes(path, bytes))
+        put(sheet, SheetFile{"game folder:" + (kSheetFolder + sheet), bytes});
+    }
+  }
+  if (!found) {
+    why = QStringLiteral(
+              "The game folder %1 holds neither the game's archives (d2data.mpq, d2exp.mpq, "
+              "patch_d2.mpq) nor its sheets in data\\global\\excel.")
+              .arg(folder);
+    return false;
+  }
+  return true;
+}
+
+}  // namespace check

@@ -1,0 +1,66 @@
+#include "archive/check/SheetLines.h"
+
+#include <cstring>
+
+namespace check {
+
+SheetLines::SheetLines(const QByteArray& bytes) : bytes_(bytes) {
+  const char* const base = bytes_.constData();
+  const char* end = base + bytes_.size();
+  if (const void* nul = std::memchr(base, 0, size_t(end - base))) end = static_cast<const char*>(nul);
+  // The next LF and CR are remembered past the line they were found for, so
+  // a text with only one kind of line end is still searched once.
+  const char* lf = nullptr;
+  const char* cr = nullptr;
+  const char* p = base;
+  while (p < end) {
+    if (!lf || lf < p) {
+      lf = static_cast<const char*>(std::memchr(p, '\n', size_t(end - p)));
+      if (!lf) lf = end;
+    }
+    if (!cr || cr < p) {
+      cr = static_cast<const char*>(std::memchr(p, '\r', size_t(end - p)));
+      if (!cr) cr = end;
+    }
+    const char* stop = cr < lf ? cr : lf;
+    lines_.emplace_back(p - base, stop - p);
+    if (stop == end) break;
+    p = stop + 1;
+    if (*stop == '\r' && p < end && *p == '\n') ++p;
+  }
+}
+
+void SplitCells(std::string_view line, std::vector<std::string_view>& cells) {
+  cells.clear();
+  const char* p = line.data();
+  const char* const end = p + line.size();
+  for (;;) {
+    const char* tab = static_cast<const char*>(std::memchr(p, '\t', size_t(end - p)));
+    if (!tab) break;
+    cells.emplace_back(p, size_t(tab - p));
+    p = tab + 1;
+  }
+  cells.emplace_back(p, size_t(end - p));
+}
+
+std::string_view CellAt(std::string_view line, int col, std::string_view& firstCell) {
+  const char* p = line.data();
+  const char* const end = p + line.size();
+  std::string_view cell;
+  for (int c = 0;; ++c) {
+    const char* tab = static_cast<const char*>(std::memchr(p, '\t', size_t(end - p)));
+    const char* stop = tab ? tab : end;
+    if (c == 0) firstCell = std::string_view(p, size_t(stop - p));
+    if (c == col) return std::string_view(p, size_t(stop - p));
+    if (!tab) return cell;
+    p = tab + 1;
+  }
+}
+
+std::string_view TrimSpaces(std::string_view text) {
+  while (!text.empty() && text.front() == ' ') text.remove_prefix(1);
+  while (!text.empty() && text.back() == ' ') text.remove_suffix(1);
+  return text;
+}
+
+}  // namespace check
