@@ -7,7 +7,7 @@
 namespace compare {
 namespace {
 
-// A row only there in this side's columns: each column takes the cell of
+// A row there in this side's columns: each column takes the cell of
 // its namesake there, empty where there is none. A line with the same
 // columns is taken as it is.
 QByteArray RowInOurColumns(const SheetDiff& diff, const RowChange& row) {
@@ -64,6 +64,7 @@ int TakeRows(SheetGrid& grid, const SheetDiff& diff, std::vector<int> chosen) {
   struct RowStep {
     int at;  // the grid row it works at
     bool insert;
+    int there;  // the row there an insert comes from
     QByteArray line;
   };
   std::vector<RowStep> steps;
@@ -72,38 +73,39 @@ int TakeRows(SheetGrid& grid, const SheetDiff& diff, std::vector<int> chosen) {
     const RowChange& row = diff.rows[size_t(i)];
     switch (row.state) {
       case RowState::Changed:
-        if (row.cells.empty() || row.rowHere >= grid.RowCount()) break;
-        WriteCells(grid, row.rowHere, row.cells);
-        ++changed;
+        if (row.moved) {
+          // Taken out here and put in where it stands there, as it is there.
+          steps.push_back({row.rowHere, false, 0, {}});
+          steps.push_back({row.anchorHere + 1, true, row.rowThere, RowInOurColumns(diff, row)});
+          ++changed;
+        } else if (!row.cells.empty() && row.rowHere < grid.RowCount()) {
+          WriteCells(grid, row.rowHere, row.cells);
+          ++changed;
+        }
         break;
       case RowState::OnlyHere:
-        steps.push_back({row.rowHere, false, {}});
+        steps.push_back({row.rowHere, false, 0, {}});
+        ++changed;
         break;
       case RowState::OnlyThere:
-        steps.push_back({row.anchorHere + 1, true, RowInOurColumns(diff, row)});
+        steps.push_back({row.anchorHere + 1, true, row.rowThere, RowInOurColumns(diff, row)});
+        ++changed;
         break;
     }
   }
   // At one place the row taken out goes first (an insert there would
   // otherwise be taken out), and the rows put in go last one first, so they
   // end up in the other side's order.
-  std::vector<size_t> order(steps.size());
-  for (size_t i = 0; i < order.size(); ++i) order[i] = i;
-  std::sort(order.begin(), order.end(), [&](size_t x, size_t y) {
-    const RowStep& a = steps[x];
-    const RowStep& b = steps[y];
+  std::sort(steps.begin(), steps.end(), [](const RowStep& a, const RowStep& b) {
     if (a.at != b.at) return a.at > b.at;
     if (a.insert != b.insert) return !a.insert;
-    return x > y;
+    return a.there > b.there;
   });
-  for (size_t i : order) {
-    const RowStep& step = steps[i];
+  for (const RowStep& step : steps) {
     if (step.insert) {
       grid.InsertRows(std::min(step.at, grid.RowCount()), {SheetGrid::RowData{step.line, true, {}}});
-      ++changed;
-    } else if (step.at > 0 && step.at < grid.RowCount() && grid.RowCount() > 1) {
+    } else if (step.at > 0 && step.at < grid.RowCount()) {
       grid.RemoveRows(step.at, 1);
-      ++changed;
     }
   }
   return changed;

@@ -155,6 +155,17 @@ SheetDiff DiffSheets(const QByteArray& sheetName, const QByteArray& here, const 
   std::vector<bool> moved;
   MarkMoved(pairs, moved);
 
+  // Where each row there stands among the rows here that keep their place:
+  // after the nearest such row above it (0: below the header).
+  std::vector<int> pairOfThere(b.size(), -1);
+  for (size_t i = 0; i < pairs.size(); ++i) pairOfThere[size_t(pairs[i].there)] = int(i);
+  std::vector<int> anchorOfThere(b.size(), 0);
+  for (int r = 1, anchor = 0; r < int(b.size()); ++r) {
+    anchorOfThere[size_t(r)] = anchor;
+    const int p = pairOfThere[size_t(r)];
+    if (p >= 0 && !moved[size_t(p)]) anchor = pairs[size_t(p)].here;
+  }
+
   auto keyOf = [&](const std::vector<QByteArrayView>& lines, int row, int k, int cols) {
     return k < 0 ? QByteArray() : CellView(lines[size_t(row)], k, cols).toByteArray();
   };
@@ -176,6 +187,7 @@ SheetDiff DiffSheets(const QByteArray& sheetName, const QByteArray& here, const 
     change.rowHere = p.here;
     change.rowThere = p.there;
     change.moved = moved[i];
+    change.anchorHere = anchorOfThere[size_t(p.there)];
     if (!sameColumns || !SameView(lineHere, lineThere)) {
       CellViews(lineHere, colsHere, cellsHere);
       CellViews(lineThere, colsThere, cellsThere);
@@ -199,21 +211,15 @@ SheetDiff DiffSheets(const QByteArray& sheetName, const QByteArray& here, const 
     change.occurrence = occurrenceHere[size_t(r)];
     placed.push_back({r, 0, std::move(change)});
   }
-  std::vector<int> hereOfThere(b.size(), 0);
-  for (const Pair& p : pairs) hereOfThere[size_t(p.there)] = p.here;
-  int anchor = 0;
   for (int r = 1; r < int(b.size()); ++r) {
-    if (matchedThere[size_t(r)]) {
-      anchor = hereOfThere[size_t(r)];
-      continue;
-    }
+    if (matchedThere[size_t(r)]) continue;
     RowChange change;
     change.state = RowState::OnlyThere;
     change.rowThere = r;
-    change.anchorHere = anchor;
+    change.anchorHere = anchorOfThere[size_t(r)];
     change.key = keyOf(b, r, d.keyThere, colsThere);
     change.occurrence = occurrenceThere[size_t(r)];
-    placed.push_back({anchor, r, std::move(change)});
+    placed.push_back({change.anchorHere, r, std::move(change)});
   }
   std::stable_sort(placed.begin(), placed.end(), [](const Placed& x, const Placed& y) {
     return x.at != y.at ? x.at < y.at : x.there < y.there;

@@ -26,7 +26,9 @@ struct RowChange {
   RowState state = RowState::Changed;
   int rowHere = -1;  // the line on this side (0 is the header); -1 when only there
   int rowThere = -1;
-  // A row only there goes in after this row of this side (0: below the header).
+  // Where the row stands there, told by this side's rows that keep their
+  // place: after this row (0: below the header). A row only there, or a
+  // moved one, taken over goes in there.
   int anchorHere = 0;
   // Matched, but standing in another order among the matched rows.
   bool moved = false;
