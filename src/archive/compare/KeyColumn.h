@@ -16,4 +16,7 @@ inline int FirstColumnKey(const QByteArray& /*sheetFileName*/, const QList<QByte
   return header.isEmpty() ? -1 : 0;
 }
 
+// The key columns the comparisons of the program use.
+KeyColumnProvider SheetKeyColumns();
+
 }  // namespace compare

@@ -1,0 +1,9 @@
+#include "archive/compare/KeyColumn.h"
+
+namespace compare {
+
+KeyColumnProvider SheetKeyColumns() {
+  return FirstColumnKey;
+}
+
+}  // namespace compare
