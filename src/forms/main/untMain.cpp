@@ -23,6 +23,8 @@
 
 #include "forms/widgets/AnsiLineEdit.h"
 #include "forms/widgets/AnsiMemo.h"
+#include "forms/compare/ComparePage.h"
+#include "forms/compare/CompareWith.h"
 #include "forms/edit/EditPageActions.h"
 #include "forms/files/FilteredRows.h"
 #include "forms/widgets/FolderEdit.h"
@@ -173,6 +175,9 @@ void TfrmMain::BuildMenus() {
       MakeItem(mnuActions, "mniExportAll", QStringLiteral("E&xport All..."),
                QStringLiteral("Export the listed files into a folder, keeping their internal folders."),
                icons::ExportFile());
+  mnuActions->addSeparator();
+  mniCompare = MakeItem(mnuActions, "mniCompare", QStringLiteral("&Compare With..."),
+                        QStringLiteral("Compare the mod with another mod or a folder."), QIcon());
 
   mniAbout = MakeItem(nullptr, "mniAbout", QStringLiteral("Abo&ut"), QString(), QIcon());
   menuBar()->addAction(mniAbout);
@@ -186,6 +191,7 @@ void TfrmMain::BuildMenus() {
   Bind(mniRemoveFile, "btnRemoveClick", &TfrmMain::btnRemoveClick);
   Bind(mniAddFolder, "mniAddFolderClick", &TfrmMain::mniAddFolderClick);
   Bind(mniExportAll, "mniExportAllClick", &TfrmMain::mniExportAllClick);
+  Bind(mniCompare, "mniCompareClick", &TfrmMain::mniCompareClick);
   Bind(mniAbout, "mniAboutClick", &TfrmMain::mniAboutClick);
 }
 
@@ -236,6 +242,10 @@ void TfrmMain::BuildPages() {
 
   BuildEditPage();
   BuildInfoPage();
+  tbsCompare = new ComparePage(PageControl);
+  PageControl->setTabVisible(PageControl->addTab(tbsCompare, QStringLiteral("&Compare")), false);
+  Comparing = new CompareWith(
+      *this, *tbsCompare, [this](const char* name, const std::function<void()>& command) { RunNamed(name, command); });
   PageControl->setCurrentWidget(tbsFiles);
 
   focusConnection_ =
@@ -504,13 +514,13 @@ void TfrmMain::CommandsAtStart() {
   for (QAction* a : {mniNewMod, mniOpenMod, mniPreferences, mniExit, mniAbout}) a->setEnabled(true);
   for (QToolButton* b : {btnUpdate, btnAdd, btnRemove, btnExport, tbSheetSave, tbSheetImport})
     b->setEnabled(false);
-  for (QAction* a : {mniUpdateMod, mniAddFile, mniRemoveFile, mniAddFolder, mniExportAll})
+  for (QAction* a : {mniUpdateMod, mniAddFile, mniRemoveFile, mniAddFolder, mniExportAll, mniCompare})
     a->setEnabled(false);
 }
 
 void TfrmMain::CommandsModStarted() {
   for (QToolButton* b : {btnAdd, btnRemove, btnExport, tbSheetSave, tbSheetImport}) b->setEnabled(true);
-  for (QAction* a : {mniAddFile, mniRemoveFile, mniAddFolder, mniExportAll}) a->setEnabled(true);
+  for (QAction* a : {mniAddFile, mniRemoveFile, mniAddFolder, mniExportAll, mniCompare}) a->setEnabled(true);
   CommandsUpdated();
 }
 
@@ -522,6 +532,8 @@ void TfrmMain::CommandsChanged() {
 void TfrmMain::CommandsUpdated() {
   btnUpdate->setEnabled(false);
   mniUpdateMod->setEnabled(false);
+  // What was taken over is written (or belongs to a mod no longer open).
+  Comparing->Forget();
 }
 
 bool TfrmMain::ChangesPending() const {

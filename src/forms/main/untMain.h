@@ -17,6 +17,8 @@
 #include "platform/UiFileDialog.h"
 
 class AnsiLineEdit;
+class ComparePage;
+class CompareWith;
 class AnsiMemo;
 class EditPageActions;
 class FilteredRows;
@@ -74,8 +76,11 @@ class TfrmMain : public QMainWindow {
   QAction *mniNewMod, *mniOpenMod, *mniUpdateMod, *mniPreferences, *mniExit;
   QAction *mniAddFile, *mniRemoveFile, *mniAbout;
   QAction *mniAddFolder, *mniExportAll;
+  QAction* mniCompare;
   QTabWidget* PageControl;
   QWidget *tbsFiles, *tbsEdit, *tbsInfo;
+  ComparePage* tbsCompare;  // its tab shows once a comparison was made
+  CompareWith* Comparing;   // Compare With and the Compare page's commands
   QTreeView* ListView;
   QLineEdit* edtFilter;  // above the list
   QLabel* lblFileCount;  // "<shown> of <all> files"
@@ -103,6 +108,7 @@ class TfrmMain : public QMainWindow {
   void tbSheetImportClick(QObject* Sender = nullptr);
   void mniAddFolderClick(QObject* Sender = nullptr);
   void mniExportAllClick(QObject* Sender = nullptr);
+  void mniCompareClick(QObject* Sender = nullptr);
 
   // ---- The commands' steps after their dialogs, for other ways in --------
   // Open's steps for a chosen mod file.
