@@ -21,17 +21,17 @@
 #include <QTreeView>
 #include <QVBoxLayout>
 
-#include "forms/widgets/AnsiLineEdit.h"
-#include "forms/widgets/AnsiMemo.h"
+#include "forms/about/untAbout.h"
 #include "forms/compare/ComparePage.h"
 #include "forms/compare/CompareWith.h"
 #include "forms/edit/EditPageActions.h"
 #include "forms/files/FilteredRows.h"
-#include "forms/widgets/FolderEdit.h"
 #include "forms/main/MainIcons.h"
-#include "forms/widgets/StatusProgressBar.h"
-#include "forms/about/untAbout.h"
 #include "forms/preferences/untPreferences.h"
+#include "forms/widgets/AnsiLineEdit.h"
+#include "forms/widgets/AnsiMemo.h"
+#include "forms/widgets/FolderEdit.h"
+#include "forms/widgets/StatusProgressBar.h"
 #include "platform/Files.h"
 #include "platform/Ui.h"
 
@@ -245,7 +245,8 @@ void TfrmMain::BuildPages() {
   tbsCompare = new ComparePage(PageControl);
   PageControl->setTabVisible(PageControl->addTab(tbsCompare, QStringLiteral("&Compare")), false);
   Comparing = new CompareWith(
-      *this, *tbsCompare, [this](const char* name, const std::function<void()>& command) { RunNamed(name, command); });
+      *this, *tbsCompare,
+      [this](const char* name, const std::function<void()>& command) { RunNamed(name, command); });
   PageControl->setCurrentWidget(tbsFiles);
 
   focusConnection_ =
