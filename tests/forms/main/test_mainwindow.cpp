@@ -16,12 +16,12 @@
 
 #include "ModalDriver.h"
 #include "ScriptedUi.h"
-#include "forms/widgets/AnsiLineEdit.h"
-#include "forms/widgets/AnsiMemo.h"
 #include "forms/edit/EditPageActions.h"
 #include "forms/edit/SheetFindBar.h"
-#include "forms/widgets/StatusProgressBar.h"
 #include "forms/main/untMain.h"
+#include "forms/widgets/AnsiLineEdit.h"
+#include "forms/widgets/AnsiMemo.h"
+#include "forms/widgets/StatusProgressBar.h"
 #include "platform/Ui.h"
 
 using QByteArrays = QList<QByteArray>;
@@ -164,8 +164,8 @@ class TestMainWindow : public QObject {
     QVERIFY(!frm.ChangesPending());
 
     const QStringList modOpen =
-        start + QStringList{"btnAdd",     "btnRemove",     "btnExport",    "tbSheetSave", "tbSheetImport",
-                            "mniAddFile", "mniRemoveFile", "mniAddFolder", "mniExportAll"};
+        start + QStringList{"btnAdd",     "btnRemove",     "btnExport",    "tbSheetSave",  "tbSheetImport",
+                            "mniAddFile", "mniRemoveFile", "mniAddFolder", "mniExportAll", "mniCompare"};
     frm.CommandsChanged();
     frm.CommandsModStarted();  // also turns Update off
     QCOMPARE(enabledControls(frm), sorted(modOpen));
