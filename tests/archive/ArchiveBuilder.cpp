@@ -7,12 +7,13 @@
 
 namespace testarchive {
 
-bool Build(const QString& path, const Entries& entries, Storage storage) {
+bool Build(const QString& path, const Entries& entries, Storage storage, Listing listing) {
   QFile::remove(path);
   HANDLE mpq = nullptr;
   const DWORD capacity = DWORD(qMax<qsizetype>(16, entries.size() + 8));
-  if (!SFileCreateArchive(QFile::encodeName(path).constData(), MPQ_CREATE_LISTFILE | MPQ_CREATE_ARCHIVE_V1,
-                          capacity, &mpq))
+  const DWORD listfile = listing == Listing::WithListfile ? MPQ_CREATE_LISTFILE : 0;
+  if (!SFileCreateArchive(QFile::encodeName(path).constData(), listfile | MPQ_CREATE_ARCHIVE_V1, capacity,
+                          &mpq))
     return false;
   const bool packed = storage == Storage::CompressedEncrypted;
   const DWORD flags = MPQ_FILE_REPLACEEXISTING | (packed ? MPQ_FILE_COMPRESS | MPQ_FILE_ENCRYPTED : 0);

@@ -13,9 +13,13 @@ using Entries = QList<QPair<QByteArray, QByteArray>>;  // name, content
 
 enum class Storage { Plain, CompressedEncrypted };
 
+enum class Listing { WithListfile, NoListfile };
+
 // Writes a new archive at path (replacing a file there) holding the entries
-// and a "(listfile)". False when StormLib refuses any step.
-bool Build(const QString& path, const Entries& entries, Storage storage = Storage::CompressedEncrypted);
+// and, unless told otherwise, a "(listfile)". False when StormLib refuses
+// any step.
+bool Build(const QString& path, const Entries& entries, Storage storage = Storage::CompressedEncrypted,
+           Listing listing = Listing::WithListfile);
 
 // Sets the file's modification time (its change time becomes now).
 bool SetModified(const QString& path, const QDateTime& when);

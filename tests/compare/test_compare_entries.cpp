@@ -227,6 +227,14 @@ class TestCompareEntries : public QObject {
 
     GameSide a(emptyGame), b(emptyGame);
     QVERIFY(!Compare(a, b, &error));
+
+    // An archive whose entries no "(listfile)" names cannot be listed.
+    const QString unlistedPath = dir_.filePath("unlisted.mpq");
+    QVERIFY(testarchive::Build(unlistedPath, {{"data\\a.txt", "x"}}, testarchive::Storage::Plain,
+                               testarchive::Listing::NoListfile));
+    ArchiveSide unlisted(unlistedPath), good5(here_);
+    QVERIFY(!Compare(good5, unlisted, &error));
+    QVERIFY2(error.contains("(listfile)"), qPrintable(error));
   }
 };
 

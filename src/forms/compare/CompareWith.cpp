@@ -347,6 +347,19 @@ void CompareWith::Forget() {
   UpdateButtons();
 }
 
+void CompareWith::Clear() {
+  steps_.clear();
+  otherPath_.clear();
+  shownEntry_ = -1;
+  page_.Entries->SetEntries({});
+  page_.Cells->Clear();
+  page_.lblCompareSides->clear();
+  page_.lblCompareDetail->clear();
+  if (w_.PageControl->currentWidget() == &page_) w_.PageControl->setCurrentWidget(w_.tbsFiles);
+  w_.PageControl->setTabVisible(w_.PageControl->indexOf(&page_), false);
+  UpdateButtons();
+}
+
 void CompareWith::UpdateButtons() {
   page_.btnCompareUndo->setEnabled(!steps_.isEmpty());
   page_.btnTakeRows->setEnabled(!page_.SelectedCellRows().empty());

@@ -41,6 +41,8 @@ class CompareWith : public QObject {
   // Update wrote the taken entries, or another mod was opened: nothing taken
   // can be undone from the page any more.
   void Forget();
+  // Another mod was opened or made: the comparison was of the one before.
+  void Clear();
   bool CanUndo() const { return !steps_.isEmpty(); }
 
  private:

@@ -522,6 +522,7 @@ void TfrmMain::CommandsAtStart() {
 void TfrmMain::CommandsModStarted() {
   for (QToolButton* b : {btnAdd, btnRemove, btnExport, tbSheetSave, tbSheetImport}) b->setEnabled(true);
   for (QAction* a : {mniAddFile, mniRemoveFile, mniAddFolder, mniExportAll, mniCompare}) a->setEnabled(true);
+  Comparing->Clear();
   CommandsUpdated();
 }
 

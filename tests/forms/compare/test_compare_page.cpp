@@ -200,6 +200,14 @@ class TestComparePage : public QObject {
     // Compared again, only the sheet still differs.
     CompareWithMod(ws, there);
     QCOMPARE(page->lblCompareCounts->text(), QStringLiteral("1 changed, 0 only here, 0 only there, 3 same"));
+
+    // Another mod opened: the comparison was of this one, and goes.
+    ws.Open(there);
+    QCOMPARE(page->Entries->rowCount(), 0);
+    QVERIFY(!ws.w->PageControl->isTabVisible(ws.w->PageControl->indexOf(page)));
+    SelectEntries(page, {"data\\a.bin"});
+    page->btnTakeTheirs->click();
+    QCOMPARE(ws.UpdateState(), QStringLiteral("off"));
   }
 
   // Take Selected Rows: the other side's row put into the sheet on the Edit
