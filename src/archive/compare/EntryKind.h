@@ -1,7 +1,7 @@
 #pragma once
-// How an entry's two versions are compared, by its name's extension (the
-// part from its last "." on, when no "\" or ":" follows it), ASCII letters
-// folded: sheets by cell, string tables by key, anything else by bytes.
+// How an entry's two versions are compared, by its name's extension (as
+// archive/EntryKind tells it): sheets by cell, string tables by key,
+// anything else by bytes.
 #include <QByteArray>
 
 namespace compare {

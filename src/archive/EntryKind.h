@@ -1,6 +1,6 @@
 #pragma once
-// Which entries of the Files list are sheets: those whose internal name has
-// the extension ".txt", in any letter case.
+// What kind of entry an internal name is, told by its extension: sheets are
+// the names ending in ".txt", in any letter case.
 #include <QByteArray>
 
 // The part of name from its last "." on, provided no "\" and no ":" follows
