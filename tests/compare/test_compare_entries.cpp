@@ -120,6 +120,8 @@ class TestCompareEntries : public QObject {
     QVERIFY(comparemods::WriteFolder(folder, comparemods::There()));
     // A dot file is left out, as Add Folder leaves it out.
     QVERIFY(fixtures::writeAll(folder + "/.hidden", "x"));
+    // Nor is a file standing in for the mod's record, in any letter case.
+    QVERIFY(fixtures::writeAll(folder + "/(MODINFO)", "x"));
     FolderSide tree(folder);
     ArchiveSide there(there_);
     const auto same = Compare(tree, there);

@@ -22,9 +22,9 @@ qsizetype SideNames::IndexOf(const QByteArray& name) const {
 }
 
 bool IsArchiveOwnEntry(const QByteArray& name) {
-  // The mod's record is recognised by its exact spelling, as Open does.
-  if (name == "(modinfo)") return true;
-  for (const char* own : {"(listfile)", "(attributes)", "(signature)"})
+  // In any letter case: the archive finds an entry by its name so, and a
+  // file taken over as "(MODINFO)" would take the record's place.
+  for (const char* own : {"(listfile)", "(attributes)", "(signature)", "(modinfo)"})
     if (names::SameName(name, QByteArray(own))) return true;
   return false;
 }

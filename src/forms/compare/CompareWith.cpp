@@ -5,6 +5,7 @@
 #include <QTabWidget>
 #include <QTableView>
 
+#include "archive/NameRules.h"
 #include "archive/Names.h"
 #include "archive/compare/ArchiveSide.h"
 #include "archive/compare/ByteDifference.h"
@@ -233,7 +234,7 @@ void CompareWith::TakeTheirs() {
       continue;
     }
     QByteArray bytes;
-    if (!there->Read(entry.there, bytes)) {
+    if (!names::Storable(entry.there) || !there->Read(entry.there, bytes)) {
       unread << ansi::toDisplay(entry.there);
       continue;
     }

@@ -20,6 +20,7 @@
 #include "forms/compare/ComparePage.h"
 #include "forms/compare/CompareWith.h"
 #include "forms/edit/EditPageGrid.h"
+#include "forms/widgets/StatusProgressBar.h"
 
 using cmd::Workspace;
 
@@ -119,6 +120,10 @@ class TestComparePage : public QObject {
     ComparePage* page = ws.w->tbsCompare;
     QVERIFY(ws.w->PageControl->isTabVisible(tab));
     QCOMPARE(ws.w->PageControl->currentWidget(), page);
+    // Busy while it compared, the progress bar counting both sides' names.
+    QVERIFY(ws.ui.cursors.contains(ui::crHourGlass));
+    QCOMPARE(ws.ui.cursors.last(), ui::crDefault);
+    QCOMPARE(ws.w->ProgressBar->Max(), 8);
     QCOMPARE(page->lblCompareCounts->text(), QStringLiteral("2 changed, 1 only here, 1 only there, 1 same"));
     QCOMPARE(ShownNames(page), (QStringList{"data\\a.bin", "data\\global\\excel\\gems.txt", "data\\gone.bin",
                                             "data\\new.bin"}));
