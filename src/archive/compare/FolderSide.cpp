@@ -24,7 +24,7 @@ bool FolderSide::Open() {
             [](const files::FoundFile& a, const files::FoundFile& b) { return a.relative < b.relative; });
   for (const files::FoundFile& file : found) {
     QByteArray name;
-    if (!names::NameUnder(QByteArray(), file.relative, name)) continue;
+    if (!names::NameUnder(QByteArray(), file.relative, name) || IsArchiveOwnEntry(name)) continue;
     if (names_.Add(name)) files_.append(File{file.path, file.size});
   }
   return true;
