@@ -1,9 +1,12 @@
 #include "forms/compare/CompareWith.h"
 
+#include <QHash>
 #include <QLabel>
 #include <QPushButton>
 #include <QTabWidget>
 #include <QTableView>
+#include <algorithm>
+#include <functional>
 
 #include "archive/NameRules.h"
 #include "archive/Names.h"
@@ -135,6 +138,25 @@ void CompareWith::ShowSides() {
       QStringLiteral("This mod: %1; there: %2").arg(TfrmMain::FileNamePart(w_.ModFileName), otherPath_));
 }
 
+QHash<QString, int> CompareWith::RowsByName() const {
+  QHash<QString, int> rows;
+  rows.reserve(w_.Rows->Count());
+  for (int i = w_.Rows->Count() - 1; i >= 0; --i) rows.insert(names::Key(w_.Rows->Row(i).Caption), i);
+  return rows;
+}
+
+void CompareWith::RemoveFilesRows(std::vector<int> rows) {
+  // From the bottom up, a run of neighbours at a time.
+  std::sort(rows.begin(), rows.end(), std::greater<int>());
+  rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
+  for (size_t i = 0; i < rows.size();) {
+    size_t j = i + 1;
+    while (j < rows.size() && rows[j] == rows[j - 1] - 1) ++j;
+    w_.Rows->RemoveRows(rows[j - 1], int(j - i));
+    i = j;
+  }
+}
+
 int CompareWith::FilesRowNamed(const QByteArray& name) const {
   for (int i = 0; i < w_.Rows->Count(); ++i)
     if (names::SameName(w_.Rows->Row(i).Caption, name)) return i;
@@ -216,19 +238,24 @@ void CompareWith::TakeTheirs() {
   step.removedNames = w_.RemovedNames;
   step.entries = page_.Entries->Entries();
   QStringList unread;
+  // The rows are looked up by name once; rows are taken out and added only
+  // after every row that stays has been changed, so the numbers hold.
+  const QHash<QString, int> rowOf = RowsByName();
+  std::vector<int> removed;
+  QList<ModEntry> added;
   // From the bottom up, so taking an entry out of the list keeps the rows
   // still to do where they are.
   for (auto it = rows.crbegin(); it != rows.crend(); ++it) {
     const compare::Entry entry = page_.Entries->At(*it);
     if (entry.state == compare::EntryState::Same) continue;
     if (entry.state == compare::EntryState::OnlyHere) {
-      const int row = FilesRowNamed(entry.here);
+      const int row = rowOf.value(names::Key(entry.here), -1);
       if (row >= 0) {
         const ModEntry before = w_.Rows->Row(row);
         step.rows.append({before.Caption, before});
         if (w_.ArchiveNameSet.Contains(w_.ArchiveNames, before.Caption))
           w_.RemovedNames.append(before.Caption);
-        w_.Rows->RemoveRows(row);
+        removed.push_back(row);
       }
       page_.Entries->Remove(*it);
       continue;
@@ -242,19 +269,21 @@ void CompareWith::TakeTheirs() {
     if (path.isEmpty())
       throw AppError(QStringLiteral("Cannot create file %1")
                          .arg(files::WorkFolder() + QLatin1Char('/') + LastPart(entry.there)));
-    const int row = FilesRowNamed(entry.Name());
+    const int row = rowOf.value(names::Key(entry.Name()), -1);
     if (row >= 0) {
       const ModEntry before = w_.Rows->Row(row);
       step.rows.append({before.Caption, before});
       w_.Rows->SetEntry(row, ModEntry{before.Caption, SizeText(qint32(bytes.size())), path});
     } else {
       step.rows.append({entry.there, std::nullopt});
-      w_.Rows->Append(ModEntry{entry.there, SizeText(qint32(bytes.size())), path});
+      added.append(ModEntry{entry.there, SizeText(qint32(bytes.size())), path});
       // Update must not delete what it has just written.
       names::RemoveAll(w_.RemovedNames, entry.there);
     }
     page_.Entries->SetState(*it, compare::EntryState::Same);
   }
+  RemoveFilesRows(std::move(removed));
+  for (const ModEntry& row : added) w_.Rows->Append(row);
   if (!step.rows.isEmpty()) {
     steps_.append(step);
     w_.FitSizeColumn();
@@ -269,17 +298,23 @@ void CompareWith::TakeTheirs() {
 void CompareWith::Undo() {
   if (steps_.isEmpty()) return;
   const Step step = steps_.takeLast();
-  for (auto it = step.rows.crbegin(); it != step.rows.crend(); ++it) {
-    const int row = FilesRowNamed(it->name);
-    if (it->row) {
-      if (row >= 0)
-        w_.Rows->SetEntry(row, *it->row);
-      else
-        w_.Rows->Append(*it->row);
+  // Rows that stay are put back first, then the added ones go and the taken
+  // out ones come back, so the numbers looked up hold.
+  const QHash<QString, int> rowOf = RowsByName();
+  std::vector<int> added;
+  QList<ModEntry> removed;
+  for (const RowBefore& before : step.rows) {
+    const int row = rowOf.value(names::Key(before.name), -1);
+    if (!before.row) {
+      if (row >= 0) added.push_back(row);
     } else if (row >= 0) {
-      w_.Rows->RemoveRows(row);
+      w_.Rows->SetEntry(row, *before.row);
+    } else {
+      removed.append(*before.row);
     }
   }
+  RemoveFilesRows(std::move(added));
+  for (const ModEntry& row : removed) w_.Rows->Append(row);
   w_.RemovedNames = step.removedNames;
   compare::EntryList list;
   list.entries = step.entries;

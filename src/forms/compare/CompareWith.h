@@ -4,12 +4,14 @@
 // of chosen entries taken over as pending changes (undone from the page until
 // Update writes them), and chosen rows of a changed sheet taken into the
 // Edit page's sheet as one step of its history.
+#include <QHash>
 #include <QList>
 #include <QObject>
 #include <QString>
 #include <functional>
 #include <memory>
 #include <optional>
+#include <vector>
 
 #include "archive/compare/CompareSide.h"
 #include "archive/compare/EntryComparison.h"
@@ -60,6 +62,9 @@ class CompareWith : public QObject {
   std::unique_ptr<compare::Side> OtherSide() const;
   std::unique_ptr<compare::Side> ThisSide() const;
   int FilesRowNamed(const QByteArray& name) const;
+  // The first row of each name, by its case-blind key.
+  QHash<QString, int> RowsByName() const;
+  void RemoveFilesRows(std::vector<int> rows);
   // Both versions of an entry; false (with a message shown) when either
   // cannot be read.
   bool ReadBoth(const compare::Entry& entry, QByteArray& here, QByteArray& there);
