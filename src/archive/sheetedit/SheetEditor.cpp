@@ -7,6 +7,7 @@
 #include "archive/sheetedit/DeleteRowsCommand.h"
 #include "archive/sheetedit/InsertRowsCommand.h"
 #include "archive/sheetedit/RowsPatchCommand.h"
+#include "archive/sheetedit/SheetSnapshotCommand.h"
 #include "archive/sheetedit/TypeCellCommand.h"
 
 namespace {
@@ -213,4 +214,9 @@ int SheetEditor::ReplaceAll(const SheetFinder& finder, const QByteArray& with) {
     if (!row.empty()) changes.emplace_back(r, std::move(row));
   }
   return PushChanges(std::move(changes), QStringLiteral("Replace All"));
+}
+
+void SheetEditor::ChangeSheet(const QString& text, SheetCell where, std::function<void(SheetGrid&)> change) {
+  if (!Editable()) return;
+  Push(new SheetSnapshotCommand(grid_, sink_, text, where, std::move(change)));
 }

@@ -7,6 +7,7 @@
 // deleted, duplicated or moved, and the fixed rows' cells are not written.
 #include <QList>
 #include <QUndoStack>
+#include <functional>
 #include <utility>
 #include <vector>
 
@@ -74,6 +75,11 @@ class SheetEditor {
   // Every match in every cell that is not fixed, as one step; the number of
   // cells that changed.
   int ReplaceAll(const SheetFinder& finder, const QByteArray& with);
+
+  // ---- Whole sheet
+  // Any change to rows and cells, made by change, as one step named text;
+  // where is the cell to show after it is undone or redone.
+  void ChangeSheet(const QString& text, SheetCell where, std::function<void(SheetGrid&)> change);
 
  private:
   // New cell texts by row, and in each row by column, both ascending.

@@ -21,6 +21,8 @@
 #include <QVBoxLayout>
 
 #include "forms/about/untAbout.h"
+#include "forms/compare/ComparePage.h"
+#include "forms/compare/CompareWith.h"
 #include "forms/files/FilteredRows.h"
 #include "forms/main/MainIcons.h"
 #include "forms/preferences/untPreferences.h"
@@ -166,10 +168,14 @@ void TfrmMain::BuildMenus() {
       MakeItem(mnuActions, "mniExportAll", QStringLiteral("E&xport All..."),
                QStringLiteral("Export the listed files into a folder, keeping their internal folders."),
                icons::ExportFile());
+  mnuActions->addSeparator();
+  mniCompare = MakeItem(mnuActions, "mniCompare", QStringLiteral("&Compare With..."),
+                        QStringLiteral("Compare the mod with another mod or a folder."), QIcon());
 
   mnuActions->addSeparator();
-  mniCheckMod = MakeItem(mnuActions, "mniCheckMod", QStringLiteral("&Check Mod"),
-                         QStringLiteral("Check the mod's sheets for faults the game would trip over."), QIcon());
+  mniCheckMod =
+      MakeItem(mnuActions, "mniCheckMod", QStringLiteral("&Check Mod"),
+               QStringLiteral("Check the mod's sheets for faults the game would trip over."), QIcon());
   mniCheckMod->setShortcut(QKeySequence(Qt::Key_F7));
 
   mniAbout = MakeItem(nullptr, "mniAbout", QStringLiteral("Abo&ut"), QString(), QIcon());
@@ -185,6 +191,7 @@ void TfrmMain::BuildMenus() {
   Bind(mniAddFolder, "mniAddFolderClick", &TfrmMain::mniAddFolderClick);
   Bind(mniExportAll, "mniExportAllClick", &TfrmMain::mniExportAllClick);
   Bind(mniCheckMod, "mniCheckModClick", &TfrmMain::mniCheckModClick);
+  Bind(mniCompare, "mniCompareClick", &TfrmMain::mniCompareClick);
   Bind(mniAbout, "mniAboutClick", &TfrmMain::mniAboutClick);
 }
 
@@ -235,6 +242,11 @@ void TfrmMain::BuildPages() {
 
   BuildEditPage();
   BuildInfoPage();
+  tbsCompare = new ComparePage(PageControl);
+  PageControl->setTabVisible(PageControl->addTab(tbsCompare, QStringLiteral("&Compare")), false);
+  Comparing = new CompareWith(
+      *this, *tbsCompare,
+      [this](const char* name, const std::function<void()>& command) { RunNamed(name, command); });
   PageControl->setCurrentWidget(tbsFiles);
 
   focusConnection_ =
@@ -401,7 +413,8 @@ void TfrmMain::CommandsAtStart() {
   for (QAction* a : {mniNewMod, mniOpenMod, mniPreferences, mniExit, mniAbout}) a->setEnabled(true);
   for (QToolButton* b : {btnUpdate, btnAdd, btnRemove, btnExport, tbSheetSave, tbSheetImport})
     b->setEnabled(false);
-  for (QAction* a : {mniUpdateMod, mniAddFile, mniRemoveFile, mniAddFolder, mniExportAll, mniCheckMod})
+  for (QAction* a :
+       {mniUpdateMod, mniAddFile, mniRemoveFile, mniAddFolder, mniExportAll, mniCheckMod, mniCompare})
     a->setEnabled(false);
 }
 
@@ -409,7 +422,9 @@ void TfrmMain::CommandsModStarted() {
   // The grid's sheet, if any, belongs to the mod that was open before.
   EditShownName.clear();
   for (QToolButton* b : {btnAdd, btnRemove, btnExport, tbSheetSave, tbSheetImport}) b->setEnabled(true);
-  for (QAction* a : {mniAddFile, mniRemoveFile, mniAddFolder, mniExportAll, mniCheckMod}) a->setEnabled(true);
+  for (QAction* a : {mniAddFile, mniRemoveFile, mniAddFolder, mniExportAll, mniCheckMod, mniCompare})
+    a->setEnabled(true);
+  Comparing->Clear();
   CommandsUpdated();
 }
 
@@ -421,6 +436,8 @@ void TfrmMain::CommandsChanged() {
 void TfrmMain::CommandsUpdated() {
   btnUpdate->setEnabled(false);
   mniUpdateMod->setEnabled(false);
+  // What was taken over is written (or belongs to a mod no longer open).
+  Comparing->Forget();
 }
 
 bool TfrmMain::ChangesPending() const {

@@ -19,6 +19,8 @@
 #include "platform/UiFileDialog.h"
 
 class AnsiLineEdit;
+class ComparePage;
+class CompareWith;
 class AnsiMemo;
 class EditPageActions;
 class FilteredRows;
@@ -81,8 +83,11 @@ class TfrmMain : public QMainWindow {
   QAction *mniAddFile, *mniRemoveFile, *mniAbout;
   QAction *mniAddFolder, *mniExportAll;
   QAction* mniCheckMod;
+  QAction* mniCompare;
   QTabWidget* PageControl;
   QWidget *tbsFiles, *tbsEdit, *tbsInfo;
+  ComparePage* tbsCompare;  // its tab shows once a comparison was made
+  CompareWith* Comparing;   // Compare With and the Compare page's commands
   QTreeView* ListView;
   QLineEdit* edtFilter;  // above the list
   QLabel* lblFileCount;  // "<shown> of <all> files"
@@ -125,6 +130,7 @@ class TfrmMain : public QMainWindow {
   // Selects the finding's entry, opens the Edit page and makes its cell
   // current and visible.
   void ShowFinding(const check::Finding& finding);
+  void mniCompareClick(QObject* Sender = nullptr);
 
   // ---- The commands' steps after their dialogs, for other ways in --------
   // Open's steps for a chosen mod file.

@@ -164,8 +164,9 @@ class TestMainWindow : public QObject {
     QVERIFY(!frm.ChangesPending());
 
     const QStringList modOpen =
-        start + QStringList{"btnAdd",     "btnRemove",     "btnExport",    "tbSheetSave", "tbSheetImport",
-                            "mniAddFile", "mniRemoveFile", "mniAddFolder", "mniExportAll", "mniCheckMod"};
+        start + QStringList{"btnAdd",        "btnRemove",   "btnExport",     "tbSheetSave",
+                            "tbSheetImport", "mniAddFile",  "mniRemoveFile", "mniAddFolder",
+                            "mniExportAll",  "mniCheckMod", "mniCompare"};
     frm.CommandsChanged();
     frm.CommandsModStarted();  // also turns Update off
     QCOMPARE(enabledControls(frm), sorted(modOpen));

@@ -1,0 +1,24 @@
+#include "archive/compare/ArchiveSide.h"
+
+#include "archive/TextLines.h"
+
+namespace compare {
+
+bool ArchiveSide::Open() {
+  names_.Clear();
+  if (!archive_.Open(path_)) {
+    error_ = QStringLiteral("Cannot open archive %1").arg(path_);
+    return false;
+  }
+  QByteArray listfile;
+  if (!archive_.Read(QByteArrayLiteral("(listfile)"), listfile)) {
+    archive_.Close();
+    error_ = QStringLiteral("%1 holds no (listfile): its entries cannot be named").arg(path_);
+    return false;
+  }
+  for (const QByteArray& line : SplitLines(listfile))
+    if (!line.isEmpty() && !IsArchiveOwnEntry(line)) names_.Add(line);
+  return true;
+}
+
+}  // namespace compare

@@ -1,0 +1,47 @@
+#include "archive/compare/FolderSide.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <algorithm>
+
+#include "archive/NameRules.h"
+#include "platform/FolderWalk.h"
+
+namespace compare {
+
+bool FolderSide::Open() {
+  names_.Clear();
+  files_.clear();
+  if (!QFileInfo(folder_).isDir()) {
+    error_ = QStringLiteral("Cannot open folder %1").arg(folder_);
+    return false;
+  }
+  QList<files::FoundFile> found = files::WalkFolder(folder_).files;
+  // The walk's order depends on the file system; names that differ only in
+  // letter case (possible on disk, one entry in an archive) then keep the
+  // same spelling every time.
+  std::sort(found.begin(), found.end(),
+            [](const files::FoundFile& a, const files::FoundFile& b) { return a.relative < b.relative; });
+  for (const files::FoundFile& file : found) {
+    QByteArray name;
+    if (!names::NameUnder(QByteArray(), file.relative, name) || IsArchiveOwnEntry(name)) continue;
+    if (names_.Add(name)) files_.append(File{file.path, file.size});
+  }
+  return true;
+}
+
+qint64 FolderSide::Size(const QByteArray& name) {
+  const qsizetype i = names_.IndexOf(name);
+  return i < 0 ? -1 : files_.at(i).size;
+}
+
+bool FolderSide::Read(const QByteArray& name, QByteArray& bytes) {
+  const qsizetype i = names_.IndexOf(name);
+  if (i < 0) return false;
+  QFile file(files_.at(i).path);
+  if (!file.open(QIODevice::ReadOnly)) return false;
+  bytes = file.readAll();
+  return file.error() == QFileDevice::NoError;
+}
+
+}  // namespace compare

@@ -1,0 +1,32 @@
+#pragma once
+// A folder tree as a side: every file below it under the internal name Add
+// Folder gives it (the path below the folder, backslashes between levels,
+// letter case kept), read from disk.
+#include <QHash>
+
+#include "archive/compare/CompareSide.h"
+#include "archive/compare/SideNames.h"
+
+namespace compare {
+
+class FolderSide : public Side {
+ public:
+  explicit FolderSide(const QString& folder) : folder_(folder) {}
+
+  QString Label() const override { return folder_; }
+  bool Open() override;
+  QList<QByteArray> Names() const override { return names_.List(); }
+  qint64 Size(const QByteArray& name) override;
+  bool Read(const QByteArray& name, QByteArray& bytes) override;
+
+ private:
+  struct File {
+    QString path;
+    qint64 size;
+  };
+  QString folder_;
+  SideNames names_;
+  QList<File> files_;  // by the index of the name in names_
+};
+
+}  // namespace compare

@@ -1,0 +1,49 @@
+#include "cli/CompareReport.h"
+
+#include "platform/Ansi.h"
+
+namespace cli {
+
+QByteArray Shown(const QByteArray& bytes) {
+  return ansi::toDisplay(bytes).toUtf8();
+}
+
+QList<QByteArray> SheetReport(const QByteArray& name, const compare::SheetDiff& diff) {
+  using compare::RowState;
+  const QByteArray sheet = Shown(name);
+  QList<QByteArray> lines;
+  for (int c : diff.columnsOnlyHere) lines << "- column " + sheet + ':' + Shown(diff.headerHere.at(c));
+  for (int c : diff.columnsOnlyThere) lines << "+ column " + sheet + ':' + Shown(diff.headerThere.at(c));
+  for (const compare::RowChange& row : diff.rows) {
+    const QByteArray at = sheet + ':' + Shown(diff.RowLabel(row));
+    switch (row.state) {
+      case RowState::OnlyHere:
+        lines << "- " + at;
+        break;
+      case RowState::OnlyThere:
+        lines << "+ " + at;
+        break;
+      case RowState::Changed:
+        if (row.moved)
+          lines << "moved " + at + ": row " + QByteArray::number(row.rowHere + 1) + " -> " +
+                       QByteArray::number(row.rowThere + 1);
+        for (const compare::CellChange& cell : row.cells)
+          lines << at + ':' + Shown(diff.headerHere.at(cell.colHere)) + ": " + Shown(cell.before) + " -> " +
+                       Shown(cell.after);
+        break;
+    }
+  }
+  if (diff.CellsSame())
+    lines << sheet + ": same cells; the bytes differ outside them (line ends, text past the last column)";
+  return lines;
+}
+
+QList<QByteArray> BytesReport(const QByteArray& name, const compare::ByteDifference& diff) {
+  QByteArray line = Shown(name) + ": " + QByteArray::number(diff.sizeHere) + " -> " +
+                    QByteArray::number(diff.sizeThere) + " bytes";
+  if (diff.firstDifference >= 0)
+    line += ", first difference at byte " + QByteArray::number(diff.firstDifference);
+  return {line};
+}
+
+}  // namespace cli

@@ -1,0 +1,148 @@
+// quillforge compare: the lines it prints for two mods built from the
+// fixtures, --names-only, a folder tree and the game folder as the other
+// side, text shown in UTF-8, and its exit codes for same, different,
+// unreadable and wrong words.
+#include <QTemporaryDir>
+#include <QtTest>
+#include <cstdio>
+
+#include "CompareMods.h"
+#include "Fixtures.h"
+#include "cli/CompareCommand.h"
+
+namespace {
+
+struct Run {
+  int exit = -1;
+  QList<QByteArray> out;
+  QByteArray err;
+};
+
+QByteArray Drain(std::FILE* f) {
+  std::rewind(f);
+  QByteArray all;
+  char buffer[4096];
+  for (size_t n; (n = std::fread(buffer, 1, sizeof buffer, f)) > 0;) all.append(buffer, qsizetype(n));
+  std::fclose(f);
+  return all;
+}
+
+Run Compare(const QStringList& args) {
+  cli::Io io;
+  io.out = std::tmpfile();
+  io.err = std::tmpfile();
+  Run run;
+  run.exit = RunCompareCommand(args, io);
+  const QByteArray out = Drain(io.out);
+  run.out = out.split('\n');
+  if (run.out.last().isEmpty()) run.out.removeLast();
+  run.err = Drain(io.err);
+  return run;
+}
+
+}  // namespace
+
+class TestCompareCommand : public QObject {
+  Q_OBJECT
+
+  QTemporaryDir dir_;
+  QString here_;
+  QString there_;
+
+ private slots:
+  void initTestCase() {
+    QF_REQUIRE_FIXTURES();
+    here_ = dir_.filePath("here.QLM");
+    there_ = dir_.filePath("there.QLM");
+    QVERIFY(testarchive::Build(here_, comparemods::Here()));
+    QVERIFY(testarchive::Build(there_, comparemods::There()));
+  }
+
+  // Entry lines first, in name order, then each changed entry's details.
+  void differences() {
+    const Run run = Compare({here_, there_});
+    QCOMPARE(run.exit, 1);
+    QVERIFY2(run.err.isEmpty(), run.err.constData());
+    const QList<QByteArray> names = run.out.mid(0, 5);
+    const QByteArray overlapSize = QByteArray::number(
+        fixtures::readAll(fixtures::modDir() + "/data/global/ui/panel/overlap.DC6").size());
+    QCOMPARE(names, (QList<QByteArray>{
+                        "only here data\\global\\excel\\lowqualityitems.txt",
+                        "changed data\\global\\excel\\misc.txt",
+                        "only there data\\global\\excel\\QuillExtra.txt",
+                        "changed data\\global\\excel\\weapons.txt",
+                        "changed data\\global\\ui\\panel\\overlap.DC6",
+                    }));
+    QCOMPARE(run.out.mid(5), (QList<QByteArray>{
+                                 "+ column data\\global\\excel\\misc.txt:quillflag",
+                                 "data\\global\\excel\\weapons.txt:Hand Axe:mindam: 2 -> 5",
+                                 "+ data\\global\\excel\\weapons.txt:Quill Blade",
+                                 "- data\\global\\excel\\weapons.txt:Ahab Spear",
+                                 "moved data\\global\\excel\\weapons.txt:Ancient Bow: row 384 -> 645",
+                                 "data\\global\\excel\\weapons.txt:Axe#2:maxdam: 22 -> 24",
+                                 "data\\global\\ui\\panel\\overlap.DC6: " + overlapSize + " -> " +
+                                     overlapSize + " bytes, first difference at byte 100",
+                             }));
+  }
+
+  void namesOnly() {
+    const Run run = Compare({"--names-only", here_, there_});
+    QCOMPARE(run.exit, 1);
+    QCOMPARE(run.out.size(), 5);
+  }
+
+  // The same on both sides: nothing printed, exit 0; a folder tree written
+  // from a mod is that mod.
+  void same() {
+    const Run self = Compare({here_, here_});
+    QCOMPARE(self.exit, 0);
+    QVERIFY(self.out.isEmpty());
+    const QString tree = dir_.filePath("tree");
+    QVERIFY(comparemods::WriteFolder(tree, comparemods::There()));
+    const Run folder = Compare({tree, there_});
+    QCOMPARE(folder.exit, 0);
+    QVERIFY(folder.out.isEmpty());
+  }
+
+  // A folder holding the game's archives is read as the game folder, by the
+  // first side's names; cells in Windows-1252 show as UTF-8.
+  void gameFolderAndText() {
+    const QString game = dir_.filePath("game");
+    QVERIFY(QDir().mkpath(game));
+    QVERIFY(
+        testarchive::Build(game + "/D2DATA.MPQ", {{"data\\global\\excel\\gems.txt", "name\tcode\nRuby\tr\n"},
+                                                  {"data\\global\\excel\\other.txt", "x"}}));
+    const QString mod = dir_.filePath("small.QLM");
+    QVERIFY(testarchive::Build(mod, {{"data\\global\\excel\\gems.txt", "name\tcode\nRuby\tr\xe9\n"},
+                                     {"data\\global\\ui\\new.dc6", "new"}}));
+    const Run run = Compare({mod, game});
+    QCOMPARE(run.exit, 1);
+    QCOMPARE(run.out, (QList<QByteArray>{"changed data\\global\\excel\\gems.txt",
+                                         "only here data\\global\\ui\\new.dc6",
+                                         "data\\global\\excel\\gems.txt:Ruby:code: r\xc3\xa9 -> r"}));
+  }
+
+  // A side that cannot be read, or wrong words: exit 2, the reason on the
+  // error stream, nothing on the output.
+  void failures() {
+    const Run missing = Compare({here_, dir_.filePath("missing.QLM")});
+    QCOMPARE(missing.exit, 2);
+    QVERIFY(missing.out.isEmpty());
+    QVERIFY(missing.err.contains("missing.QLM"));
+
+    const Run one = Compare({here_});
+    QCOMPARE(one.exit, 2);
+    QVERIFY(one.err.contains("usage: quillforge compare"));
+    const Run unknown = Compare({here_, there_, "--cells"});
+    QCOMPARE(unknown.exit, 2);
+    QVERIFY(unknown.err.contains("--cells"));
+    QVERIFY(unknown.out.isEmpty());
+
+    const Run help = Compare({"--help"});
+    QCOMPARE(help.exit, 0);
+    QCOMPARE(help.out.first(), "usage: quillforge compare MOD_OR_FOLDER OTHER [--names-only]");
+  }
+};
+
+QTEST_GUILESS_MAIN(TestCompareCommand)
+#include "test_compare_command.moc"
