@@ -58,7 +58,8 @@ class TestCompareCommand : public QObject {
     QVERIFY(testarchive::Build(there_, comparemods::There()));
   }
 
-  // Entry lines first, in name order, then each changed entry's details.
+  // Entry lines first, in name order, then each changed entry's details;
+  // weapons rows go by their item code, the key the check rules name.
   void differences() {
     const Run run = Compare({here_, there_});
     QCOMPARE(run.exit, 1);
@@ -75,11 +76,11 @@ class TestCompareCommand : public QObject {
                     }));
     QCOMPARE(run.out.mid(5), (QList<QByteArray>{
                                  "+ column data\\global\\excel\\misc.txt:quillflag",
-                                 "data\\global\\excel\\weapons.txt:Hand Axe:mindam: 2 -> 5",
-                                 "+ data\\global\\excel\\weapons.txt:Quill Blade",
-                                 "- data\\global\\excel\\weapons.txt:Ahab Spear",
-                                 "moved data\\global\\excel\\weapons.txt:Ancient Bow: row 384 -> 645",
-                                 "data\\global\\excel\\weapons.txt:Axe#2:maxdam: 22 -> 24",
+                                 "data\\global\\excel\\weapons.txt:hax:mindam: 2 -> 5",
+                                 "+ data\\global\\excel\\weapons.txt:hax#2",
+                                 "- data\\global\\excel\\weapons.txt:0gl",
+                                 "moved data\\global\\excel\\weapons.txt:1lw: row 384 -> 645",
+                                 "data\\global\\excel\\weapons.txt:p02:maxdam: 22 -> 24",
                                  "data\\global\\ui\\panel\\overlap.DC6: " + overlapSize + " -> " +
                                      overlapSize + " bytes, first difference at byte 100",
                              }));
