@@ -305,7 +305,7 @@ bool UpdateSession::writeTablesAndHeader(int fd, const EntryTable::Encoded& tabl
   mpq::storeLe32(header + 24, tables.hashEntries);
   mpq::storeLe32(header + 28, tables.blockEntries);
   // Until this sync the old header points at the old tables, all still there.
-  if (inPlace && !syncData(fd)) return false;
+  if (inPlace && !syncArchive(fd)) return false;
   if (!writeAllAt(fd, header, sizeof header, headerOffset_)) return false;
   // One 32-byte write within one 512-byte block: the disk takes it whole or not at all.
   if (!inPlace) return true;
@@ -313,18 +313,34 @@ bool UpdateSession::writeTablesAndHeader(int fd, const EntryTable::Encoded& tabl
   // From here on the file is the new archive, whatever the sync says: readers
   // see it now, and the caller must not take its changes for unwritten. Only
   // a power loss before the disk has the header could still bring back the old one.
-  if (!syncData(fd)) {
+  if (!syncArchive(fd)) {
     std::fprintf(stderr,
                  "ARCHWRIT: %s is updated, but the disk did not confirm its new header (%s); "
                  "a power loss now could bring back the archive as it was before\n",
                  target_.c_str(), std::strerror(errno));
+    // The header the disk has may still be the old one, and point past the
+    // new tables (after a pack in place, at the entries' other copy): nothing is cut.
+    return true;
   }
   // Only now may what lies after the new tables go: the old header could
-  // still have pointed into it (after a pack in place, at the entries' other copy).
+  // still have pointed into it.
   if (::ftruncate(fd, off_t(end)) != 0) {
     // Left as space no table points at, for the next commit to count as waste.
   }
   return true;
+}
+
+// Syncs the archive's file. Once one sync of it has failed, every later one
+// fails too: the kernel may have dropped the pages it could not write and
+// reports that only once, so a later sync that succeeds does not vouch for
+// anything written before the failure, and no header may count on it.
+bool UpdateSession::syncArchive(int fd) {
+  if (syncFailed_) {
+    errno = EIO;
+    return false;
+  }
+  syncFailed_ = !syncData(fd);
+  return !syncFailed_;
 }
 
 // Packs the entries in use into a new file beside the archive, as plan lays
@@ -393,9 +409,9 @@ bool UpdateSession::compactInPlace(const PackPlan& front, uint64_t tableBytes) {
     return false;
   // The archive is the new one now; moving it to the front only wins its
   // space back, and overwrites what the old header pointed at: only once the
-  // header just written is surely on the disk.
+  // header just written is surely on the disk (its sync succeeded).
   table_ = std::move(moved);
-  if (!syncData(fd)) return true;
+  if (syncFailed_) return true;
   const PackPlan packed = PackPlan::make(fd, headerOffset_, sectorSize(), table_);
   EntryTable placed = table_;
   if (packed.entriesEnd() + tableBytes <= start &&

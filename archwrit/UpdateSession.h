@@ -65,6 +65,7 @@ class UpdateSession {
   bool keepsOwnership(int copyFd) const;
   bool compactInPlace(const PackPlan& front, uint64_t tableBytes);
   bool writeTablesAndHeader(int fd, const EntryTable::Encoded& tables, uint64_t tablesAt);
+  bool syncArchive(int fd);
 
   std::string target_;                  // the archive's path (a symbolic link resolved)
   bool existed_ = false;                // target_ was an archive before open()
@@ -80,6 +81,7 @@ class UpdateSession {
   bool changed_ = false;    // something was added or removed
   bool broken_ = false;     // a write failed: nothing may be committed
   bool committed_ = false;  // the header points at the new tables (or the packed file replaced the archive)
+  bool syncFailed_ = false;  // a sync of the archive's file failed: no later one vouches for its bytes
 };
 
 }  // namespace archwrit

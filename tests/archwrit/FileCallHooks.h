@@ -8,6 +8,13 @@ namespace hooks {
 // Makes the n-th fdatasync from now on (1 the next one) fail with EIO without
 // syncing; 0 fails none.
 void failSync(int n);
+// The first 32 bytes of the file (an archive's header, at its start) as the
+// last fdatasync that succeeded saw them, with none failing before it since
+// resetDurable(): the header the disk surely holds. False when no sync has
+// vouched for one. After a failed sync no later one counts, since the kernel
+// may have dropped the pages that failed and reports that only once.
+bool durableHeader(char (&header)[32]);
+void resetDurable();
 // Bytes copy_file_range copied since the last reset.
 long long copiedBytes();
 void resetCopied();

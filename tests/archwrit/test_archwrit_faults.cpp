@@ -226,6 +226,61 @@ class TestArchwritFaults : public QObject, probe::Scratch {
     QVERIFY2(fixtures::readAll(log).contains(QFile::encodeName(archive)), fixtures::readAll(log).constData());
   }
 
+  // A pack inside the archive's own file commits twice: the entries copied
+  // after its end, then to the front. A sync that fails before the first
+  // header fails the close, leaving the archive as it was; one that fails
+  // later stops the pack where it is. Whichever sync fails, the file's bytes
+  // behind the header the disk surely holds read back as the old archive or
+  // the new one: nothing a header the disk may still have points at is
+  // overwritten or cut off.
+  void syncFailuresWhilePackingInPlace() {
+    const QString archive = path("inplace.QLM"), link = path("inplace-link.QLM"), disk = path("disk.QLM");
+    QCOMPARE(probe::update(archive, 9, probe::fixtureChanges()), 1);
+    const QByteArray pristine = fixtures::readAll(archive);
+    const Contents old = probe::contents(archive);
+    QList<Change> removals;
+    for (const Change& c : probe::fixtureChanges())
+      if (c.name.contains("excel\\") && !c.name.endsWith("Arena.txt")) removals.append({c.name, {}});
+    const Contents packed = probe::expectedContents(removals, old);
+    QVERIFY(packed.size() < old.size());
+
+    for (int failing = 0; failing <= 6; ++failing) {
+      QFile::remove(archive);
+      QFile::remove(link);
+      QVERIFY(fixtures::writeAll(archive, pristine));
+      QVERIFY(::link(QFile::encodeName(archive).constData(), QFile::encodeName(link).constData()) == 0);
+      const ino_t inode = statOf(archive).st_ino;
+      hooks::resetDurable();
+      hooks::failSync(failing);
+      const int closed = probe::update(archive, 5, removals);
+      hooks::failSync(0);
+      const QByteArray bytes = fixtures::readAll(archive);
+      const QString at = QString("sync %1 failing: closed %2, %3 bytes").arg(failing).arg(closed).arg(bytes.size());
+      QCOMPARE(statOf(archive).st_ino, inode);
+      if (failing == 0) {
+        // Packed in place, with nothing failing.
+        QVERIFY2(closed == 1 && bytes.size() == probe::usedBytes(archive), qPrintable(at));
+      } else if (failing == 1) {
+        // The first sync comes before any header.
+        QVERIFY2(closed == 0, qPrintable(at));
+      }
+      if (closed == 1) {
+        QCOMPARE(probe::contents(archive), packed);
+        QCOMPARE(probe::contents(link), packed);
+      } else {
+        QVERIFY2(closed == 0 && bytes == pristine, qPrintable(at));
+      }
+
+      // What a power loss now may leave: these bytes, behind the header the disk surely has.
+      char header[32];
+      const QByteArray durable = hooks::durableHeader(header) ? QByteArray(header, 32) : pristine.left(32);
+      QVERIFY(fixtures::writeAll(disk, durable + bytes.mid(32)));
+      bool ok = false;
+      const Contents survived = probe::contents(disk, &ok);
+      QVERIFY2(ok && (survived == old || survived == packed), qPrintable(at));
+    }
+  }
+
   // Format 1 positions are 32 bits. An archive just under 4 GiB (sparse: two
   // entries of zeros) that an update pushes past it must be packed, and the
   // packed entries end just below 4 GiB: its tables would cross. The update
