@@ -373,14 +373,20 @@ bool UpdateSession::compact(const PackPlan& plan) {
 // Gives the empty packed copy the archive's owner and group, or its group
 // alone when only a privileged process could give the owner (the updater
 // then owns the packed archive, and those who shared it through its group
-// still do). False when not even the group can be kept, or when the archive
+// still do). False when not even the group can be kept, when the archive
 // has other hard links, which a new file in its place would leave holding
-// the old archive: such an archive is packed in its own file.
+// the old archive, or when the copy could not be renamed over the archive
+// (a sticky folder lets only the owner of the folder or of the replaced
+// file do that): such an archive is packed in its own file.
 bool UpdateSession::keepsOwnership(int copyFd) const {
   if (!existed_) return true;
-  struct stat archive, copy;
-  if (::fstat(original_.get(), &archive) != 0 || ::fstat(copyFd, &copy) != 0) return false;
+  struct stat archive, copy, folder;
+  if (::fstat(original_.get(), &archive) != 0 || ::fstat(copyFd, &copy) != 0 ||
+      ::stat(dirName(target_).c_str(), &folder) != 0)
+    return false;
   if (archive.st_nlink > 1) return false;
+  const uid_t self = ::geteuid();
+  if ((folder.st_mode & S_ISVTX) && self != 0 && self != folder.st_uid && self != archive.st_uid) return false;
   if (copy.st_uid == archive.st_uid && copy.st_gid == archive.st_gid) return true;
   if (::fchown(copyFd, archive.st_uid, archive.st_gid) == 0) return true;
   return copy.st_gid == archive.st_gid || ::fchown(copyFd, uid_t(-1), archive.st_gid) == 0;

@@ -9,9 +9,9 @@
 // (planned from the tables first) would win back more than a quarter of the
 // archive, the live entries are packed into a new file beside it instead,
 // which replaces the archive in one rename, or, when such a file cannot be
-// made there or keep the archive's group and links, packed inside the
-// archive's own file in two committed steps. A new archive is always built
-// beside its path and renamed into place.
+// made there, keep the archive's group and links or be renamed over it,
+// packed inside the archive's own file in two committed steps. A new
+// archive is always built beside its path and renamed into place.
 #pragma once
 
 #include <sys/types.h>

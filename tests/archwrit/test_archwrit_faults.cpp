@@ -353,22 +353,29 @@ class TestArchwritFaults : public QObject, probe::Scratch {
 
   // A packed archive goes on belonging to whom it belonged to. A new file
   // in its place is given its owner and group, or its group alone when the
-  // updater may not give the owner; when not even the group can be kept, or
-  // the file has other hard links, it is packed inside its own file. Run as
-  // ordinary users.
+  // updater may not give the owner; when not even the group can be kept, the
+  // file has other hard links, or its folder is sticky and the updater owns
+  // neither the folder nor the archive (no new file could replace it), it is
+  // packed inside its own file. Run as ordinary users.
   void packingKeepsWhatTheFileIs_data() {
     QTest::addColumn<uint>("owner");
     QTest::addColumn<uint>("group");
     QTest::addColumn<uint>("mode");
     QTest::addColumn<bool>("updaterInGroup");
     QTest::addColumn<bool>("hardLink");
+    QTest::addColumn<bool>("sticky");
     QTest::addColumn<bool>("newFile");
     QTest::addColumn<uint>("ownerAfter");
     // alice (4001) and bob (4002, the updater); modders (4100).
-    QTest::newRow("group kept, owner cannot be") << 4001u << 4100u << 0664u << true << false << true << 4002u;
-    QTest::newRow("neither can be kept") << 4001u << 4100u << 0666u << false << false << false << 4001u;
-    QTest::newRow("own file with another link") << 4002u << 4002u << 0644u << false << true << false << 4002u;
-    QTest::newRow("own file") << 4002u << 4002u << 0640u << false << false << true << 4002u;
+    QTest::newRow("group kept, owner cannot be")
+        << 4001u << 4100u << 0664u << true << false << false << true << 4002u;
+    QTest::newRow("neither can be kept") << 4001u << 4100u << 0666u << false << false << false << false << 4001u;
+    QTest::newRow("own file with another link")
+        << 4002u << 4002u << 0644u << false << true << false << false << 4002u;
+    QTest::newRow("own file") << 4002u << 4002u << 0640u << false << false << false << true << 4002u;
+    QTest::newRow("sticky folder, another's file")
+        << 4001u << 4100u << 0664u << true << false << true << false << 4001u;
+    QTest::newRow("sticky folder, own file") << 4002u << 4002u << 0640u << false << false << true << true << 4002u;
   }
   void packingKeepsWhatTheFileIs() {
     QFETCH(uint, owner);
@@ -376,6 +383,7 @@ class TestArchwritFaults : public QObject, probe::Scratch {
     QFETCH(uint, mode);
     QFETCH(bool, updaterInGroup);
     QFETCH(bool, hardLink);
+    QFETCH(bool, sticky);
     QFETCH(bool, newFile);
     QFETCH(uint, ownerAfter);
     if (::geteuid() != 0) QSKIP("needs root, to hand the archive to other users");
@@ -384,7 +392,7 @@ class TestArchwritFaults : public QObject, probe::Scratch {
     const QString archive = folder + "/mod.QLM", link = path(QString("link%1.QLM").arg(owner + mode));
     QCOMPARE(probe::update(archive, 9, probe::fixtureChanges()), 1);
     QVERIFY(::chmod(QFile::encodeName(scratchFolder()).constData(), 0755) == 0);
-    QVERIFY(::chmod(QFile::encodeName(folder).constData(), 0777) == 0);
+    QVERIFY(::chmod(QFile::encodeName(folder).constData(), sticky ? 01777 : 0777) == 0);
     QVERIFY(::chown(QFile::encodeName(archive).constData(), owner, group) == 0);
     QVERIFY(::chmod(QFile::encodeName(archive).constData(), mode) == 0);
     if (hardLink)
