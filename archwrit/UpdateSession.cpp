@@ -265,14 +265,14 @@ bool UpdateSession::commit() {
   const bool unreachable = archiveSize > UINT32_MAX;
   // No pack can win back more than the space no entry uses: most commits end their look here.
   if (archiveSize - std::min(used, archiveSize) > archiveSize / kWasteDivisor || unreachable) {
-    const PackPlan plan = PackPlan::make(dataFd(), headerOffset_, sectorSize(), table_);
+    const std::optional<PackPlan> plan = PackPlan::make(dataFd(), headerOffset_, sectorSize(), table_);
     // Entries that cannot move keep their places, so a pack wins back less
     // than the waste when they lie late in the file; it is begun only when
     // what it leaves (its tables included) is a quarter smaller and within reach.
-    const uint64_t packedSize = plan.entriesEnd() + tableBytes - headerOffset_;
+    const uint64_t packedSize = plan ? plan->entriesEnd() + tableBytes - headerOffset_ : UINT64_MAX;
     const bool pays = packedSize <= UINT32_MAX &&
                       archiveSize - std::min(packedSize, archiveSize) > archiveSize / kWasteDivisor;
-    if ((pays || (unreachable && packedSize <= UINT32_MAX)) && compact(plan)) return true;
+    if ((pays || (unreachable && packedSize <= UINT32_MAX)) && compact(*plan)) return true;
     if (unreachable) return false;
   }
   if (!writeTablesAndHeader(dataFd(), tables, tablesAt)) return false;
@@ -418,11 +418,11 @@ bool UpdateSession::compactInPlace(const PackPlan& front, uint64_t tableBytes) {
   // header just written is surely on the disk (its sync succeeded).
   table_ = std::move(moved);
   if (syncFailed_) return true;
-  const PackPlan packed = PackPlan::make(fd, headerOffset_, sectorSize(), table_);
+  const std::optional<PackPlan> packed = PackPlan::make(fd, headerOffset_, sectorSize(), table_);
   EntryTable placed = table_;
-  if (packed.entriesEnd() + tableBytes <= start &&
-      compactEntries(fd, fd, headerOffset_, sectorSize(), packed, placed) &&
-      writeTablesAndHeader(fd, placed.encode(headerOffset_), packed.entriesEnd()))
+  if (packed && packed->entriesEnd() + tableBytes <= start &&
+      compactEntries(fd, fd, headerOffset_, sectorSize(), *packed, placed) &&
+      writeTablesAndHeader(fd, placed.encode(headerOffset_), packed->entriesEnd()))
     table_ = std::move(placed);
   return true;
 }

@@ -2,6 +2,7 @@
 
 #include <dlfcn.h>
 #include <errno.h>
+#include <sys/stat.h>
 #include <sys/types.h>
 #include <unistd.h>
 
@@ -12,6 +13,7 @@
 namespace {
 
 std::atomic<int> syncsUntilFailure{0};
+std::atomic<int> fstatsUntilFailure{0};
 std::atomic<long long> copied{0};
 
 std::mutex durableMutex;
@@ -48,6 +50,18 @@ extern "C" int fdatasync(int fd) {
   return result;
 }
 
+extern "C" int fstat(int fd, struct stat* st) {
+  static const auto real = next<int (*)(int, struct stat*)>("fstat");
+  int left = fstatsUntilFailure.load();
+  while (left > 0 && !fstatsUntilFailure.compare_exchange_weak(left, left - 1)) {
+  }
+  if (left == 1) {
+    errno = EIO;
+    return -1;
+  }
+  return real(fd, st);
+}
+
 extern "C" ssize_t copy_file_range(int in, loff_t* inPos, int out, loff_t* outPos, size_t length,
                                    unsigned flags) {
   static const auto real = next<ssize_t (*)(int, loff_t*, int, loff_t*, size_t, unsigned)>("copy_file_range");
@@ -60,6 +74,10 @@ namespace hooks {
 
 void failSync(int n) {
   syncsUntilFailure = n;
+}
+
+void failFstat(int n) {
+  fstatsUntilFailure = n;
 }
 
 bool durableHeader(char (&header)[32]) {

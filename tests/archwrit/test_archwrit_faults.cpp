@@ -281,6 +281,38 @@ class TestArchwritFaults : public QObject, probe::Scratch {
     }
   }
 
+  // Packing is planned from the size of the archive's file. When that size
+  // cannot be learned, nothing is packed: every entry still reads back.
+  void unknownFileSizePacksNothing() {
+    const QString archive = path("unstattable.QLM");
+    QCOMPARE(probe::update(archive, 9, probe::fixtureChanges()), 1);
+    QList<Change> removals;
+    for (const Change& c : probe::fixtureChanges())
+      if (c.name.contains("excel\\") && !c.name.endsWith("Arena.txt")) removals.append({c.name, {}});
+    const Contents after = probe::expectedContents(removals, probe::contents(archive));
+    MPQHANDLE h = MpqOpenArchiveForUpdate(QFile::encodeName(archive).constData(), 5, 1000);
+    QVERIFY(h);
+    for (const Change& c : removals) QCOMPARE(MpqDeleteFile(h, c.name.constData()), 1);
+    // The first stat of the close is the plan's: removing the sheets leaves more than a quarter unused.
+    hooks::failFstat(1);
+    const int closed = MpqCloseUpdatedArchive(h, 0);
+    hooks::failFstat(0);
+    bool ok = false;
+    const Contents now = probe::contents(archive, &ok);
+    if (closed == 1) {
+      QVERIFY(ok);
+      QCOMPARE(now, after);
+    } else {
+      QCOMPARE(closed, 0);
+    }
+    // Nothing was lost either way, and the archive takes later updates.
+    QCOMPARE(probe::update(archive, 5, {{"data\\later.txt", source("later", "later")}}), 1);
+    Contents expected = after;
+    expected.insert("data\\later.txt", "later");
+    QCOMPARE(probe::contents(archive, &ok), expected);
+    QVERIFY(ok);
+  }
+
   // Format 1 positions are 32 bits. An archive just under 4 GiB (sparse: two
   // entries of zeros) that an update pushes past it must be packed, and the
   // packed entries end just below 4 GiB: its tables would cross. The update
