@@ -386,7 +386,8 @@ bool UpdateSession::keepsOwnership(int copyFd) const {
     return false;
   if (archive.st_nlink > 1) return false;
   const uid_t self = ::geteuid();
-  if ((folder.st_mode & S_ISVTX) && self != 0 && self != folder.st_uid && self != archive.st_uid) return false;
+  if ((folder.st_mode & S_ISVTX) && self != 0 && self != folder.st_uid && self != archive.st_uid)
+    return false;
   if (copy.st_uid == archive.st_uid && copy.st_gid == archive.st_gid) return true;
   if (::fchown(copyFd, archive.st_uid, archive.st_gid) == 0) return true;
   return copy.st_gid == archive.st_gid || ::fchown(copyFd, uid_t(-1), archive.st_gid) == 0;

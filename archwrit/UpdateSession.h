@@ -78,9 +78,9 @@ class UpdateSession {
   bool keepListfile_ = false;
   EntryTable table_;
   std::unique_ptr<EntryWriter> writer_;
-  bool changed_ = false;    // something was added or removed
-  bool broken_ = false;     // a write failed: nothing may be committed
-  bool committed_ = false;  // the header points at the new tables (or the packed file replaced the archive)
+  bool changed_ = false;     // something was added or removed
+  bool broken_ = false;      // a write failed: nothing may be committed
+  bool committed_ = false;   // the header points at the new tables (or the packed file replaced the archive)
   bool syncFailed_ = false;  // a sync of the archive's file failed: no later one vouches for its bytes
 };
 

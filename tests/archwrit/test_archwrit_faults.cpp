@@ -255,7 +255,8 @@ class TestArchwritFaults : public QObject, probe::Scratch {
       const int closed = probe::update(archive, 5, removals);
       hooks::failSync(0);
       const QByteArray bytes = fixtures::readAll(archive);
-      const QString at = QString("sync %1 failing: closed %2, %3 bytes").arg(failing).arg(closed).arg(bytes.size());
+      const QString at =
+          QString("sync %1 failing: closed %2, %3 bytes").arg(failing).arg(closed).arg(bytes.size());
       QCOMPARE(statOf(archive).st_ino, inode);
       if (failing == 0) {
         // Packed in place, with nothing failing.
@@ -401,13 +402,15 @@ class TestArchwritFaults : public QObject, probe::Scratch {
     // alice (4001) and bob (4002, the updater); modders (4100).
     QTest::newRow("group kept, owner cannot be")
         << 4001u << 4100u << 0664u << true << false << false << true << 4002u;
-    QTest::newRow("neither can be kept") << 4001u << 4100u << 0666u << false << false << false << false << 4001u;
+    QTest::newRow("neither can be kept")
+        << 4001u << 4100u << 0666u << false << false << false << false << 4001u;
     QTest::newRow("own file with another link")
         << 4002u << 4002u << 0644u << false << true << false << false << 4002u;
     QTest::newRow("own file") << 4002u << 4002u << 0640u << false << false << false << true << 4002u;
     QTest::newRow("sticky folder, another's file")
         << 4001u << 4100u << 0664u << true << false << true << false << 4001u;
-    QTest::newRow("sticky folder, own file") << 4002u << 4002u << 0640u << false << false << true << true << 4002u;
+    QTest::newRow("sticky folder, own file")
+        << 4002u << 4002u << 0640u << false << false << true << true << 4002u;
   }
   void packingKeepsWhatTheFileIs() {
     QFETCH(uint, owner);
