@@ -45,10 +45,12 @@ bool rekeyable(int fd, const EntryTable::Block& b, const std::string& name, uint
 
 }  // namespace
 
-PackPlan PackPlan::make(int fd, uint64_t headerOffset, uint32_t sectorSize, const EntryTable& table) {
+std::optional<PackPlan> PackPlan::make(int fd, uint64_t headerOffset, uint32_t sectorSize,
+                                       const EntryTable& table) {
   PackPlan plan;
   struct stat st;
-  const uint64_t fileSize = ::fstat(fd, &st) == 0 ? uint64_t(st.st_size) : 0;
+  if (::fstat(fd, &st) != 0 || st.st_size < 0) return std::nullopt;
+  const uint64_t fileSize = uint64_t(st.st_size);
   const uint64_t dataStart = headerOffset + mpq::kHeaderSize;
 
   std::vector<uint32_t> movable;

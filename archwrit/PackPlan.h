@@ -10,6 +10,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <vector>
 
 #include "EntryTable.h"
@@ -28,8 +29,10 @@ class PackPlan {
     uint64_t begin, end;
   };
 
-  // The plan for the entries of table in the archive file fd.
-  static PackPlan make(int fd, uint64_t headerOffset, uint32_t sectorSize, const EntryTable& table);
+  // The plan for the entries of table in the archive file fd; nothing when
+  // the file's size cannot be learned (no entry could be told to lie in it).
+  static std::optional<PackPlan> make(int fd, uint64_t headerOffset, uint32_t sectorSize,
+                                      const EntryTable& table);
 
   // The same movable entries laid one after another from start on, and no
   // entry copied where it is: where they go when a pack inside the archive's

@@ -265,14 +265,14 @@ bool UpdateSession::commit() {
   const bool unreachable = archiveSize > UINT32_MAX;
   // No pack can win back more than the space no entry uses: most commits end their look here.
   if (archiveSize - std::min(used, archiveSize) > archiveSize / kWasteDivisor || unreachable) {
-    const PackPlan plan = PackPlan::make(dataFd(), headerOffset_, sectorSize(), table_);
+    const std::optional<PackPlan> plan = PackPlan::make(dataFd(), headerOffset_, sectorSize(), table_);
     // Entries that cannot move keep their places, so a pack wins back less
     // than the waste when they lie late in the file; it is begun only when
     // what it leaves (its tables included) is a quarter smaller and within reach.
-    const uint64_t packedSize = plan.entriesEnd() + tableBytes - headerOffset_;
+    const uint64_t packedSize = plan ? plan->entriesEnd() + tableBytes - headerOffset_ : UINT64_MAX;
     const bool pays = packedSize <= UINT32_MAX &&
                       archiveSize - std::min(packedSize, archiveSize) > archiveSize / kWasteDivisor;
-    if ((pays || (unreachable && packedSize <= UINT32_MAX)) && compact(plan)) return true;
+    if ((pays || (unreachable && packedSize <= UINT32_MAX)) && compact(*plan)) return true;
     if (unreachable) return false;
   }
   if (!writeTablesAndHeader(dataFd(), tables, tablesAt)) return false;
@@ -305,7 +305,7 @@ bool UpdateSession::writeTablesAndHeader(int fd, const EntryTable::Encoded& tabl
   mpq::storeLe32(header + 24, tables.hashEntries);
   mpq::storeLe32(header + 28, tables.blockEntries);
   // Until this sync the old header points at the old tables, all still there.
-  if (inPlace && !syncData(fd)) return false;
+  if (inPlace && !syncArchive(fd)) return false;
   if (!writeAllAt(fd, header, sizeof header, headerOffset_)) return false;
   // One 32-byte write within one 512-byte block: the disk takes it whole or not at all.
   if (!inPlace) return true;
@@ -313,18 +313,34 @@ bool UpdateSession::writeTablesAndHeader(int fd, const EntryTable::Encoded& tabl
   // From here on the file is the new archive, whatever the sync says: readers
   // see it now, and the caller must not take its changes for unwritten. Only
   // a power loss before the disk has the header could still bring back the old one.
-  if (!syncData(fd)) {
+  if (!syncArchive(fd)) {
     std::fprintf(stderr,
                  "ARCHWRIT: %s is updated, but the disk did not confirm its new header (%s); "
                  "a power loss now could bring back the archive as it was before\n",
                  target_.c_str(), std::strerror(errno));
+    // The header the disk has may still be the old one, and point past the
+    // new tables (after a pack in place, at the entries' other copy): nothing is cut.
+    return true;
   }
   // Only now may what lies after the new tables go: the old header could
-  // still have pointed into it (after a pack in place, at the entries' other copy).
+  // still have pointed into it.
   if (::ftruncate(fd, off_t(end)) != 0) {
     // Left as space no table points at, for the next commit to count as waste.
   }
   return true;
+}
+
+// Syncs the archive's file. Once one sync of it has failed, every later one
+// fails too: the kernel may have dropped the pages it could not write and
+// reports that only once, so a later sync that succeeds does not vouch for
+// anything written before the failure, and no header may count on it.
+bool UpdateSession::syncArchive(int fd) {
+  if (syncFailed_) {
+    errno = EIO;
+    return false;
+  }
+  syncFailed_ = !syncData(fd);
+  return !syncFailed_;
 }
 
 // Packs the entries in use into a new file beside the archive, as plan lays
@@ -357,14 +373,21 @@ bool UpdateSession::compact(const PackPlan& plan) {
 // Gives the empty packed copy the archive's owner and group, or its group
 // alone when only a privileged process could give the owner (the updater
 // then owns the packed archive, and those who shared it through its group
-// still do). False when not even the group can be kept, or when the archive
+// still do). False when not even the group can be kept, when the archive
 // has other hard links, which a new file in its place would leave holding
-// the old archive: such an archive is packed in its own file.
+// the old archive, or when the copy could not be renamed over the archive
+// (a sticky folder lets only the owner of the folder or of the replaced
+// file do that): such an archive is packed in its own file.
 bool UpdateSession::keepsOwnership(int copyFd) const {
   if (!existed_) return true;
-  struct stat archive, copy;
-  if (::fstat(original_.get(), &archive) != 0 || ::fstat(copyFd, &copy) != 0) return false;
+  struct stat archive, copy, folder;
+  if (::fstat(original_.get(), &archive) != 0 || ::fstat(copyFd, &copy) != 0 ||
+      ::stat(dirName(target_).c_str(), &folder) != 0)
+    return false;
   if (archive.st_nlink > 1) return false;
+  const uid_t self = ::geteuid();
+  if ((folder.st_mode & S_ISVTX) && self != 0 && self != folder.st_uid && self != archive.st_uid)
+    return false;
   if (copy.st_uid == archive.st_uid && copy.st_gid == archive.st_gid) return true;
   if (::fchown(copyFd, archive.st_uid, archive.st_gid) == 0) return true;
   return copy.st_gid == archive.st_gid || ::fchown(copyFd, uid_t(-1), archive.st_gid) == 0;
@@ -393,14 +416,14 @@ bool UpdateSession::compactInPlace(const PackPlan& front, uint64_t tableBytes) {
     return false;
   // The archive is the new one now; moving it to the front only wins its
   // space back, and overwrites what the old header pointed at: only once the
-  // header just written is surely on the disk.
+  // header just written is surely on the disk (its sync succeeded).
   table_ = std::move(moved);
-  if (!syncData(fd)) return true;
-  const PackPlan packed = PackPlan::make(fd, headerOffset_, sectorSize(), table_);
+  if (syncFailed_) return true;
+  const std::optional<PackPlan> packed = PackPlan::make(fd, headerOffset_, sectorSize(), table_);
   EntryTable placed = table_;
-  if (packed.entriesEnd() + tableBytes <= start &&
-      compactEntries(fd, fd, headerOffset_, sectorSize(), packed, placed) &&
-      writeTablesAndHeader(fd, placed.encode(headerOffset_), packed.entriesEnd()))
+  if (packed && packed->entriesEnd() + tableBytes <= start &&
+      compactEntries(fd, fd, headerOffset_, sectorSize(), *packed, placed) &&
+      writeTablesAndHeader(fd, placed.encode(headerOffset_), packed->entriesEnd()))
     table_ = std::move(placed);
   return true;
 }

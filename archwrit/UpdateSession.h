@@ -9,9 +9,9 @@
 // (planned from the tables first) would win back more than a quarter of the
 // archive, the live entries are packed into a new file beside it instead,
 // which replaces the archive in one rename, or, when such a file cannot be
-// made there or keep the archive's group and links, packed inside the
-// archive's own file in two committed steps. A new archive is always built
-// beside its path and renamed into place.
+// made there, keep the archive's group and links or be renamed over it,
+// packed inside the archive's own file in two committed steps. A new
+// archive is always built beside its path and renamed into place.
 #pragma once
 
 #include <sys/types.h>
@@ -65,6 +65,7 @@ class UpdateSession {
   bool keepsOwnership(int copyFd) const;
   bool compactInPlace(const PackPlan& front, uint64_t tableBytes);
   bool writeTablesAndHeader(int fd, const EntryTable::Encoded& tables, uint64_t tablesAt);
+  bool syncArchive(int fd);
 
   std::string target_;                  // the archive's path (a symbolic link resolved)
   bool existed_ = false;                // target_ was an archive before open()
@@ -77,9 +78,10 @@ class UpdateSession {
   bool keepListfile_ = false;
   EntryTable table_;
   std::unique_ptr<EntryWriter> writer_;
-  bool changed_ = false;    // something was added or removed
-  bool broken_ = false;     // a write failed: nothing may be committed
-  bool committed_ = false;  // the header points at the new tables (or the packed file replaced the archive)
+  bool changed_ = false;     // something was added or removed
+  bool broken_ = false;      // a write failed: nothing may be committed
+  bool committed_ = false;   // the header points at the new tables (or the packed file replaced the archive)
+  bool syncFailed_ = false;  // a sync of the archive's file failed: no later one vouches for its bytes
 };
 
 }  // namespace archwrit

@@ -57,7 +57,8 @@ ARCHWRIT_API MPQHANDLE MpqOpenArchiveForUpdate(const char* path, uint32_t openVa
  * mode, owner and group) in one atomic rename, as a new archive does (the new
  * file synced first, its folder after); entries that cannot be moved keep
  * their places in it. When its folder takes no new file, it has other hard
- * links, or the caller could not give a new file the archive's group, it is
+ * links, the caller could not give a new file the archive's group, or the
+ * folder is sticky and the caller owns neither it nor the archive, it is
  * packed inside its own file instead, each step committed as an append is
  * (readers that opened it before then read moved bytes). Nonzero once the
  * archive is the new one, also when only the sync after the header failed (a

@@ -226,6 +226,94 @@ class TestArchwritFaults : public QObject, probe::Scratch {
     QVERIFY2(fixtures::readAll(log).contains(QFile::encodeName(archive)), fixtures::readAll(log).constData());
   }
 
+  // A pack inside the archive's own file commits twice: the entries copied
+  // after its end, then to the front. A sync that fails before the first
+  // header fails the close, leaving the archive as it was; one that fails
+  // later stops the pack where it is. Whichever sync fails, the file's bytes
+  // behind the header the disk surely holds read back as the old archive or
+  // the new one: nothing a header the disk may still have points at is
+  // overwritten or cut off.
+  void syncFailuresWhilePackingInPlace() {
+    const QString archive = path("inplace.QLM"), link = path("inplace-link.QLM"), disk = path("disk.QLM");
+    QCOMPARE(probe::update(archive, 9, probe::fixtureChanges()), 1);
+    const QByteArray pristine = fixtures::readAll(archive);
+    const Contents old = probe::contents(archive);
+    QList<Change> removals;
+    for (const Change& c : probe::fixtureChanges())
+      if (c.name.contains("excel\\") && !c.name.endsWith("Arena.txt")) removals.append({c.name, {}});
+    const Contents packed = probe::expectedContents(removals, old);
+    QVERIFY(packed.size() < old.size());
+
+    for (int failing = 0; failing <= 6; ++failing) {
+      QFile::remove(archive);
+      QFile::remove(link);
+      QVERIFY(fixtures::writeAll(archive, pristine));
+      QVERIFY(::link(QFile::encodeName(archive).constData(), QFile::encodeName(link).constData()) == 0);
+      const ino_t inode = statOf(archive).st_ino;
+      hooks::resetDurable();
+      hooks::failSync(failing);
+      const int closed = probe::update(archive, 5, removals);
+      hooks::failSync(0);
+      const QByteArray bytes = fixtures::readAll(archive);
+      const QString at =
+          QString("sync %1 failing: closed %2, %3 bytes").arg(failing).arg(closed).arg(bytes.size());
+      QCOMPARE(statOf(archive).st_ino, inode);
+      if (failing == 0) {
+        // Packed in place, with nothing failing.
+        QVERIFY2(closed == 1 && bytes.size() == probe::usedBytes(archive), qPrintable(at));
+      } else if (failing == 1) {
+        // The first sync comes before any header.
+        QVERIFY2(closed == 0, qPrintable(at));
+      }
+      if (closed == 1) {
+        QCOMPARE(probe::contents(archive), packed);
+        QCOMPARE(probe::contents(link), packed);
+      } else {
+        QVERIFY2(closed == 0 && bytes == pristine, qPrintable(at));
+      }
+
+      // What a power loss now may leave: these bytes, behind the header the disk surely has.
+      char header[32];
+      const QByteArray durable = hooks::durableHeader(header) ? QByteArray(header, 32) : pristine.left(32);
+      QVERIFY(fixtures::writeAll(disk, durable + bytes.mid(32)));
+      bool ok = false;
+      const Contents survived = probe::contents(disk, &ok);
+      QVERIFY2(ok && (survived == old || survived == packed), qPrintable(at));
+    }
+  }
+
+  // Packing is planned from the size of the archive's file. When that size
+  // cannot be learned, nothing is packed: every entry still reads back.
+  void unknownFileSizePacksNothing() {
+    const QString archive = path("unstattable.QLM");
+    QCOMPARE(probe::update(archive, 9, probe::fixtureChanges()), 1);
+    QList<Change> removals;
+    for (const Change& c : probe::fixtureChanges())
+      if (c.name.contains("excel\\") && !c.name.endsWith("Arena.txt")) removals.append({c.name, {}});
+    const Contents after = probe::expectedContents(removals, probe::contents(archive));
+    MPQHANDLE h = MpqOpenArchiveForUpdate(QFile::encodeName(archive).constData(), 5, 1000);
+    QVERIFY(h);
+    for (const Change& c : removals) QCOMPARE(MpqDeleteFile(h, c.name.constData()), 1);
+    // The first stat of the close is the plan's: removing the sheets leaves more than a quarter unused.
+    hooks::failFstat(1);
+    const int closed = MpqCloseUpdatedArchive(h, 0);
+    hooks::failFstat(0);
+    bool ok = false;
+    const Contents now = probe::contents(archive, &ok);
+    if (closed == 1) {
+      QVERIFY(ok);
+      QCOMPARE(now, after);
+    } else {
+      QCOMPARE(closed, 0);
+    }
+    // Nothing was lost either way, and the archive takes later updates.
+    QCOMPARE(probe::update(archive, 5, {{"data\\later.txt", source("later", "later")}}), 1);
+    Contents expected = after;
+    expected.insert("data\\later.txt", "later");
+    QCOMPARE(probe::contents(archive, &ok), expected);
+    QVERIFY(ok);
+  }
+
   // Format 1 positions are 32 bits. An archive just under 4 GiB (sparse: two
   // entries of zeros) that an update pushes past it must be packed, and the
   // packed entries end just below 4 GiB: its tables would cross. The update
@@ -298,22 +386,31 @@ class TestArchwritFaults : public QObject, probe::Scratch {
 
   // A packed archive goes on belonging to whom it belonged to. A new file
   // in its place is given its owner and group, or its group alone when the
-  // updater may not give the owner; when not even the group can be kept, or
-  // the file has other hard links, it is packed inside its own file. Run as
-  // ordinary users.
+  // updater may not give the owner; when not even the group can be kept, the
+  // file has other hard links, or its folder is sticky and the updater owns
+  // neither the folder nor the archive (no new file could replace it), it is
+  // packed inside its own file. Run as ordinary users.
   void packingKeepsWhatTheFileIs_data() {
     QTest::addColumn<uint>("owner");
     QTest::addColumn<uint>("group");
     QTest::addColumn<uint>("mode");
     QTest::addColumn<bool>("updaterInGroup");
     QTest::addColumn<bool>("hardLink");
+    QTest::addColumn<bool>("sticky");
     QTest::addColumn<bool>("newFile");
     QTest::addColumn<uint>("ownerAfter");
     // alice (4001) and bob (4002, the updater); modders (4100).
-    QTest::newRow("group kept, owner cannot be") << 4001u << 4100u << 0664u << true << false << true << 4002u;
-    QTest::newRow("neither can be kept") << 4001u << 4100u << 0666u << false << false << false << 4001u;
-    QTest::newRow("own file with another link") << 4002u << 4002u << 0644u << false << true << false << 4002u;
-    QTest::newRow("own file") << 4002u << 4002u << 0640u << false << false << true << 4002u;
+    QTest::newRow("group kept, owner cannot be")
+        << 4001u << 4100u << 0664u << true << false << false << true << 4002u;
+    QTest::newRow("neither can be kept")
+        << 4001u << 4100u << 0666u << false << false << false << false << 4001u;
+    QTest::newRow("own file with another link")
+        << 4002u << 4002u << 0644u << false << true << false << false << 4002u;
+    QTest::newRow("own file") << 4002u << 4002u << 0640u << false << false << false << true << 4002u;
+    QTest::newRow("sticky folder, another's file")
+        << 4001u << 4100u << 0664u << true << false << true << false << 4001u;
+    QTest::newRow("sticky folder, own file")
+        << 4002u << 4002u << 0640u << false << false << true << true << 4002u;
   }
   void packingKeepsWhatTheFileIs() {
     QFETCH(uint, owner);
@@ -321,6 +418,7 @@ class TestArchwritFaults : public QObject, probe::Scratch {
     QFETCH(uint, mode);
     QFETCH(bool, updaterInGroup);
     QFETCH(bool, hardLink);
+    QFETCH(bool, sticky);
     QFETCH(bool, newFile);
     QFETCH(uint, ownerAfter);
     if (::geteuid() != 0) QSKIP("needs root, to hand the archive to other users");
@@ -329,7 +427,7 @@ class TestArchwritFaults : public QObject, probe::Scratch {
     const QString archive = folder + "/mod.QLM", link = path(QString("link%1.QLM").arg(owner + mode));
     QCOMPARE(probe::update(archive, 9, probe::fixtureChanges()), 1);
     QVERIFY(::chmod(QFile::encodeName(scratchFolder()).constData(), 0755) == 0);
-    QVERIFY(::chmod(QFile::encodeName(folder).constData(), 0777) == 0);
+    QVERIFY(::chmod(QFile::encodeName(folder).constData(), sticky ? 01777 : 0777) == 0);
     QVERIFY(::chown(QFile::encodeName(archive).constData(), owner, group) == 0);
     QVERIFY(::chmod(QFile::encodeName(archive).constData(), mode) == 0);
     if (hardLink)
