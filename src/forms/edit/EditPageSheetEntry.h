@@ -1,6 +1,6 @@
 #pragma once
-// Which entries of the Files list are sheets: those whose internal name has
-// the extension ".txt", in any letter case.
+// Which entries of the Files list are sheets (the extension ".txt") and
+// which are string tables (".tbl"), in any letter case.
 #include <QByteArray>
 
 // The part of name from its last "." on, provided no "\" and no ":" follows
@@ -10,3 +10,7 @@ QByteArray EntryExtension(const QByteArray& name);
 // Whether the extension is ".txt", folding only the ASCII letters a to z:
 // internal names are bytes, and no locale decides what they mean.
 bool IsSheetEntry(const QByteArray& name);
+
+// Whether the extension is ".tbl", folding as IsSheetEntry does. Font tables
+// share it; reading tells them apart.
+bool IsStringTableEntry(const QByteArray& name);

@@ -1,4 +1,5 @@
-// The Edit page: entering it shows the selected sheet entry in the grid, Save
+// The Edit page: entering it shows the selected sheet entry in the grid (a
+// string table in its own editor, MainStringTable.cpp), Save
 // writes the grid to a disk file that becomes the entry's pending source, and
 // Import (its button is hidden) fills the grid from any sheet file.
 #include <QTableView>
@@ -7,6 +8,7 @@
 #include "archive/SheetCodec.h"
 #include "forms/edit/EditPageGrid.h"
 #include "forms/edit/EditPageSheetEntry.h"
+#include "forms/edit/strings/StringTablePage.h"
 #include "forms/main/untMain.h"
 #include "platform/Ansi.h"
 #include "platform/AppError.h"
@@ -22,7 +24,10 @@ EditPageGrid& PageGrid(QTableView* grid) {
 }
 
 // Changes no Save has written go only when the user agrees.
-bool MayDiscardEdits(const EditPageGrid& grid) {
+bool MayDiscardEdits(const EditPageGrid& grid, const StringTablePage& strings) {
+  if (strings.Modified())
+    return ui::MessageBox(QStringLiteral("Discard the changes to the string table?"),
+                          QStringLiteral("Discard Changes"), ui::mbYesNo | ui::mbIconQuestion) == ui::idYes;
   if (!grid.Modified()) return true;
   return ui::MessageBox(QStringLiteral("Discard the changes to the sheet?"),
                         QStringLiteral("Discard Changes"), ui::mbYesNo | ui::mbIconQuestion) == ui::idYes;
@@ -66,12 +71,16 @@ QTableView* TfrmMain::CreateStringGrid(QWidget* parent) {
 
 void TfrmMain::tbsEditEnter(QObject*) {
   EditPageGrid& grid = PageGrid(StringGrid);
-  if (!MayDiscardEdits(grid)) return;
+  if (!MayDiscardEdits(grid, *StringsPage)) return;
   grid.SetModified(false);
   const int row = SelectedRow();
+  grid.ChangeGrid([](SheetGrid& cells) { ClearGrid(cells); });
+  StringsPage->ClearTable();
+  if (row >= 0 && IsStringTableEntry(Rows->Row(row).Caption)) return ShowStringTable(row);
+  ShowStringsPage(false);
+  if (row < 0 || !IsSheetEntry(Rows->Row(row).Caption)) return;
+  LoadSheetStrings();
   grid.ChangeGrid([&](SheetGrid& cells) {
-    ClearGrid(cells);
-    if (row < 0 || !IsSheetEntry(Rows->Row(row).Caption)) return;
     const ModEntry entry = Rows->Row(row);
     LineList lines;
     if (!entry.SourcePath.isEmpty()) {
@@ -90,6 +99,7 @@ void TfrmMain::tbsEditEnter(QObject*) {
 
 void TfrmMain::tbSheetSaveClick(QObject*) {
   if (ModFileName.isEmpty()) return;
+  if (StringsPage->Active()) return SaveStringTable();
   if (!ChooseSheetFile(SaveDialog, kSaveOptions, QStringLiteral("Save Diablo II Sheet"),
                        QStringLiteral("TXT"), InputFolder()))
     return;
@@ -122,8 +132,11 @@ void TfrmMain::tbSheetImportClick(QObject*) {
         QStringLiteral("You need to select a Diablo II Sheet (*.txt) from the internal list first."),
         QStringLiteral("Select sheet first"), ui::mbOk | ui::mbIconExclamation);
   EditPageGrid& grid = PageGrid(StringGrid);
-  if (!MayDiscardEdits(grid)) return;
+  if (!MayDiscardEdits(grid, *StringsPage)) return;
   grid.SetModified(false);
+  // An imported sheet shows in the sheet grid, whatever was shown before.
+  StringsPage->ClearTable();
+  ShowStringsPage(false);
   const QString path = OpenDialog.FileName;
   grid.ChangeGrid([&](SheetGrid& cells) {
     PrepareForSheet(cells);

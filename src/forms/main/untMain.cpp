@@ -24,6 +24,7 @@
 #include "forms/widgets/AnsiLineEdit.h"
 #include "forms/widgets/AnsiMemo.h"
 #include "forms/edit/EditPageActions.h"
+#include "forms/edit/strings/StringTablePage.h"
 #include "forms/files/FilteredRows.h"
 #include "forms/widgets/FolderEdit.h"
 #include "forms/main/MainIcons.h"
@@ -270,7 +271,18 @@ void TfrmMain::BuildEditPage() {
   layout->setSpacing(0);
   layout->addWidget(dckEdit);
   layout->addWidget(StringGrid, 1);
+  StringsPage = new StringTablePage(tbsEdit);
+  StringsPage->hide();
+  layout->addWidget(StringsPage, 1);
   PageControl->addTab(tbsEdit, QStringLiteral("&Edit"));
+
+  // Ctrl+S presses Save, for a sheet and a string table alike.
+  actEditSave = new QAction(QStringLiteral("Save"), tbsEdit);
+  actEditSave->setObjectName(QStringLiteral("actEditSave"));
+  actEditSave->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
+  actEditSave->setShortcutContext(Qt::WidgetWithChildrenShortcut);
+  tbsEdit->addAction(actEditSave);
+  connect(actEditSave, &QAction::triggered, tbSheetSave, &QToolButton::click);
 
   Bind(tbSheetSave, "tbSheetSaveClick", &TfrmMain::tbSheetSaveClick);
   Bind(tbSheetImport, "tbSheetImportClick", &TfrmMain::tbSheetImportClick);

@@ -20,6 +20,7 @@ class AnsiLineEdit;
 class AnsiMemo;
 class EditPageActions;
 class FilteredRows;
+class StringTablePage;
 class QLineEdit;
 class QAction;
 class QDropEvent;
@@ -83,6 +84,8 @@ class TfrmMain : public QMainWindow {
   QToolBar* tbEdit;
   QToolButton *tbSheetSave, *tbSheetImport;
   QTableView* StringGrid;
+  StringTablePage* StringsPage;  // shown instead of StringGrid for a string table (.tbl)
+  QAction* actEditSave;          // Ctrl+S on the Edit page: presses Save
   EditPageActions* EditActions;  // undo, rows, clipboard, find (EditPageActions.cpp)
   QLabel *lblTitle, *lblAuthor, *lblD2Version, *lblURL, *lblModVersion, *lblDescription;
   AnsiLineEdit *edtTitle, *edtAuthor, *edtD2Version, *edtURL, *edtModVersion;
@@ -232,6 +235,14 @@ class TfrmMain : public QMainWindow {
   void FocusChanged(QWidget* now);
   // The grid of the Edit page (MainEditPage.cpp).
   QTableView* CreateStringGrid(QWidget* parent);
+  // String tables on the Edit page (MainStringTable.cpp): the entry's table
+  // shown, or a message naming the fault and the page left empty; Save.
+  void ShowStringTable(int row);
+  void SaveStringTable();
+  // Which of the Edit page's two editors is shown.
+  void ShowStringsPage(bool strings);
+  // The texts the sheet grid's tooltips show for keys in its cells.
+  void LoadSheetStrings();
 
   TfrmAbout* frmAbout_ = nullptr;
   TfrmPreferences* frmPreferences_ = nullptr;
