@@ -74,13 +74,30 @@ void TfrmMain::tbsEditEnter(QObject*) {
   if (!MayDiscardEdits(grid, *StringsPage)) return;
   grid.SetModified(false);
   const int row = SelectedRow();
-  grid.ChangeGrid([](SheetGrid& cells) { ClearGrid(cells); });
-  StringsPage->ClearTable();
-  if (row >= 0 && IsStringTableEntry(Rows->Row(row).Caption)) return ShowStringTable(row);
+  if (row >= 0 && IsStringTableEntry(Rows->Row(row).Caption)) {
+    // The table's editor takes the focus before the sheet grid is cleared:
+    // a disabled grid would hand it out of the page. A table that cannot be
+    // shown leaves the page as for an entry that is no sheet.
+    auto leaveEmpty = [&] {
+      ShowStringsPage(false);
+      StringsPage->ClearTable();
+      grid.ChangeGrid([](SheetGrid& cells) { ClearGrid(cells); });
+    };
+    try {
+      if (!ShowStringTable(row)) return leaveEmpty();
+    } catch (const AppError&) {
+      leaveEmpty();
+      throw;
+    }
+    grid.ChangeGrid([](SheetGrid& cells) { ClearGrid(cells); });
+    return;
+  }
   ShowStringsPage(false);
-  if (row < 0 || !IsSheetEntry(Rows->Row(row).Caption)) return;
-  LoadSheetStrings();
+  StringsPage->ClearTable();
+  if (row >= 0 && IsSheetEntry(Rows->Row(row).Caption)) LoadSheetStrings();
   grid.ChangeGrid([&](SheetGrid& cells) {
+    ClearGrid(cells);
+    if (row < 0 || !IsSheetEntry(Rows->Row(row).Caption)) return;
     const ModEntry entry = Rows->Row(row);
     LineList lines;
     if (!entry.SourcePath.isEmpty()) {

@@ -236,8 +236,8 @@ class TfrmMain : public QMainWindow {
   // The grid of the Edit page (MainEditPage.cpp).
   QTableView* CreateStringGrid(QWidget* parent);
   // String tables on the Edit page (MainStringTable.cpp): the entry's table
-  // shown, or a message naming the fault and the page left empty; Save.
-  void ShowStringTable(int row);
+  // shown (true), or a message naming the fault (false); Save.
+  bool ShowStringTable(int row);
   void SaveStringTable();
   // Which of the Edit page's two editors is shown.
   void ShowStringsPage(bool strings);

@@ -48,25 +48,18 @@ void TfrmMain::ShowStringsPage(bool strings) {
   hidden->hide();
 }
 
-void TfrmMain::ShowStringTable(int row) {
+bool TfrmMain::ShowStringTable(int row) {
   const ModEntry entry = Rows->Row(row);
   StringTable table;
   QString fault;
-  QByteArray bytes;
-  try {
-    bytes = EntryBytes(ModFileName, entry);
-  } catch (const AppError&) {
-    ShowStringsPage(false);  // empty, as for an entry that is no table
-    throw;
-  }
-  if (!stringtable::Read(bytes, table, fault)) {
-    ShowStringsPage(false);
+  if (!stringtable::Read(EntryBytes(ModFileName, entry), table, fault)) {
     ui::MessageBox(QStringLiteral("Cannot open the string table %1: %2.").arg(ansi::toDisplay(entry.Caption), fault),
                    QStringLiteral("String Table"), ui::mbOk | ui::mbIconError);
-    return;
+    return false;
   }
   StringsPage->ShowTable(table);
   ShowStringsPage(true);
+  return true;
 }
 
 void TfrmMain::SaveStringTable() {
