@@ -38,6 +38,20 @@ qsizetype KeyEnd(QByteArrayView bytes, qsizetype at) {
 }  // namespace
 
 bool Read(QByteArrayView bytes, StringTable& table, QString& fault) {
+  TableViews views;
+  if (!ReadViews(bytes, views, fault)) return false;
+  std::vector<TableString> strings(views.strings.size());
+  for (size_t i = 0; i < strings.size(); ++i) {
+    strings[i].key = views.strings[i].first.toByteArray();
+    strings[i].text = views.strings[i].second.toByteArray();
+  }
+  table.strings = std::move(strings);
+  table.slotCount = views.slotCount;
+  table.version = views.version;
+  return true;
+}
+
+bool ReadViews(QByteArrayView bytes, TableViews& table, QString& fault) {
   fault = FontFault(bytes);
   if (!fault.isEmpty()) return false;
   const qsizetype size = bytes.size();
@@ -76,7 +90,7 @@ bool Read(QByteArrayView bytes, StringTable& table, QString& fault) {
     return false;
   }
 
-  std::vector<TableString> strings(count);
+  StringViews strings(count);
   std::vector<int> owner(slotCount, -1);
   for (int i = 0; i < count; ++i) {
     const uint16_t slot = U16(bytes, kHeaderSize + 2 * i);
@@ -121,8 +135,7 @@ bool Read(QByteArrayView bytes, StringTable& table, QString& fault) {
       fault = QStringLiteral("the text of string %1 does not end in NUL").arg(i);
       return false;
     }
-    strings[size_t(i)].key = bytes.sliced(keyAt, keyEnd - keyAt).toByteArray();
-    strings[size_t(i)].text = bytes.sliced(textAt, textLength - 1).toByteArray();
+    strings[size_t(i)] = {bytes.sliced(keyAt, keyEnd - keyAt), bytes.sliced(textAt, textLength - 1)};
   }
   table.strings = std::move(strings);
   table.slotCount = slotCount;
@@ -132,17 +145,16 @@ bool Read(QByteArrayView bytes, StringTable& table, QString& fault) {
 
 namespace {
 
-void CheckWritable(const StringTable& table) {
-  if (table.strings.size() > 0xFFFF)
-    throw AppError(QStringLiteral("%1 strings: a string table holds at most 65535").arg(table.strings.size()));
-  for (size_t i = 0; i < table.strings.size(); ++i) {
-    const TableString& s = table.strings[i];
-    if (s.key.contains('\0')) throw AppError(QStringLiteral("The key of string %1 holds a NUL byte").arg(i));
-    if (s.text.contains('\0')) throw AppError(QStringLiteral("The text of string %1 holds a NUL byte").arg(i));
-    if (s.text.size() >= 0xFFFF)
-      throw AppError(QStringLiteral("The text of string %1 is %2 bytes long; at most 65534 fit")
-                         .arg(i)
-                         .arg(s.text.size()));
+void CheckWritable(const StringViews& strings) {
+  if (strings.size() > 0xFFFF)
+    throw AppError(QStringLiteral("%1 strings: a string table holds at most 65535").arg(strings.size()));
+  for (size_t i = 0; i < strings.size(); ++i) {
+    const auto& [key, text] = strings[i];
+    if (key.contains('\0')) throw AppError(QStringLiteral("The key of string %1 holds a NUL byte").arg(i));
+    if (text.contains('\0')) throw AppError(QStringLiteral("The text of string %1 holds a NUL byte").arg(i));
+    if (text.size() >= 0xFFFF)
+      throw AppError(
+          QStringLiteral("The text of string %1 is %2 bytes long; at most 65534 fit").arg(i).arg(text.size()));
   }
 }
 
@@ -152,12 +164,21 @@ void Put32(char* at, uint32_t value) { qToLittleEndian(value, at); }
 }  // namespace
 
 QByteArray Write(const StringTable& table) {
-  CheckWritable(table);
+  TableViews views;
+  views.slotCount = table.slotCount;
+  views.version = table.version;
+  views.strings.reserve(table.strings.size());
+  for (const TableString& s : table.strings) views.strings.emplace_back(s.key, s.text);
+  return Write(views);
+}
+
+QByteArray Write(const TableViews& table) {
+  CheckWritable(table.strings);
   const uint32_t count = uint32_t(table.strings.size());
   const uint32_t slotCount = std::max(table.slotCount, count);
   const qsizetype dataStart = kHeaderSize + 2 * qsizetype(count) + kSlotSize * qsizetype(slotCount);
   qsizetype size = dataStart;
-  for (const TableString& s : table.strings) size += s.key.size() + s.text.size() + 2;
+  for (const auto& [key, text] : table.strings) size += key.size() + text.size() + 2;
   if (size > qsizetype(0xFFFFFFFFu)) throw AppError(QStringLiteral("The string table would exceed 4 GiB"));
 
   QByteArray out(size, '\0');
@@ -168,8 +189,8 @@ QByteArray Write(const StringTable& table) {
   uint32_t longest = 0;
   qsizetype at = dataStart;
   for (uint32_t i = 0; i < count; ++i) {
-    const TableString& s = table.strings[i];
-    const uint32_t hash = stringhash::KeyHash(s.key) % slotCount;
+    const auto& [key, text] = table.strings[i];
+    const uint32_t hash = stringhash::KeyHash(key) % slotCount;
     uint32_t slot = hash;
     uint32_t probe = 1;
     while (used[slot]) {
@@ -185,12 +206,12 @@ QByteArray Write(const StringTable& table) {
     Put16(record + 1, uint16_t(i));
     Put32(record + 3, hash);
     Put32(record + 7, uint32_t(at));
-    if (!s.key.isEmpty()) std::memcpy(base + at, s.key.constData(), size_t(s.key.size()));
-    at += s.key.size() + 1;
+    if (!key.isEmpty()) std::memcpy(base + at, key.data(), size_t(key.size()));
+    at += key.size() + 1;
     Put32(record + 11, uint32_t(at));
-    Put16(record + 15, uint16_t(s.text.size() + 1));
-    if (!s.text.isEmpty()) std::memcpy(base + at, s.text.constData(), size_t(s.text.size()));
-    at += s.text.size() + 1;
+    Put16(record + 15, uint16_t(text.size() + 1));
+    if (!text.isEmpty()) std::memcpy(base + at, text.data(), size_t(text.size()));
+    at += text.size() + 1;
   }
 
   Put16(base + 2, uint16_t(count));

@@ -12,6 +12,8 @@
 #include <QByteArray>
 #include <QByteArrayView>
 #include <QString>
+#include <utility>
+#include <vector>
 
 #include "archive/strings/StringTable.h"
 
@@ -20,14 +22,26 @@ namespace stringtable {
 constexpr qsizetype kHeaderSize = 21;
 constexpr qsizetype kSlotSize = 17;
 
+// A table's strings as views into the bytes it was read from (or into the
+// store that holds them), for reading and writing without a copy a string.
+using StringViews = std::vector<std::pair<QByteArrayView, QByteArrayView>>;  // key, text
+struct TableViews {
+  StringViews strings;
+  uint32_t slotCount = 0;
+  uint8_t version = 0;
+};
+
 // False with a short description of the fault ("truncated: ...") when the
 // bytes are not a sound string table; table is then left as it was.
 bool Read(QByteArrayView bytes, StringTable& table, QString& fault);
+// The same, the strings left in the bytes (which must outlive the views).
+bool ReadViews(QByteArrayView bytes, TableViews& table, QString& fault);
 
 // The table's bytes. The slot count is kept, raised to the string count
 // when strings were added past it. Raises AppError for what the format
 // cannot hold (more than 65535 strings, a text of 65535 bytes or more, a
 // NUL inside a key or a text), naming the string.
 QByteArray Write(const StringTable& table);
+QByteArray Write(const TableViews& table);
 
 }  // namespace stringtable

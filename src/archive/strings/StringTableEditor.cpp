@@ -11,16 +11,26 @@
 StringTableEditor::StringTableEditor(SheetChangeSink& sink) : sink_(sink), editor_(grid_, sink) {}
 
 void StringTableEditor::Load(const StringTable& table) {
+  stringtable::TableViews views;
+  views.slotCount = table.slotCount;
+  views.version = table.version;
+  views.strings.reserve(table.strings.size());
+  for (const TableString& s : table.strings) views.strings.emplace_back(s.key, s.text);
+  Load(views);
+}
+
+void StringTableEditor::Load(const stringtable::TableViews& table) {
   sink_.BeginReset();
   grid_.SetFixedRows(0);
   grid_.SetColCount(2);
+  grid_.SetRowCount(1);  // the rows below start empty
   grid_.SetRowCount(int(table.strings.size()) + 1);
   grid_.SetRowCells(0, 0, {QByteArrayView("Key"), QByteArrayView("Text")});
   if (grid_.RowCount() > 1) grid_.SetFixedRows(1);
   std::vector<QByteArrayView> cells(2);
   for (size_t i = 0; i < table.strings.size(); ++i) {
-    cells[0] = table.strings[i].key;
-    cells[1] = table.strings[i].text;
+    cells[0] = table.strings[i].first;
+    cells[1] = table.strings[i].second;
     grid_.SetRowCells(GridRow(int(i)), 0, cells);
   }
   grid_.SetEnabled(true);
@@ -42,8 +52,17 @@ StringTable StringTableEditor::Table() const {
   return table;
 }
 
+stringtable::TableViews StringTableEditor::Views() const {
+  stringtable::TableViews views;
+  views.slotCount = slots_;
+  views.version = version_;
+  views.strings.reserve(size_t(Count()));
+  for (int i = 0; i < Count(); ++i) views.strings.emplace_back(Key(i), Text(i));
+  return views;
+}
+
 QByteArray StringTableEditor::Bytes() const {
-  return stringtable::Write(Table());
+  return stringtable::Write(Views());
 }
 
 QString StringTableEditor::Shown(int col, int index) const {

@@ -13,6 +13,7 @@
 #include "archive/sheetedit/SheetChangeSink.h"
 #include "archive/sheetedit/SheetEditor.h"
 #include "archive/strings/StringTable.h"
+#include "archive/strings/StringTableCodec.h"
 
 class StringFinder;
 
@@ -32,6 +33,7 @@ class StringTableEditor {
 
   // The table shown afresh: a new history, nothing modified.
   void Load(const StringTable& table);
+  void Load(const stringtable::TableViews& table);
   StringTable Table() const;
   // What Save writes (raises AppError for what the format cannot hold).
   QByteArray Bytes() const;
@@ -79,6 +81,7 @@ class StringTableEditor {
 
  private:
   static std::vector<int> GridRows(const std::vector<int>& indexes);
+  stringtable::TableViews Views() const;
 
   SheetChangeSink& sink_;
   SheetGrid grid_;

@@ -50,9 +50,11 @@ void TfrmMain::ShowStringsPage(bool strings) {
 
 bool TfrmMain::ShowStringTable(int row) {
   const ModEntry entry = Rows->Row(row);
-  StringTable table;
+  stringtable::TableViews table;
   QString fault;
-  if (!stringtable::Read(EntryBytes(ModFileName, entry), table, fault)) {
+  // The views point into the bytes, which stay until the table is shown.
+  const QByteArray bytes = EntryBytes(ModFileName, entry);
+  if (!stringtable::ReadViews(bytes, table, fault)) {
     ui::MessageBox(QStringLiteral("Cannot open the string table %1: %2.").arg(ansi::toDisplay(entry.Caption), fault),
                    QStringLiteral("String Table"), ui::mbOk | ui::mbIconError);
     return false;

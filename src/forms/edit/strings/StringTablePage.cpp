@@ -60,7 +60,7 @@ StringTablePage::StringTablePage(QWidget* parent) : QWidget(parent), editor_(mod
   ClearTable();
 }
 
-void StringTablePage::ShowTable(const StringTable& table) {
+void StringTablePage::ShowTable(const stringtable::TableViews& table) {
   editor_.Load(table);
   active_ = true;
   grid_->setEnabled(true);
@@ -71,7 +71,7 @@ void StringTablePage::ShowTable(const StringTable& table) {
 }
 
 void StringTablePage::ClearTable() {
-  editor_.Load({});
+  editor_.Load(stringtable::TableViews{});
   active_ = false;
   grid_->setEnabled(false);
   UpdatePreview();

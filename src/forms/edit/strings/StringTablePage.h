@@ -26,7 +26,7 @@ class StringTablePage : public QWidget {
 
   // A table shown afresh (a new history), or none: the page empty and
   // disabled. Active while a table is shown.
-  void ShowTable(const StringTable& table);
+  void ShowTable(const stringtable::TableViews& table);
   void ClearTable();
   bool Active() const { return active_; }
 
