@@ -2,13 +2,21 @@
 // string table in its own editor, MainStringTable.cpp), Save
 // writes the grid to a disk file that becomes the entry's pending source, and
 // Import (its button is hidden) fills the grid from any sheet file.
+#include <QAction>
+#include <QHBoxLayout>
+#include <QTabWidget>
 #include <QTableView>
+#include <QToolBar>
+#include <QToolButton>
+#include <QVBoxLayout>
 
 #include "archive/ArchiveReader.h"
+#include "archive/EntryKind.h"
 #include "archive/SheetCodec.h"
+#include "forms/edit/EditPageActions.h"
 #include "forms/edit/EditPageGrid.h"
-#include "forms/edit/EditPageSheetEntry.h"
 #include "forms/edit/strings/StringTablePage.h"
+#include "forms/main/MainIcons.h"
 #include "forms/main/untMain.h"
 #include "platform/Ansi.h"
 #include "platform/AppError.h"
@@ -64,6 +72,53 @@ bool ChooseSheetFile(FileDialog& dialog, quint32 options, const QString& title, 
 }
 
 }  // namespace
+
+void TfrmMain::BuildEditPage() {
+  tbsEdit = new QWidget(PageControl);
+  tbsEdit->setObjectName(QStringLiteral("tbsEdit"));
+  dckEdit = new QWidget(tbsEdit);
+  dckEdit->setObjectName(QStringLiteral("dckEdit"));
+  tbEdit = new QToolBar(QStringLiteral("Edit Toolbar"), dckEdit);
+  tbEdit->setObjectName(QStringLiteral("tbEdit"));
+  tbEdit->setMovable(false);
+  tbEdit->setFloatable(false);
+  tbEdit->setIconSize(QSize(16, 16));
+  tbSheetSave = MakeButton(tbEdit, "tbSheetSave", QStringLiteral("Save"),
+                           QStringLiteral("Save the changes to the sheet."), icons::SaveSheet());
+  tbSheetImport = MakeButton(tbEdit, "tbSheetImport", QStringLiteral("Import"),
+                             QStringLiteral("Import a new sheet."), icons::ImportSheet());
+  tbEdit->addWidget(tbSheetSave);
+  // Import stays hidden whatever its enabled state.
+  tbEdit->addWidget(tbSheetImport)->setVisible(false);
+  auto* dockLayout = new QHBoxLayout(dckEdit);
+  dockLayout->setContentsMargins(0, 0, 0, 0);
+  dockLayout->addWidget(tbEdit);
+
+  StringGrid = CreateStringGrid(tbsEdit);
+  StringGrid->setObjectName(QStringLiteral("StringGrid"));
+  auto* layout = new QVBoxLayout(tbsEdit);
+  layout->setContentsMargins(0, 0, 0, 0);
+  layout->setSpacing(0);
+  layout->addWidget(dckEdit);
+  layout->addWidget(StringGrid, 1);
+  StringsPage = new StringTablePage(tbsEdit);
+  StringsPage->hide();
+  layout->addWidget(StringsPage, 1);
+  PageControl->addTab(tbsEdit, QStringLiteral("&Edit"));
+
+  // Ctrl+S presses Save, for a sheet and a string table alike.
+  actEditSave = new QAction(QStringLiteral("Save"), tbsEdit);
+  actEditSave->setObjectName(QStringLiteral("actEditSave"));
+  actEditSave->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
+  actEditSave->setShortcutContext(Qt::WidgetWithChildrenShortcut);
+  tbsEdit->addAction(actEditSave);
+  connect(actEditSave, &QAction::triggered, tbSheetSave, &QToolButton::click);
+
+  Bind(tbSheetSave, "tbSheetSaveClick", &TfrmMain::tbSheetSaveClick);
+  Bind(tbSheetImport, "tbSheetImportClick", &TfrmMain::tbSheetImportClick);
+  EditActions = new EditPageActions(
+      *this, [this](const char* name, const std::function<void()>& command) { RunNamed(name, command); });
+}
 
 QTableView* TfrmMain::CreateStringGrid(QWidget* parent) {
   return new EditPageGrid(parent);

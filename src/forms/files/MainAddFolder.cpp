@@ -8,10 +8,10 @@
 
 #include "archive/NameRules.h"
 #include "archive/Names.h"
-#include "forms/main/MessagePacer.h"
 #include "forms/files/NameListMessage.h"
-#include "forms/widgets/StatusProgressBar.h"
+#include "forms/main/MessagePacer.h"
 #include "forms/main/untMain.h"
+#include "forms/widgets/StatusProgressBar.h"
 #include "platform/Ansi.h"
 #include "platform/FolderWalk.h"
 #include "platform/Ui.h"

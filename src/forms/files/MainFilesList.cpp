@@ -16,7 +16,7 @@
 #include <QUrl>
 #include <algorithm>
 
-#include "forms/edit/EditPageSheetEntry.h"
+#include "archive/EntryKind.h"
 #include "forms/main/untMain.h"
 #include "platform/Files.h"
 #include "platform/Ui.h"

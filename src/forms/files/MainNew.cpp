@@ -1,6 +1,6 @@
 #include "forms/main/MainCommands.h"
-#include "forms/widgets/StatusProgressBar.h"
 #include "forms/main/untMain.h"
+#include "forms/widgets/StatusProgressBar.h"
 #include "platform/Files.h"
 
 void TfrmMain::btnNewClick(QObject* Sender) {

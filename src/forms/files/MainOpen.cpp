@@ -6,8 +6,8 @@
 #include "archive/ArchiveReader.h"
 #include "archive/ModInfo.h"
 #include "forms/main/MainCommands.h"
-#include "forms/widgets/StatusProgressBar.h"
 #include "forms/main/untMain.h"
+#include "forms/widgets/StatusProgressBar.h"
 #include "platform/AppError.h"
 #include "platform/Ui.h"
 

@@ -4,8 +4,8 @@
 
 #include "archive/ModInfo.h"
 #include "archive/UpdateLibrary.h"
-#include "forms/widgets/StatusProgressBar.h"
 #include "forms/main/untMain.h"
+#include "forms/widgets/StatusProgressBar.h"
 #include "platform/AppError.h"
 #include "platform/Files.h"
 #include "platform/Ui.h"

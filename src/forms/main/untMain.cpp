@@ -6,7 +6,6 @@
 #include <QDir>
 #include <QDropEvent>
 #include <QFontDatabase>
-#include <QGridLayout>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
@@ -21,29 +20,21 @@
 #include <QTreeView>
 #include <QVBoxLayout>
 
-#include "forms/widgets/AnsiLineEdit.h"
-#include "forms/widgets/AnsiMemo.h"
-#include "forms/edit/EditPageActions.h"
-#include "forms/edit/strings/StringTablePage.h"
-#include "forms/files/FilteredRows.h"
-#include "forms/widgets/FolderEdit.h"
-#include "forms/main/MainIcons.h"
-#include "forms/widgets/StatusProgressBar.h"
 #include "forms/about/untAbout.h"
+#include "forms/files/FilteredRows.h"
+#include "forms/main/MainIcons.h"
 #include "forms/preferences/untPreferences.h"
+#include "forms/widgets/FolderEdit.h"
+#include "forms/widgets/StatusProgressBar.h"
 #include "platform/Files.h"
 #include "platform/Ui.h"
 
-namespace {
-
-QString plainCaption(const QString& caption) {
+QString TfrmMain::PlainCaption(const QString& caption) {
   QString s = caption;
   s.remove(QLatin1Char('&'));
   if (s.endsWith(QLatin1Char(':'))) s.chop(1);
   return s;
 }
-
-}  // namespace
 
 TfrmMain::TfrmMain(QWidget* parent) : QMainWindow(parent) {
   setObjectName(QStringLiteral("frmMain"));
@@ -86,7 +77,7 @@ QToolButton* TfrmMain::MakeButton(QWidget* parent, const char* name, const QStri
   b->setIcon(icon);
   b->setToolTip(ShortHint(hint));
   b->setStatusTip(LongHint(hint));
-  b->setAccessibleName(plainCaption(caption));
+  b->setAccessibleName(PlainCaption(caption));
   b->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
   b->setAutoRaise(true);
   b->setFocusPolicy(Qt::NoFocus);  // a click leaves the focus where it was
@@ -243,123 +234,6 @@ void TfrmMain::BuildPages() {
       connect(qApp, &QApplication::focusChanged, this, [this](QWidget*, QWidget* now) { FocusChanged(now); });
 }
 
-void TfrmMain::BuildEditPage() {
-  tbsEdit = new QWidget(PageControl);
-  tbsEdit->setObjectName(QStringLiteral("tbsEdit"));
-  dckEdit = new QWidget(tbsEdit);
-  dckEdit->setObjectName(QStringLiteral("dckEdit"));
-  tbEdit = new QToolBar(QStringLiteral("Edit Toolbar"), dckEdit);
-  tbEdit->setObjectName(QStringLiteral("tbEdit"));
-  tbEdit->setMovable(false);
-  tbEdit->setFloatable(false);
-  tbEdit->setIconSize(QSize(16, 16));
-  tbSheetSave = MakeButton(tbEdit, "tbSheetSave", QStringLiteral("Save"),
-                           QStringLiteral("Save the changes to the sheet."), icons::SaveSheet());
-  tbSheetImport = MakeButton(tbEdit, "tbSheetImport", QStringLiteral("Import"),
-                             QStringLiteral("Import a new sheet."), icons::ImportSheet());
-  tbEdit->addWidget(tbSheetSave);
-  // Import stays hidden whatever its enabled state.
-  tbEdit->addWidget(tbSheetImport)->setVisible(false);
-  auto* dockLayout = new QHBoxLayout(dckEdit);
-  dockLayout->setContentsMargins(0, 0, 0, 0);
-  dockLayout->addWidget(tbEdit);
-
-  StringGrid = CreateStringGrid(tbsEdit);
-  StringGrid->setObjectName(QStringLiteral("StringGrid"));
-  auto* layout = new QVBoxLayout(tbsEdit);
-  layout->setContentsMargins(0, 0, 0, 0);
-  layout->setSpacing(0);
-  layout->addWidget(dckEdit);
-  layout->addWidget(StringGrid, 1);
-  StringsPage = new StringTablePage(tbsEdit);
-  StringsPage->hide();
-  layout->addWidget(StringsPage, 1);
-  PageControl->addTab(tbsEdit, QStringLiteral("&Edit"));
-
-  // Ctrl+S presses Save, for a sheet and a string table alike.
-  actEditSave = new QAction(QStringLiteral("Save"), tbsEdit);
-  actEditSave->setObjectName(QStringLiteral("actEditSave"));
-  actEditSave->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
-  actEditSave->setShortcutContext(Qt::WidgetWithChildrenShortcut);
-  tbsEdit->addAction(actEditSave);
-  connect(actEditSave, &QAction::triggered, tbSheetSave, &QToolButton::click);
-
-  Bind(tbSheetSave, "tbSheetSaveClick", &TfrmMain::tbSheetSaveClick);
-  Bind(tbSheetImport, "tbSheetImportClick", &TfrmMain::tbSheetImportClick);
-  EditActions = new EditPageActions(
-      *this, [this](const char* name, const std::function<void()>& command) { RunNamed(name, command); });
-}
-
-void TfrmMain::BuildInfoPage() {
-  tbsInfo = new QWidget(PageControl);
-  tbsInfo->setObjectName(QStringLiteral("tbsInfo"));
-  auto* grid = new QGridLayout(tbsInfo);
-  auto label = [this](QLabel** out, const char* name, const QString& caption) {
-    *out = new QLabel(caption, tbsInfo);
-    (*out)->setObjectName(QString::fromLatin1(name));
-    return *out;
-  };
-  auto line = [this](AnsiLineEdit** out, const char* name) {
-    *out = new AnsiLineEdit(tbsInfo);
-    (*out)->setObjectName(QString::fromLatin1(name));
-    return *out;
-  };
-  line(&edtTitle, "edtTitle");
-  line(&edtAuthor, "edtAuthor");
-  line(&edtD2Version, "edtD2Version");
-  line(&edtURL, "edtURL");
-  line(&edtModVersion, "edtModVersion");
-  memDescription = new AnsiMemo(tbsInfo);
-  memDescription->setObjectName(QStringLiteral("memDescription"));
-  memDescription->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-
-  const struct {
-    QLabel** label;
-    const char* labelName;
-    const char* caption;
-    QWidget* field;
-    const char* hint;
-  } fields[] = {
-      {&lblTitle, "lblTitle", "Title:", edtTitle, "Title of this Diablo II mod."},
-      {&lblAuthor, "lblAuthor", "Author:", edtAuthor, "Author of this Diablo II mod."},
-      {&lblD2Version, "lblD2Version", "Diablo II Version:", edtD2Version,
-       "Diablo 2 version(s) this mod is meant for."},
-      {&lblURL, "lblURL", "Website/download URL:", edtURL,
-       "Website where new versions of this mod can be found."},
-      {&lblModVersion, "lblModVersion", "Mod Version:", edtModVersion, "Version of the mod."},
-      {&lblDescription, "lblDescription", "Description/Comments:", memDescription,
-       "Description/Extra comments of the mod."},
-  };
-  int row = 0;
-  for (const auto& f : fields) {
-    QLabel* l = label(f.label, f.labelName, QString::fromLatin1(f.caption));
-    l->setBuddy(f.field);
-    f.field->setAccessibleName(plainCaption(l->text()));
-    f.field->setToolTip(ShortHint(QString::fromLatin1(f.hint)));
-    f.field->setStatusTip(LongHint(QString::fromLatin1(f.hint)));
-    if (f.field == memDescription) {
-      grid->addWidget(l, row++, 0, 1, 2);
-      grid->addWidget(f.field, row, 0, 1, 2);
-      grid->setRowStretch(row, 1);
-    } else {
-      grid->addWidget(l, row, 0);
-      grid->addWidget(f.field, row++, 1);
-    }
-  }
-  // Tab visits the fields in the design's order, the description fourth; in
-  // the description Tab moves on too, rather than typing a tab.
-  memDescription->setTabChangesFocus(true);
-  setTabOrder(edtD2Version, memDescription);
-  setTabOrder(memDescription, edtURL);
-  setTabOrder(edtURL, edtModVersion);
-  for (AnsiLineEdit* e : {edtTitle, edtAuthor, edtD2Version, edtURL, edtModVersion})
-    connect(e, &QLineEdit::textChanged, this,
-            [this, e] { Run("edtTitleChange", &TfrmMain::edtTitleChange, e); });
-  connect(memDescription, &QPlainTextEdit::textChanged, this,
-          [this] { Run("edtTitleChange", &TfrmMain::edtTitleChange, memDescription); });
-  PageControl->addTab(tbsInfo, QStringLiteral("Mod Info"));
-}
-
 void TfrmMain::BuildStatusBar() {
   QStatusBar* bar = statusBar();
   bar->setObjectName(QStringLiteral("StatusBar"));
@@ -505,10 +379,6 @@ void TfrmMain::mniPreferencesClick(QObject*) {
   if (frmPreferences_) frmPreferences_->exec();
 }
 
-void TfrmMain::edtTitleChange(QObject*) {
-  CommandsChanged();
-}
-
 // ---- Command availability ---------------------------------------------------------
 
 void TfrmMain::CommandsAtStart() {
@@ -600,26 +470,4 @@ void TfrmMain::DeselectRow(int row) {
   if (shown < 0) return;
   ListView->selectionModel()->select(Shown->index(shown, 0),
                                      QItemSelectionModel::Deselect | QItemSelectionModel::Rows);
-}
-
-// ---- Mod Info page --------------------------------------------------------------------
-
-ModInfo TfrmMain::ModInfoFromFields() const {
-  ModInfo info;
-  info.texts[ModInfo::Title] = edtTitle->Bytes();
-  info.texts[ModInfo::Author] = edtAuthor->Bytes();
-  info.texts[ModInfo::D2Version] = edtD2Version->Bytes();
-  info.texts[ModInfo::URL] = edtURL->Bytes();
-  info.texts[ModInfo::ModVersion] = edtModVersion->Bytes();
-  info.texts[ModInfo::Description] = memDescription->Bytes();
-  return info;
-}
-
-void TfrmMain::ModInfoToFields(const ModInfo& info) {
-  edtTitle->SetBytes(info.texts[ModInfo::Title]);
-  edtAuthor->SetBytes(info.texts[ModInfo::Author]);
-  edtD2Version->SetBytes(info.texts[ModInfo::D2Version]);
-  edtURL->SetBytes(info.texts[ModInfo::URL]);
-  edtModVersion->SetBytes(info.texts[ModInfo::ModVersion]);
-  memDescription->SetBytes(info.texts[ModInfo::Description]);
 }

@@ -1,8 +1,9 @@
 #pragma once
 // The main window: the File toolbar, the menus, the Files, Edit and Mod Info
-// pages, the status bar, and the workspace state of the one open mod. The
-// commands live in their own files (MainOpen.cpp, MainNew.cpp, ...); this
-// unit builds the window, wires every control to its handler and keeps the
+// pages, the status bar, and the workspace state of the one open mod. Each
+// page's commands live in that page's folder (forms/files/MainOpen.cpp,
+// forms/edit/MainEditPage.cpp, forms/modinfo/MainModInfoPage.cpp, ...); this
+// unit builds the frame, wires every control to its handler and keeps the
 // shared rules: command availability, hints, captions, the save-changes guard.
 #include <QByteArray>
 #include <QList>
@@ -187,6 +188,8 @@ class TfrmMain : public QMainWindow {
   static QString FileNamePart(const QString& path);
   static QString LongHint(const QString& hint);
   static QString ShortHint(const QString& hint);
+  // A caption as an accessible name: no '&', no closing ':'.
+  static QString PlainCaption(const QString& caption);
 
   // ---- Files list selection (single selection) ---------------------------
   int SelectedRow() const;  // -1 when none

@@ -18,11 +18,11 @@
 #include "Fixtures.h"
 #include "Workspace.h"
 #include "archive/SheetCodec.h"
-#include "forms/widgets/AnsiLineEdit.h"
 #include "forms/edit/EditPageActions.h"
 #include "forms/edit/EditPageGrid.h"
 #include "forms/edit/SheetFindBar.h"
 #include "forms/edit/SheetGridModel.h"
+#include "forms/widgets/AnsiLineEdit.h"
 #include "platform/Ansi.h"
 
 using cmd::Workspace;

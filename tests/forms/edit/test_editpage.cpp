@@ -15,13 +15,13 @@
 #include "Fixtures.h"
 #include "ScriptedUi.h"
 #include "archive/ArchiveReader.h"
+#include "archive/EntryKind.h"
 #include "archive/SheetCodec.h"
 #include "forms/edit/EditPageGrid.h"
-#include "forms/edit/EditPageSheetEntry.h"
-#include "forms/widgets/FolderEdit.h"
 #include "forms/edit/SheetGridModel.h"
 #include "forms/main/untMain.h"
 #include "forms/preferences/untPreferences.h"
+#include "forms/widgets/FolderEdit.h"
 #include "platform/Ansi.h"
 
 namespace {

@@ -9,8 +9,8 @@
 
 #include "Fixtures.h"
 #include "archive/UpdateLibrary.h"
-#include "forms/widgets/FolderEdit.h"
 #include "forms/preferences/untPreferences.h"
+#include "forms/widgets/FolderEdit.h"
 
 namespace cmd {
 

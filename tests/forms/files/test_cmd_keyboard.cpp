@@ -13,8 +13,8 @@
 #include "HandlerLog.h"
 #include "ModalDriver.h"
 #include "Workspace.h"
-#include "forms/edit/EditPageGrid.h"
 #include "forms/about/untAbout.h"
+#include "forms/edit/EditPageGrid.h"
 #include "forms/preferences/untPreferences.h"
 
 using cmd::Workspace;

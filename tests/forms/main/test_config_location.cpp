@@ -13,8 +13,8 @@
 
 #include "Fixtures.h"
 #include "ScriptedUi.h"
-#include "forms/widgets/FolderEdit.h"
 #include "forms/preferences/untPreferences.h"
+#include "forms/widgets/FolderEdit.h"
 #include "platform/ConfigLocation.h"
 #include "platform/Profile.h"
 #include "platform/Ui.h"

@@ -16,12 +16,12 @@
 
 #include "ModalDriver.h"
 #include "ScriptedUi.h"
-#include "forms/widgets/AnsiLineEdit.h"
-#include "forms/widgets/AnsiMemo.h"
 #include "forms/edit/EditPageActions.h"
 #include "forms/edit/SheetFindBar.h"
-#include "forms/widgets/StatusProgressBar.h"
 #include "forms/main/untMain.h"
+#include "forms/widgets/AnsiLineEdit.h"
+#include "forms/widgets/AnsiMemo.h"
+#include "forms/widgets/StatusProgressBar.h"
 #include "platform/Ui.h"
 
 using QByteArrays = QList<QByteArray>;

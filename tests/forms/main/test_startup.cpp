@@ -4,11 +4,11 @@
 
 #include "Fixtures.h"
 #include "ScriptedUi.h"
-#include "forms/main/AppStartup.h"
-#include "forms/widgets/FolderEdit.h"
 #include "forms/about/untAbout.h"
+#include "forms/main/AppStartup.h"
 #include "forms/main/untMain.h"
 #include "forms/preferences/untPreferences.h"
+#include "forms/widgets/FolderEdit.h"
 #include "platform/Ui.h"
 
 class TestStartup : public QObject {
@@ -64,7 +64,7 @@ class TestStartup : public QObject {
         QObject::connect(main, &TfrmMain::handlerRun, [&](const QString& n) { handlers << n; });
         QVERIFY(main->isVisible());
         main->ModFileName = scratch.filePath(QStringLiteral("exit.QLM"));  // Update's target
-        main->CommandsChanged();  // pending changes
+        main->CommandsChanged();                                           // pending changes
         script.AnswerMessage(ui::idYes, [&] { mainHiddenWhenAsked = !main->isVisible(); });
         QTimer::singleShot(0, main, [main] { main->close(); });  // closing asks nothing
       }

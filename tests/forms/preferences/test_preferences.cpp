@@ -6,9 +6,9 @@
 
 #include "Fixtures.h"
 #include "ScriptedUi.h"
-#include "forms/widgets/FolderEdit.h"
 #include "forms/main/untMain.h"
 #include "forms/preferences/untPreferences.h"
+#include "forms/widgets/FolderEdit.h"
 #include "platform/Profile.h"
 #include "platform/Ui.h"
 

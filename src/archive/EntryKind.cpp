@@ -1,4 +1,4 @@
-#include "forms/edit/EditPageSheetEntry.h"
+#include "archive/EntryKind.h"
 
 namespace {
 

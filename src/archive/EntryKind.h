@@ -1,6 +1,7 @@
 #pragma once
-// Which entries of the Files list are sheets (the extension ".txt") and
-// which are string tables (".tbl"), in any letter case.
+// What kind of entry an internal name is, told by its extension: sheets are
+// the names ending in ".txt", string tables those ending in ".tbl", in any
+// letter case.
 #include <QByteArray>
 
 // The part of name from its last "." on, provided no "\" and no ":" follows
