@@ -55,6 +55,19 @@ class TestStringTable : public QObject {
     QCOMPARE(stringhash::KeyHash("\xFF"), 0xFFu);
     QCOMPARE(stringhash::Crc16("123456789"), uint16_t(0x29B1));
     QCOMPARE(stringhash::Crc16(""), uint16_t(0xFFFF));
+    // Eight bytes at a time must agree with the bit-by-bit definition at
+    // every length and alignment.
+    QByteArray data;
+    for (int i = 0; i < 100; ++i) data += char((i * 97 + 13) & 0xFF);
+    for (int from = 0; from < 9; ++from)
+      for (int length = 0; from + length <= data.size(); length += 7) {
+        uint16_t crc = 0xFFFF;
+        for (const char c : data.mid(from, length)) {
+          crc ^= uint16_t(uchar(c) << 8);
+          for (int bit = 0; bit < 8; ++bit) crc = uint16_t(crc & 0x8000 ? (crc << 1) ^ 0x1021 : crc << 1);
+        }
+        QCOMPARE(stringhash::Crc16(QByteArrayView(data).sliced(from, length)), crc);
+      }
   }
 
   void realTablesRoundTripByteForByte_data() {

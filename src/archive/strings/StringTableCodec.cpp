@@ -2,6 +2,7 @@
 
 #include <QtEndian>
 #include <algorithm>
+#include <utility>
 #include <cstring>
 #include <vector>
 
@@ -185,19 +186,26 @@ QByteArray Write(const TableViews& table) {
   char* base = out.data();
   char* const index = base + kHeaderSize;
   char* const records = index + 2 * qsizetype(count);
-  std::vector<bool> used(slotCount, false);
+  // The first free slot at or after each slot, wrapping, kept as a forest
+  // with its paths shortened: a nearly full table (real ones are) would
+  // otherwise cost one step per slot of every cluster a key lands in.
+  std::vector<uint32_t> nextFree(slotCount);
+  for (uint32_t s = 0; s < slotCount; ++s) nextFree[s] = s;
+  const auto freeFrom = [&](uint32_t slot) {
+    uint32_t root = slot;
+    while (nextFree[root] != root) root = nextFree[root];
+    while (nextFree[slot] != root) slot = std::exchange(nextFree[slot], root);
+    return root;
+  };
   uint32_t longest = 0;
   qsizetype at = dataStart;
   for (uint32_t i = 0; i < count; ++i) {
     const auto& [key, text] = table.strings[i];
     const uint32_t hash = stringhash::KeyHash(key) % slotCount;
-    uint32_t slot = hash;
-    uint32_t probe = 1;
-    while (used[slot]) {
-      slot = slot + 1 == slotCount ? 0 : slot + 1;
-      ++probe;
-    }
-    used[slot] = true;
+    // Lookups step +1 from the home slot, wrapping, to the first free one.
+    const uint32_t slot = freeFrom(hash);
+    nextFree[slot] = slot + 1 == slotCount ? 0 : slot + 1;
+    const uint32_t probe = (slot >= hash ? slot - hash : slot + slotCount - hash) + 1;
     longest = std::max(longest, probe);
     Put16(index + 2 * i, uint16_t(slot));
 
