@@ -182,8 +182,11 @@ QByteArray Write(const TableViews& table) {
   for (const auto& [key, text] : table.strings) size += key.size() + text.size() + 2;
   if (size > qsizetype(0xFFFFFFFFu)) throw AppError(QStringLiteral("The string table would exceed 4 GiB"));
 
-  QByteArray out(size, '\0');
+  // Header, index and slots start zeroed (an unused slot is all zero); the
+  // data part is written whole below, its NULs included.
+  QByteArray out(size, Qt::Uninitialized);
   char* base = out.data();
+  std::memset(base, 0, size_t(dataStart));
   char* const index = base + kHeaderSize;
   char* const records = index + 2 * qsizetype(count);
   // The first free slot at or after each slot, wrapping, kept as a forest
@@ -215,11 +218,13 @@ QByteArray Write(const TableViews& table) {
     Put32(record + 3, hash);
     Put32(record + 7, uint32_t(at));
     if (!key.isEmpty()) std::memcpy(base + at, key.data(), size_t(key.size()));
-    at += key.size() + 1;
+    at += key.size();
+    base[at++] = '\0';
     Put32(record + 11, uint32_t(at));
     Put16(record + 15, uint16_t(text.size() + 1));
     if (!text.isEmpty()) std::memcpy(base + at, text.data(), size_t(text.size()));
-    at += text.size() + 1;
+    at += text.size();
+    base[at++] = '\0';
   }
 
   Put16(base + 2, uint16_t(count));
