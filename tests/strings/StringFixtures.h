@@ -17,7 +17,7 @@ inline QString stringsDir() {
 
 }  // namespace fixtures
 
-#define QF_REQUIRE_STRING_FIXTURES()                                              \
-  do {                                                                            \
+#define QF_REQUIRE_STRING_FIXTURES()                                                \
+  do {                                                                              \
     if (fixtures::stringsDir().isEmpty()) QSKIP("string-table fixtures not found"); \
   } while (0)

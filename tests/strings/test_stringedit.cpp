@@ -160,7 +160,9 @@ class TestStringEdit : public QObject {
 
   void findAndReplaceOverKeysAndTexts() {
     StringTable table = Three();
-    table.strings.push_back({"Name\xC9", "Stra\xC3\x9F" "e caf\xC3\xA9 \xE4\xB8\xAD"});
+    table.strings.push_back({"Name\xC9",
+                             "Stra\xC3\x9F"
+                             "e caf\xC3\xA9 \xE4\xB8\xAD"});
     Table t(table);
     StringFinder sword("sword", {});
     // Reading order: each key, then its text; going round past the end.
@@ -189,7 +191,8 @@ class TestStringEdit : public QObject {
     QVERIFY(StringFinder("ONE", {false, true}).Matches(1, "one"));
 
     QVERIFY(t.editor.ReplaceInCell(1, 3, StringFinder("café", {}), "Café"));
-    QCOMPARE(t.editor.Text(3), QByteArrayView("Stra\xC3\x9F" "e Caf\xC3\xA9 \xE4\xB8\xAD"));
+    QCOMPARE(t.editor.Text(3), QByteArrayView("Stra\xC3\x9F"
+                                              "e Caf\xC3\xA9 \xE4\xB8\xAD"));
     QVERIFY(!t.editor.ReplaceInCell(1, 0, StringFinder("café", {}), "x"));
     // Replace All: keys get Windows-1252 bytes, texts UTF-8, one step.
     QCOMPARE(t.editor.ReplaceAll(StringFinder("x", {true, false}), "ü"), 2);
@@ -207,11 +210,13 @@ class TestStringEdit : public QObject {
     QCOMPARE(stringtext::ToDisplay("ÿc1Red\n中文"), QStringLiteral("ÿc1Red\n中文"));
     QVERIFY(!stringtext::Escaped("plain \\ backslash"));
     QCOMPARE(stringtext::ToDisplay("plain \\ backslash"), QStringLiteral("plain \\ backslash"));
-    static const char kBroken[] = "caf\xE9 \\ \xE4\xB8 \xED\xA0\x80 \xC0\xAF \xF4\x90\x80\x80 ok \xE4\xB8\xAD";
+    static const char kBroken[] =
+        "caf\xE9 \\ \xE4\xB8 \xED\xA0\x80 \xC0\xAF \xF4\x90\x80\x80 ok \xE4\xB8\xAD";
     const QByteArray broken(kBroken, sizeof(kBroken) - 1);
     QVERIFY(stringtext::Escaped(broken));
     const QString shown = stringtext::ToDisplay(broken);
-    QCOMPARE(shown, QStringLiteral("caf\\xE9 \\\\ \\xE4\\xB8 \\xED\\xA0\\x80 \\xC0\\xAF \\xF4\\x90\\x80\\x80 ok 中"));
+    QCOMPARE(shown, QStringLiteral(
+                        "caf\\xE9 \\\\ \\xE4\\xB8 \\xED\\xA0\\x80 \\xC0\\xAF \\xF4\\x90\\x80\\x80 ok 中"));
     QCOMPARE(stringtext::FromDisplay(shown, true), broken);
     // A lone or unknown escape stays literal.
     QCOMPARE(stringtext::FromDisplay("a\\q\\x4\\", true), QByteArray("a\\q\\x4\\"));
@@ -253,11 +258,10 @@ class TestStringEdit : public QObject {
     QCOMPARE(spans[4].colour, GameColour::Yellow);
 
     const char codes[] = "/0123456789:;";
-    const GameColour colours[] = {GameColour::White,  GameColour::Grey,     GameColour::Red,
-                                  GameColour::Green,  GameColour::Blue,     GameColour::Gold,
-                                  GameColour::DarkGrey, GameColour::Black,  GameColour::Tan,
-                                  GameColour::Orange, GameColour::Yellow,   GameColour::DarkGreen,
-                                  GameColour::Purple};
+    const GameColour colours[] = {
+        GameColour::White,  GameColour::Grey,      GameColour::Red,   GameColour::Green, GameColour::Blue,
+        GameColour::Gold,   GameColour::DarkGrey,  GameColour::Black, GameColour::Tan,   GameColour::Orange,
+        GameColour::Yellow, GameColour::DarkGreen, GameColour::Purple};
     for (int i = 0; i < 13; ++i) {
       GameColour c;
       QVERIFY(colourcodes::ColourOf(codes[i], c));
@@ -276,15 +280,15 @@ class TestStringEdit : public QObject {
 
   void lookupReadsTheLanguageWithTheMostTables() {
     const std::vector<QByteArray> names = {
-        "data\\global\\excel\\weapons.txt",      "data\\local\\lng\\eng\\String.tbl",
-        "data\\local\\lng\\eng\\BaseMod.tbl",    "data\\local\\LNG\\eng\\patchstring.tbl",
+        "data\\global\\excel\\weapons.txt",           "data\\local\\lng\\eng\\String.tbl",
+        "data\\local\\lng\\eng\\BaseMod.tbl",         "data\\local\\LNG\\eng\\patchstring.tbl",
         "data\\local\\lng\\eng\\expansionstring.TBL", "data\\local\\lng\\chi\\BaseMod.tbl",
-        "data\\local\\lng\\chi\\string.tbl",     "data\\local\\font\\latin\\font24.tbl",
-        "data\\local\\lng\\eng\\sub\\deep.tbl",  "data\\local\\lng\\eng\\notes.txt"};
+        "data\\local\\lng\\chi\\string.tbl",          "data\\local\\font\\latin\\font24.tbl",
+        "data\\local\\lng\\eng\\sub\\deep.tbl",       "data\\local\\lng\\eng\\notes.txt"};
     QCOMPARE(StringLookup::TablesToRead(names),
-             (std::vector<QByteArray>{"data\\local\\LNG\\eng\\patchstring.tbl",
-                                      "data\\local\\lng\\eng\\expansionstring.TBL",
-                                      "data\\local\\lng\\eng\\String.tbl", "data\\local\\lng\\eng\\BaseMod.tbl"}));
+             (std::vector<QByteArray>{
+                 "data\\local\\LNG\\eng\\patchstring.tbl", "data\\local\\lng\\eng\\expansionstring.TBL",
+                 "data\\local\\lng\\eng\\String.tbl", "data\\local\\lng\\eng\\BaseMod.tbl"}));
     // A tie goes to the language met first.
     QCOMPARE(StringLookup::TablesToRead({"data\\local\\lng\\deu\\a.tbl", "data\\local\\lng\\chi\\b.tbl"}),
              (std::vector<QByteArray>{"data\\local\\lng\\deu\\a.tbl"}));

@@ -37,8 +37,12 @@ StringTable Small() {
   return table;
 }
 
-void Put32(QByteArray& bytes, qsizetype at, uint32_t value) { qToLittleEndian(value, bytes.data() + at); }
-void Put16(QByteArray& bytes, qsizetype at, uint16_t value) { qToLittleEndian(value, bytes.data() + at); }
+void Put32(QByteArray& bytes, qsizetype at, uint32_t value) {
+  qToLittleEndian(value, bytes.data() + at);
+}
+void Put16(QByteArray& bytes, qsizetype at, uint16_t value) {
+  qToLittleEndian(value, bytes.data() + at);
+}
 
 }  // namespace
 

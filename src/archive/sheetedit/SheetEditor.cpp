@@ -224,9 +224,11 @@ int SheetEditor::WriteCells(RowChanges changes, const QString& text) {
   return PushChanges(std::move(changes), text);
 }
 
-SheetEditor::PasteResult SheetEditor::PasteCells(int col, int row, std::vector<std::vector<QByteArray>> block) {
+SheetEditor::PasteResult SheetEditor::PasteCells(int col, int row,
+                                                 std::vector<std::vector<QByteArray>> block) {
   const int cols = grid_.ColCount();
-  if (!Editable() || block.empty() || col < 0 || col >= cols || row < grid_.FixedRows() || row > grid_.RowCount())
+  if (!Editable() || block.empty() || col < 0 || col >= cols || row < grid_.FixedRows() ||
+      row > grid_.RowCount())
     return {};
   const int width = cols - col;
   PasteResult result;

@@ -9,7 +9,9 @@ bool NeedsQuotes(const QString& cell) {
          cell.contains(QLatin1Char('\n')) || cell.contains(QLatin1Char('\r'));
 }
 
-bool LineEnd(QChar c) { return c == QLatin1Char('\r') || c == QLatin1Char('\n'); }
+bool LineEnd(QChar c) {
+  return c == QLatin1Char('\r') || c == QLatin1Char('\n');
+}
 
 }  // namespace
 

@@ -5,7 +5,9 @@
 
 namespace {
 
-char AsciiLower(char c) { return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c; }
+char AsciiLower(char c) {
+  return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c;
+}
 
 QByteArray AsciiLowered(QByteArray bytes) {
   for (char& c : bytes) c = AsciiLower(c);

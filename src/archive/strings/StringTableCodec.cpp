@@ -2,8 +2,8 @@
 
 #include <QtEndian>
 #include <algorithm>
-#include <utility>
 #include <cstring>
+#include <utility>
 #include <vector>
 
 #include "archive/strings/StringHash.h"
@@ -24,7 +24,8 @@ uint32_t U32(QByteArrayView bytes, qsizetype at) {
 // others are plain text. A string table always holds NUL bytes (at least
 // in its header's high bytes and after every key).
 QString FontFault(QByteArrayView bytes) {
-  if (bytes.startsWith("Woo!")) return QStringLiteral("it is a font table (glyph metrics), not a string table");
+  if (bytes.startsWith("Woo!"))
+    return QStringLiteral("it is a font table (glyph metrics), not a string table");
   if (!bytes.isEmpty() && !bytes.contains('\0'))
     return QStringLiteral("it is plain text (a font table or a note), not a string table");
   return {};
@@ -67,7 +68,9 @@ bool ReadViews(QByteArrayView bytes, TableViews& table, QString& fault) {
   const uint32_t fileSize = U32(bytes, 17);
   if (fileSize != uint64_t(size)) {
     fault = uint64_t(size) < fileSize
-                ? QStringLiteral("truncated: the header gives %1 bytes, the file holds %2").arg(fileSize).arg(size)
+                ? QStringLiteral("truncated: the header gives %1 bytes, the file holds %2")
+                      .arg(fileSize)
+                      .arg(size)
                 : QStringLiteral("the file holds %2 bytes, but its header gives %1").arg(fileSize).arg(size);
     return false;
   }
@@ -77,7 +80,8 @@ bool ReadViews(QByteArrayView bytes, TableViews& table, QString& fault) {
   }
   const uint64_t indexEnd = uint64_t(kHeaderSize) + 2u * count + uint64_t(kSlotSize) * slotCount;
   if (indexEnd > uint64_t(size)) {
-    fault = QStringLiteral("truncated: its %1 strings and %2 slots need %3 bytes before the data, the file holds %4")
+    fault = QStringLiteral(
+                "truncated: its %1 strings and %2 slots need %3 bytes before the data, the file holds %4")
                 .arg(count)
                 .arg(slotCount)
                 .arg(indexEnd)
@@ -96,7 +100,10 @@ bool ReadViews(QByteArrayView bytes, TableViews& table, QString& fault) {
   for (int i = 0; i < count; ++i) {
     const uint16_t slot = U16(bytes, kHeaderSize + 2 * i);
     if (slot >= slotCount) {
-      fault = QStringLiteral("string %1 names slot %2, past the last slot (%3)").arg(i).arg(slot).arg(slotCount - 1);
+      fault = QStringLiteral("string %1 names slot %2, past the last slot (%3)")
+                  .arg(i)
+                  .arg(slot)
+                  .arg(slotCount - 1);
       return false;
     }
     const qsizetype record = kHeaderSize + 2 * qsizetype(count) + kSlotSize * slot;
@@ -154,13 +161,18 @@ void CheckWritable(const StringViews& strings) {
     if (key.contains('\0')) throw AppError(QStringLiteral("The key of string %1 holds a NUL byte").arg(i));
     if (text.contains('\0')) throw AppError(QStringLiteral("The text of string %1 holds a NUL byte").arg(i));
     if (text.size() >= 0xFFFF)
-      throw AppError(
-          QStringLiteral("The text of string %1 is %2 bytes long; at most 65534 fit").arg(i).arg(text.size()));
+      throw AppError(QStringLiteral("The text of string %1 is %2 bytes long; at most 65534 fit")
+                         .arg(i)
+                         .arg(text.size()));
   }
 }
 
-void Put16(char* at, uint16_t value) { qToLittleEndian(value, at); }
-void Put32(char* at, uint32_t value) { qToLittleEndian(value, at); }
+void Put16(char* at, uint16_t value) {
+  qToLittleEndian(value, at);
+}
+void Put32(char* at, uint32_t value) {
+  qToLittleEndian(value, at);
+}
 
 }  // namespace
 

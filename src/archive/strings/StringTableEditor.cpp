@@ -134,9 +134,9 @@ SheetEditor::PasteResult StringTableEditor::Paste(int col, int index, const QStr
     for (qsizetype c = 0; c < rows[r].size() && col + c <= kTextCol; ++c) {
       const int column = col + int(c);
       // A string added by the paste has no stored bytes to be shown by.
-      block[r].push_back(at < Count() ? FromShown(column, at, rows[r][c])
-                                      : column == kKeyCol ? ansi::fromDisplay(rows[r][c])
-                                                          : rows[r][c].toUtf8());
+      block[r].push_back(at < Count()        ? FromShown(column, at, rows[r][c])
+                         : column == kKeyCol ? ansi::fromDisplay(rows[r][c])
+                                             : rows[r][c].toUtf8());
     }
   }
   SheetEditor::PasteResult result = editor_.PasteCells(col, GridRow(index), std::move(block));
@@ -149,7 +149,8 @@ SheetEditor::PasteResult StringTableEditor::Paste(int col, int index, const QStr
 }
 
 int StringTableEditor::Clear(int firstCol, int first, int lastCol, int last) {
-  SheetRect rect{std::max(firstCol, 0), GridRow(std::max(first, 0)), std::min(lastCol, kTextCol), GridRow(last)};
+  SheetRect rect{std::max(firstCol, 0), GridRow(std::max(first, 0)), std::min(lastCol, kTextCol),
+                 GridRow(last)};
   return editor_.FillCells({rect}, QByteArray(), QStringLiteral("Delete"));
 }
 

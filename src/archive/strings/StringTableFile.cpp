@@ -22,7 +22,8 @@ void SaveFile(const QString& path, const QByteArray& bytes) {
   QSaveFile file(path);
   file.setDirectWriteFallback(true);
   if (!file.open(QIODevice::WriteOnly)) throw AppError(QStringLiteral("Cannot create file ") + path);
-  if (file.write(bytes) != bytes.size() || !file.commit()) throw AppError(QStringLiteral("Stream write error"));
+  if (file.write(bytes) != bytes.size() || !file.commit())
+    throw AppError(QStringLiteral("Stream write error"));
 }
 
 }  // namespace stringtable

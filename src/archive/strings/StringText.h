@@ -15,7 +15,9 @@ namespace stringtext {
 bool IsUtf8(QByteArrayView bytes);
 
 // Whether the text shows with escapes (it is not valid UTF-8).
-inline bool Escaped(QByteArrayView bytes) { return !IsUtf8(bytes); }
+inline bool Escaped(QByteArrayView bytes) {
+  return !IsUtf8(bytes);
+}
 
 QString ToDisplay(QByteArrayView bytes);
 

@@ -72,7 +72,8 @@ void EditPageFind::Replace() {
   const QByteArray text = bar_.FindText();
   if (text.isEmpty()) return Open(true);
   if (strings_.Active())
-    return status_(strings_.Replace(ansi::toDisplay(text), ansi::toDisplay(bar_.ReplaceText()), bar_.Options()));
+    return status_(
+        strings_.Replace(ansi::toDisplay(text), ansi::toDisplay(bar_.ReplaceText()), bar_.Options()));
   // The cell a search found (the current one) is replaced, then the next found.
   const SheetCell at = Origin();
   grid_.Editor().ReplaceInCell(at.col, at.row, SheetFinder(text, bar_.Options()), bar_.ReplaceText());
@@ -83,7 +84,8 @@ void EditPageFind::ReplaceAll() {
   const QByteArray text = bar_.FindText();
   if (text.isEmpty()) return Open(true);
   if (strings_.Active())
-    return status_(strings_.ReplaceAll(ansi::toDisplay(text), ansi::toDisplay(bar_.ReplaceText()), bar_.Options()));
+    return status_(
+        strings_.ReplaceAll(ansi::toDisplay(text), ansi::toDisplay(bar_.ReplaceText()), bar_.Options()));
   const int changed = grid_.Editor().ReplaceAll(SheetFinder(text, bar_.Options()), bar_.ReplaceText());
   status_(changed == 1 ? QStringLiteral("Replace All changed 1 cell.")
                        : QStringLiteral("Replace All changed %1 cells.").arg(changed));

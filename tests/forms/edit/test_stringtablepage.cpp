@@ -104,13 +104,14 @@ class TestStringTablePage : public QObject {
     engBase_ = fixtures::readAll(StringsDir() + "/lng/eng/BaseMod.tbl");
     const QByteArray patch = fixtures::readAll(StringsDir() + "/lng/eng/patchstring.tbl");
     mod_ = path("Strings.QLM");
-    QVERIFY(testarchive::Build(mod_, {{kEngBase, engBase_},
-                                      {kPatch, patch},
-                                      {kChiBase, fixtures::readAll(StringsDir() + "/lng/chi/BaseMod.tbl")},
-                                      {kFontText, fixtures::readAll(StringsDir() + "/font/latin/DEFAULT.TBL")},
-                                      {kFontBinary, fixtures::readAll(StringsDir() + "/font/latin/Font24.tbl")},
-                                      {kCut, engBase_.left(engBase_.size() - 40)},
-                                      {kNames, "name\tother\r\nMaxSock\tCutthroat1\r\nnone\t\r\n"}}));
+    QVERIFY(
+        testarchive::Build(mod_, {{kEngBase, engBase_},
+                                  {kPatch, patch},
+                                  {kChiBase, fixtures::readAll(StringsDir() + "/lng/chi/BaseMod.tbl")},
+                                  {kFontText, fixtures::readAll(StringsDir() + "/font/latin/DEFAULT.TBL")},
+                                  {kFontBinary, fixtures::readAll(StringsDir() + "/font/latin/Font24.tbl")},
+                                  {kCut, engBase_.left(engBase_.size() - 40)},
+                                  {kNames, "name\tother\r\nMaxSock\tCutthroat1\r\nnone\t\r\n"}}));
     TfrmPreferences::SetIniFileNameForTesting(path("QUILL.INI"));
     ui::SetApplicationTitle(QStringLiteral("Hearthwarden"));
   }
@@ -215,14 +216,16 @@ class TestStringTablePage : public QObject {
     QTest::keyClick(editor, Qt::Key_Return, Qt::ShiftModifier);
     QTest::keyClicks(editor, QStringLiteral("Boss"));
     QTest::keyClick(editor, Qt::Key_Return);
-    QCOMPARE(page().Editor().Text(12), QByteArrayView("\xC3\x9C" "ber\nBoss"));
+    QCOMPARE(page().Editor().Text(12), QByteArrayView("\xC3\x9C"
+                                                      "ber\nBoss"));
     QCOMPARE(shown(12, 2), QStringLiteral("Über") + StringTableModel::kLineEndMark + "Boss");
     QCOMPARE(page().Editor().Editor().Stack().count(), 1);
 
     // The toolbar serves the table: undo, redo, rows.
     QVERIFY(frm_->EditActions->tbSheetUndo->isEnabled());
     frm_->EditActions->tbSheetUndo->click();
-    QCOMPARE(page().Editor().Text(12), QByteArrayView("\xC3\x9C" "ber Mephisto"));
+    QCOMPARE(page().Editor().Text(12), QByteArrayView("\xC3\x9C"
+                                                      "ber Mephisto"));
     frm_->EditActions->tbSheetRedo->click();
     table().setCurrentIndex(table().model()->index(17, 1));
     frm_->EditActions->tbSheetInsertRow->click();
@@ -258,7 +261,8 @@ class TestStringTablePage : public QObject {
     const StringTable after = ReadTable(saved);
     QCOMPARE(int(after.strings.size()), 19);
     QCOMPARE(after.strings[1], before.strings[0]);  // the copy
-    QCOMPARE(after.strings[13].text, QByteArray("\xC3\x9C" "ber\nBoss"));
+    QCOMPARE(after.strings[13].text, QByteArray("\xC3\x9C"
+                                                "ber\nBoss"));
     for (int i : {0, 2, 11, 16, 17}) QCOMPARE(after.strings[size_t(i) + 1], before.strings[size_t(i)]);
 
     // Update writes it under the entry's name; read back, it is the saved table.
@@ -285,8 +289,8 @@ class TestStringTablePage : public QObject {
     ui_->AnswerMessage(ui::idYes);
     QVERIFY(enterPage());
     QCOMPARE(page().Editor().Key(0), QByteArrayView("MaxSock"));
-    QCOMPARE(page().Editor().Text(0).size(), ReadTable(fixtures::readAll(StringsDir() + "/lng/chi/BaseMod.tbl"))
-                                                  .strings[0].text.size());
+    QCOMPARE(page().Editor().Text(0).size(),
+             ReadTable(fixtures::readAll(StringsDir() + "/lng/chi/BaseMod.tbl")).strings[0].text.size());
   }
 
   void sheetCellsShowTheTextsTheirKeysName() {

@@ -55,8 +55,9 @@ bool TfrmMain::ShowStringTable(int row) {
   // The views point into the bytes, which stay until the table is shown.
   const QByteArray bytes = EntryBytes(ModFileName, entry);
   if (!stringtable::ReadViews(bytes, table, fault)) {
-    ui::MessageBox(QStringLiteral("Cannot open the string table %1: %2.").arg(ansi::toDisplay(entry.Caption), fault),
-                   QStringLiteral("String Table"), ui::mbOk | ui::mbIconError);
+    ui::MessageBox(
+        QStringLiteral("Cannot open the string table %1: %2.").arg(ansi::toDisplay(entry.Caption), fault),
+        QStringLiteral("String Table"), ui::mbOk | ui::mbIconError);
     return false;
   }
   StringsPage->ShowTable(table);
@@ -77,8 +78,8 @@ void TfrmMain::SaveStringTable() {
   if (!SaveDialog.Execute()) return;
   const int row = SelectedRow();
   if (row < 0) {
-    ui::MessageBox(QStringLiteral("No file selected in filelist to replace."), QStringLiteral("No selection."),
-                   ui::mbOk | ui::mbIconExclamation);
+    ui::MessageBox(QStringLiteral("No file selected in filelist to replace."),
+                   QStringLiteral("No selection."), ui::mbOk | ui::mbIconExclamation);
     return;
   }
   stringtable::SaveFile(SaveDialog.FileName, bytes);

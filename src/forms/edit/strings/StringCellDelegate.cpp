@@ -20,7 +20,8 @@ void StringCellDelegate::setEditorData(QWidget* editor, const QModelIndex& index
   text->moveCursor(QTextCursor::End);
 }
 
-void StringCellDelegate::setModelData(QWidget* editor, QAbstractItemModel* model, const QModelIndex& index) const {
+void StringCellDelegate::setModelData(QWidget* editor, QAbstractItemModel* model,
+                                      const QModelIndex& index) const {
   model->setData(index, static_cast<QPlainTextEdit*>(editor)->toPlainText(), Qt::EditRole);
 }
 

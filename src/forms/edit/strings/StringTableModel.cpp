@@ -26,7 +26,8 @@ QVariant StringTableModel::data(const QModelIndex& index, int role) const {
     shown.replace(QLatin1Char('\n'), kLineEndMark);
     return shown;
   }
-  if (role == Qt::ToolTipRole && col == StringTableEditor::kTextCol && editor_->Text(index.row()).contains('\n'))
+  if (role == Qt::ToolTipRole && col == StringTableEditor::kTextCol &&
+      editor_->Text(index.row()).contains('\n'))
     return editor_->Shown(col, index.row());
   return {};
 }

@@ -120,8 +120,9 @@ std::vector<int> StringTablePage::SelectedIndexes() const {
 
 void StringTablePage::ShowString(int col, int index) {
   if (index < 0 || editor_.Count() == 0) return;
-  const QModelIndex at = model_.index(std::min(index, editor_.Count() - 1),
-                                      StringTableModel::ModelCol(std::clamp(col, 0, StringTableEditor::kTextCol)));
+  const QModelIndex at =
+      model_.index(std::min(index, editor_.Count() - 1),
+                   StringTableModel::ModelCol(std::clamp(col, 0, StringTableEditor::kTextCol)));
   grid_->selectionModel()->setCurrentIndex(at, QItemSelectionModel::ClearAndSelect);
   grid_->scrollTo(at);
 }
@@ -203,7 +204,8 @@ QString StringTablePage::Find(const QString& text, FindOptions options, bool for
   const StringFinder finder(text, options);
   const int col = CurrentCol() < 0 ? -1 : CurrentCol();
   const int index = CurrentIndex();
-  const StringFinder::Hit hit = forward ? finder.Next(editor_, col, index) : finder.Previous(editor_, col, index);
+  const StringFinder::Hit hit =
+      forward ? finder.Next(editor_, col, index) : finder.Previous(editor_, col, index);
   if (!hit.Found()) return QStringLiteral("Cannot find \"%1\".").arg(text);
   ShowString(hit.col, hit.index);
   if (!hit.wrapped) return {};
