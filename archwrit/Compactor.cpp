@@ -1,7 +1,5 @@
 #include "Compactor.h"
 
-#include <sys/stat.h>
-
 #include <algorithm>
 #include <vector>
 
@@ -48,50 +46,37 @@ bool rekey(std::vector<uint8_t>& data, const EntryTable::Block& b, uint32_t from
 
 }  // namespace
 
-std::optional<uint64_t> compactEntries(int from, int to, uint64_t headerOffset, uint32_t sectorSize,
-                                       EntryTable& table) {
-  struct stat st;
-  if (::fstat(from, &st) != 0) return std::nullopt;
-  const uint64_t fileSize = uint64_t(st.st_size);
-  if (headerOffset > 0 && !copyRange(from, 0, to, 0, headerOffset)) return std::nullopt;
-
-  std::vector<uint32_t> order = table.usedBlocks();
-  std::stable_sort(order.begin(), order.end(),
-                   [&table](uint32_t a, uint32_t b) { return table.block(a).pos < table.block(b).pos; });
-  uint64_t cursor = headerOffset + mpq::kHeaderSize;
-  // Entries that lie one after the other are copied in one go.
-  uint64_t runFrom = 0, runTo = cursor, runLength = 0;
-  for (uint32_t index : order) {
-    EntryTable::Block& b = table.block(index);
-    if (b.pos < headerOffset || b.pos > fileSize || b.storedSize > fileSize - b.pos) return std::nullopt;
-    const bool placeKeyed =
-        (b.flags & mpq::kFileEncrypted) && (b.flags & mpq::kFileFixKey) && b.storedSize > 0;
-    if (placeKeyed || b.pos != runFrom + runLength) {
-      if (runLength > 0 && !copyRange(from, runFrom, to, runTo, runLength)) return std::nullopt;
-      runFrom = b.pos;
-      runTo = cursor;
-      runLength = 0;
-    }
-    if (placeKeyed) {
-      const std::string name = table.nameOfBlock(index);
-      if (name.empty()) return std::nullopt;
-      std::vector<uint8_t> data(b.storedSize);
-      const uint32_t key = crypt::fileKey(name);
-      if (!readAllAt(from, data.data(), data.size(), b.pos) ||
-          !rekey(data, b, crypt::fixedFileKey(key, uint32_t(b.pos - headerOffset), b.size),
-                 crypt::fixedFileKey(key, uint32_t(cursor - headerOffset), b.size), sectorSize) ||
-          !writeAllAt(to, data.data(), data.size(), cursor))
-        return std::nullopt;
-      runFrom = b.pos + b.storedSize;
-      runTo = cursor + b.storedSize;
-    } else {
-      runLength += b.storedSize;
-    }
-    b.pos = cursor;
-    cursor += b.storedSize;
+bool compactEntries(int from, int to, uint64_t headerOffset, uint32_t sectorSize, const PackPlan& plan,
+                    EntryTable& table) {
+  for (const PackPlan::Region& r : plan.kept()) {
+    if (from != to && !copyRange(from, r.begin, to, r.begin, r.end - r.begin)) return false;
   }
-  if (runLength > 0 && !copyRange(from, runFrom, to, runTo, runLength)) return std::nullopt;
-  return cursor;
+  // Entries that lie one after the other, both here and there, are copied in one go.
+  uint64_t runFrom = 0, runTo = 0, runLength = 0;
+  auto flush = [&] { return runLength == 0 || copyRange(from, runFrom, to, runTo, runLength); };
+  for (const PackPlan::Move& m : plan.moves()) {
+    EntryTable::Block& b = table.block(m.block);
+    if (m.rekey) {
+      if (!flush()) return false;
+      runLength = 0;
+      std::vector<uint8_t> data(m.length);
+      const uint32_t key = crypt::fileKey(table.nameOfBlock(m.block));
+      if (!readAllAt(from, data.data(), data.size(), m.from) ||
+          !rekey(data, b, crypt::fixedFileKey(key, uint32_t(m.from - headerOffset), b.size),
+                 crypt::fixedFileKey(key, uint32_t(m.to - headerOffset), b.size), sectorSize) ||
+          !writeAllAt(to, data.data(), data.size(), m.to))
+        return false;
+    } else if (runLength > 0 && m.from == runFrom + runLength && m.to == runTo + runLength) {
+      runLength += m.length;
+    } else {
+      if (!flush()) return false;
+      runFrom = m.from;
+      runTo = m.to;
+      runLength = m.length;
+    }
+    b.pos = m.to;
+  }
+  return flush();
 }
 
 }  // namespace archwrit

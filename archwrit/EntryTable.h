@@ -55,6 +55,7 @@ class EntryTable {
 
   uint32_t addBlock(const Block& block);
   Block& block(uint32_t index) { return blocks_[index]; }
+  const Block& block(uint32_t index) const { return blocks_[index]; }
   // Indices of the blocks that entries use, and the name the first such entry is known by ("" when none).
   std::vector<uint32_t> usedBlocks() const;
   std::string nameOfBlock(uint32_t index) const;

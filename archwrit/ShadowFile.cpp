@@ -144,15 +144,8 @@ bool ShadowFile::ownsInodeAt(const std::string& name) const {
   return ::lstat(name.c_str(), &byName) == 0 && ::fstat(fd_.get(), &byFd) == 0 && sameInode(byFd, byName);
 }
 
-bool ShadowFile::publish(const std::string& target, bool replace, mode_t mode, uid_t uid, gid_t gid,
-                         bool setOwner) {
+bool ShadowFile::publish(const std::string& target, bool replace, mode_t mode) {
   if (!ownsInodeAt(path_)) return false;
-  if (setOwner) {
-    // Best effort: only a privileged process may give a file to another owner.
-    if (::fchown(fd_.get(), uid, gid) != 0) {
-      // The archive keeps our ownership then; its mode below still applies.
-    }
-  }
   if (::fchmod(fd_.get(), mode & 07777) != 0) return false;
   if (::fsync(fd_.get()) != 0) return false;
 

@@ -37,10 +37,10 @@ class ShadowFile {
   // The permission bits the shadow was created with.
   mode_t createdMode() const { return createdMode_; }
 
-  // Makes the file now at path() durable with the given mode (and owner when
-  // setOwner), then renames it onto target: over an existing file when
-  // replace, else only if nothing has appeared at target meanwhile.
-  bool publish(const std::string& target, bool replace, mode_t mode, uid_t uid, gid_t gid, bool setOwner);
+  // Makes the file now at path() durable with the given mode, then renames
+  // it onto target: over an existing file when replace, else only if nothing
+  // has appeared at target meanwhile. Its owner is the caller's to set before.
+  bool publish(const std::string& target, bool replace, mode_t mode);
 
  private:
   ShadowFile(std::string path, UniqueFd fd, mode_t createdMode);

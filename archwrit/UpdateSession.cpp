@@ -11,11 +11,13 @@
 #include <unistd.h>
 
 #include <cctype>
+#include <cstdio>
 #include <cstring>
 
 #include "Compactor.h"
 #include "ExistingArchive.h"
 #include "MpqCrypt.h"
+#include "PackPlan.h"
 #include "archwrit.h"
 
 namespace archwrit {
@@ -107,12 +109,10 @@ bool UpdateSession::openExisting(uint32_t openValue) {
   // A file without any write permission is read-only to its owner's wish,
   // also when a superuser could open it for writing.
   if ((st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0) return false;
-  // Packing writes a new file beside the archive: the folder must take one.
-  if (::faccessat(AT_FDCWD, dirName(target_).c_str(), W_OK | X_OK, AT_EACCESS) != 0) return false;
+  // A folder that takes no new file is no reason to refuse: appending needs
+  // only the archive itself, and packing can happen inside it.
   existed_ = true;
   mode_ = st.st_mode & 07777;
-  uid_ = st.st_uid;
-  gid_ = st.st_gid;
   originalSize_ = uint64_t(st.st_size);
 
   std::optional<ExistingArchive> archive = readExistingArchive(original_.get(), target_);
@@ -263,13 +263,21 @@ bool UpdateSession::commit() {
   const uint64_t used = mpq::kHeaderSize + tables.storedBytes + tableBytes;
   // Past 4 GiB the format's 32-bit positions cannot reach the tables: packing is the only way.
   const bool unreachable = archiveSize > UINT32_MAX;
+  // No pack can win back more than the space no entry uses: most commits end their look here.
   if (archiveSize - std::min(used, archiveSize) > archiveSize / kWasteDivisor || unreachable) {
-    if (compact()) return true;
+    const PackPlan plan = PackPlan::make(dataFd(), headerOffset_, sectorSize(), table_);
+    // Entries that cannot move keep their places, so a pack wins back less
+    // than the waste when they lie late in the file; it is begun only when
+    // what it leaves (its tables included) is a quarter smaller and within reach.
+    const uint64_t packedSize = plan.entriesEnd() + tableBytes - headerOffset_;
+    const bool pays = packedSize <= UINT32_MAX &&
+                      archiveSize - std::min(packedSize, archiveSize) > archiveSize / kWasteDivisor;
+    if ((pays || (unreachable && packedSize <= UINT32_MAX)) && compact(plan)) return true;
     if (unreachable) return false;
   }
   if (!writeTablesAndHeader(dataFd(), tables, tablesAt)) return false;
   if (existed_) return true;
-  return shadow_->publish(target_, false, mode_, uid_, gid_, false);
+  return shadow_->publish(target_, false, mode_);
 }
 
 // Writes the tables at tablesAt, ends the file after them, and points the
@@ -278,9 +286,12 @@ bool UpdateSession::commit() {
 bool UpdateSession::writeTablesAndHeader(int fd, const EntryTable::Encoded& tables, uint64_t tablesAt) {
   const uint64_t blockAt = tablesAt + tables.hashTable.size();
   const uint64_t end = blockAt + tables.blockTable.size();
+  // The header's positions are 32 bits: tables that would end past them are not written at all.
+  if (end - headerOffset_ > UINT32_MAX) return false;
+  const bool inPlace = existed_ && fd == original_.get();
   if (!writeAllAt(fd, tables.hashTable.data(), tables.hashTable.size(), tablesAt) ||
       !writeAllAt(fd, tables.blockTable.data(), tables.blockTable.size(), blockAt) ||
-      ::ftruncate(fd, off_t(end)) != 0)
+      (!inPlace && ::ftruncate(fd, off_t(end)) != 0))
     return false;
 
   uint8_t header[mpq::kHeaderSize] = {};
@@ -293,34 +304,104 @@ bool UpdateSession::writeTablesAndHeader(int fd, const EntryTable::Encoded& tabl
   mpq::storeLe32(header + 20, uint32_t(blockAt - headerOffset_));
   mpq::storeLe32(header + 24, tables.hashEntries);
   mpq::storeLe32(header + 28, tables.blockEntries);
-  const bool inPlace = existed_ && fd == original_.get();
   // Until this sync the old header points at the old tables, all still there.
   if (inPlace && !syncData(fd)) return false;
   if (!writeAllAt(fd, header, sizeof header, headerOffset_)) return false;
   // One 32-byte write within one 512-byte block: the disk takes it whole or not at all.
-  committed_ = inPlace;
-  return !inPlace || syncData(fd);
+  if (!inPlace) return true;
+  committed_ = true;
+  // From here on the file is the new archive, whatever the sync says: readers
+  // see it now, and the caller must not take its changes for unwritten. Only
+  // a power loss before the disk has the header could still bring back the old one.
+  if (!syncData(fd)) {
+    std::fprintf(stderr,
+                 "ARCHWRIT: %s is updated, but the disk did not confirm its new header (%s); "
+                 "a power loss now could bring back the archive as it was before\n",
+                 target_.c_str(), std::strerror(errno));
+  }
+  // Only now may what lies after the new tables go: the old header could
+  // still have pointed into it (after a pack in place, at the entries' other copy).
+  if (::ftruncate(fd, off_t(end)) != 0) {
+    // Left as space no table points at, for the next commit to count as waste.
+  }
+  return true;
 }
 
-// Packs the entries in use into a new file beside the archive and renames it
-// into place. False, with the archive untouched, when there is no room for
-// the copy or an entry cannot be moved: the commit then appends as usual.
-bool UpdateSession::compact() {
+// Packs the entries in use into a new file beside the archive, as plan lays
+// them out, and renames it into place. When the folder takes no new file or
+// a new file could not keep what the archive's file is (see keepsOwnership),
+// the archive is packed inside its own file instead. False, with the archive
+// untouched, when there is no room for the copy or neither way can be taken:
+// the commit then appends as usual. Everything that can say no is asked
+// before a byte is copied.
+bool UpdateSession::compact(const PackPlan& plan) {
   EntryTable packed = table_;
   const EntryTable::Encoded sizes = packed.encode(headerOffset_);
-  const uint64_t needed = headerOffset_ + mpq::kHeaderSize + sizes.storedBytes + sizes.hashTable.size() +
-                          sizes.blockTable.size() + kCompactionSlack;
+  const uint64_t needed =
+      plan.entriesEnd() + sizes.hashTable.size() + sizes.blockTable.size() + kCompactionSlack;
   struct statvfs disk;
   if (::fstatvfs(dataFd(), &disk) == 0 && uint64_t(disk.f_bavail) * disk.f_frsize < needed) return false;
   std::unique_ptr<ShadowFile> copy = ShadowFile::create(target_, existed_ ? 0600 : 0666);
-  if (!copy) return false;
-  const std::optional<uint64_t> end =
-      compactEntries(dataFd(), copy->fd(), headerOffset_, sectorSize(), packed);
-  if (!end || *end - headerOffset_ > UINT32_MAX) return false;
-  if (!writeTablesAndHeader(copy->fd(), packed.encode(headerOffset_), *end)) return false;
-  const bool setOwner = existed_ && (uid_ != ::geteuid() || gid_ != ::getegid());
-  if (!copy->publish(target_, existed_, mode_, uid_, gid_, setOwner)) return false;
+  if (!copy || !keepsOwnership(copy->fd())) {
+    copy.reset();
+    return existed_ && compactInPlace(plan, sizes.hashTable.size() + sizes.blockTable.size());
+  }
+  if (headerOffset_ > 0 && !copyRange(dataFd(), 0, copy->fd(), 0, headerOffset_)) return false;
+  if (!compactEntries(dataFd(), copy->fd(), headerOffset_, sectorSize(), plan, packed)) return false;
+  if (!writeTablesAndHeader(copy->fd(), packed.encode(headerOffset_), plan.entriesEnd())) return false;
+  if (!copy->publish(target_, existed_, mode_)) return false;
   committed_ = true;
+  return true;
+}
+
+// Gives the empty packed copy the archive's owner and group, or its group
+// alone when only a privileged process could give the owner (the updater
+// then owns the packed archive, and those who shared it through its group
+// still do). False when not even the group can be kept, or when the archive
+// has other hard links, which a new file in its place would leave holding
+// the old archive: such an archive is packed in its own file.
+bool UpdateSession::keepsOwnership(int copyFd) const {
+  if (!existed_) return true;
+  struct stat archive, copy;
+  if (::fstat(original_.get(), &archive) != 0 || ::fstat(copyFd, &copy) != 0) return false;
+  if (archive.st_nlink > 1) return false;
+  if (copy.st_uid == archive.st_uid && copy.st_gid == archive.st_gid) return true;
+  if (::fchown(copyFd, archive.st_uid, archive.st_gid) == 0) return true;
+  return copy.st_gid == archive.st_gid || ::fchown(copyFd, uid_t(-1), archive.st_gid) == 0;
+}
+
+// Packs the archive inside its own file, keeping its inode, owner, group
+// and links. The entries in use are first copied after everything appended
+// and committed there like any append, which leaves all before them unused
+// (but for entries that cannot move); then they are copied to their packed
+// places from the header on and committed again, and the file is cut after
+// the new tables. Each step writes only where no table points and syncs
+// before its header, so a crash leaves the old archive, the new one with its
+// entries at the end, or the new one packed. Unlike a pack into a new file,
+// a reader that opened the archive before this update reads moved bytes
+// afterwards. False, with nothing committed, when the first copy could not
+// be made or would end past 4 GiB.
+bool UpdateSession::compactInPlace(const PackPlan& front, uint64_t tableBytes) {
+  const int fd = original_.get();
+  const uint64_t start = writer_->end();
+  const PackPlan tail = front.appendedAt(start);
+  if (tail.entriesEnd() + tableBytes - headerOffset_ > UINT32_MAX || front.entriesEnd() + tableBytes > start)
+    return false;
+  EntryTable moved = table_;
+  if (!compactEntries(fd, fd, headerOffset_, sectorSize(), tail, moved) ||
+      !writeTablesAndHeader(fd, moved.encode(headerOffset_), tail.entriesEnd()))
+    return false;
+  // The archive is the new one now; moving it to the front only wins its
+  // space back, and overwrites what the old header pointed at: only once the
+  // header just written is surely on the disk.
+  table_ = std::move(moved);
+  if (!syncData(fd)) return true;
+  const PackPlan packed = PackPlan::make(fd, headerOffset_, sectorSize(), table_);
+  EntryTable placed = table_;
+  if (packed.entriesEnd() + tableBytes <= start &&
+      compactEntries(fd, fd, headerOffset_, sectorSize(), packed, placed) &&
+      writeTablesAndHeader(fd, placed.encode(headerOffset_), packed.entriesEnd()))
+    table_ = std::move(placed);
   return true;
 }
 

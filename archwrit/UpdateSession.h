@@ -5,11 +5,13 @@
 // file's end, are synced, and only then does the 32-byte header at the
 // archive's start take the new tables (synced again). Nothing the old header
 // points at is written, so at every moment the file is a whole archive: the
-// old one until the header is written, the new one after it. When the space
-// that replaced and removed entries and old tables left behind passes a
-// quarter of the archive, the live entries are packed into a new file beside
-// it instead, which replaces the archive in one rename. A new archive is
-// always built beside its path and renamed into place.
+// old one until the header is written, the new one after it. When packing
+// (planned from the tables first) would win back more than a quarter of the
+// archive, the live entries are packed into a new file beside it instead,
+// which replaces the archive in one rename, or, when such a file cannot be
+// made there or keep the archive's group and links, packed inside the
+// archive's own file in two committed steps. A new archive is always built
+// beside its path and renamed into place.
 #pragma once
 
 #include <sys/types.h>
@@ -21,6 +23,7 @@
 #include "EntryTable.h"
 #include "EntryWriter.h"
 #include "MpqFormat.h"
+#include "PackPlan.h"
 #include "PosixFile.h"
 #include "ShadowFile.h"
 
@@ -44,7 +47,8 @@ class UpdateSession {
   // Removes entryName; false when the archive holds no such entry.
   bool remove(const char* entryName);
   // Commits every change into the archive file. False when that failed, in
-  // which case the archive is as it was before open().
+  // which case the archive is as it was before open(); true once the header
+  // points at the new tables, even if the sync after it failed (warned on stderr).
   bool close();
 
  private:
@@ -57,15 +61,15 @@ class UpdateSession {
   bool feedSource(int fd, uint32_t size);
   bool addListfile();
   bool commit();
-  bool compact();
+  bool compact(const PackPlan& plan);
+  bool keepsOwnership(int copyFd) const;
+  bool compactInPlace(const PackPlan& front, uint64_t tableBytes);
   bool writeTablesAndHeader(int fd, const EntryTable::Encoded& tables, uint64_t tablesAt);
 
-  std::string target_;    // the archive's path (a symbolic link resolved)
-  bool existed_ = false;  // target_ was an archive before open()
-  UniqueFd original_;     // the archive, locked against other sessions
-  mode_t mode_ = 0;       // permission bits a new or packed file gets
-  uid_t uid_ = 0;
-  gid_t gid_ = 0;
+  std::string target_;                  // the archive's path (a symbolic link resolved)
+  bool existed_ = false;                // target_ was an archive before open()
+  UniqueFd original_;                   // the archive, locked against other sessions
+  mode_t mode_ = 0;                     // permission bits a new or packed file gets
   std::unique_ptr<ShadowFile> shadow_;  // a new archive, until it is renamed into place
   uint64_t headerOffset_ = 0;
   uint64_t originalSize_ = 0;  // of the archive's file at open()

@@ -41,8 +41,9 @@ ARCHWRIT_API const char* MpqGetVersionString(void);
  * grows as needed. NULL, with the file at path untouched, when it is not a
  * format 1 archive whose header and tables lie inside the file, cannot be
  * read or written, has no write permission bit set (even for a superuser),
- * its folder takes no new file, another update holds it, or (with bit 1) it
- * has no "(listfile)" that could name what is added. New archives are MPQ
+ * another update holds it, or (with bit 1) it has no "(listfile)" that could
+ * name what is added; for a new archive also when the folder takes no new
+ * file (an existing one is appended to without one). New archives are MPQ
  * format version 1 with 4096-byte sectors. */
 ARCHWRIT_API MPQHANDLE MpqOpenArchiveForUpdate(const char* path, uint32_t openValue, uint32_t maxFiles);
 /* Commits every change and frees the handle. An existing archive gets its
@@ -50,13 +51,19 @@ ARCHWRIT_API MPQHANDLE MpqOpenArchiveForUpdate(const char* path, uint32_t openVa
  * before the header at the archive's start is rewritten to point at them
  * (and synced again): at every moment the file is the whole old archive or
  * the whole new one, and readers that opened it before keep reading the old
- * one. When more than a quarter of the archive would then be space no entry
- * uses (replaced and removed entries, old tables), the entries in use are
- * packed into a new file beside it instead, which takes the archive's place
- * (and its owner and mode) in one atomic rename, as a new archive does (the
- * new file synced first, its folder after). Nonzero on success; 0 when that
- * failed, the archive then being as it was. An "(attributes)" or
- * "(signature)" entry goes with the first change: neither would hold. */
+ * one. When packing would win back more than a quarter of the archive
+ * (replaced and removed entries, old tables), the entries in use are packed
+ * into a new file beside it instead, which takes the archive's place (and its
+ * mode, owner and group) in one atomic rename, as a new archive does (the new
+ * file synced first, its folder after); entries that cannot be moved keep
+ * their places in it. When its folder takes no new file, it has other hard
+ * links, or the caller could not give a new file the archive's group, it is
+ * packed inside its own file instead, each step committed as an append is
+ * (readers that opened it before then read moved bytes). Nonzero once the
+ * archive is the new one, also when only the sync after the header failed (a
+ * warning on stderr says so); 0 when the commit failed, the archive then
+ * being as it was. An "(attributes)" or "(signature)" entry goes with the
+ * first change: neither would hold. */
 ARCHWRIT_API int32_t MpqCloseUpdatedArchive(MPQHANDLE archive, uint32_t reserved);
 /* Stores the bytes of the disk file sourcePath under entryName, replacing an
  * entry of that name with or without the replace bit (the name then takes

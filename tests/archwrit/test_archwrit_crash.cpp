@@ -64,9 +64,17 @@ class TestArchwritCrash : public QObject {
   const QList<Change>* running = nullptr;
   const Contents* runningAfter = nullptr;
 
+  // A second hard link to the archive, outside its folder: packing then
+  // happens inside the archive's own file.
+  QString link;
+  bool linked = false;
+
   void restore() {
     QFile::remove(archive);
     QVERIFY(QFile::copy(pristine, archive));
+    QFile::remove(link);
+    if (linked)
+      QVERIFY(::link(QFile::encodeName(archive).constData(), QFile::encodeName(link).constData()) == 0);
   }
 
   // The archive passes the program's checks and reads back as exactly the
@@ -85,8 +93,10 @@ class TestArchwritCrash : public QObject {
 
   void chooseChanges() {
     QFETCH(bool, packing);
+    QFETCH(bool, inPlace);
     running = packing ? &changes : &smallChanges;
     runningAfter = packing ? &after : &afterSmall;
+    linked = inPlace;
   }
 
   // Microseconds one update of the running change set takes, and that it commits.
@@ -98,16 +108,23 @@ class TestArchwritCrash : public QObject {
     const qint64 duration = clock.nsecsElapsed() / 1000;
     if (!WIFEXITED(status) || WEXITSTATUS(status) != kCommitted || probe::contents(archive) != *runningAfter)
       return -1;
+    // The packing change sets do pack (in place: the other link sees it too).
+    if (running == &changes && QFileInfo(archive).size() != probe::usedBytes(archive)) return -1;
+    if (linked && probe::contents(link) != *runningAfter) return -1;
     return duration;
   }
 
   static void changeSets() {
     QTest::addColumn<bool>("packing");
-    QTest::newRow("appended") << false;
-    QTest::newRow("packed") << true;
+    QTest::addColumn<bool>("inPlace");
+    QTest::newRow("appended") << false << false;
+    QTest::newRow("packed") << true << false;
+    QTest::newRow("packed in place") << true << true;
   }
 
  private slots:
+  void init() { linked = false; }
+
   void initTestCase() {
     QF_REQUIRE_FIXTURES();
     pristine = scratch.filePath("pristine.QLM");
@@ -116,6 +133,7 @@ class TestArchwritCrash : public QObject {
     folder = scratch.filePath("live");
     QDir().mkpath(folder);
     archive = folder + "/mod.QLM";
+    link = scratch.filePath("link.QLM");
 
     // Rewrite the big sheets, add new entries, delete two.
     for (const char* sheet : {"cubemain", "misc", "monstats", "skills", "weapons"}) {

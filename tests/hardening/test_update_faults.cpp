@@ -19,6 +19,7 @@
 #include <QtTest>
 #include <functional>
 
+#include "FileCallHooks.h"
 #include "Fixtures.h"
 #include "Workspace.h"
 #include "archive/ArchiveReader.h"
@@ -31,6 +32,8 @@ constexpr uid_t kNobody = 65534;
 const QByteArray kChildArchive = "QF_CHILD_ARCHIVE";
 const QByteArray kChildSources = "QF_CHILD_SOURCES";  // "source|name" pairs joined by '\n'
 const QByteArray kChildDeleteSources = "QF_CHILD_DELETE_SOURCES";
+// The number of the file data sync during Update that fails (FileCallHooks).
+const QByteArray kChildFailSync = "QF_CHILD_FAIL_SYNC";
 
 struct ChildRun {
   bool finished = false;  // exited normally (not killed)
@@ -78,6 +81,7 @@ class TestUpdateFaults : public QObject {
   Contents before_;
   Contents after_;  // what a committed update leaves
   QStringList pairs_;
+  int failSync_ = 0;  // for the next child
 
   // Starts the child. modifier runs in it before the program starts.
   ChildRun RunChild(const std::function<void()>& modifier = {}, bool deleteSources = false,
@@ -87,6 +91,7 @@ class TestUpdateFaults : public QObject {
     env.insert(QString::fromLatin1(kChildArchive), archive_);
     env.insert(QString::fromLatin1(kChildSources), pairs_.join('\n'));
     if (deleteSources) env.insert(QString::fromLatin1(kChildDeleteSources), QStringLiteral("1"));
+    if (failSync_ > 0) env.insert(QString::fromLatin1(kChildFailSync), QString::number(failSync_));
     // Leaks are not what these runs look for, and a killed child reports none.
     env.insert(QStringLiteral("ASAN_OPTIONS"), QStringLiteral("detect_leaks=0"));
     child.setProcessEnvironment(env);
@@ -116,8 +121,8 @@ class TestUpdateFaults : public QObject {
   void Restore() {
     QFile::remove(archive_);
     QVERIFY(fixtures::writeAll(archive_, pristine_));
-    QVERIFY(QFile::setPermissions(archive_, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup |
-                                                QFile::ReadOther));
+    QVERIFY(QFile::setPermissions(
+        archive_, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup | QFile::ReadOther));
     QVERIFY(QFile::setPermissions(folder_, QFile::permissions(folder_) | QFile::WriteOwner));
     QVERIFY(::chown(QFile::encodeName(archive_).constData(), 0, 0) == 0);
     QVERIFY(::chown(QFile::encodeName(folder_).constData(), 0, 0) == 0);
@@ -156,8 +161,8 @@ class TestUpdateFaults : public QObject {
     if (!cmd::HaveSmpq()) QSKIP("smpq is not installed");
     if (::geteuid() != 0) QSKIP("needs root, to run the children as nobody");
     // Everyone may enter the scratch folder: some children run as nobody.
-    QVERIFY(QFile::setPermissions(scratch_.path(), QFile::permissions(scratch_.path()) | QFile::ExeOther |
-                                                       QFile::ReadOther));
+    QVERIFY(QFile::setPermissions(scratch_.path(),
+                                  QFile::permissions(scratch_.path()) | QFile::ExeOther | QFile::ReadOther));
     folder_ = scratch_.filePath(QStringLiteral("mods"));
     sources_ = scratch_.filePath(QStringLiteral("sources"));
     QVERIFY(QDir().mkpath(folder_) && QDir().mkpath(sources_));
@@ -184,7 +189,8 @@ class TestUpdateFaults : public QObject {
       after_.insert(name, bytes);
     }
     QVERIFY(pairs_.size() >= 8);
-    QVERIFY(QFile::setPermissions(sources_, QFile::permissions(sources_) | QFile::ExeOther | QFile::ReadOther));
+    QVERIFY(
+        QFile::setPermissions(sources_, QFile::permissions(sources_) | QFile::ExeOther | QFile::ReadOther));
     for (const QString& f : QDir(sources_).entryList(QDir::Files))
       QVERIFY(QFile::setPermissions(sources_ + '/' + f, QFile::ReadOwner | QFile::ReadOther));
   }
@@ -217,6 +223,7 @@ class TestUpdateFaults : public QObject {
       fputs("CHILD PUMP\n", stdout);
       fflush(stdout);
     });
+    hooks::failSync(qEnvironmentVariableIntValue(kChildFailSync));
     ws.Update();
     ws.ui.OnPump({});
     for (qsizetype i = before; i < ws.ui.messages.size(); ++i)
@@ -279,7 +286,8 @@ class TestUpdateFaults : public QObject {
   }
 
   void folderNotWritable() {
-    // nobody may write the archive itself, but not create the copy beside it.
+    // nobody may write the archive itself, but not create a file beside it:
+    // the changes are appended, and packing waits for a later update.
     QVERIFY(::chown(QFile::encodeName(archive_).constData(), kNobody, kNobody) == 0);
     QVERIFY(QFile::setPermissions(folder_, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner |
                                                QFile::ReadOther | QFile::ExeOther));
@@ -288,9 +296,29 @@ class TestUpdateFaults : public QObject {
       ::setuid(kNobody);
     });
     QVERIFY(run.finished);
-    QCOMPARE(run.messages, QStringList{QStringLiteral("Cannot open file %1 for update.").arg(archive_)});
-    QCOMPARE(run.updateState, QStringLiteral("on"));
-    VerifyIntact(false);
+    QCOMPARE(run.messages, QStringList());
+    QCOMPARE(run.updateState, QStringLiteral("off"));
+    bool committed = false;
+    VerifyIntact(true, &committed);
+    QVERIFY(committed);
+    // Appended: every byte of the old archive after its header is still there.
+    QCOMPARE(fixtures::readAll(archive_).mid(32, pristine_.size() - 32), pristine_.mid(32));
+  }
+
+  void finalSyncFails() {
+    // The sync after the header fails: the archive is the new one, and the
+    // window says nothing of a failure nor keeps the written changes pending.
+    failSync_ = 2;
+    const ChildRun run = RunChild();
+    failSync_ = 0;
+    QVERIFY(run.finished);
+    QCOMPARE(run.messages, QStringList());
+    QCOMPARE(run.updateState, QStringLiteral("off"));
+    bool committed = false;
+    VerifyIntact(true, &committed);
+    QVERIFY(committed);
+    // Appended (the case where that sync comes after the header), not packed into a new file.
+    QCOMPARE(fixtures::readAll(archive_).mid(32, pristine_.size() - 32), pristine_.mid(32));
   }
 
   void sourcesDeletedBeforeUpdate() {
@@ -331,8 +359,9 @@ class TestUpdateFaults : public QObject {
       bool committed = false;
       VerifyIntact(true, &committed, true);
       if (QTest::currentTestFailed()) {
-        qWarning("round %d: %s", round, byPump ? qPrintable(QString("pump %1").arg(pumps))
-                                               : qPrintable(QString("%1 ms").arg(delay)));
+        qWarning(
+            "round %d: %s", round,
+            byPump ? qPrintable(QString("pump %1").arg(pumps)) : qPrintable(QString("%1 ms").arg(delay)));
         return;
       }
       (committed ? committedRuns : oldRuns)++;
