@@ -236,6 +236,13 @@ class TestStringTablePage : public QObject {
     frm_->EditActions->tbSheetDuplicateRow->click();
     QCOMPARE(shown(1, 1), QStringLiteral("MaxSock"));
 
+    // Every string deleted and back: the header row stops being fixed and is fixed again.
+    table().selectAll();
+    frm_->EditActions->tbSheetDeleteRow->click();
+    QCOMPARE(table().model()->rowCount(), 0);
+    frm_->EditActions->tbSheetUndo->click();
+    QCOMPARE(table().model()->rowCount(), 19);
+
     // The find bar too: "Baal" is in a key and in a text.
     frm_->EditActions->actSheetFind->trigger();
     frm_->EditActions->FindBar->edtFind->setText(QStringLiteral("baal"));
