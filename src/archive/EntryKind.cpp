@@ -16,11 +16,22 @@ QByteArray EntryExtension(const QByteArray& name) {
   return name.mid(dot);
 }
 
-bool IsSheetEntry(const QByteArray& name) {
-  static constexpr char kSheet[] = ".txt";
+namespace {
+
+bool HasExtension(const QByteArray& name, const char* lower) {
   const QByteArray ext = EntryExtension(name);
-  if (ext.size() != qsizetype(sizeof kSheet - 1)) return false;
+  if (ext.size() != qsizetype(qstrlen(lower))) return false;
   for (qsizetype i = 0; i < ext.size(); ++i)
-    if (AsciiLower(ext.at(i)) != kSheet[i]) return false;
+    if (AsciiLower(ext.at(i)) != lower[i]) return false;
   return true;
+}
+
+}  // namespace
+
+bool IsSheetEntry(const QByteArray& name) {
+  return HasExtension(name, ".txt");
+}
+
+bool IsStringTableEntry(const QByteArray& name) {
+  return HasExtension(name, ".tbl");
 }

@@ -61,7 +61,12 @@ void SheetGrid::SetRowCount(int count) {
   const int old = RowCount();
   rows_.resize(size_t(count));
   next_.resize(size_t(count) * size_t(colCount_));
-  for (int r = old; r < count; ++r) FillEmpty(next_.data() + size_t(r) * size_t(colCount_), 0, colCount_);
+  for (int r = old; r < count; ++r) {
+    FillEmpty(next_.data() + size_t(r) * size_t(colCount_), 0, colCount_);
+    // An empty buffer is the joined cells only when there is one cell: with
+    // more, the TABs between them are not in it.
+    rows_[size_t(r)].joined = colCount_ == 1;
+  }
   if (count < old) {
     rows_.shrink_to_fit();
     next_.shrink_to_fit();

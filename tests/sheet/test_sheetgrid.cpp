@@ -107,6 +107,21 @@ class TestSheetGrid : public QObject {
     QCOMPARE(RowCells(grid, 2), (Cells{"", "", ""}));
   }
 
+  void rowsAddedToAWideGridTakeCellsOneByOne() {
+    // Rows added after the columns start empty, their TABs not yet in the
+    // buffer: each cell written alone must still land in its own place.
+    SheetGrid grid;
+    grid.SetColCount(3);
+    grid.SetRowCount(2);
+    grid.SetCell(1, 1, "b");
+    grid.SetCell(0, 1, "a");
+    grid.SetCell(2, 1, "c");
+    QCOMPARE(RowCells(grid, 1), (Cells{"a", "b", "c"}));
+    QCOMPARE(Joined(grid, 1), QByteArray("a\tb\tc"));
+    grid.SetRowCells(1, 0, {QByteArrayView("x"), QByteArrayView("y")});
+    QCOMPARE(Joined(grid, 1), QByteArray("x\ty\tc"));
+  }
+
   void outsideTheGridNothingIsStored() {
     SheetGrid grid;
     grid.SetColCount(2);

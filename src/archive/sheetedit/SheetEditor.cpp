@@ -220,3 +220,43 @@ void SheetEditor::ChangeSheet(const QString& text, SheetCell where, std::functio
   if (!Editable()) return;
   Push(new SheetSnapshotCommand(grid_, sink_, text, where, std::move(change)));
 }
+
+int SheetEditor::WriteCells(RowChanges changes, const QString& text) {
+  if (!Editable()) return 0;
+  for (const auto& [row, texts] : changes)
+    if (row < grid_.FixedRows() || row >= grid_.RowCount() || texts.empty() || texts.front().first < 0 ||
+        texts.back().first >= grid_.ColCount())
+      return 0;
+  return PushChanges(std::move(changes), text);
+}
+
+SheetEditor::PasteResult SheetEditor::PasteCells(int col, int row,
+                                                 std::vector<std::vector<QByteArray>> block) {
+  const int cols = grid_.ColCount();
+  if (!Editable() || block.empty() || col < 0 || col >= cols || row < grid_.FixedRows() ||
+      row > grid_.RowCount())
+    return {};
+  const int width = cols - col;
+  PasteResult result;
+  result.rows = int(block.size());
+  result.addedRows = std::max(0, row + result.rows - grid_.RowCount());
+  int widest = 0;
+  for (auto& cells : block) {
+    widest = std::max(widest, int(cells.size()));
+    if (cells.size() > size_t(width)) cells.resize(size_t(width));
+  }
+  result.droppedCols = std::max(0, widest - width);
+
+  std::vector<int> rows(size_t(result.rows));
+  for (int i = 0; i < result.rows; ++i) rows[size_t(i)] = row + i;
+  auto write = [block = std::move(block), col, row](SheetGrid& grid) {
+    std::vector<QByteArrayView> views;
+    for (size_t i = 0; i < block.size(); ++i) {
+      views.assign(block[i].begin(), block[i].end());
+      grid.SetRowCells(row + int(i), col, views);
+    }
+  };
+  Push(new RowsPatchCommand(grid_, sink_, QStringLiteral("Paste"), std::move(rows), col,
+                            col + std::max(1, std::min(widest, width)) - 1, write));
+  return result;
+}

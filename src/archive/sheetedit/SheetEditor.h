@@ -81,11 +81,18 @@ class SheetEditor {
   // where is the cell to show after it is undone or redone.
   void ChangeSheet(const QString& text, SheetCell where, std::function<void(SheetGrid&)> change);
 
- private:
   // New cell texts by row, and in each row by column, both ascending.
   using CellTexts = std::vector<std::pair<int, QByteArray>>;
   using RowChanges = std::vector<std::pair<int, CellTexts>>;
+  // Cells of existing rows outside the fixed ones set as one step (for an
+  // editor whose matching or clipboard rules differ from the sheet's); the
+  // number of cells written, no step when there are none.
+  int WriteCells(RowChanges changes, const QString& text);
+  // A block of already split cells written from (col, row) on, rows past
+  // the last one added, as Paste does for TAB-separated text.
+  PasteResult PasteCells(int col, int row, std::vector<std::vector<QByteArray>> block);
 
+ private:
   void Push(SheetCommand* command);
   // The changes as one step; the number of cells they change.
   int PushChanges(RowChanges changes, const QString& text);

@@ -17,6 +17,7 @@
 #include "forms/edit/EditPageFind.h"
 #include "forms/edit/EditPageGrid.h"
 #include "forms/edit/SheetFindBar.h"
+#include "forms/edit/strings/StringTablePage.h"
 #include "forms/main/untMain.h"
 #include "platform/Ansi.h"
 
@@ -44,6 +45,7 @@ EditPageActions::EditPageActions(TfrmMain& window, Runner run)
     : QObject(&window),
       w_(window),
       grid_(*static_cast<EditPageGrid*>(window.StringGrid)),
+      strings_(*window.StringsPage),
       run_(std::move(run)) {
   mniSheetUndo =
       MakeAction("mniSheetUndo", QStringLiteral("Undo"), QStringLiteral("Undo the last change to the sheet."),
@@ -87,7 +89,10 @@ EditPageActions::EditPageActions(TfrmMain& window, Runner run)
   // clipboard and Delete only in the grid, so the find fields keep theirs.
   for (QAction* a : {mniSheetUndo, mniSheetRedo, mniSheetInsertRow, mniSheetDuplicateRow, mniSheetDeleteRow})
     w_.tbsEdit->addAction(a);
-  for (QAction* a : {mniSheetCut, mniSheetCopy, mniSheetPaste, mniSheetClear}) grid_.addAction(a);
+  for (QAction* a : {mniSheetCut, mniSheetCopy, mniSheetPaste, mniSheetClear}) {
+    grid_.addAction(a);
+    strings_.Grid()->addAction(a);
+  }
 
   tbSheetUndo = MakeButton("tbSheetUndo", mniSheetUndo);
   tbSheetRedo = MakeButton("tbSheetRedo", mniSheetRedo);
@@ -112,6 +117,9 @@ EditPageActions::EditPageActions(TfrmMain& window, Runner run)
   grid_.setContextMenuPolicy(Qt::CustomContextMenu);
   connect(&grid_, &QWidget::customContextMenuRequested, this,
           [this] { mnuSheetGrid->popup(QCursor::pos()); });
+  strings_.Grid()->setContextMenuPolicy(Qt::CustomContextMenu);
+  connect(strings_.Grid(), &QWidget::customContextMenuRequested, this,
+          [this] { mnuSheetGrid->popup(QCursor::pos()); });
 
   Bind(mniSheetUndo, "tbSheetUndoClick", &EditPageActions::Undo);
   Bind(mniSheetRedo, "tbSheetRedoClick", &EditPageActions::Redo);
@@ -132,6 +140,10 @@ EditPageActions::EditPageActions(TfrmMain& window, Runner run)
   connect(&stack, &QUndoStack::canUndoChanged, this, &EditPageActions::UpdateEnabled);
   connect(&stack, &QUndoStack::canRedoChanged, this, &EditPageActions::UpdateEnabled);
   connect(&grid_, &EditPageGrid::enabledChanged, this, &EditPageActions::UpdateEnabled);
+  const QUndoStack& tableStack = strings_.Editor().Editor().Stack();
+  connect(&tableStack, &QUndoStack::canUndoChanged, this, &EditPageActions::UpdateEnabled);
+  connect(&tableStack, &QUndoStack::canRedoChanged, this, &EditPageActions::UpdateEnabled);
+  connect(&strings_, &StringTablePage::activeChanged, this, &EditPageActions::UpdateEnabled);
   UpdateEnabled();
 }
 
@@ -164,7 +176,7 @@ void EditPageActions::Bind(QAction* action, const char* handler, void (EditPageA
 void EditPageActions::BuildFind() {
   FindBar = new SheetFindBar(w_.tbsEdit);
   static_cast<QBoxLayout*>(w_.tbsEdit->layout())->addWidget(FindBar);
-  find_ = new EditPageFind(grid_, *FindBar, [this](const QString& text) { Status(text); });
+  find_ = new EditPageFind(grid_, strings_, *FindBar, [this](const QString& text) { Status(text); });
 
   actSheetFind = MakeAction("actSheetFind", QStringLiteral("Find"), QString(), QString());
   actSheetReplace = MakeAction("actSheetReplace", QStringLiteral("Replace"), QString(), QString());
@@ -227,6 +239,19 @@ bool EditPageActions::GridTakesKey(QKeyEvent* key, const QLineEdit* editor) cons
 }
 
 void EditPageActions::UpdateEnabled() {
+  if (Strings()) {
+    for (QAction* a : {mniSheetInsertRow, mniSheetDuplicateRow, mniSheetDeleteRow, mniSheetCut, mniSheetCopy,
+                       mniSheetPaste, mniSheetClear, actSheetFind, actSheetReplace, actSheetFindNext,
+                       actSheetFindPrevious})
+      a->setEnabled(true);
+    // The sheet's column freezing has nothing to do in a table of two columns.
+    actSheetFreezeColumn->setEnabled(false);
+    const QUndoStack& stack = strings_.Editor().Editor().Stack();
+    mniSheetUndo->setEnabled(stack.canUndo());
+    mniSheetRedo->setEnabled(stack.canRedo());
+    return;
+  }
+  actSheetFreezeColumn->setEnabled(true);
   const bool on = grid_.isEnabled();
   for (QAction* a :
        {mniSheetInsertRow, mniSheetDuplicateRow, mniSheetDeleteRow, mniSheetCut, mniSheetCopy, mniSheetPaste,
@@ -236,6 +261,10 @@ void EditPageActions::UpdateEnabled() {
   mniSheetRedo->setEnabled(grid_.Editor().Stack().canRedo());
 }
 
+bool EditPageActions::Strings() const {
+  return strings_.Active();
+}
+
 void EditPageActions::Status(const QString& text) {
   w_.HintPanel->setText(text);
 }
@@ -243,32 +272,38 @@ void EditPageActions::Status(const QString& text) {
 // ---- The commands -------------------------------------------------------------
 
 void EditPageActions::Undo() {
+  if (Strings()) return strings_.Undo();
   grid_.ShowCell(grid_.Editor().Undo());
 }
 
 void EditPageActions::Redo() {
+  if (Strings()) return strings_.Redo();
   grid_.ShowCell(grid_.Editor().Redo());
 }
 
 void EditPageActions::InsertRow() {
+  if (Strings()) return strings_.InsertRow();
   const SheetCell current = grid_.CurrentCell();
   const int row = grid_.Editor().InsertRow(current.row >= 0 ? current.row : grid_.Grid().RowCount());
   if (row >= 0) grid_.ShowCell({std::max(current.col, 0), row});
 }
 
 void EditPageActions::DuplicateRows() {
+  if (Strings()) return strings_.DuplicateRows();
   const SheetCell current = grid_.CurrentCell();
   const std::vector<int> rows = grid_.SelectedRows();
   if (grid_.Editor().DuplicateRows(rows)) grid_.ShowCell({std::max(current.col, 0), current.row + 1});
 }
 
 void EditPageActions::DeleteRows() {
+  if (Strings()) return strings_.DeleteRows();
   const SheetCell current = grid_.CurrentCell();
   if (grid_.Editor().DeleteRows(grid_.SelectedRows()))
     grid_.ShowCell({std::max(current.col, 0), std::min(current.row, grid_.Grid().RowCount() - 1)});
 }
 
 void EditPageActions::Copy() {
+  if (Strings()) return strings_.Copy();
   const std::vector<SheetRect> rects = grid_.SelectedRects();
   if (rects.empty()) return;
   const SheetRect all = Bounds(rects);
@@ -278,15 +313,18 @@ void EditPageActions::Copy() {
 }
 
 void EditPageActions::Cut() {
+  if (Strings()) return strings_.Cut();
   Copy();
   grid_.Editor().FillCells(grid_.SelectedRects(), {}, QStringLiteral("Cut"));
 }
 
 void EditPageActions::Clear() {
+  if (Strings()) return strings_.ClearCells();
   grid_.Editor().FillCells(grid_.SelectedRects(), {}, QStringLiteral("Delete"));
 }
 
 void EditPageActions::Paste() {
+  if (Strings()) return strings_.Paste();
   const QList<QByteArray> rows = clipboardtext::Rows(ClipboardBytes());
   const std::vector<SheetRect> rects = grid_.SelectedRects();
   if (rows.isEmpty() || rects.empty()) return;

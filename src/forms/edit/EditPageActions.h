@@ -1,7 +1,8 @@
 #pragma once
 // The Edit page's editing commands beside Save and Import: undo and redo,
 // rows, blocks through the clipboard, find and replace, the frozen first
-// column. It puts their buttons on the Edit toolbar, their keys on the page
+// column. They serve the string-table editor instead while it is shown.
+// It puts their buttons on the Edit toolbar, their keys on the page
 // only (other pages keep theirs) and their items in the grid's context menu,
 // and carries each out through the sheet's editor.
 #include <QObject>
@@ -15,6 +16,7 @@ class QLineEdit;
 class QMenu;
 class QToolButton;
 class SheetFindBar;
+class StringTablePage;
 class TfrmMain;
 
 class EditPageActions : public QObject {
@@ -58,9 +60,12 @@ class EditPageActions : public QObject {
   bool GridTakesKey(QKeyEvent* key, const QLineEdit* editor) const;
   void UpdateEnabled();
   void Status(const QString& text);
+  // Whether the page shows a string table rather than a sheet.
+  bool Strings() const;
 
   TfrmMain& w_;
   EditPageGrid& grid_;
+  StringTablePage& strings_;
   Runner run_;
   EditPageFind* find_ = nullptr;
 };

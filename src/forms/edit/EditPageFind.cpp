@@ -6,10 +6,11 @@
 #include "forms/edit/EditPageGrid.h"
 #include "forms/edit/SheetFindBar.h"
 #include "forms/edit/SheetGridModel.h"
+#include "forms/edit/strings/StringTablePage.h"
 #include "platform/Ansi.h"
 
-EditPageFind::EditPageFind(EditPageGrid& grid, SheetFindBar& bar, Status status)
-    : QObject(&bar), grid_(grid), bar_(bar), status_(std::move(status)) {}
+EditPageFind::EditPageFind(EditPageGrid& grid, StringTablePage& strings, SheetFindBar& bar, Status status)
+    : QObject(&bar), grid_(grid), strings_(strings), bar_(bar), status_(std::move(status)) {}
 
 void EditPageFind::Open(bool replacing) {
   bar_.Open(replacing);
@@ -20,7 +21,12 @@ void EditPageFind::Close() {
   // The focus goes back to the grid before the bar hides: hiding first would
   // hand it to the next control in the window, and coming back into the page
   // from there refills the grid.
-  if (bar_.isAncestorOf(QApplication::focusWidget())) grid_.setFocus(Qt::ShortcutFocusReason);
+  if (bar_.isAncestorOf(QApplication::focusWidget())) {
+    if (strings_.Active())
+      strings_.Grid()->setFocus(Qt::ShortcutFocusReason);
+    else
+      grid_.setFocus(Qt::ShortcutFocusReason);
+  }
   bar_.hide();
 }
 
@@ -40,6 +46,7 @@ SheetCell EditPageFind::Origin() const {
 void EditPageFind::Find(bool forward) {
   const QByteArray text = bar_.FindText();
   if (text.isEmpty()) return Open(bar_.Replacing());
+  if (strings_.Active()) return status_(strings_.Find(ansi::toDisplay(text), bar_.Options(), forward));
   const SheetFinder finder(text, bar_.Options());
   const SheetCell from = Origin();
   const SheetFinder::Hit hit = forward ? finder.Next(grid_.Grid(), from.col, from.row)
@@ -64,6 +71,9 @@ void EditPageFind::Find(bool forward) {
 void EditPageFind::Replace() {
   const QByteArray text = bar_.FindText();
   if (text.isEmpty()) return Open(true);
+  if (strings_.Active())
+    return status_(
+        strings_.Replace(ansi::toDisplay(text), ansi::toDisplay(bar_.ReplaceText()), bar_.Options()));
   // The cell a search found (the current one) is replaced, then the next found.
   const SheetCell at = Origin();
   grid_.Editor().ReplaceInCell(at.col, at.row, SheetFinder(text, bar_.Options()), bar_.ReplaceText());
@@ -73,6 +83,9 @@ void EditPageFind::Replace() {
 void EditPageFind::ReplaceAll() {
   const QByteArray text = bar_.FindText();
   if (text.isEmpty()) return Open(true);
+  if (strings_.Active())
+    return status_(
+        strings_.ReplaceAll(ansi::toDisplay(text), ansi::toDisplay(bar_.ReplaceText()), bar_.Options()));
   const int changed = grid_.Editor().ReplaceAll(SheetFinder(text, bar_.Options()), bar_.ReplaceText());
   status_(changed == 1 ? QStringLiteral("Replace All changed 1 cell.")
                        : QStringLiteral("Replace All changed %1 cells.").arg(changed));

@@ -12,13 +12,16 @@
 
 class EditPageGrid;
 class SheetFindBar;
+class StringTablePage;
 
 class EditPageFind : public QObject {
   Q_OBJECT
  public:
   using Status = std::function<void(const QString&)>;
 
-  EditPageFind(EditPageGrid& grid, SheetFindBar& bar, Status status);
+  // While the string-table editor is shown, its keys and texts are searched
+  // instead of the grid.
+  EditPageFind(EditPageGrid& grid, StringTablePage& strings, SheetFindBar& bar, Status status);
 
   void Open(bool replacing);
   void Close();
@@ -33,6 +36,7 @@ class EditPageFind : public QObject {
   void Forget();
 
   EditPageGrid& grid_;
+  StringTablePage& strings_;
   SheetFindBar& bar_;
   Status status_;
   // A find in the header row: where, and the current cell it left, so the

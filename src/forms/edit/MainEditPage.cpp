@@ -1,6 +1,8 @@
-// The Edit page: entering it shows the selected sheet entry in the grid, Save
+// The Edit page: entering it shows the selected sheet entry in the grid (a
+// string table in its own editor, MainStringTable.cpp), Save
 // writes the grid to a disk file that becomes the entry's pending source, and
 // Import (its button is hidden) fills the grid from any sheet file.
+#include <QAction>
 #include <QHBoxLayout>
 #include <QTabWidget>
 #include <QTableView>
@@ -13,6 +15,7 @@
 #include "archive/SheetCodec.h"
 #include "forms/edit/EditPageActions.h"
 #include "forms/edit/EditPageGrid.h"
+#include "forms/edit/strings/StringTablePage.h"
 #include "forms/main/MainIcons.h"
 #include "forms/main/untMain.h"
 #include "platform/Ansi.h"
@@ -29,7 +32,10 @@ EditPageGrid& PageGrid(QTableView* grid) {
 }
 
 // Changes no Save has written go only when the user agrees.
-bool MayDiscardEdits(const EditPageGrid& grid) {
+bool MayDiscardEdits(const EditPageGrid& grid, const StringTablePage& strings) {
+  if (strings.Modified())
+    return ui::MessageBox(QStringLiteral("Discard the changes to the string table?"),
+                          QStringLiteral("Discard Changes"), ui::mbYesNo | ui::mbIconQuestion) == ui::idYes;
   if (!grid.Modified()) return true;
   return ui::MessageBox(QStringLiteral("Discard the changes to the sheet?"),
                         QStringLiteral("Discard Changes"), ui::mbYesNo | ui::mbIconQuestion) == ui::idYes;
@@ -95,7 +101,18 @@ void TfrmMain::BuildEditPage() {
   layout->setSpacing(0);
   layout->addWidget(dckEdit);
   layout->addWidget(StringGrid, 1);
+  StringsPage = new StringTablePage(tbsEdit);
+  StringsPage->hide();
+  layout->addWidget(StringsPage, 1);
   PageControl->addTab(tbsEdit, QStringLiteral("&Edit"));
+
+  // Ctrl+S presses Save, for a sheet and a string table alike.
+  actEditSave = new QAction(QStringLiteral("Save"), tbsEdit);
+  actEditSave->setObjectName(QStringLiteral("actEditSave"));
+  actEditSave->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
+  actEditSave->setShortcutContext(Qt::WidgetWithChildrenShortcut);
+  tbsEdit->addAction(actEditSave);
+  connect(actEditSave, &QAction::triggered, tbSheetSave, &QToolButton::click);
 
   Bind(tbSheetSave, "tbSheetSaveClick", &TfrmMain::tbSheetSaveClick);
   Bind(tbSheetImport, "tbSheetImportClick", &TfrmMain::tbSheetImportClick);
@@ -109,10 +126,31 @@ QTableView* TfrmMain::CreateStringGrid(QWidget* parent) {
 
 void TfrmMain::tbsEditEnter(QObject*) {
   EditPageGrid& grid = PageGrid(StringGrid);
-  if (!MayDiscardEdits(grid)) return;
+  if (!MayDiscardEdits(grid, *StringsPage)) return;
   grid.SetModified(false);
   EditShownName.clear();
   const int row = SelectedRow();
+  if (row >= 0 && IsStringTableEntry(Rows->Row(row).Caption)) {
+    // The table's editor takes the focus before the sheet grid is cleared:
+    // a disabled grid would hand it out of the page. A table that cannot be
+    // shown leaves the page as for an entry that is no sheet.
+    auto leaveEmpty = [&] {
+      ShowStringsPage(false);
+      StringsPage->ClearTable();
+      grid.ChangeGrid([](SheetGrid& cells) { ClearGrid(cells); });
+    };
+    try {
+      if (!ShowStringTable(row)) return leaveEmpty();
+    } catch (const AppError&) {
+      leaveEmpty();
+      throw;
+    }
+    grid.ChangeGrid([](SheetGrid& cells) { ClearGrid(cells); });
+    return;
+  }
+  ShowStringsPage(false);
+  StringsPage->ClearTable();
+  if (row >= 0 && IsSheetEntry(Rows->Row(row).Caption)) LoadSheetStrings();
   grid.ChangeGrid([&](SheetGrid& cells) {
     ClearGrid(cells);
     if (row < 0 || !IsSheetEntry(Rows->Row(row).Caption)) return;
@@ -135,6 +173,7 @@ void TfrmMain::tbsEditEnter(QObject*) {
 
 void TfrmMain::tbSheetSaveClick(QObject*) {
   if (ModFileName.isEmpty()) return;
+  if (StringsPage->Active()) return SaveStringTable();
   if (!ChooseSheetFile(SaveDialog, kSaveOptions, QStringLiteral("Save Diablo II Sheet"),
                        QStringLiteral("TXT"), InputFolder()))
     return;
@@ -167,8 +206,11 @@ void TfrmMain::tbSheetImportClick(QObject*) {
         QStringLiteral("You need to select a Diablo II Sheet (*.txt) from the internal list first."),
         QStringLiteral("Select sheet first"), ui::mbOk | ui::mbIconExclamation);
   EditPageGrid& grid = PageGrid(StringGrid);
-  if (!MayDiscardEdits(grid)) return;
+  if (!MayDiscardEdits(grid, *StringsPage)) return;
   grid.SetModified(false);
+  // An imported sheet shows in the sheet grid, whatever was shown before.
+  StringsPage->ClearTable();
+  ShowStringsPage(false);
   const QString path = OpenDialog.FileName;
   grid.ChangeGrid([&](SheetGrid& cells) {
     PrepareForSheet(cells);

@@ -7,6 +7,8 @@
 #include <algorithm>
 
 #include "archive/sheetedit/SheetEditor.h"
+#include "archive/strings/StringLookup.h"
+#include "archive/strings/StringText.h"
 #include "platform/Ansi.h"
 
 SheetGridModel::SheetGridModel(SheetGrid* grid, QObject* parent) : QAbstractTableModel(parent), grid_(grid) {}
@@ -20,6 +22,11 @@ int SheetGridModel::columnCount(const QModelIndex& parent) const {
 }
 
 QVariant SheetGridModel::data(const QModelIndex& index, int role) const {
+  if (index.isValid() && role == Qt::ToolTipRole && strings_) {
+    const QByteArray cell = grid_->Cell(index.column(), index.row() + grid_->FixedRows());
+    const QByteArray* text = cell.isEmpty() ? nullptr : strings_->Find(cell);
+    return text ? QVariant(stringtext::ToDisplay(*text)) : QVariant();
+  }
   if (!index.isValid() || (role != Qt::DisplayRole && role != Qt::EditRole)) return {};
   return ansi::toDisplay(grid_->Cell(index.column(), index.row() + grid_->FixedRows()));
 }

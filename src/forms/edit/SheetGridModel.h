@@ -6,11 +6,13 @@
 // It shows the edits of a SheetEditor as they happen, row by row, and hands
 // typed text to that editor, so that typing is undoable too.
 #include <QAbstractTableModel>
+#include <memory>
 
 #include "archive/SheetGrid.h"
 #include "archive/sheetedit/SheetChangeSink.h"
 
 class SheetEditor;
+class StringLookup;
 
 class SheetGridModel : public QAbstractTableModel, public SheetChangeSink {
   Q_OBJECT
@@ -21,6 +23,9 @@ class SheetGridModel : public QAbstractTableModel, public SheetChangeSink {
   SheetGrid& Grid() const { return *grid_; }
   // Typed text goes through the editor (nullptr: straight into the grid).
   void SetEditor(SheetEditor* editor) { editor_ = editor; }
+  // The texts a cell's tooltip shows when its value is a key of the mod's
+  // string tables (nullptr: no tooltips).
+  void SetStrings(std::shared_ptr<const StringLookup> strings) { strings_ = std::move(strings); }
   // One header section shown marked (a search found its text); -1: none.
   void SetMarkedHeader(int col);
 
@@ -55,6 +60,7 @@ class SheetGridModel : public QAbstractTableModel, public SheetChangeSink {
 
   SheetGrid* grid_;
   SheetEditor* editor_ = nullptr;
+  std::shared_ptr<const StringLookup> strings_;
   int markedHeader_ = -1;
   bool rowsReset_ = false;
 };

@@ -25,6 +25,7 @@ class AnsiMemo;
 class EditPageActions;
 class FilteredRows;
 class ProblemsDock;
+class StringTablePage;
 class QLineEdit;
 class QAction;
 class QDropEvent;
@@ -95,6 +96,8 @@ class TfrmMain : public QMainWindow {
   QToolBar* tbEdit;
   QToolButton *tbSheetSave, *tbSheetImport;
   QTableView* StringGrid;
+  StringTablePage* StringsPage;  // shown instead of StringGrid for a string table (.tbl)
+  QAction* actEditSave;          // Ctrl+S on the Edit page: presses Save
   EditPageActions* EditActions;  // undo, rows, clipboard, find (EditPageActions.cpp)
   // The internal name of the sheet the grid was last filled with on entering
   // the Edit page; empty while it shows none.
@@ -262,6 +265,14 @@ class TfrmMain : public QMainWindow {
   void FocusChanged(QWidget* now);
   // The grid of the Edit page (MainEditPage.cpp).
   QTableView* CreateStringGrid(QWidget* parent);
+  // String tables on the Edit page (MainStringTable.cpp): the entry's table
+  // shown (true), or a message naming the fault (false); Save.
+  bool ShowStringTable(int row);
+  void SaveStringTable();
+  // Which of the Edit page's two editors is shown.
+  void ShowStringsPage(bool strings);
+  // The texts the sheet grid's tooltips show for keys in its cells.
+  void LoadSheetStrings();
 
   TfrmAbout* frmAbout_ = nullptr;
   TfrmPreferences* frmPreferences_ = nullptr;
