@@ -4,7 +4,7 @@
 #include <QApplication>
 #include <cstdio>
 
-#include "forms/AppStartup.h"
+#include "forms/main/AppStartup.h"
 
 int main(int argc, char** argv) {
   QApplication app(argc, argv);
