@@ -21,15 +21,16 @@
 #include <QTreeView>
 #include <QVBoxLayout>
 
-#include "forms/widgets/AnsiLineEdit.h"
-#include "forms/widgets/AnsiMemo.h"
+#include "forms/about/untAbout.h"
 #include "forms/edit/EditPageActions.h"
 #include "forms/files/FilteredRows.h"
-#include "forms/widgets/FolderEdit.h"
 #include "forms/main/MainIcons.h"
-#include "forms/widgets/StatusProgressBar.h"
-#include "forms/about/untAbout.h"
 #include "forms/preferences/untPreferences.h"
+#include "forms/widgets/AnsiLineEdit.h"
+#include "forms/widgets/AnsiMemo.h"
+#include "forms/widgets/FolderEdit.h"
+#include "forms/widgets/StatusCancelButton.h"
+#include "forms/widgets/StatusProgressBar.h"
 #include "platform/Files.h"
 #include "platform/Ui.h"
 
@@ -364,7 +365,9 @@ void TfrmMain::BuildStatusBar() {
   EmptyPanel->setObjectName(QStringLiteral("EmptyPanel"));
   EmptyPanel->setFixedWidth(50);
   bar->addWidget(HintPanel);
+  btnCancelProgress = new StatusCancelButton(bar);
   bar->addWidget(ProgressBar);
+  bar->addWidget(btnCancelProgress);
   bar->addWidget(EmptyPanel);
 }
 
