@@ -8,12 +8,15 @@ StatusCancelButton::StatusCancelButton(QWidget* parent) : QToolButton(parent) {
   setObjectName(QStringLiteral("btnCancelProgress"));
   setAccessibleName(QStringLiteral("Cancel"));
   setToolTip(QStringLiteral("Stop (Esc)"));
+  // Off, and out of sight, while there is nothing to stop.
   setVisible(false);
+  setEnabled(false);
   connect(this, &QToolButton::clicked, this, [this] { requested_ = true; });
 }
 
 void StatusCancelButton::Begin() {
   requested_ = false;
+  setEnabled(true);
   setVisible(true);
   // Esc is watched for the whole application while the step runs: whatever
   // control has the focus (the filter clears itself on Esc otherwise), the
@@ -24,6 +27,7 @@ void StatusCancelButton::Begin() {
 void StatusCancelButton::End() {
   qApp->removeEventFilter(this);
   setVisible(false);
+  setEnabled(false);
 }
 
 bool StatusCancelButton::eventFilter(QObject* watched, QEvent* event) {

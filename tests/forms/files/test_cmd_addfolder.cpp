@@ -200,7 +200,7 @@ class TestCmdAddFolder : public QObject {
     const QString mod = ws.path("in/mod");
     for (int i = 0; i < 50; ++i) Make(mod + QStringLiteral("/f%1/x.txt").arg(i));
     StatusCancelButton* cancel = ws.w->btnCancelProgress;
-    QVERIFY(!cancel->isVisible());
+    QVERIFY(!cancel->isVisible() && !cancel->isEnabled());
     QCOMPARE(cancel->accessibleName(), QStringLiteral("Cancel"));
     ws.w->show();
     bool shown = false;
@@ -215,7 +215,7 @@ class TestCmdAddFolder : public QObject {
     ws.AddFolder(mod, QByteArray("m"));
     ws.ui.OnPump({});
     QVERIFY(shown);
-    QVERIFY(!cancel->isVisible());
+    QVERIFY(!cancel->isVisible() && !cancel->isEnabled());
     QCOMPARE(ws.w->Rows->Count(), 0);
     QCOMPARE(ws.UpdateState(), QStringLiteral("off"));
     QVERIFY(ws.ui.messages.isEmpty());
