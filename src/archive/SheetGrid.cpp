@@ -21,6 +21,12 @@ void FillEmpty(uint32_t* next, int from, int to) {
 
 SheetGrid::SheetGrid() : rows_(1), next_(1, 1) {}
 
+bool SheetGrid::CanHold(QByteArrayView text) {
+  for (const char c : text)
+    if (c == '\t' || c == '\r' || c == '\n') return false;
+  return true;
+}
+
 void SheetGrid::CheckSize(qsizetype cols, qsizetype rows) {
   if (cols * rows > kMaxCells)
     throw AppError(QStringLiteral("Sheet too large: %1 columns by %2 rows").arg(cols).arg(rows));
@@ -59,7 +65,9 @@ void SheetGrid::SetRowCount(int count) {
   CheckSize(colCount_, count);
   if (count <= fixedRows_) fixedRows_ = count - 1;
   const int old = RowCount();
-  rows_.resize(size_t(count));
+  // An empty buffer is the joined row of empty cells only for one column;
+  // with more, the TABs between the cells are not in it.
+  rows_.resize(size_t(count), Row{QByteArray(), colCount_ == 1});
   next_.resize(size_t(count) * size_t(colCount_));
   for (int r = old; r < count; ++r) {
     FillEmpty(next_.data() + size_t(r) * size_t(colCount_), 0, colCount_);
@@ -88,13 +96,18 @@ QByteArray SheetGrid::Cell(int col, int row) const {
 }
 
 bool SheetGrid::SetCell(int col, int row, const QByteArray& text) {
-  if (col < 0 || col >= colCount_ || row < 0 || row >= RowCount()) return false;
-  SetRowCells(row, col, {QByteArrayView(text)});
-  return true;
+  return SetRowCells(row, col, {QByteArrayView(text)});
 }
 
-void SheetGrid::SetRowCells(int row, int col, const std::vector<QByteArrayView>& texts) {
-  if (col < 0 || col >= colCount_ || row < 0 || row >= RowCount()) return;
+bool SheetGrid::SetRowCells(int row, int col, const std::vector<QByteArrayView>& texts) {
+  if (col < 0 || col >= colCount_ || row < 0 || row >= RowCount()) return false;
+  for (const QByteArrayView text : texts) {
+    if (Holds(text)) continue;
+    // Every road into a cell filters these out first; one that does not
+    // would have Save write a sheet with shifted columns or rows.
+    Q_ASSERT_X(false, "SheetGrid::SetRowCells", "a cell text holds a TAB or a line end");
+    return false;
+  }
   const int count = int(std::min<size_t>(texts.size(), size_t(colCount_ - col)));
   scratch_.resize(size_t(colCount_));
   Row joined = rows_[size_t(row)].joined && count > 0
@@ -102,6 +115,7 @@ void SheetGrid::SetRowCells(int row, int col, const std::vector<QByteArrayView>&
                    : JoinRow(row, colCount_, col, texts.data(), count, scratch_.data());
   rows_[size_t(row)] = std::move(joined);
   std::copy(scratch_.begin(), scratch_.end(), RowNext(row));
+  return true;
 }
 
 QByteArrayView SheetGrid::CellView(int col, int row) const {
@@ -185,13 +199,6 @@ void SheetGrid::CheckRowRange(int at, int count, int rows) const {
   if (at < 0 || count < 0 || at > rows - count) throw AppError(QStringLiteral("Grid index out of range"));
 }
 
-qsizetype SheetGrid::RowDataBytes(const RowData& data) {
-  qsizetype bytes = qsizetype(sizeof(RowData) + data.next.capacity() * sizeof(uint32_t));
-  if (!data.bytes.isNull() && data.bytes.isDetached())
-    bytes += data.bytes.capacity() + qsizetype(sizeof(QArrayData));
-  return bytes;
-}
-
 SheetGrid::RowData SheetGrid::SaveRow(int row) const {
   const Row& r = rows_[size_t(row)];
   RowData data{r.bytes, r.joined, {}};
@@ -245,15 +252,15 @@ void SheetGrid::InsertRows(int at, const std::vector<RowData>& rows) {
 
 std::vector<SheetGrid::RowData> SheetGrid::RemoveRows(int at, int count) {
   CheckRowRange(at, count, RowCount());
-  // One row always stays: a grid has at least one.
-  if (count >= RowCount()) throw AppError(QStringLiteral("Grid index out of range"));
+  // One row always stays: a grid has at least one. The fixed rows stay too.
+  if (count >= RowCount() || (count > 0 && at < fixedRows_))
+    throw AppError(QStringLiteral("Grid index out of range"));
   std::vector<RowData> taken;
   taken.reserve(size_t(count));
   for (int r = at; r < at + count; ++r) taken.push_back(SaveRow(r));
   rows_.erase(rows_.begin() + at, rows_.begin() + at + count);
   const auto from = next_.begin() + ptrdiff_t(size_t(at) * size_t(colCount_));
   next_.erase(from, from + ptrdiff_t(size_t(count) * size_t(colCount_)));
-  if (fixedRows_ >= RowCount()) fixedRows_ = RowCount() - 1;
   return taken;
 }
 

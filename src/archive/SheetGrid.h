@@ -3,6 +3,11 @@
 // byte-string cells addressed (col, row) from 0, the first FixedRows rows fixed,
 // and an enabled flag. Knows no widgets.
 //
+// No cell ever holds a TAB, CR or LF: written back to a sheet, such a cell
+// would split its row or its line. A write that carries one is a fault of
+// the caller; it trips an assertion in a debug build and changes nothing in
+// a release build.
+//
 // Sheets run to millions of cells, so there is no object per cell: each row keeps
 // one byte buffer (the sheet line itself when it was filled from one) and the
 // grid keeps, per cell, the 32-bit offset at which the next cell would start.
@@ -33,14 +38,23 @@ class SheetGrid {
   void SetFixedRows(int count);
   void SetEnabled(bool enabled) { enabled_ = enabled; }
 
-  // Outside the grid: Cell gives an empty text, SetCell stores nothing and
-  // returns false.
+  // Whether a text may be a cell: it holds no TAB, CR or LF.
+  static bool CanHold(QByteArrayView text);
+  // A grid that is no sheet (a string table's keys and texts, never written
+  // as TAB-separated lines) takes any cell text; a sheet's grid only what
+  // CanHold allows.
+  void SetFreeText(bool on) { freeText_ = on; }
+  bool Holds(QByteArrayView text) const { return freeText_ || CanHold(text); }
+
+  // Outside the grid, or a text that no cell may hold: Cell gives an empty
+  // text, SetCell stores nothing and returns false.
   QByteArray Cell(int col, int row) const;
   bool SetCell(int col, int row, const QByteArray& text);
 
   // A run of cells of one row, from col on, replaced by texts in one pass
-  // over the row; texts past the last column are dropped.
-  void SetRowCells(int row, int col, const std::vector<QByteArrayView>& texts);
+  // over the row; texts past the last column are dropped. False, and the row
+  // unchanged, when the row is outside the grid or a text may not be a cell.
+  bool SetRowCells(int row, int col, const std::vector<QByteArrayView>& texts);
   // The bytes of one cell without a copy; valid until the row changes.
   QByteArrayView CellView(int col, int row) const;
   // The row's buffer and where its cells end, for a search over its bytes:
@@ -56,15 +70,14 @@ class SheetGrid {
     bool joined = true;
     std::vector<uint32_t> next;
   };
-  // Heap bytes a kept row holds, its buffer counted only when nothing else
-  // (a row of the grid, another kept row) shares it.
-  static qsizetype RowDataBytes(const RowData& data);
   RowData SaveRow(int row) const;
   // The data must come from a grid of the same column count; a default
   // RowData is a row of empty cells.
   void RestoreRow(int row, const RowData& data);
-  // Rows inserted before row `at` (RowCount appends), and rows taken out;
-  // at least one row always stays, and FixedRows stays below RowCount.
+  // Rows inserted before row `at` (RowCount appends), and rows taken out.
+  // At least one row always stays, and the fixed rows are never taken out:
+  // a sheet's header stays fixed also when every row under it is deleted,
+  // the one case where RowCount may equal FixedRows.
   void InsertRows(int at, const std::vector<RowData>& rows);
   std::vector<RowData> RemoveRows(int at, int count);
 
@@ -109,6 +122,7 @@ class SheetGrid {
 
   int colCount_ = 1;
   int fixedRows_ = 0;
+  bool freeText_ = false;
   bool enabled_ = true;
   std::vector<Row> rows_;
   // Row-major, colCount_ offsets per row.

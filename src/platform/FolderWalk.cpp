@@ -10,6 +10,9 @@ FolderContents WalkFolder(const QString& folder, const WalkProgress& progress) {
   FolderContents found;
   QString root = QDir(folder).absolutePath();
   if (!root.endsWith(QLatin1Char('/'))) root += QLatin1Char('/');
+  // Where links may lead: the folder as the file system resolves it.
+  QString inside = QDir(folder).canonicalPath();
+  if (!inside.endsWith(QLatin1Char('/'))) inside += QLatin1Char('/');
   QStringList pending{QString()};  // folders still to walk, below root
   int done = 0;
   while (!pending.isEmpty()) {
@@ -28,6 +31,9 @@ FolderContents WalkFolder(const QString& folder, const WalkProgress& progress) {
           found.leftOut << relative + QLatin1Char('/');
         else
           pending << relative + QLatin1Char('/');
+      } else if (info.isSymLink() && !info.canonicalFilePath().startsWith(inside)) {
+        // A link to a file elsewhere (or to nothing).
+        found.leftOut << relative;
       } else if (info.isFile() && info.isReadable()) {
         found.files << FoundFile{relative, info.absoluteFilePath(), info.size()};
       } else {
@@ -37,7 +43,10 @@ FolderContents WalkFolder(const QString& folder, const WalkProgress& progress) {
       }
     }
     ++done;
-    if (progress) progress(done, done + int(pending.size()));
+    if (progress && !progress(done, done + int(pending.size()))) {
+      found.stopped = true;
+      break;
+    }
   }
   return found;
 }

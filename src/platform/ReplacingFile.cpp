@@ -1,17 +1,39 @@
 #include "platform/ReplacingFile.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QRandomGenerator>
-#include <filesystem>
-#include <system_error>
+#include <cerrno>
+
+#include "platform/FolderSyncs.h"
 
 namespace files {
 
 namespace {
+
 qint64 writeLimit = -1;
+
+QByteArray Encoded(const QString& name) {
+  return QFile::encodeName(name);
 }
+
+// A folder level below fd, never through a link; -1 (errno set) when it is
+// missing, a link or no folder.
+int OpenLevel(int fd, const QString& name) {
+  return ::openat(fd, Encoded(name).constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+}
+
+bool IsLink(int fd, const QString& name) {
+  struct stat st {};
+  return ::fstatat(fd, Encoded(name).constData(), &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISLNK(st.st_mode);
+}
+
+}  // namespace
 
 class ReplacingFile::TempFile : public QFile {
  public:
@@ -33,19 +55,53 @@ void ReplacingFile::SetWriteLimitForTesting(qint64 bytes) {
   writeLimit = bytes;
 }
 
-ReplacingFile::ReplacingFile(QString target) : target_(std::move(target)) {}
+ReplacingFile::ReplacingFile(QString target) : belowFolder_(false) {
+  const QFileInfo info(target);
+  folder_ = info.absolutePath();
+  levels_ = {info.fileName()};
+}
+
+ReplacingFile::ReplacingFile(QString folder, QStringList levels)
+    : folder_(std::move(folder)), levels_(std::move(levels)), belowFolder_(true) {}
 
 ReplacingFile::~ReplacingFile() {
-  if (!file_) return;
-  // Removed by name: a file whose last write failed refuses QFile::remove.
-  const QString name = file_->fileName();
-  file_.reset();
-  QFile::remove(name);
+  if (file_) {
+    file_.reset();
+    // Removed by name: a file whose last write failed refuses QFile::remove.
+    ::unlinkat(dirFd_, Encoded(tempName_).constData(), 0);
+    RemoveMadeFolders();
+  }
+  for (const Made& m : made_) ::close(m.parentFd);
+  if (dirFd_ >= 0) ::close(dirFd_);
+}
+
+void ReplacingFile::RemoveMadeFolders() {
+  // Innermost first; a folder something else was put into meanwhile stays.
+  for (auto m = made_.rbegin(); m != made_.rend(); ++m)
+    ::unlinkat(m->parentFd, Encoded(m->name).constData(), AT_REMOVEDIR);
+}
+
+int ReplacingFile::OpenFolder(bool makeFolders) {
+  if (makeFolders && !QFileInfo::exists(folder_) && !QDir().mkpath(folder_)) return -1;
+  int fd = ::open(Encoded(folder_).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  for (qsizetype i = 0; fd >= 0 && i + 1 < levels_.size(); ++i) {
+    const QString& name = levels_.at(i);
+    int next = OpenLevel(fd, name);
+    if (next < 0 && errno == ENOENT && makeFolders && ::mkdirat(fd, Encoded(name).constData(), 0777) == 0) {
+      made_.push_back(Made{::dup(fd), name});
+      next = OpenLevel(fd, name);
+    }
+    ::close(fd);
+    fd = next;
+  }
+  return fd;
 }
 
 bool ReplacingFile::Open(bool makeFolders) {
-  const QString folder = QFileInfo(target_).absolutePath();
-  if (makeFolders && !QDir().mkpath(folder)) return false;
+  if (levels_.isEmpty()) return false;
+  dirFd_ = OpenFolder(makeFolders);
+  if (dirFd_ < 0) return false;
+  if (belowFolder_ && IsLink(dirFd_, levels_.last())) return false;
   // Created new (never an existing file or link under the name) with the
   // permissions a new file gets here. The leading dot keeps a file left by
   // a crash out of Add Folder's walks.
@@ -53,12 +109,20 @@ bool ReplacingFile::Open(bool makeFolders) {
     const QString name =
         QStringLiteral(".quillforge-%1.part")
             .arg(QRandomGenerator::global()->generate64() & 0xFFFFFFFFFFFFull, 12, 16, QLatin1Char('0'));
-    auto file = std::make_unique<TempFile>(QDir(folder).filePath(name));
-    if (file->open(QIODevice::WriteOnly | QIODevice::NewOnly)) {
-      file_ = std::move(file);
-      return true;
+    const int fd = ::openat(dirFd_, Encoded(name).constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    if (fd < 0) {
+      if (errno == EEXIST) continue;
+      return false;  // not a clash of names: the folder refuses
     }
-    if (!file->exists()) return false;  // not a clash of names: the folder refuses
+    auto file = std::make_unique<TempFile>();
+    if (!file->open(fd, QIODevice::WriteOnly, QFileDevice::AutoCloseHandle)) {
+      ::close(fd);
+      ::unlinkat(dirFd_, Encoded(name).constData(), 0);
+      return false;
+    }
+    tempName_ = name;
+    file_ = std::move(file);
+    return true;
   }
   return false;
 }
@@ -67,17 +131,56 @@ QIODevice& ReplacingFile::Device() {
   return *file_;
 }
 
-bool ReplacingFile::Commit() {
+bool ReplacingFile::Commit(FolderSyncs* syncs) {
   if (!file_) return false;
-  const bool written = file_->flush() && file_->error() == QFileDevice::NoError;
+  bool written = file_->flush() && file_->error() == QFileDevice::NoError;
+  // The bytes reach the disk before the name does: after a power loss the
+  // target holds the old file or the new one, never an empty one.
+  if (written && !syncs) written = ::fdatasync(file_->handle()) == 0;
   file_->close();
   if (!written || file_->error() != QFileDevice::NoError) return false;  // the destructor removes it
-  std::error_code error;
-  std::filesystem::rename(QFile::encodeName(file_->fileName()).toStdString(),
-                          QFile::encodeName(target_).toStdString(), error);
-  if (error) return false;
+  const QByteArray target = Encoded(levels_.last());
+  if (::renameat(dirFd_, Encoded(tempName_).constData(), dirFd_, target.constData()) != 0) return false;
   file_.reset();
+
+  // The names: the file's in its folder, and each made folder's in the one
+  // above it. The file stands at its place already; a failed sync of a
+  // folder only leaves it less sure to outlast a power loss.
+  QString path = folder_;
+  QStringList folders{path};
+  for (qsizetype i = 0; i + 1 < levels_.size(); ++i) folders << (path += QLatin1Char('/') + levels_.at(i));
+  if (syncs) {
+    syncs->Add(folders.last());
+    for (size_t i = 0; i < made_.size(); ++i)
+      syncs->Add(folders.at(folders.size() - 1 - qsizetype(made_.size() - i)));
+  } else {
+    ::fsync(dirFd_);
+    for (const Made& m : made_) ::fsync(m.parentFd);
+  }
   return true;
+}
+
+PlaceState StateBelow(const QString& folder, const QStringList& levels) {
+  if (levels.isEmpty()) return PlaceState::Missing;
+  int fd = ::open(Encoded(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  PlaceState state = PlaceState::Missing;
+  for (qsizetype i = 0; fd >= 0; ++i) {
+    const QString& name = levels.at(i);
+    if (IsLink(fd, name)) {
+      state = PlaceState::Link;
+      break;
+    }
+    if (i + 1 == levels.size()) {
+      struct stat st {};
+      if (::fstatat(fd, Encoded(name).constData(), &st, AT_SYMLINK_NOFOLLOW) == 0) state = PlaceState::Exists;
+      break;
+    }
+    const int next = OpenLevel(fd, name);
+    ::close(fd);
+    fd = next;
+  }
+  if (fd >= 0) ::close(fd);
+  return state;
 }
 
 bool CopyInto(const QString& path, QIODevice& device) {

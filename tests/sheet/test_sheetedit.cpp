@@ -125,15 +125,23 @@ class TestSheetEdit : public QObject {
   }
 
   void deletingEveryRowUnderTheHeaderAndBack() {
-    Sheet s(kSmall);
-    QVERIFY(s.editor.DeleteRows({1, 2, 3}));
-    // The header is the only row left, and the grid no longer fixes it.
+    Sheet s({"mod1code\th2", "1\ta", "11\tb"});
+    QVERIFY(s.editor.DeleteRows({1, 2}));
+    // The header is the only row left, still fixed: no row is shown under it.
     QCOMPARE(s.grid.RowCount(), 1);
-    QCOMPARE(s.grid.FixedRows(), 0);
-    QCOMPARE(s.model.rowCount(), 1);
-    s.editor.Undo();
     QCOMPARE(s.grid.FixedRows(), 1);
-    QCOMPARE(s.Text(), kSmallText);
+    QCOMPARE(s.model.rowCount(), 0);
+    // Rows that come later leave it fixed, so no edit reaches the names.
+    QCOMPARE(s.editor.InsertRow(0), 1);
+    QCOMPARE(s.grid.FixedRows(), 1);
+    s.model.setData(s.model.index(0, 0), QStringLiteral("1"));
+    QCOMPARE(s.editor.ReplaceAll(SheetFinder("1", {}), "2"), 1);
+    QCOMPARE(s.editor.Paste(0, 0, {"p\tq"}).rows, 0);
+    QCOMPARE(s.editor.FillCells({{0, 0, 1, 1}}, {}, QStringLiteral("Delete")), 1);
+    QCOMPARE(s.Text(), "mod1code\th2\r\n\t\r\n");
+    s.UndoAll();
+    QCOMPARE(s.grid.FixedRows(), 1);
+    QCOMPARE(s.Text(), "mod1code\th2\r\n1\ta\r\n11\tb\r\n");
   }
 
   void oneLineSheetTakesRowsBelow() {
@@ -191,6 +199,70 @@ class TestSheetEdit : public QObject {
     QVERIFY(s.editor.HistoryBytes() < sheetBytes / 100);
   }
 
+  // Ten Replace Alls over a 10.5 MB sheet, each rewriting nearly every row:
+  // the history drops its oldest steps to stay within its bound, and the
+  // steps it keeps still undo and redo exactly.
+  void historyIsBoundedByBytes() {
+    QF_REQUIRE_FIXTURES();
+    LineList lines = LoadFileLines(CubemainPath());
+    const LineList rows = lines.mid(1);
+    while (lines.size() * 2437721 / rows.size() < 10500000) lines += rows;
+    Sheet s(lines);
+    QList<QByteArray> texts{s.Text()};
+    QVERIFY(texts[0].size() > 10000000);
+    for (int i = 0; i < 10; ++i) {
+      const bool up = i % 2 == 0;
+      QVERIFY(s.editor.ReplaceAll(SheetFinder(up ? "100" : "101", {false, true}), up ? "101" : "100") > 0);
+      texts << QCryptographicHash::hash(s.Text(), QCryptographicHash::Md5);
+      QVERIFY2(s.editor.HistoryBytes() <= SheetEditor::kHistoryLimit,
+               qPrintable(QString::number(s.editor.HistoryBytes())));
+    }
+    texts[0] = QCryptographicHash::hash(texts[0], QCryptographicHash::Md5);
+    const int kept = s.Steps();
+    QVERIFY(kept >= 1 && kept < 10);
+    s.UndoAll();
+    // The oldest steps went first; the saved state went with them.
+    QCOMPARE(QCryptographicHash::hash(s.Text(), QCryptographicHash::Md5), texts[10 - kept]);
+    QVERIFY(s.editor.Modified());
+    while (s.editor.Stack().canRedo()) s.editor.Redo();
+    QCOMPARE(QCryptographicHash::hash(s.Text(), QCryptographicHash::Md5), texts[10]);
+  }
+
+  // A step larger than the bound is kept on its own; a saved state among the
+  // kept steps stays where it was, and typing still merges into one step.
+  void boundedHistoryKeepsTheLastStepAndTheSavedState() {
+    Sheet s(kSmall);
+    s.editor.SetHistoryLimitForTesting(1);
+    s.model.setData(s.model.index(0, 0), QStringLiteral("x"));
+    s.model.setData(s.model.index(0, 0), QStringLiteral("xy"));
+    QCOMPARE(s.Steps(), 1);
+    s.editor.SetModified(false);
+    s.editor.InsertRow(1);
+    QCOMPARE(s.Steps(), 1);
+    s.editor.Undo();
+    QVERIFY(!s.editor.Modified());
+    QVERIFY(!s.editor.Stack().canUndo());
+
+    s.editor.SetHistoryLimitForTesting(SheetEditor::kHistoryLimit);
+    s.editor.Redo();
+    s.editor.DuplicateRows({1});
+    s.editor.SetModified(false);
+    s.editor.DeleteRows({2});
+    // Over the bound by the next step: the oldest one or two steps go.
+    s.editor.SetHistoryLimitForTesting(s.editor.HistoryBytes() - 1);
+    s.model.setData(s.model.index(1, 1), QStringLiteral("q"));
+    s.model.setData(s.model.index(1, 1), QStringLiteral("qq"));
+    const int kept = s.Steps();
+    QVERIFY(kept == 2 || kept == 3);
+    QCOMPARE(s.grid.Cell(1, 2), QByteArray("qq"));
+    s.editor.Undo();
+    QVERIFY(s.editor.Modified());
+    s.editor.Undo();
+    QVERIFY(!s.editor.Modified());
+    QCOMPARE(s.editor.Stack().index(), kept - 2);
+    QCOMPARE(s.Text(), "h1\th2\th3\r\n\t\t\r\n\t\t\r\nxy\tb\tc\r\nd\te\tf\r\ng\th\ti\r\n");
+  }
+
   // --- blocks ---
 
   void pasteRunsOffTheEdgesAndBack() {
@@ -240,6 +312,22 @@ class TestSheetEdit : public QObject {
     s.editor.Paste(0, 1, clipboardtext::Rows(copied));
     QCOMPARE(s.Text(), before);
     QCOMPARE(s.grid.Cell(1, 2), inside.mid(200));
+  }
+
+  // A value holding a TAB or a line end would shift the saved sheet's
+  // columns or rows: no single-value command takes one, and no step is made.
+  void valuesWithSeparatorsAreRefused() {
+    Sheet s(kSmall);
+    const SheetFinder a("a", {});
+    for (const QByteArray bad : {"a\tb", "x\r\ny", "\n"}) {
+      QVERIFY(!s.editor.TypeCell(0, 1, bad));
+      QCOMPARE(s.editor.FillCells({{0, 1, 2, 3}}, bad, QStringLiteral("Paste")), 0);
+      QVERIFY(!s.editor.ReplaceInCell(0, 1, a, bad));
+      QCOMPARE(s.editor.ReplaceAll(a, bad), 0);
+      QCOMPARE(s.editor.Paste(0, 1, {bad}).rows, bad.contains('\t') ? 1 : 0);
+      if (s.Steps() > 0) s.editor.Undo();
+    }
+    QCOMPARE(s.Text(), kSmallText);
   }
 
   void fillAndClearWriteOnlyWhatChanges() {

@@ -1,4 +1,9 @@
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <QtTest>
+#include <csignal>
 
 #include "SheetCells.h"
 #include "archive/SheetGrid.h"
@@ -17,6 +22,31 @@ void FillNumbered(SheetGrid& grid) {
   for (int r = 0; r < grid.RowCount(); ++r)
     for (int c = 0; c < grid.ColCount(); ++c)
       grid.SetCell(c, r, QByteArray::number(r) + '.' + QByteArray::number(c));
+}
+
+// Runs write in a child process: true when the grid refused it there, by
+// the assertion of a debug build, or in a release build by storing nothing
+// (write returns whether the cells are as they were).
+bool RefusedInChild(const std::function<bool()>& write) {
+  const pid_t child = fork();
+  if (child == 0) {
+    // Quiet, and without the test's own handler, which would report the
+    // assertion as the parent's failure.
+    qInstallMessageHandler([](QtMsgType, const QMessageLogContext&, const QString&) {});
+    std::freopen("/dev/null", "w", stdout);
+    std::freopen("/dev/null", "w", stderr);
+    const rlimit noCore{0, 0};
+    setrlimit(RLIMIT_CORE, &noCore);
+    std::signal(SIGABRT, SIG_DFL);  // no stack dump by the test's crash handler
+    _exit(write() ? 0 : 1);
+  }
+  int status = 0;
+  waitpid(child, &status, 0);
+#ifdef QT_NO_DEBUG
+  return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+#else
+  return WIFSIGNALED(status) && WTERMSIG(status) == SIGABRT;
+#endif
 }
 
 }  // namespace
@@ -218,15 +248,37 @@ class TestSheetGrid : public QObject {
   }
 
   void everyByteValueRoundTrips() {
-    const QByteArray all = AllBytes();
+    QByteArray all = AllBytes();
+    for (char separator : {'\t', '\n', '\r'}) all.remove(all.indexOf(separator), 1);
     SheetGrid grid;
     grid.SetColCount(3);
-    grid.SetCell(1, 0, all);
+    QVERIFY(grid.SetCell(1, 0, all));
     QCOMPARE(grid.Cell(1, 0), all);
     QCOMPARE(grid.Cell(0, 0), QByteArray());
     QCOMPARE(grid.Cell(2, 0), QByteArray());
-    // A TAB typed into a cell is written as it stands.
     QCOMPARE(Joined(grid, 0), '\t' + all + '\t');
+  }
+
+  // A cell with a TAB or a line end would be saved as a shifted row: the
+  // store itself takes none, whichever way it is written.
+  void separatorsNeverBecomeCellText() {
+    QVERIFY(SheetGrid::CanHold(QByteArray("a\0b\x7f\x01", 5)));
+    for (const QByteArray bad : {"a\tb", "a\r", "\nb"}) {
+      QVERIFY(!SheetGrid::CanHold(bad));
+      QVERIFY(RefusedInChild([bad] {
+        SheetGrid grid;
+        grid.SetColCount(3);
+        grid.FillRowFromLine(0, "x\ty\tz");
+        return !grid.SetCell(1, 0, bad) && Joined(grid, 0) == "x\ty\tz";
+      }));
+      QVERIFY(RefusedInChild([bad] {
+        SheetGrid grid;
+        grid.SetColCount(3);
+        grid.FillRowFromLine(0, "x\ty\tz");
+        const std::vector<QByteArrayView> texts{"ok", bad};
+        return !grid.SetRowCells(0, 0, texts) && Joined(grid, 0) == "x\ty\tz";
+      }));
+    }
   }
 
   void oversizedGridRaisesAndChangesNothing() {
@@ -255,7 +307,7 @@ class TestSheetGrid : public QObject {
     grid.FillRowFromLine(0, "a\tb\tc");
     grid.FillRowFromLine(1, "short\t2");
     grid.FillRowFromLine(2, "1\t2\t3\t4 dropped");
-    grid.SetCell(1, 3, "tab\tinside");
+    grid.FillRowFromLine(3, "x\tlong\tline\tmore");
     const QList<Cells> cells{RowCells(grid, 0), RowCells(grid, 1), RowCells(grid, 2), RowCells(grid, 3)};
     const QList<QByteArray> joined{Joined(grid, 0), Joined(grid, 1), Joined(grid, 2), Joined(grid, 3)};
     QVERIFY(grid.SaveRow(0).next.empty());  // its TABs give its offsets
@@ -277,7 +329,37 @@ class TestSheetGrid : public QObject {
     // A run of cells rewritten in one pass; texts past the last column dropped.
     grid.SetRowCells(0, 1, {"B", "C", "D"});
     QCOMPARE(Joined(grid, 0), QByteArray("a\tB\tC"));
-    QCOMPARE(grid.CellView(1, 3), QByteArrayView("tab\tinside"));
+    QCOMPARE(grid.CellView(2, 3), QByteArrayView("line"));
+  }
+
+  // Rows that growing the row count adds are empty cells joined by TABs,
+  // and a cell written into one lands in its column.
+  void rowsAddedByRowCountHoldTheirTabs() {
+    SheetGrid grid;
+    grid.SetColCount(3);
+    grid.SetRowCount(3);
+    QCOMPARE(Joined(grid, 2), QByteArray("\t\t"));
+    QCOMPARE(grid.JoinedRowSize(2), 2);
+    QVERIFY(grid.SetCell(1, 2, "x"));
+    QCOMPARE(Joined(grid, 2), QByteArray("\tx\t"));
+    QCOMPARE(RowCells(grid, 2), (Cells{"", "x", ""}));
+  }
+
+  // The header stays fixed when every row under it goes, and the fixed rows
+  // themselves are never taken out.
+  void removingRowsKeepsTheFixedRows() {
+    SheetGrid grid;
+    grid.SetColCount(2);
+    grid.SetRowCount(3);
+    grid.FillRowFromLine(0, "h1\th2");
+    grid.SetFixedRows(1);
+    grid.RemoveRows(1, 2);
+    QCOMPARE(grid.RowCount(), 1);
+    QCOMPARE(grid.FixedRows(), 1);
+    QVERIFY_THROWS_EXCEPTION(AppError, grid.RemoveRows(0, 1));
+    grid.InsertRows(1, {SheetGrid::RowData{}});
+    QCOMPARE(grid.FixedRows(), 1);
+    QCOMPARE(Joined(grid, 0), QByteArray("h1\th2"));
   }
 
   void storeStaysCompact() {

@@ -75,16 +75,24 @@ class TestSheetGridView : public QObject {
     grid.SetRowCount(2);
     grid.SetFixedRows(1);
     SheetGridModel model(&grid);
-    const QByteArray all = AllBytes();
+    QByteArray all = AllBytes();
+    for (char separator : {'\t', '\n', '\r'}) all.remove(all.indexOf(separator), 1);
     grid.SetCell(0, 1, all);
     const QString shown = model.index(0, 0).data().toString();
-    QCOMPARE(shown.size(), 256);
-    QCOMPARE(shown.at(0x80), QChar(0x20AC));  // shown as Windows-1252
+    QCOMPARE(shown.size(), 253);
+    QCOMPARE(shown.at(0x80 - 3), QChar(0x20AC));  // shown as Windows-1252
     // An edit hands back what was shown: the bytes must be the same.
     QVERIFY(model.setData(model.index(0, 1), shown));
     QCOMPARE(grid.Cell(1, 1), all);
     QVERIFY(model.setHeaderData(0, Qt::Horizontal, model.index(0, 0).data()));
     QCOMPARE(grid.Cell(0, 0), all);
+    // A TAB or a line end never gets into a cell, nor into the header.
+    for (const QString bad : {"a\tb", "a\nb", "a\r"}) {
+      QVERIFY(!model.setData(model.index(0, 1), bad));
+      QVERIFY(!model.setHeaderData(1, Qt::Horizontal, bad));
+    }
+    QCOMPARE(grid.Cell(1, 1), all);
+    QCOMPARE(grid.Cell(1, 0), QByteArray());
   }
 
   void editsSignalOnlyRealChanges() {

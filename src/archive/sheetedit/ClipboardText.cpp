@@ -1,5 +1,6 @@
 #include "ClipboardText.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace clipboardtext {
@@ -45,6 +46,19 @@ std::vector<QByteArrayView> Cells(QByteArrayView row) {
   }
   cells.push_back(row.sliced(start));
   return cells;
+}
+
+bool IsBlock(QByteArrayView text) {
+  return !SheetGrid::CanHold(text);
+}
+
+qsizetype ControlCount(QByteArrayView text) {
+  return std::count_if(text.begin(), text.end(), [](char c) { return uchar(c) < 32 || uchar(c) == 127; });
+}
+
+QString RefusedValueNote() {
+  return QStringLiteral(
+      "A cell cannot hold a TAB, a line end or another control character: nothing was changed.");
 }
 
 }  // namespace clipboardtext

@@ -1,9 +1,7 @@
 #include "DeleteRowsCommand.h"
 
 DeleteRowsCommand::DeleteRowsCommand(SheetGrid& grid, SheetChangeSink& sink, const std::vector<int>& rows)
-    : SheetCommand(grid, sink, QStringLiteral("Delete Row"), {0, rows.empty() ? -1 : rows.front()}),
-      fixedRows_(grid.FixedRows()),
-      lowersFixedRows_(grid.FixedRows() >= grid.RowCount() - int(rows.size())) {
+    : SheetCommand(grid, sink, QStringLiteral("Delete Row"), {0, rows.empty() ? -1 : rows.front()}) {
   for (int r : rows) {
     if (!runs_.empty() && runs_.back().at + runs_.back().count == r)
       ++runs_.back().count;
@@ -13,28 +11,20 @@ DeleteRowsCommand::DeleteRowsCommand(SheetGrid& grid, SheetChangeSink& sink, con
 }
 
 void DeleteRowsCommand::redo() {
-  // A view maps rows past the fixed ones; when those change it starts over.
-  if (lowersFixedRows_) sink_.BeginReset();
   for (auto run = runs_.rbegin(); run != runs_.rend(); ++run) {
-    if (!lowersFixedRows_) sink_.BeginRemoveRows(run->at, run->count);
+    sink_.BeginRemoveRows(run->at, run->count);
     run->rows = grid_.RemoveRows(run->at, run->count);
-    if (!lowersFixedRows_) sink_.EndRemoveRows();
+    sink_.EndRemoveRows();
   }
-  if (lowersFixedRows_) sink_.EndReset();
 }
 
 void DeleteRowsCommand::undo() {
-  if (lowersFixedRows_) sink_.BeginReset();
   for (Run& run : runs_) {
-    if (!lowersFixedRows_) sink_.BeginInsertRows(run.at, run.count);
+    sink_.BeginInsertRows(run.at, run.count);
     grid_.InsertRows(run.at, run.rows);
     run.rows.clear();
     run.rows.shrink_to_fit();
-    if (!lowersFixedRows_) sink_.EndInsertRows();
-  }
-  if (lowersFixedRows_) {
-    grid_.SetFixedRows(fixedRows_);
-    sink_.EndReset();
+    sink_.EndInsertRows();
   }
 }
 
@@ -42,6 +32,6 @@ qsizetype DeleteRowsCommand::HeldBytes() const {
   qsizetype bytes =
       qsizetype(sizeof(*this)) + kUndoCommandPrivate + qsizetype(runs_.capacity() * sizeof(Run));
   for (const Run& run : runs_)
-    for (const auto& row : run.rows) bytes += SheetGrid::RowDataBytes(row);
+    for (const auto& row : run.rows) bytes += RowBytes(row);
   return bytes;
 }

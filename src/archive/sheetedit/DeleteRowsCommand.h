@@ -1,8 +1,8 @@
 #pragma once
 // Rows taken out of the sheet. While the deletion stands the command keeps
 // the rows whole (their buffers, not copies), and undo puts them back where
-// they were. Deleting every row under a fixed header leaves the header as
-// the only row, which the grid then no longer fixes; undo fixes it again.
+// they were. Deleting every row under a fixed header leaves the header on
+// its own, still fixed, so later rows never make it an ordinary row.
 #include <vector>
 
 #include "archive/sheetedit/SheetCommand.h"
@@ -24,6 +24,4 @@ class DeleteRowsCommand : public SheetCommand {
   };
 
   std::vector<Run> runs_;  // ascending
-  int fixedRows_;
-  bool lowersFixedRows_;
 };

@@ -14,6 +14,7 @@ RowsPatchCommand::RowsPatchCommand(SheetGrid& grid, SheetChangeSink& sink, const
   before_.reserve(rows_.size() - size_t(added_));
   for (int r : rows_)
     if (r < firstAdded_) before_.push_back(grid.SaveRow(r));
+  for (const auto& row : before_) beforeBytes_ += RowBytes(row);
 }
 
 void RowsPatchCommand::redo() {
@@ -27,13 +28,16 @@ void RowsPatchCommand::redo() {
     change_ = nullptr;  // what it captured is not needed again
     after_.reserve(rows_.size());
     for (int r : rows_) after_.push_back(grid_.SaveRow(r));
+    for (const auto& row : after_) afterBytes_ += RowBytes(row);
   } else {
     for (size_t i = 0; i < rows_.size(); ++i) grid_.RestoreRow(rows_[i], after_[i]);
   }
   if (!rows_.empty()) sink_.CellsChanged(rows_.front(), rows_.back(), firstCol_, lastCol_);
+  done_ = true;
 }
 
 void RowsPatchCommand::undo() {
+  done_ = false;
   for (size_t i = 0; i < before_.size(); ++i) grid_.RestoreRow(rows_[i], before_[i]);
   if (!before_.empty()) sink_.CellsChanged(rows_.front(), rows_[before_.size() - 1], firstCol_, lastCol_);
   if (added_ > 0) {
@@ -44,10 +48,6 @@ void RowsPatchCommand::undo() {
 }
 
 qsizetype RowsPatchCommand::HeldBytes() const {
-  qsizetype bytes = qsizetype(sizeof(*this)) + kUndoCommandPrivate +
-                    qsizetype(rows_.capacity() * sizeof(int)) +
-                    qsizetype((before_.capacity() + after_.capacity()) * sizeof(SheetGrid::RowData));
-  for (const auto& row : before_) bytes += SheetGrid::RowDataBytes(row) - qsizetype(sizeof(row));
-  for (const auto& row : after_) bytes += SheetGrid::RowDataBytes(row) - qsizetype(sizeof(row));
-  return bytes;
+  return qsizetype(sizeof(*this)) + kUndoCommandPrivate + qsizetype(rows_.capacity() * sizeof(int)) +
+         (done_ ? beforeBytes_ : afterBytes_);
 }

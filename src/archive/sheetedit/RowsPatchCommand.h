@@ -32,4 +32,9 @@ class RowsPatchCommand : public SheetCommand {
   Change change_;
   std::vector<SheetGrid::RowData> before_;
   std::vector<SheetGrid::RowData> after_;
+  // Done, the step alone keeps the rows as they were; undone, the rows as
+  // it left them. Both sizes are taken once, when the rows are kept.
+  bool done_ = false;
+  qsizetype beforeBytes_ = 0;
+  qsizetype afterBytes_ = 0;
 };

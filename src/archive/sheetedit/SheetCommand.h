@@ -23,8 +23,9 @@ class SheetCommand : public QUndoCommand {
       : QUndoCommand(text), grid_(grid), sink_(sink), where_(where) {}
 
   SheetCell Where() const { return where_; }
-  // Heap and object bytes this command keeps alive (shared buffers that the
-  // grid also holds are not counted).
+  // Heap and object bytes this command alone keeps alive: what it would put
+  // back (the rows a done step replaced or took out, or an undone step's
+  // result), not what the grid holds or a newer step keeps too.
   virtual qsizetype HeldBytes() const = 0;
 
  protected:
@@ -32,6 +33,9 @@ class SheetCommand : public QUndoCommand {
   static constexpr qsizetype kUndoCommandPrivate = 96;
   static qsizetype BytesOf(const QByteArray& bytes) {
     return bytes.isNull() ? 0 : bytes.capacity() + qsizetype(sizeof(QArrayData));
+  }
+  static qsizetype RowBytes(const SheetGrid::RowData& row) {
+    return qsizetype(sizeof(row) + row.next.capacity() * sizeof(uint32_t)) + BytesOf(row.bytes);
   }
 
   SheetGrid& grid_;

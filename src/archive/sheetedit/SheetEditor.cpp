@@ -8,6 +8,7 @@
 #include "archive/sheetedit/InsertRowsCommand.h"
 #include "archive/sheetedit/RowsPatchCommand.h"
 #include "archive/sheetedit/SheetSnapshotCommand.h"
+#include "archive/sheetedit/SheetHistoryStep.h"
 #include "archive/sheetedit/TypeCellCommand.h"
 
 namespace {
@@ -55,10 +56,14 @@ void SheetEditor::SetModified(bool modified) {
     stack_.setClean();
 }
 
+const SheetCommand& SheetEditor::CommandAt(int index) const {
+  return static_cast<const SheetHistoryStep*>(stack_.command(index))->Command();
+}
+
 SheetCell SheetEditor::Undo() {
   EndTyping();
   if (!stack_.canUndo()) return {};
-  const SheetCell where = static_cast<const SheetCommand*>(stack_.command(stack_.index() - 1))->Where();
+  const SheetCell where = CommandAt(stack_.index() - 1).Where();
   stack_.undo();
   return where;
 }
@@ -66,30 +71,71 @@ SheetCell SheetEditor::Undo() {
 SheetCell SheetEditor::Redo() {
   EndTyping();
   if (!stack_.canRedo()) return {};
-  const SheetCell where = static_cast<const SheetCommand*>(stack_.command(stack_.index()))->Where();
+  const SheetCell where = CommandAt(stack_.index()).Where();
   stack_.redo();
   return where;
 }
 
-qsizetype SheetEditor::HistoryBytes() const {
-  qsizetype bytes = qsizetype(stack_.count()) * qsizetype(sizeof(void*));
+std::vector<qsizetype> SheetEditor::StepBytes() const {
+  std::vector<qsizetype> bytes(size_t(stack_.count()));
   for (int i = 0; i < stack_.count(); ++i)
-    bytes += static_cast<const SheetCommand*>(stack_.command(i))->HeldBytes();
+    bytes[size_t(i)] = qsizetype(sizeof(void*) + sizeof(SheetHistoryStep)) + CommandAt(i).HeldBytes();
   return bytes;
+}
+
+qsizetype SheetEditor::HistoryBytes() const {
+  qsizetype bytes = 0;
+  for (const qsizetype step : StepBytes()) bytes += step;
+  return bytes;
+}
+
+void SheetEditor::Trim() {
+  const int count = stack_.count();
+  if (count < 2) return;
+  const std::vector<qsizetype> bytes = StepBytes();
+  qsizetype total = 0;
+  for (const qsizetype step : bytes) total += step;
+  int drop = 0;
+  while (total > historyLimit_ && drop < count - 1) total -= bytes[size_t(drop++)];
+  if (drop == 0) return;
+
+  // A QUndoStack drops no single step: the kept commands are taken out of
+  // their steps and handed to the emptied stack in their order, the saved
+  // state marked where it stood (or lost with the dropped steps).
+  const int clean = stack_.cleanIndex();
+  std::vector<std::unique_ptr<SheetCommand>> kept;
+  kept.reserve(size_t(count - drop));
+  for (int i = drop; i < count; ++i)
+    kept.push_back(static_cast<SheetHistoryStep*>(const_cast<QUndoCommand*>(stack_.command(i)))->Take());
+  stack_.clear();
+  for (int i = 0; i < int(kept.size()); ++i) {
+    if (clean == drop + i) stack_.setClean();
+    stack_.push(new SheetHistoryStep(std::move(kept[size_t(i)]), true));
+  }
+  if (clean == count)
+    stack_.setClean();
+  else if (clean < drop)
+    stack_.resetClean();
 }
 
 void SheetEditor::Push(SheetCommand* command) {
   // Any other step ends the typing step before it.
   EndTyping();
-  stack_.push(command);
+  stack_.push(new SheetHistoryStep(std::unique_ptr<SheetCommand>(command), false));
   EndTyping();
+  Trim();
 }
 
-void SheetEditor::TypeCell(int col, int row, const QByteArray& text) {
-  if (!Editable() || col < 0 || col >= grid_.ColCount() || row < grid_.FixedRows() || row >= grid_.RowCount())
-    return;
-  if (grid_.CellView(col, row) == text) return;
-  stack_.push(new TypeCellCommand(grid_, sink_, {col, row}, text, session_));
+bool SheetEditor::TypeCell(int col, int row, const QByteArray& text) {
+  if (!Editable() || col < 0 || col >= grid_.ColCount() || row < grid_.FixedRows() ||
+      row >= grid_.RowCount() || !grid_.Holds(text))
+    return false;
+  if (grid_.CellView(col, row) == text) return true;
+  const int steps = stack_.count();
+  stack_.push(new SheetHistoryStep(
+      std::make_unique<TypeCellCommand>(grid_, sink_, SheetCell{col, row}, text, session_), false));
+  if (stack_.count() > steps) Trim();
+  return true;
 }
 
 int SheetEditor::FirstMovableRow() const {
@@ -122,6 +168,8 @@ SheetEditor::PasteResult SheetEditor::Paste(int col, int row, const QList<QByteA
   if (!Editable() || block.isEmpty() || col < 0 || col >= cols || row < grid_.FixedRows() ||
       row > grid_.RowCount())
     return {};
+  for (const QByteArray& line : block)
+    if (line.contains('\r') || line.contains('\n')) return {};
   const int width = cols - col;
   PasteResult result;
   result.rows = int(block.size());
@@ -167,7 +215,7 @@ int SheetEditor::PushChanges(RowChanges changes, const QString& text) {
 
 int SheetEditor::FillCells(const std::vector<SheetRect>& rects, const QByteArray& value,
                            const QString& text) {
-  if (!Editable()) return 0;
+  if (!Editable() || !grid_.Holds(value)) return 0;
   std::map<int, CellTexts> byRow;  // the blocks may overlap
   for (const SheetRect& rect : rects) {
     const int lastRow = std::min(rect.lastRow, grid_.RowCount() - 1);
@@ -189,7 +237,8 @@ int SheetEditor::FillCells(const std::vector<SheetRect>& rects, const QByteArray
 }
 
 bool SheetEditor::ReplaceInCell(int col, int row, const SheetFinder& finder, const QByteArray& with) {
-  if (!Editable() || col < 0 || col >= grid_.ColCount() || row < grid_.FixedRows() || row >= grid_.RowCount())
+  if (!Editable() || col < 0 || col >= grid_.ColCount() || row < grid_.FixedRows() ||
+      row >= grid_.RowCount() || !grid_.Holds(with))
     return false;
   const QByteArrayView cell = grid_.CellView(col, row);
   if (!finder.Matches(cell)) return false;
@@ -202,7 +251,7 @@ bool SheetEditor::ReplaceInCell(int col, int row, const SheetFinder& finder, con
 }
 
 int SheetEditor::ReplaceAll(const SheetFinder& finder, const QByteArray& with) {
-  if (!Editable()) return 0;
+  if (!Editable() || !grid_.Holds(with)) return 0;
   RowChanges changes;
   for (int r = grid_.FixedRows(); r < grid_.RowCount(); ++r) {
     CellTexts row;

@@ -5,9 +5,15 @@
 // or saved, so undoing back to it leaves nothing modified. Rows and cells are
 // grid rows and columns; row 0 is the sheet's header line: it is never
 // deleted, duplicated or moved, and the fixed rows' cells are not written.
+// No command puts a TAB, CR or LF into a cell: a value that holds one is
+// refused (a block goes through Paste, which splits it into cells).
+//
+// The history is bounded by the memory it keeps: past kHistoryLimit bytes
+// the oldest steps are dropped, the last step always kept.
 #include <QList>
 #include <QUndoStack>
 #include <functional>
+#include <memory>
 #include <utility>
 #include <vector>
 
@@ -34,17 +40,21 @@ class SheetEditor {
   // ---- History
   void NewHistory();
   bool Modified() const { return !stack_.isClean(); }
+  // Tests: a smaller bound than kHistoryLimit.
+  void SetHistoryLimitForTesting(qsizetype bytes) { historyLimit_ = bytes; }
   // False: the grid as it stands is saved. True: it differs from anything
   // saved, and no undo reaches a saved state (an imported sheet).
   void SetModified(bool modified);
   // The cell the step changed, to show it; row -1 when there was no step.
   SheetCell Undo();
   SheetCell Redo();
-  // Bytes the history keeps.
+  // Bytes the history keeps besides what the grid holds.
   qsizetype HistoryBytes() const;
+  static constexpr qsizetype kHistoryLimit = qsizetype(64) << 20;
 
-  // ---- Typing: one step per cell and typing session.
-  void TypeCell(int col, int row, const QByteArray& text);
+  // ---- Typing: one step per cell and typing session. False when the text
+  // may not be a cell (SheetGrid::CanHold) or the cell cannot be typed into.
+  bool TypeCell(int col, int row, const QByteArray& text);
   // The next keystroke starts a new step (the user moved on).
   void EndTyping() { ++session_; }
 
@@ -65,10 +75,12 @@ class SheetEditor {
     int addedRows = 0;    // of them, added past the last row
     int droppedCols = 0;  // block columns past the last column
   };
-  // A block of rows (TAB-separated cells each) written from (col, row) on.
+  // A block of rows (TAB-separated cells each) written from (col, row) on;
+  // nothing when a row holds a CR or LF.
   PasteResult Paste(int col, int row, const QList<QByteArray>& block);
   // Every cell in the rectangles set to value (empty: the cells emptied).
-  // The number of cells that changed; no step when none did.
+  // The number of cells that changed; no step when none did (or the value
+  // may not be a cell). The same holds for the replacements below.
   int FillCells(const std::vector<SheetRect>& rects, const QByteArray& value, const QString& text);
   // The cell's matches replaced; false when it holds none (or is fixed).
   bool ReplaceInCell(int col, int row, const SheetFinder& finder, const QByteArray& with);
@@ -94,6 +106,13 @@ class SheetEditor {
 
  private:
   void Push(SheetCommand* command);
+  // The commands of the history by step, oldest first.
+  const SheetCommand& CommandAt(int index) const;
+  // What each step keeps, oldest first.
+  std::vector<qsizetype> StepBytes() const;
+  // Drops the oldest steps while the history is over its limit; right after
+  // a push, when no step waits for a redo.
+  void Trim();
   // The changes as one step; the number of cells they change.
   int PushChanges(RowChanges changes, const QString& text);
   bool Editable() const { return grid_.Enabled(); }
@@ -101,5 +120,6 @@ class SheetEditor {
   SheetGrid& grid_;
   SheetChangeSink& sink_;
   QUndoStack stack_;
+  qsizetype historyLimit_ = kHistoryLimit;
   int session_ = 0;
 };

@@ -40,7 +40,7 @@ void SheetSnapshotCommand::undo() {
 
 qsizetype SheetSnapshotCommand::HeldBytes() const {
   qsizetype bytes = qsizetype(sizeof(*this)) + kUndoCommandPrivate;
-  for (const auto& row : before_) bytes += SheetGrid::RowDataBytes(row);
-  for (const auto& row : after_) bytes += SheetGrid::RowDataBytes(row);
+  for (const auto& row : before_) bytes += RowBytes(row);
+  for (const auto& row : after_) bytes += RowBytes(row);
   return bytes;
 }

@@ -8,7 +8,11 @@
 #include "archive/strings/StringText.h"
 #include "platform/Ansi.h"
 
-StringTableEditor::StringTableEditor(SheetChangeSink& sink) : sink_(sink), editor_(grid_, sink) {}
+StringTableEditor::StringTableEditor(SheetChangeSink& sink) : sink_(sink), editor_(grid_, sink) {
+  // Texts hold line ends (and may hold TABs): the grid keeps them, as it is
+  // only ever written back as a string table.
+  grid_.SetFreeText(true);
+}
 
 void StringTableEditor::Load(const StringTable& table) {
   stringtable::TableViews views;

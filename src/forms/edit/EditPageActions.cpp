@@ -136,6 +136,7 @@ EditPageActions::EditPageActions(TfrmMain& window, Runner run)
 
   BuildFind();
   grid_.SetKeyRouter([this](QKeyEvent* key, const QLineEdit* editor) { return GridTakesKey(key, editor); });
+  grid_.SetInsertRouter([this](const QString& text) { return GridTakesText(text); });
   const QUndoStack& stack = grid_.Editor().Stack();
   connect(&stack, &QUndoStack::canUndoChanged, this, &EditPageActions::UpdateEnabled);
   connect(&stack, &QUndoStack::canRedoChanged, this, &EditPageActions::UpdateEnabled);
@@ -238,6 +239,17 @@ bool EditPageActions::GridTakesKey(QKeyEvent* key, const QLineEdit* editor) cons
   return false;
 }
 
+bool EditPageActions::GridTakesText(const QString& text) {
+  const QByteArray bytes = ansi::fromDisplay(text);
+  if (clipboardtext::IsBlock(bytes)) {
+    run_("mniSheetPasteClick", [this, bytes] { PasteText(bytes); });
+    return true;
+  }
+  if (clipboardtext::ControlCount(bytes) == 0) return false;
+  Status(clipboardtext::RefusedValueNote());
+  return true;
+}
+
 void EditPageActions::UpdateEnabled() {
   if (Strings()) {
     for (QAction* a : {mniSheetInsertRow, mniSheetDuplicateRow, mniSheetDeleteRow, mniSheetCut, mniSheetCopy,
@@ -325,7 +337,11 @@ void EditPageActions::Clear() {
 
 void EditPageActions::Paste() {
   if (Strings()) return strings_.Paste();
-  const QList<QByteArray> rows = clipboardtext::Rows(ClipboardBytes());
+  PasteText(ClipboardBytes());
+}
+
+void EditPageActions::PasteText(const QByteArray& text) {
+  const QList<QByteArray> rows = clipboardtext::Rows(text);
   const std::vector<SheetRect> rects = grid_.SelectedRects();
   if (rows.isEmpty() || rects.empty()) return;
   // One value into a block of cells fills them all.

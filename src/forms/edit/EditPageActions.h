@@ -45,6 +45,8 @@ class EditPageActions : public QObject {
   void Copy();
   void Cut();
   void Paste();
+  // A text pasted as Paste pastes the clipboard's.
+  void PasteText(const QByteArray& text);
   void Clear();
 
  protected:
@@ -58,6 +60,9 @@ class EditPageActions : public QObject {
   void BuildFind();
   // The keys of the page's commands that the open cell editor gives up.
   bool GridTakesKey(QKeyEvent* key, const QLineEdit* editor) const;
+  // Text coming into the open cell editor: a block is pasted as cells, a
+  // value with a control character refused with a note; true for both.
+  bool GridTakesText(const QString& text);
   void UpdateEnabled();
   void Status(const QString& text);
   // Whether the page shows a string table rather than a sheet.

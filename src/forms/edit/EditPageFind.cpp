@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QStringList>
 
+#include "archive/sheetedit/ClipboardText.h"
 #include "forms/edit/EditPageGrid.h"
 #include "forms/edit/SheetFindBar.h"
 #include "forms/edit/SheetGridModel.h"
@@ -74,10 +75,18 @@ void EditPageFind::Replace() {
   if (strings_.Active())
     return status_(
         strings_.Replace(ansi::toDisplay(text), ansi::toDisplay(bar_.ReplaceText()), bar_.Options()));
+  if (RefusesReplacement()) return;
   // The cell a search found (the current one) is replaced, then the next found.
   const SheetCell at = Origin();
   grid_.Editor().ReplaceInCell(at.col, at.row, SheetFinder(text, bar_.Options()), bar_.ReplaceText());
   Find(true);
+}
+
+bool EditPageFind::RefusesReplacement() {
+  // One value goes into every cell replaced: it can be no block of cells.
+  if (clipboardtext::ControlCount(bar_.ReplaceText()) == 0) return false;
+  status_(clipboardtext::RefusedValueNote());
+  return true;
 }
 
 void EditPageFind::ReplaceAll() {
@@ -86,6 +95,7 @@ void EditPageFind::ReplaceAll() {
   if (strings_.Active())
     return status_(
         strings_.ReplaceAll(ansi::toDisplay(text), ansi::toDisplay(bar_.ReplaceText()), bar_.Options()));
+  if (RefusesReplacement()) return;
   const int changed = grid_.Editor().ReplaceAll(SheetFinder(text, bar_.Options()), bar_.ReplaceText());
   status_(changed == 1 ? QStringLiteral("Replace All changed 1 cell.")
                        : QStringLiteral("Replace All changed %1 cells.").arg(changed));

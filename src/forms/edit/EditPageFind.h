@@ -31,6 +31,9 @@ class EditPageFind : public QObject {
   void ReplaceAll();
 
  private:
+  // A replacement with a control character (a TAB, a line end) is refused
+  // with a note: true then.
+  bool RefusesReplacement();
   void Find(bool forward);
   SheetCell Origin() const;
   void Forget();

@@ -181,7 +181,8 @@ void EditPageGrid::SetFirstColumnFrozen(bool frozen) {
   if (frozen) {
     if (!frozen_)
       frozen_ = new FrozenColumnView(
-          this, [this](QKeyEvent* key, QLineEdit* editor) { return EditorKey(key, editor); });
+          this, [this](QKeyEvent* key, QLineEdit* editor) { return EditorKey(key, editor); },
+          [this](const QString& text) { return EditorInsert(text); });
     // Whole columns of varying width pass under the frozen one: by pixels.
     setHorizontalScrollMode(ScrollPerPixel);
     frozen_->Follow();

@@ -28,6 +28,10 @@ class EditPageGrid : public SheetGridView {
   // the page knows its shortcuts. Without one the editor keeps them all.
   using KeyRouter = std::function<bool(QKeyEvent*, const QLineEdit*)>;
   void SetKeyRouter(KeyRouter router) { router_ = std::move(router); }
+  // Takes (or refuses) text that would come into the open cell editor from
+  // outside: the page knows the block paste and the status bar.
+  using InsertRouter = std::function<bool(const QString&)>;
+  void SetInsertRouter(InsertRouter router) { inserter_ = std::move(router); }
 
   // ---- The selection, in grid rows and columns
   SheetCell CurrentCell() const;
@@ -56,6 +60,7 @@ class EditPageGrid : public SheetGridView {
 
  protected:
   bool EditorKey(QKeyEvent* key, QLineEdit* editor) override;
+  bool EditorInsert(const QString& text) override { return inserter_ && inserter_(text); }
   void GridReplaced() override;
   void currentChanged(const QModelIndex& current, const QModelIndex& previous) override;
   bool edit(const QModelIndex& index, EditTrigger trigger, QEvent* event) override;
@@ -74,6 +79,7 @@ class EditPageGrid : public SheetGridView {
 
   SheetEditor editor_;
   KeyRouter router_;
+  InsertRouter inserter_;
   FrozenColumnView* frozen_ = nullptr;
   bool frozenOn_ = false;
   QPersistentModelIndex anchor_;

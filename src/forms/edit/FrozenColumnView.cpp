@@ -7,13 +7,14 @@
 
 #include "forms/edit/EditPageGrid.h"
 
-FrozenColumnView::FrozenColumnView(EditPageGrid* grid, LiveCellDelegate::KeyHook keys)
+FrozenColumnView::FrozenColumnView(EditPageGrid* grid, LiveCellDelegate::KeyHook keys,
+                                   LiveCellDelegate::InsertHook insert)
     : QTableView(grid), grid_(grid) {
   setObjectName(QStringLiteral("StringGridFrozenColumn"));
   setAccessibleName(QStringLiteral("Frozen first column"));
   setModel(grid->model());
   setSelectionModel(grid->selectionModel());
-  setItemDelegate(new LiveCellDelegate(this, std::move(keys)));
+  setItemDelegate(new LiveCellDelegate(this, std::move(keys), std::move(insert)));
   setFont(grid->font());
   setSelectionMode(grid->selectionMode());
   // The grid opens this view's editor itself, only while it has the focus.

@@ -13,7 +13,7 @@ class FrozenColumnView : public QTableView {
   Q_OBJECT
  public:
   using QTableView::edit;
-  FrozenColumnView(EditPageGrid* grid, LiveCellDelegate::KeyHook keys);
+  FrozenColumnView(EditPageGrid* grid, LiveCellDelegate::KeyHook keys, LiveCellDelegate::InsertHook insert);
 
   // Takes the grid's column width, row heights, header and place again.
   void Follow();

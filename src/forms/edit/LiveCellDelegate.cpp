@@ -5,12 +5,12 @@
 #include <algorithm>
 #include <limits>
 
-LiveCellDelegate::LiveCellDelegate(QObject* parent, KeyHook hook)
-    : QStyledItemDelegate(parent), hook_(std::move(hook)) {}
+LiveCellDelegate::LiveCellDelegate(QObject* parent, KeyHook hook, InsertHook insert)
+    : QStyledItemDelegate(parent), hook_(std::move(hook)), insert_(std::move(insert)) {}
 
 QWidget* LiveCellDelegate::createEditor(QWidget* parent, const QStyleOptionViewItem&,
                                         const QModelIndex&) const {
-  auto* line = new QLineEdit(parent);
+  auto* line = new CellLineEdit(parent, insert_);
   line->setFrame(false);
   // The default limit of 32767 characters would cut long cells on opening.
   line->setMaxLength(std::numeric_limits<int>::max());
@@ -22,12 +22,12 @@ QWidget* LiveCellDelegate::createEditor(QWidget* parent, const QStyleOptionViewI
 }
 
 void LiveCellDelegate::setEditorData(QWidget* editor, const QModelIndex& index) const {
-  auto* line = static_cast<QLineEdit*>(editor);
+  auto* line = static_cast<CellLineEdit*>(editor);
   const QString text = index.data(Qt::EditRole).toString();
   // The model echoes each commit back; leave the caret where the user has it.
   if (line->text() == text) return;
   const int caret = line->cursorPosition();
-  line->setText(text);
+  line->SetCellText(text);
   line->setCursorPosition(std::min(caret, int(text.size())));
 }
 

@@ -6,6 +6,8 @@
 #include <QStyledItemDelegate>
 #include <functional>
 
+#include "forms/edit/CellLineEdit.h"
+
 class QKeyEvent;
 class QLineEdit;
 
@@ -15,7 +17,11 @@ class LiveCellDelegate : public QStyledItemDelegate {
   // the grid took it.
   using KeyHook = std::function<bool(QKeyEvent*, QLineEdit*)>;
 
-  explicit LiveCellDelegate(QObject* parent, KeyHook hook = {});
+  // Text coming into the editor from outside (pasted, dropped): see
+  // CellLineEdit.
+  using InsertHook = CellLineEdit::InsertHook;
+
+  explicit LiveCellDelegate(QObject* parent, KeyHook hook = {}, InsertHook insert = {});
 
   QWidget* createEditor(QWidget* parent, const QStyleOptionViewItem&, const QModelIndex&) const override;
   void setEditorData(QWidget* editor, const QModelIndex& index) const override;
@@ -26,4 +32,5 @@ class LiveCellDelegate : public QStyledItemDelegate {
 
  private:
   KeyHook hook_;
+  InsertHook insert_;
 };

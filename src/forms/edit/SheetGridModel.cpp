@@ -38,10 +38,9 @@ bool SheetGridModel::setData(const QModelIndex& index, const QVariant& value, in
   const QByteArray bytes = ansi::fromDisplay(value.toString());
   // The editor commits on every keystroke; an unchanged text is no change.
   if (bytes == grid_->Cell(col, row)) return true;
-  if (editor_) {
-    editor_->TypeCell(col, row, bytes);
-    return true;
-  }
+  // A TAB or a line end would split the cell when the sheet is saved.
+  if (!SheetGrid::CanHold(bytes)) return false;
+  if (editor_) return editor_->TypeCell(col, row, bytes);
   if (!grid_->SetCell(col, row, bytes)) return false;
   emit dataChanged(index, index, {Qt::DisplayRole, Qt::EditRole});
   return true;
@@ -77,11 +76,15 @@ bool SheetGridModel::setHeaderData(int section, Qt::Orientation orientation, con
   if (orientation != Qt::Horizontal || (role != Qt::EditRole && role != Qt::DisplayRole)) return false;
   if (section < 0 || section >= grid_->ColCount() || grid_->FixedRows() == 0) return false;
   if (grid_->FixedRows() == 1) {
-    grid_->SetCell(section, 0, ansi::fromDisplay(value.toString()));
+    const QByteArray bytes = ansi::fromDisplay(value.toString());
+    if (!SheetGrid::CanHold(bytes)) return false;
+    grid_->SetCell(section, 0, bytes);
     emit headerDataChanged(orientation, section, section);
     return true;
   }
   const QStringList lines = value.toString().split(QLatin1Char('\n'));
+  for (const QString& line : lines)
+    if (!SheetGrid::CanHold(ansi::fromDisplay(line))) return false;
   for (int r = 0; r < grid_->FixedRows(); ++r)
     grid_->SetCell(section, r, r < lines.size() ? ansi::fromDisplay(lines.at(r)) : QByteArray());
   emit headerDataChanged(orientation, section, section);

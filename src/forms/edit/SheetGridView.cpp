@@ -24,7 +24,8 @@ SheetGridView::SheetGridView(QWidget* parent) : QTableView(parent), model_(new S
   setObjectName(QStringLiteral("StringGrid"));
   setAccessibleName(QStringLiteral("Sheet grid"));
   setItemDelegate(new LiveCellDelegate(
-      this, [this](QKeyEvent* key, QLineEdit* editor) { return EditorKey(key, editor); }));
+      this, [this](QKeyEvent* key, QLineEdit* editor) { return EditorKey(key, editor); },
+      [this](const QString& text) { return EditorInsert(text); }));
   setModel(model_);
   // An edit may change the fixed rows (the last row under the header deleted,
   // and back): the header row shows whenever there is one.

@@ -38,6 +38,8 @@ class SheetGridView : public QTableView {
   // Each key press and shortcut override that reaches the open cell editor;
   // true when the grid takes the key from it.
   virtual bool EditorKey(QKeyEvent*, QLineEdit*) { return false; }
+  // Text about to come into the open cell editor from outside; true: taken.
+  virtual bool EditorInsert(const QString&) { return false; }
   // The grid was changed directly (filled afresh) and is shown again.
   virtual void GridReplaced() {}
   // The focus is in the view or in a widget inside it (the cell editor).

@@ -11,6 +11,7 @@
 #include "forms/files/NameListMessage.h"
 #include "forms/main/MessagePacer.h"
 #include "forms/main/untMain.h"
+#include "forms/widgets/StatusCancelButton.h"
 #include "forms/widgets/StatusProgressBar.h"
 #include "platform/Ansi.h"
 #include "platform/FolderWalk.h"
@@ -62,13 +63,19 @@ void TfrmMain::AddFolder(const QString& folder) {
   {
     ui::ScopedCursor busy(ui::crHourGlass);
     MessagePacer pacer;
+    // A long walk (a whole drive chosen by mistake) can be stopped with the
+    // Cancel beside the progress bar or Esc; then nothing is added.
+    btnCancelProgress->Begin();
     found = files::WalkFolder(folder, [&](int done, int known) {
       ProgressBar->SetMax(known);
       ProgressBar->SetPosition(done);
       pacer.Pump();
+      return !btnCancelProgress->Requested();
     });
+    btnCancelProgress->End();
   }
   ProgressBar->SetPosition(0);
+  if (found.stopped) return;
 
   QStringList leftOut;
   for (const QString& relative : std::as_const(found.leftOut)) leftOut << ShownName(prefix, relative);
@@ -109,7 +116,7 @@ void TfrmMain::AddFolder(const QString& folder) {
     if (rowOf.contains(c.key))
       replacing.append(&c);
     else
-      fresh.append(ModEntry{c.name, SizeText(qint32(c.file->size)), c.file->path});
+      fresh.append(ModEntry{c.name, SizeText(c.file->size), c.file->path});
   }
 
   QList<QByteArray> placed;

@@ -9,6 +9,8 @@ struct ModEntry {
   QString SourcePath;  // the disk file the next Update writes; empty: stays as it is in the archive
 };
 
-inline QString SizeText(qint32 size) {
+// Add and Open give the low 32 bits of a size, as an entry's size is kept;
+// Add Folder gives a file's whole size.
+inline QString SizeText(qint64 size) {
   return QStringLiteral("%1 Bytes").arg(size);
 }

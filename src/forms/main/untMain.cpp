@@ -27,6 +27,7 @@
 #include "forms/main/MainIcons.h"
 #include "forms/preferences/untPreferences.h"
 #include "forms/widgets/FolderEdit.h"
+#include "forms/widgets/StatusCancelButton.h"
 #include "forms/widgets/StatusProgressBar.h"
 #include "platform/Files.h"
 #include "platform/Ui.h"
@@ -269,7 +270,9 @@ void TfrmMain::BuildStatusBar() {
   EmptyPanel->setObjectName(QStringLiteral("EmptyPanel"));
   EmptyPanel->setFixedWidth(50);
   bar->addWidget(HintPanel);
+  btnCancelProgress = new StatusCancelButton(bar);
   bar->addWidget(ProgressBar);
+  bar->addWidget(btnCancelProgress);
   bar->addWidget(EmptyPanel);
 }
 

@@ -39,6 +39,7 @@ class QTableView;
 class QToolBar;
 class QToolButton;
 class QTreeView;
+class StatusCancelButton;
 class StatusProgressBar;
 class TfrmAbout;
 class TfrmPreferences;
@@ -106,9 +107,10 @@ class TfrmMain : public QMainWindow {
   QLabel *lblTitle, *lblAuthor, *lblD2Version, *lblURL, *lblModVersion, *lblDescription;
   AnsiLineEdit *edtTitle, *edtAuthor, *edtD2Version, *edtURL, *edtModVersion;
   AnsiMemo* memDescription;
-  QLabel* HintPanel;               // status panel 0
-  StatusProgressBar* ProgressBar;  // status panel 1
-  QLabel* EmptyPanel;              // status panel 2
+  QLabel* HintPanel;                      // status panel 0
+  StatusProgressBar* ProgressBar;         // status panel 1
+  StatusCancelButton* btnCancelProgress;  // beside it while a walk can be stopped
+  QLabel* EmptyPanel;                     // status panel 2
 
   // ---- Commands (each in its own file) -----------------------------------
   void btnNewClick(QObject* Sender = nullptr);

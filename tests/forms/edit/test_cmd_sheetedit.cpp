@@ -9,6 +9,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QMimeData>
 #include <QProcess>
 #include <QScrollBar>
 #include <QTabWidget>
@@ -145,10 +146,11 @@ class TestCmdSheetEdit : public QObject {
     QCOMPARE(items, (QStringList{"mniSheetUndo", "mniSheetRedo", "mniSheetCut", "mniSheetCopy",
                                  "mniSheetPaste", "mniSheetClear", "mniSheetInsertRow",
                                  "mniSheetDuplicateRow", "mniSheetDeleteRow"}));
-    // The last row under the header goes too; the header stays.
+    // The last row under the header goes too; the header stays, still fixed.
     ws.w->EditActions->mniSheetDeleteRow->trigger();
     QCOMPARE(Text(grid.Grid()), "Name\tCode\tLevel\r\n");
-    QCOMPARE(grid.Grid().FixedRows(), 0);
+    QCOMPARE(grid.Grid().FixedRows(), 1);
+    QVERIFY(grid.horizontalHeader()->isVisible());
     ws.w->EditActions->mniSheetDeleteRow->trigger();
     ws.w->EditActions->mniSheetUndo->trigger();
     QCOMPARE(grid.Grid().FixedRows(), 1);
@@ -203,6 +205,71 @@ class TestCmdSheetEdit : public QObject {
     QCOMPARE(grid.Grid().Cell(0, 2), QByteArray("\x80\xff"));
     while (grid.Editor().Stack().canUndo()) Key(Qt::Key_Z, Qt::ControlModifier);
     QCOMPARE(Text(grid.Grid()), kSmall);
+  }
+
+  // Text with a TAB or a line end that comes into the open cell editor by
+  // its own roads (its context menu's Paste, a drop) goes in as cells, as
+  // Ctrl+V puts it; a single value with a control character, and a
+  // replacement holding a TAB, are refused with a note. The sheet keeps its
+  // rows and columns throughout.
+  void textWithSeparatorsNeverBreaksARow() {
+    Workspace ws;
+    EditPageGrid& grid = ShowSheet(ws, {{"data/global/excel/Small.txt", kSmall}});
+    QClipboard* clipboard = QGuiApplication::clipboard();
+    const QString note = QStringLiteral(
+        "A cell cannot hold a TAB, a line end or another control character: nothing was changed.");
+    auto menuPaste = [] {
+      QLineEdit* editor = Editor();
+      QContextMenuEvent event(QContextMenuEvent::Mouse, QPoint(2, 2), editor->mapToGlobal(QPoint(2, 2)));
+      QApplication::sendEvent(editor, &event);
+      auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+      QVERIFY(menu);
+      QAction* paste = menu->findChild<QAction*>(QStringLiteral("edit-paste"));
+      QVERIFY(paste);
+      paste->trigger();
+      menu->close();
+    };
+    // Two cells copied from a spreadsheet, pasted with the editor's own Paste.
+    clipboard->setText(QStringLiteral("X\tY\r\n"));
+    Go(grid, 0, 0);
+    menuPaste();
+    QCOMPARE(Text(grid.Grid()), QByteArray(kSmall).replace("ring\tr1", "X\tY"));
+    // Dropped on the editor: the same.
+    QMimeData dropped;
+    dropped.setText(QStringLiteral("P\tQ"));
+    Go(grid, 1, 1);
+    QDragEnterEvent enter(QPoint(2, 2), Qt::CopyAction, &dropped, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(Editor(), &enter);
+    QDropEvent drop(QPointF(2, 2), Qt::CopyAction, &dropped, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(Editor(), &drop);
+    QCOMPARE(grid.Grid().Cell(1, 2), QByteArray("P"));
+    QCOMPARE(grid.Grid().Cell(2, 2), QByteArray("Q"));
+    const QByteArray pasted = Text(grid.Grid());
+
+    // A single value with a control character: by menu, by key.
+    clipboard->setText(QStringLiteral("a\u0001b"));
+    Go(grid, 0, 2);
+    menuPaste();
+    QCOMPARE(ws.w->HintPanel->text(), note);
+    ws.w->HintPanel->clear();
+    Key(Qt::Key_V, Qt::ControlModifier);
+    QCOMPARE(ws.w->HintPanel->text(), note);
+    QCOMPARE(Editor()->text(), QStringLiteral("Ring Mail"));
+
+    // Replace and Replace All with "a<TAB>b".
+    SheetFindBar& bar = *ws.w->EditActions->FindBar;
+    Key(Qt::Key_H, Qt::ControlModifier);
+    bar.edtFind->setText(QStringLiteral("1"));
+    bar.edtReplace->setText(QStringLiteral("a\tb"));
+    ws.w->HintPanel->clear();
+    bar.btnReplaceAll->click();
+    QCOMPARE(ws.w->HintPanel->text(), note);
+    ws.w->HintPanel->clear();
+    bar.btnReplace->click();
+    QCOMPARE(ws.w->HintPanel->text(), note);
+    QCOMPARE(Text(grid.Grid()), pasted);
+    for (const QByteArray& line : SplitLines(pasted)) QCOMPARE(line.count('\t'), 2);
+    QCOMPARE(SplitLines(pasted).size(), 4);
   }
 
   void findAndReplace() {

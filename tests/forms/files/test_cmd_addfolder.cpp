@@ -12,6 +12,7 @@
 #include "Workspace.h"
 #include "archive/Names.h"
 #include "forms/files/FilteredRows.h"
+#include "forms/widgets/StatusCancelButton.h"
 
 using cmd::Workspace;
 
@@ -163,6 +164,71 @@ class TestCmdAddFolder : public QObject {
     QCOMPARE(text, QStringLiteral("These files were not added:\n") + named.mid(0, 20).join('\n') +
                        QStringLiteral("\nand %1 more.").arg(named.size() - 20));
     QCOMPARE(ws.ui.messages.last().title, QStringLiteral("Add Folder"));
+  }
+
+  // A link in a downloaded tree is followed only to a file inside the tree:
+  // one to a file outside it (a key, a password file) is named, not packed.
+  void linksOutOfTheFolderAreNotFollowed() {
+    Workspace ws;
+    ws.New(ws.path("out/l.QLM"));
+    const QString mod = ws.path("in/mod");
+    Make(mod + "/sub/inside.txt", "in");
+    const QString secret = Make(ws.path("home/.ssh/id_rsa"), "private key");
+    QVERIFY(QFile::link(secret, mod + "/id_rsa"));
+    QVERIFY(QFile::link(secret, mod + "/sub/key.txt"));
+    QVERIFY(QFile::link(mod + "/sub/inside.txt", mod + "/near.txt"));
+    QVERIFY(QFile::link("mod/sub/inside.txt", ws.path("in/up.txt")));
+    QVERIFY(QFile::link(ws.path("in/up.txt"), mod + "/via.txt"));  // out and back in
+    ws.ui.AnswerMessage(ui::idOk);
+    ws.AddFolder(mod, QByteArray("m"));
+    QCOMPARE(ws.Captions(), (QList<QByteArray>{"m\\near.txt", "m\\sub\\inside.txt", "m\\via.txt"}));
+    QCOMPARE(ws.ui.messages.last().text,
+             QStringLiteral("These files were not added:\nm\\id_rsa\nm\\sub\\key.txt"));
+  }
+
+  // Esc, or the Cancel beside the progress bar, stops a long walk; nothing
+  // is added then, and the button goes again.
+  void walkStopsOnEscOrCancel_data() {
+    QTest::addColumn<bool>("byKey");
+    QTest::newRow("Esc") << true;
+    QTest::newRow("Cancel") << false;
+  }
+  void walkStopsOnEscOrCancel() {
+    QFETCH(bool, byKey);
+    Workspace ws;
+    ws.New(ws.path("out/w.QLM"));
+    const QString mod = ws.path("in/mod");
+    for (int i = 0; i < 50; ++i) Make(mod + QStringLiteral("/f%1/x.txt").arg(i));
+    StatusCancelButton* cancel = ws.w->btnCancelProgress;
+    QVERIFY(!cancel->isVisible() && !cancel->isEnabled());
+    QCOMPARE(cancel->accessibleName(), QStringLiteral("Cancel"));
+    ws.w->show();
+    bool shown = false;
+    ws.ui.OnPump([&] {
+      if (shown) return;
+      shown = cancel->isVisible();
+      if (byKey)
+        QTest::keyClick(ws.w->ListView, Qt::Key_Escape);
+      else
+        cancel->click();
+    });
+    ws.AddFolder(mod, QByteArray("m"));
+    ws.ui.OnPump({});
+    QVERIFY(shown);
+    QVERIFY(!cancel->isVisible() && !cancel->isEnabled());
+    QCOMPARE(ws.w->Rows->Count(), 0);
+    QCOMPARE(ws.UpdateState(), QStringLiteral("off"));
+    QVERIFY(ws.ui.messages.isEmpty());
+  }
+
+  // A file of 2 GiB or more shows its whole size (a sparse file: no disk).
+  void sizesPast2GiBShowWhole() {
+    Workspace ws;
+    ws.New(ws.path("out/big.QLM"));
+    const QString big = Make(ws.path("in/big/huge.bin"), "");
+    QVERIFY(QFile::resize(big, qint64(3) << 30));
+    ws.AddFolder(ws.path("in/big"), QByteArray());
+    QCOMPARE(ws.SizeTexts(), QStringList{"3221225472 Bytes"});
   }
 
   void cancelledPromptChangesNothing() {

@@ -105,6 +105,30 @@ class TestCmdExportAll : public QObject {
              (QMap<QString, QByteArray>{
                  {"small", "s"}, {"old", "old file"}, {"blocked", "a file where a folder is needed"}}));
   }
+
+  // Links planted in the target folder (data -> a config folder, a file
+  // name -> a file outside) are never written through, nor counted as files
+  // already there: their rows are named as not exported.
+  void plantedLinksAreNeverFollowed() {
+    Workspace ws;
+    MakeMod(ws, {{"data\\autostart\\x.desktop", "planted"}, {"d\\rc", "planted"}, {"d\\ok", "ok"}});
+    const QString out = ws.path("x");
+    const QString config = ws.path("config");
+    QVERIFY(QDir().mkpath(out + "/d") && QDir().mkpath(config + "/autostart"));
+    QVERIFY(fixtures::writeAll(config + "/autostart/x.desktop", "theirs") &&
+            fixtures::writeAll(config + "/rc", "theirs"));
+    QVERIFY(QFile::link(config, out + "/data") && QFile::link(config + "/rc", out + "/d/rc"));
+    const qsizetype before = ws.ui.messages.size();
+    ws.ui.AnswerMessage(ui::idOk);
+    ws.ExportAll(out);
+    QCOMPARE(ws.ui.messages.size(), before + 1);  // no question about files already there
+    QCOMPARE(ws.ui.messages.last().text,
+             QStringLiteral("These files were not exported:\nd\\rc\ndata\\autostart\\x.desktop"));
+    QCOMPARE(cmd::ReadTree(config),
+             (QMap<QString, QByteArray>{{"autostart/x.desktop", "theirs"}, {"rc", "theirs"}}));
+    QCOMPARE(fixtures::readAll(out + "/d/ok"), QByteArray("ok"));
+    QVERIFY(QFileInfo(out + "/d/rc").isSymLink());
+  }
 };
 
 QTEST_MAIN(TestCmdExportAll)
