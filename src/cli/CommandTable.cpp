@@ -1,0 +1,31 @@
+#include "cli/CommandTable.h"
+
+#include "cli/BuildCommand.h"
+#include "cli/ExtractCommand.h"
+#include "cli/InfoCommand.h"
+#include "cli/ListCommand.h"
+
+namespace cli {
+
+namespace {
+
+const Command kCommands[] = {
+    {"build", "Make a mod from a folder tree, or update one from it", kBuildUsage, RunBuildCommand},
+    {"extract", "Write a mod's entries below a folder", kExtractUsage, RunExtractCommand},
+    {"info", "Show or change a mod's information", kInfoUsage, RunInfoCommand},
+    {"list", "List a mod's entries with their sizes", kListUsage, RunListCommand},
+};
+
+}  // namespace
+
+std::span<const Command> Commands() {
+  return kCommands;
+}
+
+const Command* FindCommand(const QString& name) {
+  for (const Command& command : kCommands)
+    if (name == QLatin1String(command.name)) return &command;
+  return nullptr;
+}
+
+}  // namespace cli
