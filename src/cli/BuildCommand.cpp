@@ -16,6 +16,7 @@
 #include "cli/OutputText.h"
 #include "cli/Progress.h"
 #include "cli/RecordFile.h"
+#include "platform/Files.h"
 #include "platform/FolderWalk.h"
 
 namespace cli {
@@ -86,7 +87,7 @@ bool CheckNewMod(Io& io, const QString& path) {
   QString why;
   if (!folder.isDir())
     why = QStringLiteral("the folder %1 does not exist").arg(ShownPath(folder.filePath()));
-  else if (!folder.isWritable())
+  else if (!files::FolderTakesFiles(folder.filePath()))
     why = QStringLiteral("the folder %1 cannot be written").arg(ShownPath(folder.filePath()));
   if (why.isEmpty()) return true;
   Complain(io, QStringLiteral("%1: cannot make the mod: %2").arg(ShownPath(path), why));

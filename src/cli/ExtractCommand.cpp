@@ -14,6 +14,7 @@
 #include "cli/Progress.h"
 #include "platform/Ansi.h"
 #include "platform/DiskNames.h"
+#include "platform/Files.h"
 
 namespace cli {
 
@@ -52,7 +53,7 @@ bool PrepareFolder(Io& io, const QString& folder) {
     Complain(io, QStringLiteral("%1: cannot make the folder").arg(ShownPath(folder)));
     return false;
   }
-  if (!QFileInfo(folder).isWritable()) {
+  if (!files::FolderTakesFiles(folder)) {
     Complain(io, QStringLiteral("%1: the folder cannot be written").arg(ShownPath(folder)));
     return false;
   }
@@ -129,7 +130,8 @@ int RunExtractCommand(const QStringList& args, Io& io) {
       Complain(io, QStringLiteral("not extracted: %1 (%2 cannot be made there, or a link is on the way)")
                        .arg(name, ShownPath(jobs.at(i).target)));
     else
-      Complain(io, QStringLiteral("not extracted: %1 (the entry cannot be read from the mod)").arg(name));
+      Complain(io, QStringLiteral("not extracted: %1 (the entry cannot be read, or %2 cannot be written)")
+                       .arg(name, ShownPath(jobs.at(i).target)));
   }
   return allWritten ? kOk : kFailed;
 }
