@@ -9,7 +9,7 @@
 
 #include "archive/ArchiveReader.h"
 #include "cli/CommandLine.h"
-#include "forms/AppStartup.h"
+#include "forms/main/AppStartup.h"
 
 namespace {
 

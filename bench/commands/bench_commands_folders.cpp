@@ -12,7 +12,7 @@
 #include <filesystem>
 
 #include "BenchWindow.h"
-#include "forms/untMain.h"
+#include "forms/main/untMain.h"
 
 namespace {
 

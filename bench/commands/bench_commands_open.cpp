@@ -11,7 +11,7 @@
 #include "BenchWindow.h"
 #include "archive/ArchiveReader.h"
 #include "archive/ModInfo.h"
-#include "forms/untMain.h"
+#include "forms/main/untMain.h"
 
 namespace {
 

@@ -9,7 +9,7 @@
 #include <QToolButton>
 
 #include "BenchWindow.h"
-#include "forms/untMain.h"
+#include "forms/main/untMain.h"
 
 int main(int argc, char** argv) {
   QApplication app(argc, argv);

@@ -17,8 +17,8 @@
 #include "BenchSupport.h"
 #include "archive/ArchiveReader.h"
 #include "archive/UpdateLibrary.h"
-#include "forms/EditPageGrid.h"
-#include "forms/untMain.h"
+#include "forms/edit/EditPageGrid.h"
+#include "forms/main/untMain.h"
 #include "platform/Ui.h"
 #include "platform/UiFileDialog.h"
 

@@ -14,8 +14,8 @@
 #include <cstdio>
 #include <functional>
 
-#include "forms/ModListModel.h"
-#include "forms/untMain.h"
+#include "forms/main/ModListModel.h"
+#include "forms/main/untMain.h"
 #include "platform/Ansi.h"
 
 namespace {

@@ -16,7 +16,7 @@
 #include <vector>
 
 #include "archive/SheetCodec.h"
-#include "forms/SheetGridView.h"
+#include "forms/edit/SheetGridView.h"
 #include "platform/AppError.h"
 
 namespace {

@@ -14,8 +14,8 @@
 #include "BenchSupport.h"
 #include "archive/SheetCodec.h"
 #include "archive/sheetedit/ClipboardText.h"
-#include "forms/EditPageGrid.h"
-#include "forms/SheetGridModel.h"
+#include "forms/edit/EditPageGrid.h"
+#include "forms/edit/SheetGridModel.h"
 
 namespace {
 

@@ -20,7 +20,7 @@
 #include "Workspace.h"
 #include "archive/ArchiveReader.h"
 #include "archive/ModInfo.h"
-#include "forms/AnsiLineEdit.h"
+#include "forms/widgets/AnsiLineEdit.h"
 
 using Entries = QList<QPair<QByteArray, QByteArray>>;
 using Mutation = std::function<void(mpq::Image&)>;

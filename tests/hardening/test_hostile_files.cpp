@@ -8,8 +8,8 @@
 
 #include "Fixtures.h"
 #include "archive/SheetCodec.h"
-#include "forms/FolderEdit.h"
-#include "forms/untPreferences.h"
+#include "forms/widgets/FolderEdit.h"
+#include "forms/preferences/untPreferences.h"
 #include "platform/AppError.h"
 #include "platform/Profile.h"
 

@@ -11,7 +11,7 @@
 #include "archive/SheetCodec.h"
 #include "archive/sheetedit/ClipboardText.h"
 #include "archive/sheetedit/SheetEditor.h"
-#include "forms/SheetGridModel.h"
+#include "forms/edit/SheetGridModel.h"
 
 namespace {
 

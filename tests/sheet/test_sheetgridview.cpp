@@ -5,8 +5,8 @@
 #include "Fixtures.h"
 #include "SheetCells.h"
 #include "archive/SheetCodec.h"
-#include "forms/SheetGridModel.h"
-#include "forms/SheetGridView.h"
+#include "forms/edit/SheetGridModel.h"
+#include "forms/edit/SheetGridView.h"
 #include "platform/Ansi.h"
 #include "platform/AppError.h"
 

@@ -1,0 +1,134 @@
+// The Edit page: entering it shows the selected sheet entry in the grid, Save
+// writes the grid to a disk file that becomes the entry's pending source, and
+// Import (its button is hidden) fills the grid from any sheet file.
+#include <QTableView>
+
+#include "archive/ArchiveReader.h"
+#include "archive/SheetCodec.h"
+#include "forms/edit/EditPageGrid.h"
+#include "forms/edit/EditPageSheetEntry.h"
+#include "forms/main/untMain.h"
+#include "platform/Ansi.h"
+#include "platform/AppError.h"
+#include "platform/Ui.h"
+
+namespace {
+
+constexpr char kSheetFilter[] = "Diablo II Sheets (*.TXT)|*.TXT|All Files (*.*)|*.*";
+
+// The window builds its grid through CreateStringGrid, so it is always this kind.
+EditPageGrid& PageGrid(QTableView* grid) {
+  return *static_cast<EditPageGrid*>(grid);
+}
+
+// Changes no Save has written go only when the user agrees.
+bool MayDiscardEdits(const EditPageGrid& grid) {
+  if (!grid.Modified()) return true;
+  return ui::MessageBox(QStringLiteral("Discard the changes to the sheet?"),
+                        QStringLiteral("Discard Changes"), ui::mbYesNo | ui::mbIconQuestion) == ui::idYes;
+}
+
+// One empty cell, no fixed row, taking no input.
+void ClearGrid(SheetGrid& grid) {
+  grid.SetColCount(0);
+  grid.SetRowCount(0);
+  grid.SetFixedRows(0);
+  grid.SetCell(0, 0, QByteArray());
+  grid.SetEnabled(false);
+}
+
+// Ready for a sheet: a header row to fix, so a sheet of two lines or more
+// shows its first line on top.
+void PrepareForSheet(SheetGrid& grid) {
+  grid.SetRowCount(2);
+  grid.SetColCount(1);
+  grid.SetFixedRows(1);
+  grid.SetEnabled(true);
+}
+
+// Both sheet dialogs: sheets first, every file second, no preset name.
+bool ChooseSheetFile(FileDialog& dialog, quint32 options, const QString& title, const QString& defaultExt,
+                     const QString& folder) {
+  dialog.Filter = QString::fromLatin1(kSheetFilter);
+  dialog.Options = options;
+  dialog.Title = title;
+  dialog.DefaultExt = defaultExt;
+  dialog.FileName.clear();
+  dialog.InitialDir = folder;
+  return dialog.Execute();
+}
+
+}  // namespace
+
+QTableView* TfrmMain::CreateStringGrid(QWidget* parent) {
+  return new EditPageGrid(parent);
+}
+
+void TfrmMain::tbsEditEnter(QObject*) {
+  EditPageGrid& grid = PageGrid(StringGrid);
+  if (!MayDiscardEdits(grid)) return;
+  grid.SetModified(false);
+  const int row = SelectedRow();
+  grid.ChangeGrid([&](SheetGrid& cells) {
+    ClearGrid(cells);
+    if (row < 0 || !IsSheetEntry(Rows->Row(row).Caption)) return;
+    const ModEntry entry = Rows->Row(row);
+    LineList lines;
+    if (!entry.SourcePath.isEmpty()) {
+      // The pending version, when there is one, comes before the archive's copy.
+      PrepareForSheet(cells);
+      lines = LoadFileLines(entry.SourcePath);
+    } else {
+      if (!ReadEntryLines(ModFileName, entry.Caption, lines))
+        throw AppError(QStringLiteral("Cannot read %1 from the mod %2")
+                           .arg(ansi::toDisplay(entry.Caption), ModFileName));
+      PrepareForSheet(cells);
+    }
+    LinesToGrid(lines, cells);
+  });
+}
+
+void TfrmMain::tbSheetSaveClick(QObject*) {
+  if (ModFileName.isEmpty()) return;
+  if (!ChooseSheetFile(SaveDialog, kSaveOptions, QStringLiteral("Save Diablo II Sheet"),
+                       QStringLiteral("TXT"), InputFolder()))
+    return;
+  const int row = SelectedRow();
+  if (row < 0) {
+    ui::MessageBox(QStringLiteral("No file selected in filelist to replace."),
+                   QStringLiteral("No selection."), ui::mbOk | ui::mbIconExclamation);
+    return;
+  }
+  // No internal-name prompt: its answer could change nothing, the entry
+  // keeps its name.
+  EditPageGrid& grid = PageGrid(StringGrid);
+  GridToFile(SaveDialog.FileName, grid.Grid());
+  Rows->SetSourcePath(row, SaveDialog.FileName);
+  grid.SetModified(false);
+  // The saved sheet is a pending change: Update writes it into the mod, and
+  // the save-changes question asks about it.
+  CommandsChanged();
+}
+
+void TfrmMain::tbSheetImportClick(QObject*) {
+  if (ModFileName.isEmpty()) return;
+  if (!ChooseSheetFile(OpenDialog, kOpenOptions, QStringLiteral("Open Diablo II Sheet"), QString(),
+                       InputFolder()))
+    return;
+  const int row = SelectedRow();
+  // A warning only: the import goes on.
+  if (row >= 0 && !IsSheetEntry(Rows->Row(row).Caption))
+    ui::MessageBox(
+        QStringLiteral("You need to select a Diablo II Sheet (*.txt) from the internal list first."),
+        QStringLiteral("Select sheet first"), ui::mbOk | ui::mbIconExclamation);
+  EditPageGrid& grid = PageGrid(StringGrid);
+  if (!MayDiscardEdits(grid)) return;
+  grid.SetModified(false);
+  const QString path = OpenDialog.FileName;
+  grid.ChangeGrid([&](SheetGrid& cells) {
+    PrepareForSheet(cells);
+    LinesToGrid(LoadFileLines(path), cells);
+  });
+  // Nothing holds the imported sheet until a Save writes it.
+  grid.SetModified(true);
+}

@@ -1,0 +1,110 @@
+#include "SheetGridView.h"
+
+#include <QApplication>
+#include <QFocusEvent>
+#include <QHeaderView>
+#include <QScrollBar>
+
+#include "forms/edit/LiveCellDelegate.h"
+#include "forms/edit/SheetGridModel.h"
+
+namespace {
+
+void SetUpHeader(QHeaderView* header, int defaultSize) {
+  header->setMinimumSectionSize(4);
+  header->setDefaultSectionSize(defaultSize);
+  header->setSectionResizeMode(QHeaderView::Interactive);
+  header->setSectionsClickable(false);
+  header->setHighlightSections(false);
+}
+
+}  // namespace
+
+SheetGridView::SheetGridView(QWidget* parent) : QTableView(parent), model_(new SheetGridModel(&grid_, this)) {
+  setObjectName(QStringLiteral("StringGrid"));
+  setAccessibleName(QStringLiteral("Sheet grid"));
+  setItemDelegate(new LiveCellDelegate(
+      this, [this](QKeyEvent* key, QLineEdit* editor) { return EditorKey(key, editor); }));
+  setModel(model_);
+  // An edit may change the fixed rows (the last row under the header deleted,
+  // and back): the header row shows whenever there is one.
+  connect(model_, &QAbstractItemModel::modelReset, this,
+          [this] { horizontalHeader()->setVisible(grid_.FixedRows() > 0); });
+
+  setShowGrid(true);
+  setGridStyle(Qt::SolidLine);
+  setWordWrap(false);
+  setTextElideMode(Qt::ElideNone);
+  setCornerButtonEnabled(false);
+  setSelectionMode(QAbstractItemView::SingleSelection);
+  setSelectionBehavior(QAbstractItemView::SelectItems);
+  setEditTriggers(QAbstractItemView::AllEditTriggers);
+  setTabKeyNavigation(true);
+  horizontalScrollBar()->setTracking(true);
+  verticalScrollBar()->setTracking(true);
+
+  SetUpHeader(horizontalHeader(), kDefaultColWidth);
+  SetUpHeader(verticalHeader(), kDefaultRowHeight);
+  // No fixed columns: the row header is a narrow, empty strip that only
+  // serves as the handle for sizing rows.
+  verticalHeader()->setFixedWidth(10);
+  ShowGridState();
+}
+
+void SheetGridView::GridChanged() {
+  model_->BeginGridChange();
+  model_->EndGridChange();
+  ShowGridState();
+  GridReplaced();
+}
+
+void SheetGridView::ChangeGrid(const std::function<void(SheetGrid&)>& change) {
+  model_->BeginGridChange();
+  try {
+    change(grid_);
+  } catch (...) {
+    model_->EndGridChange();
+    ShowGridState();
+    GridReplaced();
+    throw;
+  }
+  model_->EndGridChange();
+  ShowGridState();
+  GridReplaced();
+}
+
+void SheetGridView::ShowGridState() {
+  horizontalHeader()->setVisible(grid_.FixedRows() > 0);
+  setEnabled(grid_.Enabled());
+  setCurrentIndex(model_->index(0, 0));
+}
+
+bool SheetGridView::HasFocusInside() const {
+  const QWidget* focus = QApplication::focusWidget();
+  return focus && (focus == this || isAncestorOf(focus));
+}
+
+void SheetGridView::ShowEditor() {
+  const QModelIndex current = currentIndex();
+  if (current.isValid() && isEnabled() && state() != EditingState) edit(current, AllEditTriggers, nullptr);
+}
+
+void SheetGridView::currentChanged(const QModelIndex& current, const QModelIndex& previous) {
+  QTableView::currentChanged(current, previous);
+  // Only with the focus here: opening an editor takes the focus.
+  if (HasFocusInside()) ShowEditor();
+}
+
+void SheetGridView::closeEditor(QWidget* editor, QAbstractItemDelegate::EndEditHint hint) {
+  QTableView::closeEditor(editor, hint);
+  // Tab opens the next cell's editor itself; any other close keeps the
+  // editor in the current cell unless the focus has gone elsewhere.
+  if (hint != QAbstractItemDelegate::EditNextItem && hint != QAbstractItemDelegate::EditPreviousItem &&
+      HasFocusInside())
+    ShowEditor();
+}
+
+void SheetGridView::focusInEvent(QFocusEvent* event) {
+  QTableView::focusInEvent(event);
+  ShowEditor();
+}

@@ -1,0 +1,613 @@
+#include "forms/main/untMain.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QDir>
+#include <QDropEvent>
+#include <QFontDatabase>
+#include <QGridLayout>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QMenuBar>
+#include <QScreen>
+#include <QStatusBar>
+#include <QStatusTipEvent>
+#include <QTabWidget>
+#include <QTableView>
+#include <QToolBar>
+#include <QToolButton>
+#include <QTreeView>
+#include <QVBoxLayout>
+
+#include "forms/widgets/AnsiLineEdit.h"
+#include "forms/widgets/AnsiMemo.h"
+#include "forms/edit/EditPageActions.h"
+#include "forms/files/FilteredRows.h"
+#include "forms/widgets/FolderEdit.h"
+#include "forms/main/MainIcons.h"
+#include "forms/widgets/StatusProgressBar.h"
+#include "forms/about/untAbout.h"
+#include "forms/preferences/untPreferences.h"
+#include "platform/Files.h"
+#include "platform/Ui.h"
+
+namespace {
+
+QString plainCaption(const QString& caption) {
+  QString s = caption;
+  s.remove(QLatin1Char('&'));
+  if (s.endsWith(QLatin1Char(':'))) s.chop(1);
+  return s;
+}
+
+}  // namespace
+
+TfrmMain::TfrmMain(QWidget* parent) : QMainWindow(parent) {
+  setObjectName(QStringLiteral("frmMain"));
+  // The layout's fixed widths (the 75-pixel Size column, the status panels)
+  // are made for an 8-point font; where the classic face is missing, the
+  // system's face at that size comes closest.
+  QFont windowFont = font();
+  if (QFontDatabase::hasFamily(QStringLiteral("MS Sans Serif")))
+    windowFont.setFamily(QStringLiteral("MS Sans Serif"));
+  windowFont.setPointSize(8);
+  setFont(windowFont);
+  setWindowTitle(QString::fromLatin1(kStartCaption));
+  setMinimumSize(640, 480);
+  resize(640, 480);
+  if (QScreen* s = screen()) move(s->availableGeometry().center() - QPoint(width() / 2, height() / 2));
+
+  Rows = new ModListModel(this);
+  Shown = new FilteredRows(Rows, this);
+  BuildFileToolbar();
+  BuildMenus();
+  BuildPages();
+  BuildStatusBar();
+  // Item views take the theme's own font unless they are given one.
+  for (QAbstractItemView* view : findChildren<QAbstractItemView*>()) view->setFont(font());
+  CommandsAtStart();
+  FormCreate();
+}
+
+TfrmMain::~TfrmMain() {
+  FormDestroy();
+}
+
+// ---- Building ---------------------------------------------------------------
+
+QToolButton* TfrmMain::MakeButton(QWidget* parent, const char* name, const QString& caption,
+                                  const QString& hint, const QIcon& icon) {
+  auto* b = new QToolButton(parent);
+  b->setObjectName(QString::fromLatin1(name));
+  b->setText(caption);
+  b->setIcon(icon);
+  b->setToolTip(ShortHint(hint));
+  b->setStatusTip(LongHint(hint));
+  b->setAccessibleName(plainCaption(caption));
+  b->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
+  b->setAutoRaise(true);
+  b->setFocusPolicy(Qt::NoFocus);  // a click leaves the focus where it was
+  b->setFixedSize(75, 22);
+  return b;
+}
+
+QAction* TfrmMain::MakeItem(QMenu* menu, const char* name, const QString& caption, const QString& hint,
+                            const QIcon& icon) {
+  auto* a = new QAction(icon, caption, this);
+  a->setObjectName(QString::fromLatin1(name));
+  a->setStatusTip(LongHint(hint));
+  if (menu) menu->addAction(a);
+  return a;
+}
+
+void TfrmMain::BuildFileToolbar() {
+  tbFile = new QToolBar(QStringLiteral("File"), this);
+  tbFile->setObjectName(QStringLiteral("tbFile"));
+  tbFile->setAllowedAreas(Qt::AllToolBarAreas);
+  tbFile->setMovable(true);
+  tbFile->setFloatable(true);
+  tbFile->setIconSize(QSize(16, 16));
+  btnNew = MakeButton(tbFile, "btnNew", QStringLiteral("New"), QStringLiteral("Create a new Diablo II mod."),
+                      icons::NewMod());
+  btnOpen = MakeButton(tbFile, "btnOpen", QStringLiteral("Open"),
+                       QStringLiteral("Open an existing Diablo II mod."), icons::OpenMod());
+  btnUpdate = MakeButton(tbFile, "btnUpdate", QStringLiteral("Update"),
+                         QStringLiteral("Update the mod with the changes."), icons::UpdateMod());
+  btnAdd = MakeButton(tbFile, "btnAdd", QStringLiteral("Add"), QStringLiteral("Add file(s) to the mod."),
+                      icons::AddFile());
+  btnRemove = MakeButton(tbFile, "btnRemove", QStringLiteral("Remove"),
+                         QStringLiteral("Remove the selected file(s) from the mod."), icons::RemoveFile());
+  btnExport = MakeButton(tbFile, "btnExport", QStringLiteral("Export"),
+                         QStringLiteral("Export the selected file(s) from the mod."), icons::ExportFile());
+  tbFile->addWidget(btnNew);
+  tbFile->addWidget(btnOpen);
+  tbFile->addWidget(btnUpdate);
+  tbFile->addSeparator();
+  tbFile->addWidget(btnAdd);
+  tbFile->addWidget(btnRemove);
+  tbFile->addWidget(btnExport);
+  addToolBar(Qt::TopToolBarArea, tbFile);
+
+  Bind(btnNew, "btnNewClick", &TfrmMain::btnNewClick);
+  Bind(btnOpen, "btnOpenClick", &TfrmMain::btnOpenClick);
+  Bind(btnUpdate, "btnUpdateClick", &TfrmMain::btnUpdateClick);
+  Bind(btnAdd, "btnAddClick", &TfrmMain::btnAddClick);
+  Bind(btnRemove, "btnRemoveClick", &TfrmMain::btnRemoveClick);
+  Bind(btnExport, "btnExportClick", &TfrmMain::btnExportClick);
+}
+
+void TfrmMain::BuildMenus() {
+  mnuFile = menuBar()->addMenu(QStringLiteral("&File"));
+  mnuFile->setObjectName(QStringLiteral("mnuFile"));
+  mniNewMod = MakeItem(mnuFile, "mniNewMod", QStringLiteral("&New Mod"),
+                       QStringLiteral("Create a new Diablo II mod file."), icons::NewMod());
+  mniOpenMod = MakeItem(mnuFile, "mniOpenMod", QStringLiteral("&Open Mod"),
+                        QStringLiteral("Open an existing Diablo II mod file."), icons::OpenMod());
+  mnuFile->addSeparator();
+  mniUpdateMod =
+      MakeItem(mnuFile, "mniUpdateMod", QStringLiteral("&Update Mod"),
+               QStringLiteral("Update the opened Diablo II mod with the changes."), icons::UpdateMod());
+  mniPreferences = MakeItem(mnuFile, "mniPreferences", QStringLiteral("&Preferences"),
+                            QStringLiteral("Change the default input/output dirs."), QIcon());
+  mnuFile->addSeparator();
+  mniExit =
+      MakeItem(mnuFile, "mniExit", QStringLiteral("&Exit"), QStringLiteral("Exit the Quillforge."), QIcon());
+  mniExit->setShortcut(QKeySequence(Qt::ALT | Qt::Key_F4));
+
+  mnuActions = menuBar()->addMenu(QStringLiteral("&Actions"));
+  mnuActions->setObjectName(QStringLiteral("mnuActions"));
+  mniAddFile = MakeItem(mnuActions, "mniAddFile", QStringLiteral("&Add File"),
+                        QStringLiteral("Add file(s) the to Diablo II Mod file layout."), icons::AddFile());
+  mniAddFolder = MakeItem(mnuActions, "mniAddFolder", QStringLiteral("Add &Folder..."),
+                          QStringLiteral("Add a folder and everything in it to the mod, under internal names "
+                                         "from their paths."),
+                          icons::AddFile());
+  mniAddFolder->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_A));
+  mniRemoveFile = MakeItem(mnuActions, "mniRemoveFile", QStringLiteral("&Remove File"),
+                           QStringLiteral("Remove the selected file(s) from the Diablo II Mod file layout."),
+                           icons::RemoveFile());
+  mnuActions->addSeparator();
+  mniExportAll =
+      MakeItem(mnuActions, "mniExportAll", QStringLiteral("E&xport All..."),
+               QStringLiteral("Export the listed files into a folder, keeping their internal folders."),
+               icons::ExportFile());
+
+  mniAbout = MakeItem(nullptr, "mniAbout", QStringLiteral("Abo&ut"), QString(), QIcon());
+  menuBar()->addAction(mniAbout);
+
+  Bind(mniNewMod, "btnNewClick", &TfrmMain::btnNewClick);
+  Bind(mniOpenMod, "btnOpenClick", &TfrmMain::btnOpenClick);
+  Bind(mniUpdateMod, "btnUpdateClick", &TfrmMain::btnUpdateClick);
+  Bind(mniPreferences, "mniPreferencesClick", &TfrmMain::mniPreferencesClick);
+  Bind(mniExit, "mniExitClick", &TfrmMain::mniExitClick);
+  Bind(mniAddFile, "btnAddClick", &TfrmMain::btnAddClick);
+  Bind(mniRemoveFile, "btnRemoveClick", &TfrmMain::btnRemoveClick);
+  Bind(mniAddFolder, "mniAddFolderClick", &TfrmMain::mniAddFolderClick);
+  Bind(mniExportAll, "mniExportAllClick", &TfrmMain::mniExportAllClick);
+  Bind(mniAbout, "mniAboutClick", &TfrmMain::mniAboutClick);
+}
+
+void TfrmMain::BuildPages() {
+  PageControl = new QTabWidget(this);
+  PageControl->setObjectName(QStringLiteral("PageControl"));
+  PageControl->setTabPosition(QTabWidget::South);
+  PageControl->setStyleSheet(QStringLiteral("QTabWidget::tab-bar { alignment: right; }"));
+  PageControl->tabBar()->setAttribute(Qt::WA_Hover);  // hot tracking
+  setCentralWidget(PageControl);
+
+  tbsFiles = new QWidget(PageControl);
+  tbsFiles->setObjectName(QStringLiteral("tbsFiles"));
+  ListView = new QTreeView(tbsFiles);
+  ListView->setObjectName(QStringLiteral("ListView"));
+  ListView->setAccessibleName(QStringLiteral("Files"));
+  ListView->setModel(Shown);
+  ListView->setRootIsDecorated(false);
+  ListView->setItemsExpandable(false);
+  ListView->setUniformRowHeights(true);
+  ListView->setAllColumnsShowFocus(true);
+  ListView->setSelectionBehavior(QAbstractItemView::SelectRows);
+  ListView->setSelectionMode(QAbstractItemView::SingleSelection);
+  ListView->setEditTriggers(QAbstractItemView::NoEditTriggers);
+  ListView->viewport()->setAcceptDrops(true);  // files from a file manager (MainFilesList.cpp)
+  ListView->setSortingEnabled(false);          // header clicks sort the rows themselves, below
+  QHeaderView* header = ListView->header();
+  header->setStretchLastSection(false);
+  header->setSectionsClickable(true);
+  header->setSortIndicatorShown(false);
+  header->setSectionResizeMode(ModListModel::NameColumn, QHeaderView::Stretch);
+  header->setSectionResizeMode(ModListModel::SizeColumn, QHeaderView::Fixed);
+  header->resizeSection(ModListModel::SizeColumn, 75);
+  connect(header, &QHeaderView::sectionClicked, this, [this](int column) {
+    const bool reverse = Rows->SortColumn() == column && Rows->SortOrder() == Qt::AscendingOrder;
+    Rows->sort(column, reverse ? Qt::DescendingOrder : Qt::AscendingOrder);
+  });
+  connect(Rows, &ModListModel::sortStateChanged, this, [header](int column, Qt::SortOrder order) {
+    header->setSortIndicatorShown(column >= 0);
+    if (column >= 0) header->setSortIndicator(column, order);
+  });
+  auto* filesLayout = new QVBoxLayout(tbsFiles);
+  filesLayout->setContentsMargins(0, 0, 0, 0);
+  filesLayout->setSpacing(2);
+  filesLayout->addWidget(BuildFilterBar(tbsFiles));
+  filesLayout->addWidget(ListView);
+  PageControl->addTab(tbsFiles, QStringLiteral("F&iles"));
+
+  BuildEditPage();
+  BuildInfoPage();
+  PageControl->setCurrentWidget(tbsFiles);
+
+  focusConnection_ =
+      connect(qApp, &QApplication::focusChanged, this, [this](QWidget*, QWidget* now) { FocusChanged(now); });
+}
+
+void TfrmMain::BuildEditPage() {
+  tbsEdit = new QWidget(PageControl);
+  tbsEdit->setObjectName(QStringLiteral("tbsEdit"));
+  dckEdit = new QWidget(tbsEdit);
+  dckEdit->setObjectName(QStringLiteral("dckEdit"));
+  tbEdit = new QToolBar(QStringLiteral("Edit Toolbar"), dckEdit);
+  tbEdit->setObjectName(QStringLiteral("tbEdit"));
+  tbEdit->setMovable(false);
+  tbEdit->setFloatable(false);
+  tbEdit->setIconSize(QSize(16, 16));
+  tbSheetSave = MakeButton(tbEdit, "tbSheetSave", QStringLiteral("Save"),
+                           QStringLiteral("Save the changes to the sheet."), icons::SaveSheet());
+  tbSheetImport = MakeButton(tbEdit, "tbSheetImport", QStringLiteral("Import"),
+                             QStringLiteral("Import a new sheet."), icons::ImportSheet());
+  tbEdit->addWidget(tbSheetSave);
+  // Import stays hidden whatever its enabled state.
+  tbEdit->addWidget(tbSheetImport)->setVisible(false);
+  auto* dockLayout = new QHBoxLayout(dckEdit);
+  dockLayout->setContentsMargins(0, 0, 0, 0);
+  dockLayout->addWidget(tbEdit);
+
+  StringGrid = CreateStringGrid(tbsEdit);
+  StringGrid->setObjectName(QStringLiteral("StringGrid"));
+  auto* layout = new QVBoxLayout(tbsEdit);
+  layout->setContentsMargins(0, 0, 0, 0);
+  layout->setSpacing(0);
+  layout->addWidget(dckEdit);
+  layout->addWidget(StringGrid, 1);
+  PageControl->addTab(tbsEdit, QStringLiteral("&Edit"));
+
+  Bind(tbSheetSave, "tbSheetSaveClick", &TfrmMain::tbSheetSaveClick);
+  Bind(tbSheetImport, "tbSheetImportClick", &TfrmMain::tbSheetImportClick);
+  EditActions = new EditPageActions(
+      *this, [this](const char* name, const std::function<void()>& command) { RunNamed(name, command); });
+}
+
+void TfrmMain::BuildInfoPage() {
+  tbsInfo = new QWidget(PageControl);
+  tbsInfo->setObjectName(QStringLiteral("tbsInfo"));
+  auto* grid = new QGridLayout(tbsInfo);
+  auto label = [this](QLabel** out, const char* name, const QString& caption) {
+    *out = new QLabel(caption, tbsInfo);
+    (*out)->setObjectName(QString::fromLatin1(name));
+    return *out;
+  };
+  auto line = [this](AnsiLineEdit** out, const char* name) {
+    *out = new AnsiLineEdit(tbsInfo);
+    (*out)->setObjectName(QString::fromLatin1(name));
+    return *out;
+  };
+  line(&edtTitle, "edtTitle");
+  line(&edtAuthor, "edtAuthor");
+  line(&edtD2Version, "edtD2Version");
+  line(&edtURL, "edtURL");
+  line(&edtModVersion, "edtModVersion");
+  memDescription = new AnsiMemo(tbsInfo);
+  memDescription->setObjectName(QStringLiteral("memDescription"));
+  memDescription->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+
+  const struct {
+    QLabel** label;
+    const char* labelName;
+    const char* caption;
+    QWidget* field;
+    const char* hint;
+  } fields[] = {
+      {&lblTitle, "lblTitle", "Title:", edtTitle, "Title of this Diablo II mod."},
+      {&lblAuthor, "lblAuthor", "Author:", edtAuthor, "Author of this Diablo II mod."},
+      {&lblD2Version, "lblD2Version", "Diablo II Version:", edtD2Version,
+       "Diablo 2 version(s) this mod is meant for."},
+      {&lblURL, "lblURL", "Website/download URL:", edtURL,
+       "Website where new versions of this mod can be found."},
+      {&lblModVersion, "lblModVersion", "Mod Version:", edtModVersion, "Version of the mod."},
+      {&lblDescription, "lblDescription", "Description/Comments:", memDescription,
+       "Description/Extra comments of the mod."},
+  };
+  int row = 0;
+  for (const auto& f : fields) {
+    QLabel* l = label(f.label, f.labelName, QString::fromLatin1(f.caption));
+    l->setBuddy(f.field);
+    f.field->setAccessibleName(plainCaption(l->text()));
+    f.field->setToolTip(ShortHint(QString::fromLatin1(f.hint)));
+    f.field->setStatusTip(LongHint(QString::fromLatin1(f.hint)));
+    if (f.field == memDescription) {
+      grid->addWidget(l, row++, 0, 1, 2);
+      grid->addWidget(f.field, row, 0, 1, 2);
+      grid->setRowStretch(row, 1);
+    } else {
+      grid->addWidget(l, row, 0);
+      grid->addWidget(f.field, row++, 1);
+    }
+  }
+  // Tab visits the fields in the design's order, the description fourth; in
+  // the description Tab moves on too, rather than typing a tab.
+  memDescription->setTabChangesFocus(true);
+  setTabOrder(edtD2Version, memDescription);
+  setTabOrder(memDescription, edtURL);
+  setTabOrder(edtURL, edtModVersion);
+  for (AnsiLineEdit* e : {edtTitle, edtAuthor, edtD2Version, edtURL, edtModVersion})
+    connect(e, &QLineEdit::textChanged, this,
+            [this, e] { Run("edtTitleChange", &TfrmMain::edtTitleChange, e); });
+  connect(memDescription, &QPlainTextEdit::textChanged, this,
+          [this] { Run("edtTitleChange", &TfrmMain::edtTitleChange, memDescription); });
+  PageControl->addTab(tbsInfo, QStringLiteral("Mod Info"));
+}
+
+void TfrmMain::BuildStatusBar() {
+  QStatusBar* bar = statusBar();
+  bar->setObjectName(QStringLiteral("StatusBar"));
+  bar->setStyleSheet(QStringLiteral("QStatusBar::item { border: 0px; }"));
+  HintPanel = new QLabel(QString::fromLatin1(kStartCaption), bar);
+  HintPanel->setObjectName(QStringLiteral("HintPanel"));
+  HintPanel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+  HintPanel->setFixedWidth(300);
+  HintPanel->setTextFormat(Qt::PlainText);
+  ProgressBar = new StatusProgressBar(bar);
+  ProgressBar->setObjectName(QStringLiteral("ProgressBar"));
+  ProgressBar->setFixedWidth(150);
+  EmptyPanel = new QLabel(bar);
+  EmptyPanel->setObjectName(QStringLiteral("EmptyPanel"));
+  EmptyPanel->setFixedWidth(50);
+  bar->addWidget(HintPanel);
+  bar->addWidget(ProgressBar);
+  bar->addWidget(EmptyPanel);
+}
+
+// ---- Wiring -----------------------------------------------------------------
+
+void TfrmMain::Run(const char* name, Handler handler, QObject* sender) {
+  // While Open or Update lets messages through, other commands are ignored;
+  // a Mod Info change still marks the mod as changed.
+  RunNamed(
+      name, [&] { (this->*handler)(sender); }, handler == &TfrmMain::edtTitleChange);
+}
+
+void TfrmMain::RunNamed(const char* name, const std::function<void()>& command, bool evenWhileRunning) {
+  if (CommandRunning() && !evenWhileRunning) return;
+  emit handlerRun(QString::fromLatin1(name));
+  ui::RunCommand(command);
+}
+
+void TfrmMain::Bind(QToolButton* button, const char* name, Handler handler) {
+  connect(button, &QToolButton::clicked, this, [=, this] { Run(name, handler, button); });
+}
+
+void TfrmMain::Bind(QAction* action, const char* name, Handler handler) {
+  connect(action, &QAction::triggered, this, [=, this] { Run(name, handler, action); });
+}
+
+bool TfrmMain::FocusEntersPage(const QWidget* page, const QWidget* prev, const QWidget* now) {
+  auto inside = [page](const QWidget* w) { return w && (w == page || page->isAncestorOf(w)); };
+  return inside(now) && !inside(prev);
+}
+
+void TfrmMain::FocusChanged(QWidget* now) {
+  // Only moves inside this window count: coming back from a dialog to the
+  // control that had the focus enters nothing.
+  if (!now || now->window() != this) return;
+  QWidget* prev = lastFocus_;
+  lastFocus_ = now;
+  if (FocusEntersPage(tbsEdit, prev, now)) Run("tbsEditEnter", &TfrmMain::tbsEditEnter, tbsEdit);
+}
+
+// ---- Forms --------------------------------------------------------------------
+
+void TfrmMain::SetForms(TfrmAbout* about, TfrmPreferences* preferences) {
+  frmAbout_ = about;
+  frmPreferences_ = preferences;
+}
+
+QString TfrmMain::InputFolder() const {
+  return frmPreferences_ ? frmPreferences_->edtInputPath->text() : QString();
+}
+
+QString TfrmMain::OutputFolder() const {
+  return frmPreferences_ ? frmPreferences_->edtOutputPath->text() : QString();
+}
+
+// ---- Events and small commands ----------------------------------------------------
+
+void TfrmMain::FormCreate() {
+  FileDialog::SetEmptyInitialDirIsCurrent(true);
+  // Every hint in the application, and the Files list's keys and drops.
+  qApp->installEventFilter(this);
+  RemovedNames.clear();
+  ArchiveNames.clear();
+}
+
+void TfrmMain::FormDestroy() {
+  if (destroyed_) return;
+  destroyed_ = true;
+  // The question comes after the window has left the screen, while every
+  // control and the workspace still exist, so Yes can still write it all.
+  hide();
+  ui::RunCommand([this] { SaveChangesGuard(); });
+  qApp->removeEventFilter(this);
+  disconnect(focusConnection_);
+  RemovedNames.clear();
+  ArchiveNames.clear();
+}
+
+void TfrmMain::closeEvent(QCloseEvent* event) {
+  event->accept();
+  emit closed();
+}
+
+bool TfrmMain::eventFilter(QObject* watched, QEvent* event) {
+  switch (event->type()) {
+    case QEvent::StatusTip:
+      ApplicationHint(static_cast<QStatusTipEvent*>(event)->tip());
+      return true;
+    case QEvent::KeyPress:
+      if (watched == ListView && FilesListKey(static_cast<QKeyEvent*>(event))) return true;
+      break;
+    case QEvent::DragEnter:
+    case QEvent::DragMove:
+    case QEvent::Drop:
+      if (watched == ListView->viewport()) return FilesListDragDrop(static_cast<QDropEvent*>(event));
+      break;
+    default:
+      break;
+  }
+  return QMainWindow::eventFilter(watched, event);
+}
+
+void TfrmMain::ApplicationHint(const QString& hint) {
+  HintPanel->setText(LongHint(hint));
+}
+
+QString TfrmMain::LongHint(const QString& hint) {
+  const qsizetype bar = hint.indexOf(QLatin1Char('|'));
+  return bar < 0 ? hint : hint.mid(bar + 1);
+}
+
+QString TfrmMain::ShortHint(const QString& hint) {
+  const qsizetype bar = hint.indexOf(QLatin1Char('|'));
+  return bar < 0 ? hint : hint.left(bar);
+}
+
+void TfrmMain::mniExitClick(QObject*) {
+  close();
+}
+
+void TfrmMain::mniAboutClick(QObject*) {
+  if (frmAbout_) frmAbout_->exec();
+}
+
+void TfrmMain::mniPreferencesClick(QObject*) {
+  if (frmPreferences_) frmPreferences_->exec();
+}
+
+void TfrmMain::edtTitleChange(QObject*) {
+  CommandsChanged();
+}
+
+// ---- Command availability ---------------------------------------------------------
+
+void TfrmMain::CommandsAtStart() {
+  for (QToolButton* b : {btnNew, btnOpen}) b->setEnabled(true);
+  for (QAction* a : {mniNewMod, mniOpenMod, mniPreferences, mniExit, mniAbout}) a->setEnabled(true);
+  for (QToolButton* b : {btnUpdate, btnAdd, btnRemove, btnExport, tbSheetSave, tbSheetImport})
+    b->setEnabled(false);
+  for (QAction* a : {mniUpdateMod, mniAddFile, mniRemoveFile, mniAddFolder, mniExportAll})
+    a->setEnabled(false);
+}
+
+void TfrmMain::CommandsModStarted() {
+  for (QToolButton* b : {btnAdd, btnRemove, btnExport, tbSheetSave, tbSheetImport}) b->setEnabled(true);
+  for (QAction* a : {mniAddFile, mniRemoveFile, mniAddFolder, mniExportAll}) a->setEnabled(true);
+  CommandsUpdated();
+}
+
+void TfrmMain::CommandsChanged() {
+  btnUpdate->setEnabled(true);
+  mniUpdateMod->setEnabled(true);
+}
+
+void TfrmMain::CommandsUpdated() {
+  btnUpdate->setEnabled(false);
+  mniUpdateMod->setEnabled(false);
+}
+
+bool TfrmMain::ChangesPending() const {
+  return btnUpdate->isEnabled();
+}
+
+void TfrmMain::SaveChangesGuard() {
+  if (!ChangesPending()) return;
+  const int answer = ui::MessageBox(QStringLiteral("Save changes to ") + FileNamePart(ModFileName),
+                                    QStringLiteral("Save Changes"), ui::mbYesNo | ui::mbIconQuestion);
+  if (answer != ui::idYes) return;
+  // An error in Update ends the caller too (Open and New stop before their dialog).
+  emit handlerRun(QStringLiteral("btnUpdateClick"));
+  btnUpdateClick(nullptr);
+}
+
+// ---- Captions -------------------------------------------------------------------------
+
+void TfrmMain::SetCaption(const QString& caption) {
+  setWindowTitle(caption);
+  ui::SetApplicationTitle(windowTitle());
+}
+
+QString TfrmMain::FileNamePart(const QString& path) {
+  qsizetype cut = path.lastIndexOf(QLatin1Char('/'));
+#ifdef Q_OS_WIN
+  cut = qMax(cut, qMax(path.lastIndexOf(QLatin1Char('\\')), path.lastIndexOf(QLatin1Char(':'))));
+#endif
+  return path.mid(cut + 1);
+}
+
+QString TfrmMain::CaptionFor(const QString& path) {
+  return QStringLiteral("Quillforge (%1)").arg(FileNamePart(path));
+}
+
+QString TfrmMain::CaptionWithSize(const QString& path) {
+  // One pass over the pattern: a file name holding "%2" stays as it is.
+  return QStringLiteral("Quillforge (%1, %2 bytes)")
+      .arg(FileNamePart(path), QString::number(files::FileSizeBySearch(path)));
+}
+
+// ---- Files list selection -----------------------------------------------------------
+
+// Rows are counted in Rows, hidden ones included; the view's selection holds
+// only shown rows, so a row the filter hides is never selected.
+int TfrmMain::SelectedRow() const {
+  int first = -1;
+  for (const QModelIndex& i : ListView->selectionModel()->selectedRows()) {
+    const int row = Shown->SourceRow(i.row());
+    if (row >= 0 && (first < 0 || row < first)) first = row;
+  }
+  return first;
+}
+
+void TfrmMain::SelectRow(int row) {
+  const int shown = Shown->ShownRow(row);
+  if (shown < 0) return;
+  ListView->selectionModel()->setCurrentIndex(
+      Shown->index(shown, 0), QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+}
+
+void TfrmMain::DeselectRow(int row) {
+  const int shown = Shown->ShownRow(row);
+  if (shown < 0) return;
+  ListView->selectionModel()->select(Shown->index(shown, 0),
+                                     QItemSelectionModel::Deselect | QItemSelectionModel::Rows);
+}
+
+// ---- Mod Info page --------------------------------------------------------------------
+
+ModInfo TfrmMain::ModInfoFromFields() const {
+  ModInfo info;
+  info.texts[ModInfo::Title] = edtTitle->Bytes();
+  info.texts[ModInfo::Author] = edtAuthor->Bytes();
+  info.texts[ModInfo::D2Version] = edtD2Version->Bytes();
+  info.texts[ModInfo::URL] = edtURL->Bytes();
+  info.texts[ModInfo::ModVersion] = edtModVersion->Bytes();
+  info.texts[ModInfo::Description] = memDescription->Bytes();
+  return info;
+}
+
+void TfrmMain::ModInfoToFields(const ModInfo& info) {
+  edtTitle->SetBytes(info.texts[ModInfo::Title]);
+  edtAuthor->SetBytes(info.texts[ModInfo::Author]);
+  edtD2Version->SetBytes(info.texts[ModInfo::D2Version]);
+  edtURL->SetBytes(info.texts[ModInfo::URL]);
+  edtModVersion->SetBytes(info.texts[ModInfo::ModVersion]);
+  memDescription->SetBytes(info.texts[ModInfo::Description]);
+}

@@ -1,0 +1,241 @@
+#pragma once
+// The main window: the File toolbar, the menus, the Files, Edit and Mod Info
+// pages, the status bar, and the workspace state of the one open mod. The
+// commands live in their own files (MainOpen.cpp, MainNew.cpp, ...); this
+// unit builds the window, wires every control to its handler and keeps the
+// shared rules: command availability, hints, captions, the save-changes guard.
+#include <QByteArray>
+#include <QList>
+#include <QMainWindow>
+#include <QPointer>
+#include <QString>
+#include <functional>
+
+#include "archive/ModInfo.h"
+#include "archive/Names.h"
+#include "forms/main/ModListModel.h"
+#include "platform/UiFileDialog.h"
+
+class AnsiLineEdit;
+class AnsiMemo;
+class EditPageActions;
+class FilteredRows;
+class QLineEdit;
+class QAction;
+class QDropEvent;
+class QKeyEvent;
+class QMimeData;
+class QUrl;
+class QLabel;
+class QMenu;
+class QTabWidget;
+class QTableView;
+class QToolBar;
+class QToolButton;
+class QTreeView;
+class StatusProgressBar;
+class TfrmAbout;
+class TfrmPreferences;
+
+class TfrmMain : public QMainWindow {
+  Q_OBJECT
+ public:
+  // The start caption, and the start text of status panel 0.
+  static constexpr char kStartCaption[] = "Quillforge 0.4 Beta";
+
+  explicit TfrmMain(QWidget* parent = nullptr);
+  // Runs FormDestroy.
+  ~TfrmMain() override;
+
+  // ---- Workspace state ---------------------------------------------------
+  QString ModFileName;             // the open mod's archive; empty: no mod open
+  QList<QByteArray> ArchiveNames;  // the "(listfile)" lines as read at Open
+  QList<QByteArray> RemovedNames;  // archive names removed since, in removal order
+  QByteArray LastInternalDir;      // the internal folder last typed when adding
+  ModListModel* Rows;              // the Files list's rows, in the order shown
+  FilteredRows* Shown;             // the rows the list shows: Rows through the filter
+
+  // The shared file dialogs; every command sets each property it relies on.
+  FileDialog OpenDialog{FileDialog::Open};
+  FileDialog SaveDialog{FileDialog::Save};
+
+  // The other forms, created after this one at start-up.
+  void SetForms(TfrmAbout* about, TfrmPreferences* preferences);
+  TfrmAbout* frmAbout() const { return frmAbout_; }
+  TfrmPreferences* frmPreferences() const { return frmPreferences_; }
+  // The preferences dialog's folder fields; empty until that dialog exists.
+  QString InputFolder() const;
+  QString OutputFolder() const;
+
+  // ---- Controls ----------------------------------------------------------
+  QToolBar* tbFile;
+  QToolButton *btnNew, *btnOpen, *btnUpdate, *btnAdd, *btnRemove, *btnExport;
+  QMenu *mnuFile, *mnuActions;
+  QAction *mniNewMod, *mniOpenMod, *mniUpdateMod, *mniPreferences, *mniExit;
+  QAction *mniAddFile, *mniRemoveFile, *mniAbout;
+  QAction *mniAddFolder, *mniExportAll;
+  QTabWidget* PageControl;
+  QWidget *tbsFiles, *tbsEdit, *tbsInfo;
+  QTreeView* ListView;
+  QLineEdit* edtFilter;  // above the list
+  QLabel* lblFileCount;  // "<shown> of <all> files"
+  QWidget* dckEdit;
+  QToolBar* tbEdit;
+  QToolButton *tbSheetSave, *tbSheetImport;
+  QTableView* StringGrid;
+  EditPageActions* EditActions;  // undo, rows, clipboard, find (EditPageActions.cpp)
+  QLabel *lblTitle, *lblAuthor, *lblD2Version, *lblURL, *lblModVersion, *lblDescription;
+  AnsiLineEdit *edtTitle, *edtAuthor, *edtD2Version, *edtURL, *edtModVersion;
+  AnsiMemo* memDescription;
+  QLabel* HintPanel;               // status panel 0
+  StatusProgressBar* ProgressBar;  // status panel 1
+  QLabel* EmptyPanel;              // status panel 2
+
+  // ---- Commands (each in its own file) -----------------------------------
+  void btnNewClick(QObject* Sender = nullptr);
+  void btnOpenClick(QObject* Sender = nullptr);
+  void btnUpdateClick(QObject* Sender = nullptr);
+  void btnAddClick(QObject* Sender = nullptr);
+  void btnRemoveClick(QObject* Sender = nullptr);
+  void btnExportClick(QObject* Sender = nullptr);
+  void tbsEditEnter(QObject* Sender = nullptr);
+  void tbSheetSaveClick(QObject* Sender = nullptr);
+  void tbSheetImportClick(QObject* Sender = nullptr);
+  void mniAddFolderClick(QObject* Sender = nullptr);
+  void mniExportAllClick(QObject* Sender = nullptr);
+
+  // ---- The commands' steps after their dialogs, for other ways in --------
+  // Open's steps for a chosen mod file.
+  void OpenModFile(const QString& path);
+  // The mod named on the command line: Open's steps after its dialog, as a
+  // command of its own; a path that names no file is refused.
+  void OpenModFromCommandLine(const QString& path);
+  // Add's steps for chosen files, in order: a prompt per file, and so on.
+  void AddFiles(const QStringList& paths);
+  // Add Folder's steps for a chosen folder: its prompt, the walk, the rows.
+  void AddFolder(const QString& folder);
+
+  // ---- The Files page's filter and columns (MainFilesPage.cpp) -----------
+  QWidget* BuildFilterBar(QWidget* parent);
+  void ClearFilter();
+  void ShowFileCount();
+  // The Size column: 75 pixels at least, and wide enough for every size text.
+  void FitSizeColumn();
+
+  // ---- The Files list's keys and drops (MainFilesList.cpp) ---------------
+  // Delete removes like Remove; Enter on a sheet row shows it on the Edit
+  // page. True when the key was used.
+  bool FilesListKey(QKeyEvent* event);
+  void EditSelectedSheet();
+  // Files dropped from a file manager are added like Add's chosen files,
+  // folders like Add Folder's chosen folder;
+  // only while Add is available. True when the event was handled.
+  bool FilesListDragDrop(QDropEvent* event);
+  bool DropAllowed(const QMimeData* data) const;
+  void AddDroppedFiles(const QList<QUrl>& urls);
+
+  // ---- Commands that let messages through --------------------------------
+  // Open and Update let the window handle messages while they run; meanwhile
+  // every other command is ignored (Run drops it), so none of them sees or
+  // changes a half-loaded or half-written workspace.
+  int CommandsRunning = 0;
+  bool CommandRunning() const { return CommandsRunning > 0; }
+  class RunningScope {
+   public:
+    explicit RunningScope(TfrmMain& w) : w_(w) { ++w_.CommandsRunning; }
+    ~RunningScope() { --w_.CommandsRunning; }
+    RunningScope(const RunningScope&) = delete;
+    RunningScope& operator=(const RunningScope&) = delete;
+
+   private:
+    TfrmMain& w_;
+  };
+  // ArchiveNames looked up by Remove and Update without a pass over the list
+  // for every name; it follows the list by itself.
+  names::NameSet ArchiveNameSet;
+
+  // ---- Small commands and events -----------------------------------------
+  void mniExitClick(QObject* Sender = nullptr);
+  void mniAboutClick(QObject* Sender = nullptr);
+  void mniPreferencesClick(QObject* Sender = nullptr);
+  void edtTitleChange(QObject* Sender = nullptr);
+  void FormCreate();
+  void FormDestroy();
+  // Status panel 0 shows the long part of every hint; an empty hint empties it.
+  void ApplicationHint(const QString& hint);
+
+  // ---- Command availability, one function per event ----------------------
+  void CommandsAtStart();
+  void CommandsModStarted();  // Open loaded a mod or New started one
+  void CommandsChanged();     // Add confirmed, Remove, a Mod Info change
+  void CommandsUpdated();     // Update ended
+  // Pending changes: the enabled state of btnUpdate.
+  bool ChangesPending() const;
+
+  // Asks "Save changes to <file>" while changes are pending; Yes runs Update.
+  void SaveChangesGuard();
+
+  // The window caption and the application title, together.
+  void SetCaption(const QString& caption);
+  // "Quillforge (<file name>)" and "Quillforge (<file name>, <size> bytes)".
+  static QString CaptionFor(const QString& path);
+  static QString CaptionWithSize(const QString& path);
+  // What follows the last separator of a disk path.
+  static QString FileNamePart(const QString& path);
+  static QString LongHint(const QString& hint);
+  static QString ShortHint(const QString& hint);
+
+  // ---- Files list selection (single selection) ---------------------------
+  int SelectedRow() const;  // -1 when none
+  void SelectRow(int row);
+  void DeselectRow(int row);
+
+  // ---- Mod Info page -----------------------------------------------------
+  ModInfo ModInfoFromFields() const;
+  // Sets the six fields (each change runs edtTitleChange).
+  void ModInfoToFields(const ModInfo& info);
+
+  // Whether a focus move from prev to now enters page from outside it.
+  static bool FocusEntersPage(const QWidget* page, const QWidget* prev, const QWidget* now);
+
+ signals:
+  // The window was closed; the program ends.
+  void closed();
+  // A wired handler is about to run (name as in "btnNewClick").
+  void handlerRun(const QString& name);
+
+ protected:
+  void closeEvent(QCloseEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
+  // No context menu: the toolbar cannot be closed.
+  QMenu* createPopupMenu() override { return nullptr; }
+
+ private:
+  using Handler = void (TfrmMain::*)(QObject*);
+
+  void BuildFileToolbar();
+  void BuildMenus();
+  void BuildPages();
+  void BuildEditPage();
+  void BuildInfoPage();
+  void BuildStatusBar();
+  QToolButton* MakeButton(QWidget* parent, const char* name, const QString& caption, const QString& hint,
+                          const QIcon& icon);
+  QAction* MakeItem(QMenu* menu, const char* name, const QString& caption, const QString& hint,
+                    const QIcon& icon);
+  void Bind(QToolButton* button, const char* name, Handler handler);
+  void Bind(QAction* action, const char* name, Handler handler);
+  void Run(const char* name, Handler handler, QObject* sender);
+  // Runs command under name, unless another command lets messages through
+  // and evenWhileRunning is false.
+  void RunNamed(const char* name, const std::function<void()>& command, bool evenWhileRunning = false);
+  void FocusChanged(QWidget* now);
+  // The grid of the Edit page (MainEditPage.cpp).
+  QTableView* CreateStringGrid(QWidget* parent);
+
+  TfrmAbout* frmAbout_ = nullptr;
+  TfrmPreferences* frmPreferences_ = nullptr;
+  QPointer<QWidget> lastFocus_;
+  QMetaObject::Connection focusConnection_;
+  bool destroyed_ = false;
+};

@@ -1,0 +1,181 @@
+// Add Folder: a whole tree under one typed internal folder, into the archive
+// and back; one replace question for every name already listed; what cannot
+// be added is left out and named, and nothing else is lost.
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <QHeaderView>
+#include <QProcess>
+#include <QtTest>
+
+#include "Fixtures.h"
+#include "Workspace.h"
+#include "archive/Names.h"
+#include "forms/files/FilteredRows.h"
+
+using cmd::Workspace;
+
+namespace {
+
+QString Make(const QString& path, const QByteArray& bytes = "x") {
+  QDir().mkpath(QFileInfo(path).absolutePath());
+  fixtures::writeAll(path, bytes);
+  return path;
+}
+
+// The Size column shows every size text whole, and is never under 75 pixels.
+bool SizeColumnFits(const Workspace& ws) {
+  const int width = ws.w->ListView->header()->sectionSize(1);
+  for (int row = 0; row < ws.w->Shown->rowCount(); ++row)
+    if (ws.w->ListView->sizeHintForIndex(ws.w->Shown->index(row, 1)).width() > width) return false;
+  return width >= 75;
+}
+
+}  // namespace
+
+class TestCmdAddFolder : public QObject {
+  Q_OBJECT
+ private slots:
+  void initTestCase() {
+    if (!cmd::HaveSmpq()) QSKIP("smpq is not installed");
+  }
+
+  void fixturesTreeGoesInAndComesBackOut() {
+    QF_REQUIRE_FIXTURES();
+    Workspace ws;
+    const QString mod = ws.path("out/tree.QLM");
+    ws.New(mod);
+    ws.w->LastInternalDir = "mods\\";
+    ws.AddFolder(QDir(fixtures::modDir()).filePath("data"), QByteArray("data"));
+    QCOMPARE(ws.ui.folders[0].caption, QStringLiteral("Add Folder"));
+    QCOMPARE(ws.ui.folders[0].startDir, ws.inputDir());
+    QCOMPARE(ws.ui.prompts[0].caption, QStringLiteral("Internal Folder"));
+    QCOMPARE(ws.ui.prompts[0].prompt, QStringLiteral("Enter the internal directory for the files:"));
+    QCOMPARE(ws.ui.prompts[0].preset, QByteArray("mods\\data\\"));
+    QCOMPARE(ws.w->LastInternalDir, QByteArray("data\\"));  // the backslash added
+
+    // Every file, sorted by name without regard to case, with its size.
+    QList<QPair<QByteArray, QString>> expected;
+    for (const QString& f : fixtures::allFiles())
+      expected.append({fixtures::internalName(f), SizeText(qint32(QFileInfo(f).size()))});
+    std::sort(expected.begin(), expected.end(), [](const auto& a, const auto& b) {
+      return names::Key(a.first) != names::Key(b.first) ? names::Key(a.first) < names::Key(b.first)
+                                                        : a.first < b.first;
+    });
+    const auto listed = [&ws] {
+      QList<QPair<QByteArray, QString>> rows;
+      for (const ModEntry& e : ws.w->Rows->Rows()) rows.append({e.Caption, e.SizeText});
+      return rows;
+    };
+    QCOMPARE(listed(), expected);
+    QCOMPARE(ws.UpdateState(), QStringLiteral("on"));
+    QVERIFY(SizeColumnFits(ws) && ws.w->ListView->header()->sectionSize(1) > 75);
+
+    ws.Update();
+    ws.Open(mod);
+    ws.w->Rows->sort(ModListModel::NameColumn);
+    QCOMPARE(listed(), expected);
+    QVERIFY(SizeColumnFits(ws) && ws.w->ListView->header()->sectionSize(1) > 75);
+    // smpq reads the same tree out of it, and so does Export All.
+    QTemporaryDir out;
+    QProcess smpq;
+    smpq.setWorkingDirectory(out.path());
+    smpq.start(QStringLiteral("/usr/bin/smpq"), {"-x", mod});
+    QVERIFY(smpq.waitForFinished(60000) && smpq.exitCode() == 0);
+    QMap<QString, QByteArray> extracted = cmd::ReadTree(out.path());
+    extracted.remove(QStringLiteral("(modinfo)"));
+    QCOMPARE(extracted, cmd::FixtureTree());
+    ws.ExportAll(ws.path("export"));
+    QCOMPARE(ws.ui.folders.last().caption, QStringLiteral("Export All"));
+    QCOMPARE(ws.ui.folders.last().startDir, ws.inputDir());
+    QCOMPARE(cmd::ReadTree(ws.path("export")), cmd::FixtureTree());  // and no temporary file
+
+    ws.New(ws.path("out/empty.QLM"));  // back to the least width
+    QCOMPARE(ws.w->ListView->header()->sectionSize(1), 75);
+  }
+
+  void oneQuestionForNamesAlreadyListed_data() {
+    QTest::addColumn<int>("answer");
+    QTest::newRow("Yes") << int(ui::idYes);
+    QTest::newRow("No") << int(ui::idNo);
+    QTest::newRow("Cancel") << int(ui::idCancel);
+  }
+  void oneQuestionForNamesAlreadyListed() {
+    QFETCH(int, answer);
+    Workspace ws;
+    ws.New(ws.path("out/r.QLM"));
+    const QString pack = ws.path("in/pack");
+    Make(pack + "/a.txt", "new a");
+    Make(pack + "/sub/b.txt");
+    Make(pack + "/c.txt");
+    ws.Add({Make(ws.path("in/old.txt"), "old")}, {QByteArray("PACK\\A.txt")});
+    ws.w->RemovedNames = {"pack\\C.TXT"};  // removed earlier, now back
+    ws.w->CommandsUpdated();
+    ws.ui.AnswerMessage(answer);
+    ws.AddFolder(pack, QByteArray("pack"));
+    QCOMPARE(ws.ui.messages.size(), 1);
+    QCOMPARE(ws.ui.messages[0].text,
+             QStringLiteral("1 of these files are already in the mod. Replace them?"));
+    QCOMPARE(ws.ui.messages[0].title, QStringLiteral("Replace Files"));
+    QCOMPARE(ws.ui.messages[0].flags, ui::mbYesNoCancel | ui::mbIconQuestion);
+    const ModEntry first = ws.w->Rows->Row(0);
+    QCOMPARE(first.Caption, QByteArray("PACK\\A.txt"));
+    QCOMPARE(first.SizeText, QStringLiteral("3 Bytes"));  // the size text stays
+    if (answer == ui::idCancel) {
+      QCOMPARE(ws.w->Rows->Count(), 1);
+      QCOMPARE(ws.UpdateState(), QStringLiteral("off"));
+      QCOMPARE(ws.w->RemovedNames, QList<QByteArray>{"pack\\C.TXT"});
+      return;
+    }
+    QCOMPARE(ws.Captions(), (QList<QByteArray>{"PACK\\A.txt", "pack\\c.txt", "pack\\sub\\b.txt"}));
+    QCOMPARE(first.SourcePath.endsWith("/pack/a.txt"), answer == ui::idYes);
+    QCOMPARE(ws.UpdateState(), QStringLiteral("on"));
+    QVERIFY(ws.w->RemovedNames.isEmpty());
+  }
+
+  void whatCannotBeAddedIsNamedAndNothingElseLost() {
+    Workspace ws;
+    ws.New(ws.path("out/odd.QLM"));
+    const QString mod = ws.path("in/mod");
+    Make(mod + "/ok.txt", "ok!");
+    Make(mod + "/sub/deep.txt");
+    Make(mod + "/.hidden/x.txt");
+    Make(mod + "/(listfile)");
+    Make(mod + "/bad\nname.txt");
+    for (int i = 0; i < 21; ++i) Make(mod + QStringLiteral("/.dot%1").arg(i, 2, 10, QLatin1Char('0')));
+    QVERIFY(QFile::link(mod + "/ok.txt", mod + "/link.txt"));  // followed
+    QVERIFY(QFile::link(mod, mod + "/sub/loop"));              // not followed
+    QVERIFY(QFile::link(mod + "/gone", mod + "/dangling"));    // cannot be read
+    QCOMPARE(mkfifo(QFile::encodeName(mod + "/fifo").constData(), 0600), 0);
+    const bool root = geteuid() == 0;
+    if (!root) QFile::setPermissions(Make(mod + "/secret.txt"), {});
+    ws.ui.AnswerMessage(ui::idOk);
+    ws.AddFolder(mod, QByteArray());  // no prefix: "(listfile)" is the archive's own
+    QCOMPARE(ws.Captions(), (QList<QByteArray>{"link.txt", "ok.txt", "sub\\deep.txt"}));
+    QCOMPARE(ws.SizeTexts()[0], QStringLiteral("3 Bytes"));
+    QCOMPARE(ws.w->LastInternalDir, QByteArray());
+
+    QStringList named{"(listfile)", "bad\u240Aname.txt", "dangling", "fifo", ".hidden\\", "sub\\loop\\"};
+    if (!root) named << "secret.txt";
+    for (int i = 0; i < 21; ++i) named << QStringLiteral(".dot%1").arg(i, 2, 10, QLatin1Char('0'));
+    named.sort(Qt::CaseInsensitive);
+    const QString text = ws.ui.messages.last().text;
+    QCOMPARE(text, QStringLiteral("These files were not added:\n") + named.mid(0, 20).join('\n') +
+                       QStringLiteral("\nand %1 more.").arg(named.size() - 20));
+    QCOMPARE(ws.ui.messages.last().title, QStringLiteral("Add Folder"));
+  }
+
+  void cancelledPromptChangesNothing() {
+    Workspace ws;
+    ws.New(ws.path("out/c.QLM"));
+    Make(ws.inputDir() + "/a.txt");
+    ws.ui.ConfirmFolder(ws.inputDir());
+    ws.ui.CancelPrompt();
+    ws.w->mniAddFolder->trigger();
+    QVERIFY(ws.w->Rows->Count() == 0 && ws.w->LastInternalDir.isEmpty());
+    QCOMPARE(ws.UpdateState(), QStringLiteral("off"));
+  }
+};
+
+QTEST_MAIN(TestCmdAddFolder)
+#include "test_cmd_addfolder.moc"
