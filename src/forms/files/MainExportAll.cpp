@@ -1,26 +1,23 @@
 // Export All: every row the list shows, written below a chosen folder under
 // its internal name, each backslash a folder level. A name that could land
-// outside the folder is never written; each file appears whole or not at all.
+// outside the folder, or through a link, is never written; each file appears
+// whole or not at all. The entries are decoded on every core while the window
+// keeps its messages going.
 #include <QDir>
 #include <QFileInfo>
 
-#include "archive/EntryExport.h"
+#include "archive/ExportBatch.h"
 #include "archive/NameRules.h"
 #include "forms/files/FilteredRows.h"
-#include "forms/main/MessagePacer.h"
 #include "forms/files/NameListMessage.h"
-#include "forms/widgets/StatusProgressBar.h"
+#include "forms/main/MessagePacer.h"
 #include "forms/main/untMain.h"
+#include "forms/widgets/StatusProgressBar.h"
 #include "platform/Ansi.h"
 #include "platform/DiskNames.h"
 #include "platform/Ui.h"
 
 namespace {
-
-struct ExportJob {
-  ModEntry entry;
-  QString target;
-};
 
 // Where a name goes below folder; empty when it must not be written there.
 QString TargetOf(const QString& folder, const QByteArray& name) {
@@ -46,7 +43,7 @@ void TfrmMain::mniExportAllClick(QObject* Sender) {
     if (target.isEmpty())
       notExported << ansi::toDisplay(entry.Caption);
     else
-      jobs.append(ExportJob{entry, target});
+      jobs.append(ExportJob{entry.Caption, entry.SourcePath, target});
   }
 
   qsizetype existing = 0;
@@ -68,13 +65,13 @@ void TfrmMain::mniExportAllClick(QObject* Sender) {
     MessagePacer pacer;
     ProgressBar->SetPosition(0);
     ProgressBar->SetMax(int(jobs.size()));
-    for (const ExportJob& job : std::as_const(jobs)) {
-      ProgressBar->StepIt();
-      pacer.Pump();
-      if (ExportEntry(ModFileName, job.entry.Caption, job.entry.SourcePath, job.target, true) !=
-          ExportResult::Written)
-        notExported << ansi::toDisplay(job.entry.Caption);
-    }
+    const QList<ExportResult> results =
+        ExportEntries(ModFileName, folder, jobs, [&](qsizetype done, qsizetype) {
+          ProgressBar->SetPosition(int(done));
+          pacer.Pump();
+        });
+    for (qsizetype i = 0; i < jobs.size(); ++i)
+      if (results.at(i) != ExportResult::Written) notExported << ansi::toDisplay(jobs.at(i).name);
     ProgressBar->SetPosition(0);
   }
   ShowNameList(QStringLiteral("These files were not exported:"), notExported, QStringLiteral("Export All"));
