@@ -1,5 +1,8 @@
 #include "archive/ExportBatch.h"
 
+#include <QDir>
+#include <QFileInfo>
+#include <QHash>
 #include <QThread>
 #include <algorithm>
 #include <atomic>
@@ -55,13 +58,28 @@ class Batch {
       const qsizetype i = next_.fetch_add(1);
       if (i >= jobs_.size()) return;
       const ExportJob& job = jobs_.at(i);
-      results_[size_t(i)] = files::LinkOnTheWay(folder_, job.target)
-                                ? ExportResult::NotCreated
-                                : ExportEntry(archivePath_, job.name, job.sourcePath, job.target, true);
+      results_[size_t(i)] = FolderReady(job.target) && !QFileInfo(job.target).isSymLink()
+                                ? ExportEntry(archivePath_, job.name, job.sourcePath, job.target)
+                                : ExportResult::NotCreated;
       std::lock_guard lock(mutex_);
       ++done_;
       if (done_ == jobs_.size()) wake_.notify_all();
     }
+  }
+
+  // The folder a target goes in, made when missing; false when it cannot be
+  // made or a link is on the way. Each folder is looked at once per batch.
+  bool FolderReady(const QString& target) {
+    const QString folder = QFileInfo(target).path();
+    {
+      std::lock_guard lock(foldersMutex_);
+      if (const auto known = folders_.constFind(folder); known != folders_.cend()) return *known;
+    }
+    const bool ready = !files::LinkOnTheWay(folder_, folder) && QDir().mkpath(folder) &&
+                       !files::LinkOnTheWay(folder_, folder);
+    std::lock_guard lock(foldersMutex_);
+    folders_.insert(folder, ready);
+    return ready;
   }
 
   const QString& archivePath_;
@@ -72,6 +90,8 @@ class Batch {
   std::mutex mutex_;
   std::condition_variable wake_;
   qsizetype done_ = 0;
+  std::mutex foldersMutex_;
+  QHash<QString, bool> folders_;
 };
 
 }  // namespace
