@@ -73,6 +73,11 @@ bool ReadEntryToStream(const QString& archivePath, const QByteArray& name, QIODe
   return true;
 }
 
+bool ReadEntryBytes(const QString& archivePath, const QByteArray& name, QByteArray& bytes) {
+  EntryTransaction t(archivePath, name);
+  return t.IsOpen() && t.ReadAll(bytes);
+}
+
 qint32 EntrySize(const QString& archivePath, const QByteArray& name) {
   EntryTransaction t(archivePath, name);
   if (!t.IsOpen()) return 0;

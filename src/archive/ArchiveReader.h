@@ -19,6 +19,10 @@ bool ReadEntryLines(const QString& archivePath, const QByteArray& name, LineList
 // byte raises AppError("Stream write error").
 bool ReadEntryToStream(const QString& archivePath, const QByteArray& name, QIODevice& stream);
 
+// The entry's bytes into bytes. False, bytes untouched, when the entry
+// cannot be read.
+bool ReadEntryBytes(const QString& archivePath, const QByteArray& name, QByteArray& bytes);
+
 // The entry's size in bytes; 0 when the archive or the entry cannot be opened.
 qint32 EntrySize(const QString& archivePath, const QByteArray& name);
 

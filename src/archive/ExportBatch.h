@@ -1,6 +1,6 @@
 #pragma once
-// Many entries of one mod written below a folder at once, decoded on every
-// core. Each file appears whole or not at all (as ExportEntry writes it), and
+// Many entries of one mod written below a folder, decoded on every core while
+// the files are written. Each file appears whole or not at all (as ExportEntry writes it), and
 // no file is written through a link: a link on the way below the folder, or
 // at the file's own place, stops that file.
 #include <QByteArray>

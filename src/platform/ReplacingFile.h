@@ -1,7 +1,8 @@
 #pragma once
-// A file that appears at its place whole or not at all: it is written under a
-// temporary name in the same folder and renamed over its place once every
-// byte is written. Leaving without Commit, or a failed write, removes the
+// A file that appears at its place whole or not at all: it is written with no
+// name in the target's folder (or, where the file system cannot do that,
+// under a temporary name there) and given its place once every byte is
+// written. Leaving without Commit, or a failed write, removes the
 // temporary file, so a failure never leaves half a file, an empty one, or an
 // old file changed.
 #include <QString>
@@ -34,6 +35,7 @@ class ReplacingFile {
 
  private:
   class TempFile;
+  bool CommitUnnamed();
   QString target_;
   std::unique_ptr<TempFile> file_;
 };
