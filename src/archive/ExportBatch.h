@@ -20,6 +20,7 @@ struct ExportJob {
 using ExportBatchProgress = std::function<void(qsizetype done, qsizetype total)>;
 
 // Writes every job, making the folders on the way; returns each job's result,
-// in the jobs' order. The calling thread waits, telling progress meanwhile.
+// in the jobs' order. The calling thread writes the files, telling progress
+// meanwhile.
 QList<ExportResult> ExportEntries(const QString& archivePath, const QString& folder,
                                   const QList<ExportJob>& jobs, const ExportBatchProgress& progress = {});
