@@ -13,6 +13,7 @@ constexpr quint32 kInvalidSize = 0xFFFFFFFFu;
 // One open entry of one open archive; both are closed on every way out.
 class EntryTransaction {
  public:
+  // An empty name opens the archive alone.
   EntryTransaction(const QString& archivePath, const QByteArray& name) {
     // Both strings go to the library NUL-terminated: one with a NUL inside
     // would name something else, so it names nothing.
@@ -22,7 +23,7 @@ class EntryTransaction {
       archive_ = nullptr;
       return;
     }
-    if (!storm::OpenEntry(archive_, name.constData(), 0, &entry_)) entry_ = nullptr;
+    if (name.isEmpty() || !storm::OpenEntry(archive_, name.constData(), 0, &entry_)) entry_ = nullptr;
   }
   ~EntryTransaction() {
     if (entry_) storm::CloseEntry(entry_);
@@ -32,6 +33,8 @@ class EntryTransaction {
   EntryTransaction& operator=(const EntryTransaction&) = delete;
 
   bool IsOpen() const { return entry_ != nullptr; }
+  bool ArchiveIsOpen() const { return archive_ != nullptr; }
+  storm::Handle Entry() const { return entry_; }
   quint32 Size() const { return storm::EntrySize(entry_, nullptr); }
 
   // The whole entry; false when the size cannot be had or the read fails
@@ -70,11 +73,28 @@ bool ReadEntryToStream(const QString& archivePath, const QByteArray& name, QIODe
   return true;
 }
 
+bool ReadEntryBytes(const QString& archivePath, const QByteArray& name, QByteArray& bytes) {
+  EntryTransaction t(archivePath, name);
+  return t.IsOpen() && t.ReadAll(bytes);
+}
+
 qint32 EntrySize(const QString& archivePath, const QByteArray& name) {
   EntryTransaction t(archivePath, name);
   if (!t.IsOpen()) return 0;
   const quint32 size = t.Size();
   return size == kInvalidSize ? 0 : qint32(size);
+}
+
+bool IsArchive(const QString& archivePath) {
+  return EntryTransaction(archivePath, QByteArray()).ArchiveIsOpen();
+}
+
+bool ReadEntryStorage(const QString& archivePath, const QByteArray& name, EntryStorage& storage) {
+  EntryTransaction t(archivePath, name);
+  if (!t.IsOpen()) return false;
+  const quint32 size = t.Size();
+  storage.size = size == kInvalidSize ? 0 : qint32(size);
+  return storm::EntryStorage(t.Entry(), &storage.storedSize, &storage.flags) != 0;
 }
 
 void ReleaseArchiveState() {

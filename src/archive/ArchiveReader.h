@@ -19,8 +19,24 @@ bool ReadEntryLines(const QString& archivePath, const QByteArray& name, LineList
 // byte raises AppError("Stream write error").
 bool ReadEntryToStream(const QString& archivePath, const QByteArray& name, QIODevice& stream);
 
+// The entry's bytes into bytes. False, bytes untouched, when the entry
+// cannot be read.
+bool ReadEntryBytes(const QString& archivePath, const QByteArray& name, QByteArray& bytes);
+
 // The entry's size in bytes; 0 when the archive or the entry cannot be opened.
 qint32 EntrySize(const QString& archivePath, const QByteArray& name);
+
+// True when the file at archivePath opens as an archive.
+bool IsArchive(const QString& archivePath);
+
+// How an entry is kept in the archive: its size, the bytes it takes there and
+// its flags as stored. False when the archive or the entry cannot be opened.
+struct EntryStorage {
+  qint32 size = 0;
+  quint32 storedSize = 0;
+  quint32 flags = 0;
+};
+bool ReadEntryStorage(const QString& archivePath, const QByteArray& name, EntryStorage& storage);
 
 // Called once at program end, after every window is gone: lets the archive
 // library release every archive it still holds.

@@ -39,7 +39,7 @@ QByteArray EncodeModInfo(const ModInfo& info) {
   return record;
 }
 
-ModInfo DecodeModInfo(const QByteArray& record) {
+ModInfo DecodeModInfo(const QByteArray& record, bool keepNul) {
   const ModInfoHeader header = DecodeHeader(record);
   ModInfo info;
   qsizetype pos = ModInfoHeader::kSize;
@@ -48,7 +48,7 @@ ModInfo DecodeModInfo(const QByteArray& record) {
     const qsizetype remaining = qMax<qsizetype>(0, record.size() - pos);
     const qsizetype take = length <= 0 ? 0 : qMin<qsizetype>(length, remaining);
     QByteArray text = record.mid(pos, take);
-    if (const qsizetype nul = text.indexOf('\0'); nul >= 0) text.truncate(nul);
+    if (const qsizetype nul = text.indexOf('\0'); nul >= 0 && !keepNul) text.truncate(nul);
     info.texts[i] = text;
     pos += take;
   }

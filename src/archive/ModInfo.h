@@ -23,8 +23,9 @@ QByteArray EncodeModInfo(const ModInfo& info);
 
 // Never reads outside the record: missing header bytes count as 0, and a
 // length that is negative or runs past the end takes only what remains. Each
-// text is cut at its first NUL, as its field would show it.
-ModInfo DecodeModInfo(const QByteArray& record);
+// text is cut at its first NUL, as its field would show it, unless keepNul
+// asks for every byte (a change of one text then keeps the others whole).
+ModInfo DecodeModInfo(const QByteArray& record, bool keepNul = false);
 
 // Writes the record to a new file in the temporary folder, created exclusively
 // under a unique name, and returns its path. Raises AppError("Cannot create

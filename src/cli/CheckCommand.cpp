@@ -26,7 +26,10 @@ const char kCheckUsage[] =
     "\n"
     "Without --game or --rules, the Game folder and Rules file set in the\n"
     "program's Preferences are used. Exit status: 0 no errors, 1 errors found,\n"
-    "2 the mod, the game folder or the rules could not be read.\n";
+    "2 the mod, the game folder or the rules could not be read.\n"
+    "\n"
+    "Example:\n"
+    "  quillforge check MyMod.QLM --game ~/Games/Diablo2 --rules my.rules\n";
 
 namespace {
 

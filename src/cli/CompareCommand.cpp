@@ -22,7 +22,8 @@ const char kCompareUsage[] =
     "Prints one line per entry that differs: \"changed NAME\", \"only here NAME\"\n"
     "(only in the first side), \"only there NAME\" (only in OTHER). Then, for each\n"
     "changed sheet, one line per changed cell, NAME:KEY:COLUMN: OLD -> NEW (KEY is\n"
-    "the row's key cell, its first cell unless the sheet has another key column;\n"
+    "the row's key cell: the key column the check rules name, such as an item's\n"
+    "code, else the row's first cell;\n"
     "#2 marks a repeated key's second row, \"row N\" a row without a key), \"- NAME:KEY\"\n"
     "and \"+ NAME:KEY\" for rows only in the first side or only in OTHER, columns\n"
     "likewise as \"- column NAME:COLUMN\", and \"moved NAME:KEY: row A -> B\" for a\n"
@@ -32,7 +33,10 @@ const char kCompareUsage[] =
     "  --names-only   print the entry lines only\n"
     "\n"
     "Exit status: 0 when both sides are the same, 1 when they differ, 2 when a\n"
-    "side cannot be read.\n";
+    "side cannot be read.\n"
+    "\n"
+    "Example:\n"
+    "  quillforge compare MyMod.QLM mymod-tree/ --names-only\n";
 
 namespace {
 

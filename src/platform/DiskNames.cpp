@@ -2,6 +2,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 
 namespace files {
 
@@ -28,6 +29,21 @@ QString PathBelow(const QString& folder, const QStringList& levels) {
   QString path = QDir::fromNativeSeparators(folder);
   if (!path.endsWith(QLatin1Char('/'))) path += QLatin1Char('/');
   return QDir::toNativeSeparators(path + levels.join(QLatin1Char('/')));
+}
+
+bool LinkOnTheWay(const QString& folder, const QString& path) {
+  QString root = QDir::fromNativeSeparators(folder);
+  if (!root.endsWith(QLatin1Char('/'))) root += QLatin1Char('/');
+  const QString below = QDir::fromNativeSeparators(path).mid(root.size());
+  QString walked = root;
+  for (const QString& level : below.split(QLatin1Char('/'), Qt::SkipEmptyParts)) {
+    walked += level;
+    const QFileInfo info(walked);
+    if (info.isSymLink()) return true;
+    if (!info.exists()) return false;  // nothing further down exists yet
+    walked += QLatin1Char('/');
+  }
+  return false;
 }
 
 }  // namespace files

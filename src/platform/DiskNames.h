@@ -14,4 +14,9 @@ bool CanBeFileName(const QString& name);
 // when a level cannot be a file name here.
 QString PathBelow(const QString& folder, const QStringList& levels);
 
+// True when a level of path below folder (the path's own last level included)
+// is a symbolic link: writing there would follow it, maybe out of folder.
+// path must lie below folder.
+bool LinkOnTheWay(const QString& folder, const QString& path);
+
 }  // namespace files

@@ -40,6 +40,11 @@ bool DeleteFile(const QString& path) {
   return QFile::remove(path);
 }
 
+bool FolderTakesFiles(const QString& folder) {
+  QTemporaryFile probe(QDir(folder).filePath(QStringLiteral(".quillforge-probe-XXXXXX")));
+  return probe.open();
+}
+
 bool CopyFile(const QString& from, const QString& to) {
   const QFileInfo src(from);
   if (!src.exists() || src.isDir()) return false;

@@ -29,6 +29,11 @@ bool FileExists(const QString& path);
 
 bool DeleteFile(const QString& path);
 
+// True when a new file can be made in folder now (tried with a hidden file,
+// removed at once): the right to write says too little for a superuser or a
+// file system mounted read-only.
+bool FolderTakesFiles(const QString& folder);
+
 // Copies the file from to the path to, replacing a file that is there. Where
 // the destination's folder allows it, the copy is written beside it and
 // renamed over it, so a failed copy leaves the old file as it was.

@@ -12,6 +12,7 @@
 #include <mutex>
 #include <optional>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "platform/MpqGuard.h"
@@ -72,6 +73,12 @@ struct Archive {
   int fd = -1;  // the file the layout was read from, for the entry checks
   int users = 0;
   bool reusable = false;
+  // The library's archive is not safe to use from two threads at once: while
+  // it is in use it belongs to one thread, and its reads hold this lock
+  // instead of the layer's, so that threads with archives of their own
+  // decode side by side.
+  std::thread::id holder;
+  std::mutex io;
   ~Archive() {
     if (fd >= 0) ::close(fd);
   }
@@ -110,6 +117,13 @@ struct State {
     for (auto& a : archives)
       if (a->users == 0) idle.push_back(a.get());
     for (Archive* a : idle) CloseArchiveNow(a);
+  }
+  // Another archive of the same file already kept between transactions
+  // (left by a thread that read beside this one).
+  bool KeptTwice(const Archive* a) {
+    return std::any_of(archives.begin(), archives.end(), [a](auto& other) {
+      return other.get() != a && other->users == 0 && other->reusable && other->id == a->id;
+    });
   }
   void CloseAll() {
     for (auto& e : entries) SFileCloseFile(e->file);
@@ -170,9 +184,11 @@ int OpenArchive(const char* path, quint32 /*priority*/, quint32 /*flags*/, Handl
   const qint64 now = WallClockNs();
   FileIdentity before;
   if (!StatFile(path, before)) return 0;
+  const std::thread::id self = std::this_thread::get_id();
   for (auto& a : s.archives) {
-    if (a->reusable && a->id == before) {
+    if (a->reusable && a->id == before && (a->users == 0 || a->holder == self)) {
       ++a->users;
+      a->holder = self;
       *archive = a.get();
       return 1;
     }
@@ -195,11 +211,12 @@ int OpenArchive(const char* path, quint32 /*priority*/, quint32 /*flags*/, Handl
   a->layout = layout;
   a->fd = fd;
   a->users = 1;
+  a->holder = self;
   // Changed while it was being opened, or too fresh to trust its times: use it
   // for this transaction only.
   FileIdentity after;
-  a->reusable =
-      StatFile(path, after) && after == before && after.size == qint64(layout.fileSize) && now - before.mtimeNs >= RacyWindowNs(before.mtimeNs);
+  a->reusable = StatFile(path, after) && after == before && after.size == qint64(layout.fileSize) &&
+                now - before.mtimeNs >= RacyWindowNs(before.mtimeNs);
   *archive = a.get();
   s.archives.push_back(std::move(a));
   return 1;
@@ -212,6 +229,7 @@ int OpenEntry(Handle archive, const char* name, quint32 /*scope*/, Handle* entry
   std::lock_guard lock(s.mutex);
   Archive* a = s.FindArchive(archive);
   if (!a || a->users == 0) return 0;
+  std::lock_guard archiveLock(a->io);
   HANDLE file = nullptr;
   if (!SFileOpenFileEx(a->mpq, name, SFILE_OPEN_FROM_MPQ, &file)) return 0;
   MpqEntryFacts facts;
@@ -243,24 +261,40 @@ quint32 EntrySize(Handle entry, quint32* sizeHigh) {
 int ReadEntry(Handle entry, void* buffer, quint32 count, quint32* read, void* /*overlapped*/) {
   if (read) *read = 0;
   State& s = state();
-  std::lock_guard lock(s.mutex);
+  std::unique_lock lock(s.mutex);
   Entry* e = s.FindEntry(entry);
   if (!e || (!buffer && count > 0)) return 0;
+  // The decoding runs under the archive's own lock only.
+  Archive& a = *e->owner;
+  std::lock_guard archiveLock(a.io);
+  lock.unlock();
   // Sizes need neither the sector table nor the sectors; the library loads
   // them at the first read. Checked then, so listing a mod costs no extra reads.
   if (!e->decodeChecked) {
-    const Archive& a = *e->owner;
     if (!EntryDecodesSafely(a.fd, a.layout, e->facts, e->name.c_str())) return 0;
     e->decodeChecked = true;
   }
+  // StormLib reports reaching the entry's end as a failure with the bytes it
+  // did deliver, and its last error is one for the whole process; so a read
+  // counts as whole when it delivered everything up to the end.
+  const DWORD position = SFileSetFilePointer(e->file, 0, nullptr, FILE_CURRENT);
+  const quint32 left = position < e->facts.size ? e->facts.size - position : 0;
   DWORD got = 0;
   bool ok = SFileReadFile(e->file, buffer, count, &got, nullptr);
-  // StormLib reports reaching the entry's end as a failure with the bytes it
-  // did deliver; anything else is a real failure and delivers nothing.
-  if (!ok && GetLastError() == ERROR_HANDLE_EOF) ok = true;
+  if (!ok && position != SFILE_INVALID_POS && got == qMin(count, left)) ok = true;
   if (!ok) got = 0;
   if (read) *read = got;
   return ok ? 1 : 0;
+}
+
+int EntryStorage(Handle entry, quint32* storedSize, quint32* flags) {
+  State& s = state();
+  std::lock_guard lock(s.mutex);
+  const Entry* e = s.FindEntry(entry);
+  if (!e) return 0;
+  if (storedSize) *storedSize = e->facts.storedSize;
+  if (flags) *flags = e->facts.flags;
+  return 1;
 }
 
 int CloseEntry(Handle entry) {
@@ -268,7 +302,10 @@ int CloseEntry(Handle entry) {
   std::lock_guard lock(s.mutex);
   Entry* e = s.FindEntry(entry);
   if (!e) return 0;
-  SFileCloseFile(e->file);
+  {
+    std::lock_guard archiveLock(e->owner->io);
+    SFileCloseFile(e->file);
+  }
   std::erase_if(s.entries, [e](auto& p) { return p.get() == e; });
   return 1;
 }
@@ -285,7 +322,7 @@ int CloseArchive(Handle archive) {
     SFileCloseFile(e->file);
     return true;
   });
-  if (!a->reusable) s.CloseArchiveNow(a);
+  if (!a->reusable || s.KeptTwice(a)) s.CloseArchiveNow(a);
   return 1;
 }
 

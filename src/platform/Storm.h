@@ -5,6 +5,10 @@
 // opaque and valid only until they are closed; a handle the layer does not
 // know is refused, never dereferenced.
 //
+// An archive in use belongs to the thread that opened it; threads that read
+// the same file at once each get an archive of their own, and decode side by
+// side.
+//
 // An opened archive is kept between transactions, so a caller that opens and
 // closes the same archive once per entry does not pay for re-reading its
 // tables each time. The file is checked at every open: when it has changed on
@@ -31,6 +35,10 @@ int CloseEntry(Handle entry);
 int CloseArchive(Handle archive);
 // 262: closes every archive and entry the layer holds.
 int Release();
+
+// Not one of the game library's calls: what a listing shows beside the size,
+// the bytes the entry takes in the archive and its flags as stored there.
+int EntryStorage(Handle entry, quint32* storedSize, quint32* flags);
 
 // Not part of the reader's calls: the update library's binding tells the layer
 // that an archive file has just been rewritten, and tests watch the cache.

@@ -2,12 +2,13 @@
 // its internal name, each backslash a folder level. A name that could land
 // outside the folder is never written; each file appears whole or not at all;
 // no file goes through a link below the folder (one planted there could send
-// it anywhere), so a row whose way holds a link is named as not exported.
+// it anywhere), so a row whose way holds a link is named as not exported. The
+// entries are decoded on every core while the window keeps its messages going.
 #include <QDir>
 #include <QFileInfo>
 #include <algorithm>
 
-#include "archive/EntryExport.h"
+#include "archive/ExportBatch.h"
 #include "archive/NameRules.h"
 #include "forms/files/FilteredRows.h"
 #include "forms/files/NameListMessage.h"
@@ -21,12 +22,6 @@
 #include "platform/Ui.h"
 
 namespace {
-
-struct ExportJob {
-  ModEntry entry;
-  QStringList levels;
-  files::PlaceState state;
-};
 
 // The levels a name goes to below folder; empty when it must not be written
 // there.
@@ -46,20 +41,22 @@ void TfrmMain::mniExportAllClick(QObject* Sender) {
 
   // The rows as the list shows them now, in its order.
   QList<ExportJob> jobs;
+  std::vector<bool> exists;
   QStringList notExported;
   for (int shown = 0; shown < Shown->ShownCount(); ++shown) {
     const ModEntry& entry = Rows->Row(Shown->SourceRow(shown));
     const QStringList levels = LevelsOf(folder, entry.Caption);
     const files::PlaceState state =
         levels.isEmpty() ? files::PlaceState::Link : files::StateBelow(folder, levels);
-    if (state == files::PlaceState::Link)
+    if (state == files::PlaceState::Link) {
       notExported << ansi::toDisplay(entry.Caption);
-    else
-      jobs.append(ExportJob{entry, levels, state});
+    } else {
+      jobs.append(ExportJob{entry.Caption, entry.SourcePath, files::PathBelow(folder, levels)});
+      exists.push_back(state == files::PlaceState::Exists);
+    }
   }
-  const auto exists = [](const ExportJob& job) { return job.state == files::PlaceState::Exists; };
 
-  const qsizetype existing = std::count_if(jobs.cbegin(), jobs.cend(), exists);
+  const qsizetype existing = std::count(exists.cbegin(), exists.cend(), true);
   if (existing > 0) {
     const int answer =
         ui::MessageBox(QStringLiteral("%1 files already exist in %2. Replace them?")
@@ -67,26 +64,31 @@ void TfrmMain::mniExportAllClick(QObject* Sender) {
                            .arg(QDir::toNativeSeparators(folder)),
                        QStringLiteral("Replace Files"), ui::mbYesNoCancel | ui::mbIconQuestion);
     if (answer != ui::idYes && answer != ui::idNo) return;
-    if (answer == ui::idNo) jobs.removeIf(exists);
+    if (answer == ui::idNo) {
+      QList<ExportJob> missing;
+      for (qsizetype i = 0; i < jobs.size(); ++i)
+        if (!exists[size_t(i)]) missing.append(jobs.at(i));
+      jobs = missing;
+    }
   }
 
   RunningScope running(*this);
-  files::FolderSyncs syncs;
   bool synced = true;
   {
     ui::ScopedCursor busy(ui::crHourGlass);
     MessagePacer pacer;
     ProgressBar->SetPosition(0);
     ProgressBar->SetMax(int(jobs.size()));
-    for (const ExportJob& job : std::as_const(jobs)) {
-      ProgressBar->StepIt();
-      pacer.Pump();
-      if (ExportEntryBelow(ModFileName, job.entry.Caption, job.entry.SourcePath, folder, job.levels, syncs) !=
-          ExportResult::Written)
-        notExported << ansi::toDisplay(job.entry.Caption);
-    }
     // One sync for the whole run rather than two for every file.
-    synced = syncs.SyncAll();
+    const QList<ExportResult> results = ExportEntries(
+        ModFileName, folder, jobs,
+        [&](qsizetype done, qsizetype) {
+          ProgressBar->SetPosition(int(done));
+          pacer.Pump();
+        },
+        &synced);
+    for (qsizetype i = 0; i < jobs.size(); ++i)
+      if (results.at(i) != ExportResult::Written) notExported << ansi::toDisplay(jobs.at(i).name);
     ProgressBar->SetPosition(0);
   }
   if (!synced)

@@ -1,0 +1,140 @@
+// quillforge build, extract and list, each run as a script runs it (a child
+// process), against StormLib building the same archive in-process with its
+// hash table sized up front, and against smpq extracting and listing it. The
+// tree: 10,000 files cut from the fixtures' bytes, at their real folders and
+// with their real extensions; then a 150 MB tree of mostly packed game data.
+#include <StormLib.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "BenchSupport.h"
+
+namespace {
+
+const std::string kQuillforge = QF_QUILLFORGE;
+const std::string kSmpq = "/usr/bin/smpq";
+
+// count files cut from the fixtures' bytes, each at its own offset, spread
+// over the fixtures' folders under their own extensions.
+std::vector<std::string> makeTree(const std::string& root, int count) {
+  const std::vector<std::string> fixtures = bench::fixtureFiles();
+  std::string pool;
+  for (const std::string& file : fixtures) pool += bench::readFile(bench::fixturesDir() + "/" + file);
+  bench::require(pool.size() > 8192 && !fixtures.empty(), "fixtures too small to cut");
+  std::vector<std::string> files;
+  for (int i = 0; i < count; ++i) {
+    const std::string& like = fixtures[size_t(i) % fixtures.size()];
+    const std::string folder = like.substr(0, like.rfind('/'));
+    const size_t dot = like.rfind('.');
+    const std::string extension = dot == std::string::npos || dot < folder.size() ? "" : like.substr(dot);
+    const std::string name =
+        folder + "/f" + std::to_string(i / int(fixtures.size())) + "_" + std::to_string(i) + extension;
+    const size_t length = 64 + (size_t(i) * 37) % 2000;
+    const size_t offset = (size_t(i) * 4099) % (pool.size() - length);
+    bench::require(bench::writeFile(root + "/" + name, pool.substr(offset, length)), "cannot write the tree");
+    files.push_back(name);
+  }
+  return files;
+}
+
+// The fixtures and 144 files of one MiB of packed game data: about 150 MB.
+std::vector<std::string> makeBigTree(const std::string& root) {
+  std::vector<std::string> files;
+  for (const std::string& file : bench::fixtureFiles()) {
+    bench::require(bench::writeFile(root + "/" + file, bench::readFile(bench::fixturesDir() + "/" + file)),
+                   "cannot copy fixtures");
+    files.push_back(file);
+  }
+  for (int i = 0; i < 144; ++i) {
+    const std::string name = "data/global/sfx/bulk/b" + std::to_string(i) + ".wav";
+    bench::require(bench::writeFile(root + "/" + name, bench::bulkFile(i)), "cannot write bulk data");
+    files.push_back(name);
+  }
+  return files;
+}
+
+void buildWithStormLib(const std::string& archive, const std::string& root,
+                       const std::vector<std::string>& files) {
+  HANDLE mpq = nullptr;
+  // The hash table sized for every file up front, so it never grows.
+  const DWORD capacity = static_cast<DWORD>(files.size() + 16);
+  bench::require(
+      SFileCreateArchive(archive.c_str(), MPQ_CREATE_LISTFILE | MPQ_CREATE_ARCHIVE_V1, capacity, &mpq),
+      "StormLib cannot create " + archive);
+  for (const std::string& file : files) {
+    bench::require(SFileAddFileEx(mpq, (root + "/" + file).c_str(), bench::internalName(file).c_str(),
+                                  MPQ_FILE_COMPRESS | MPQ_FILE_ENCRYPTED, MPQ_COMPRESSION_PKWARE,
+                                  MPQ_COMPRESSION_NEXT_SAME),
+                   "StormLib cannot add " + file);
+  }
+  bench::require(SFileCloseArchive(mpq), "StormLib cannot close " + archive);
+}
+
+void removeAll(const std::string& path) {
+  std::error_code error;
+  std::filesystem::remove_all(path, error);
+}
+
+struct Timings {
+  std::vector<double> ours, peer;
+};
+
+void report(const std::string& name, const Timings& t, const std::string& peer, const std::string& target) {
+  bench::report(name, bench::median(t.ours) * 1000, "ms", peer, bench::median(t.peer) * 1000, target);
+}
+
+void measure(const std::string& label, const std::string& tree, const std::vector<std::string>& files,
+             const bench::ScratchDir& scratch, int runs, bool withBuild) {
+  const std::string mod = scratch.file(label + ".QLM"), stormMod = scratch.file(label + ".storm.mpq");
+  const std::string ourOut = scratch.file(label + ".ours"), smpqOut = scratch.file(label + ".smpq");
+  Timings build, extract, list;
+  // Interleaved, so that load from elsewhere on the machine falls on both alike.
+  for (int i = 0; i < runs; ++i) {
+    std::remove(mod.c_str());
+    std::remove(stormMod.c_str());
+    build.ours.push_back(bench::seconds([&] {
+      bench::require(
+          bench::run({kQuillforge, "-q", "build", tree, "-o", mod, "--title", "Bench"}, scratch.path()),
+          "quillforge build failed");
+    }));
+    build.peer.push_back(bench::seconds([&] { buildWithStormLib(stormMod, tree, files); }));
+  }
+  for (int i = 0; i < runs; ++i) {
+    removeAll(ourOut);
+    removeAll(smpqOut);
+    std::filesystem::create_directories(smpqOut);
+    extract.ours.push_back(bench::seconds([&] {
+      bench::require(bench::run({kQuillforge, "-q", "extract", mod, ourOut}, scratch.path()),
+                     "quillforge extract failed");
+    }));
+    extract.peer.push_back(bench::seconds([&] {
+      bench::require(bench::run({kSmpq, "-x", mod}, smpqOut), "smpq -x failed");
+    }));
+    list.ours.push_back(bench::seconds([&] {
+      bench::require(bench::run({kQuillforge, "list", mod}, scratch.path()), "quillforge list failed");
+    }));
+    list.peer.push_back(bench::seconds([&] {
+      bench::require(bench::run({kSmpq, "-l", mod}, scratch.path()), "smpq -l failed");
+    }));
+  }
+  if (withBuild) report("cli_build_" + label, build, "stormlib_sized", "<=0.5");
+  report("cli_extract_" + label, extract, "smpq_x", withBuild ? "<=0.5" : "none");
+  report("cli_list_" + label, list, "smpq_l", withBuild ? "<=0.5" : "none");
+}
+
+}  // namespace
+
+int main() {
+  bench::require(!bench::fixturesDir().empty(), "mod fixtures not found (set QF_FIXTURES_DIR)");
+  bench::ScratchDir scratch;
+  const std::string tree = scratch.file("tree");
+  measure("10000_files", tree, makeTree(tree, 10000), scratch, 5, true);
+  removeAll(tree);
+
+  const std::string big = scratch.file("big");
+  measure("150mb", big, makeBigTree(big), scratch, 3, false);
+  return 0;
+}

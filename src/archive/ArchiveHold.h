@@ -1,0 +1,19 @@
+#pragma once
+// Keeps an archive open on the calling thread while it lives, so that the
+// reader's transactions on that thread in between use it instead of opening
+// the file again; a thread that reads beside others gets an archive of its
+// own this way.
+#include <QString>
+
+class ArchiveHold {
+ public:
+  explicit ArchiveHold(const QString& archivePath);
+  ~ArchiveHold();
+  ArchiveHold(const ArchiveHold&) = delete;
+  ArchiveHold& operator=(const ArchiveHold&) = delete;
+
+  bool IsOpen() const { return archive_ != nullptr; }
+
+ private:
+  void* archive_ = nullptr;
+};

@@ -1,0 +1,32 @@
+#include "archive/ArchiveUpdate.h"
+
+#include <utility>
+
+#include "archive/UpdateLibrary.h"
+
+ArchiveUpdate::~ArchiveUpdate() {
+  Commit();
+  if (loaded_) UnloadUpdateLibrary();
+}
+
+ArchiveUpdate::Opened ArchiveUpdate::Open(const QString& path, bool create) {
+  if (!loaded_ && !LoadUpdateLibrary()) return Opened::NoLibrary;
+  loaded_ = true;
+  archive_ = UpdateLibrary::MpqOpenArchiveForUpdate(
+      path, create ? UpdateLibrary::kOpenCreate : UpdateLibrary::kOpenExisting, UpdateLibrary::kMaxFiles);
+  return archive_ ? Opened::Yes : Opened::Refused;
+}
+
+bool ArchiveUpdate::Add(const QString& source, const QByteArray& name, bool replace) {
+  return UpdateLibrary::MpqAddFileToArcive(
+             archive_, source, name, replace ? UpdateLibrary::kAddReplace : UpdateLibrary::kAddNew) != 0;
+}
+
+bool ArchiveUpdate::Delete(const QByteArray& name) {
+  return UpdateLibrary::MpqDeleteFile(archive_, name) != 0;
+}
+
+bool ArchiveUpdate::Commit() {
+  if (!archive_) return false;
+  return UpdateLibrary::MpqCloseUpdatedArchive(std::exchange(archive_, nullptr), 0) != 0;
+}

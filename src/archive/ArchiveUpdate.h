@@ -1,0 +1,32 @@
+#pragma once
+// One update of a mod archive through the archive-update library, as Update
+// makes it: the library loaded, the archive opened (or a new one created),
+// entries added and deleted, then every change committed at once. Leaving
+// without Commit still commits what was done (the library has no way back)
+// and releases the library.
+#include <QByteArray>
+#include <QString>
+
+class ArchiveUpdate {
+ public:
+  enum class Opened { Yes, NoLibrary, Refused };
+
+  ArchiveUpdate() = default;
+  ~ArchiveUpdate();
+  ArchiveUpdate(const ArchiveUpdate&) = delete;
+  ArchiveUpdate& operator=(const ArchiveUpdate&) = delete;
+
+  // Loads the library and opens the archive at path, or creates it when
+  // create is set (the new file appears only at Commit).
+  Opened Open(const QString& path, bool create);
+  // Stores the disk file source under name; replace asks for an entry of
+  // that name to be replaced. False when the library could not store it.
+  bool Add(const QString& source, const QByteArray& name, bool replace);
+  bool Delete(const QByteArray& name);
+  // True when every change is in the file on disk.
+  bool Commit();
+
+ private:
+  void* archive_ = nullptr;
+  bool loaded_ = false;
+};

@@ -1,0 +1,198 @@
+#include "cli/BuildCommand.h"
+
+#include <QBuffer>
+#include <QDir>
+#include <QFileInfo>
+#include <algorithm>
+
+#include "archive/ArchiveReader.h"
+#include "archive/ArchiveUpdate.h"
+#include "archive/ModInfo.h"
+#include "archive/NameRules.h"
+#include "archive/Names.h"
+#include "cli/ModArgument.h"
+#include "cli/ModInfoFields.h"
+#include "cli/Options.h"
+#include "cli/OutputText.h"
+#include "cli/Progress.h"
+#include "cli/RecordFile.h"
+#include "platform/Files.h"
+#include "platform/FolderWalk.h"
+
+namespace cli {
+
+namespace {
+
+struct TreeFile {
+  QByteArray name;
+  QString key;
+  QString path;
+};
+
+bool Hidden(const QString& relative) {
+  return relative.startsWith(QLatin1Char('.')) || relative.contains(QLatin1String("/."));
+}
+
+// The files of the tree that become entries, sorted by name as Add Folder
+// adds them; what is left out is reported (names starting with "." only
+// silently: a tree in version control holds such files by the hundred).
+QList<TreeFile> CollectTree(Io& io, const QString& folder, const QByteArray& prefix, const QString& output) {
+  files::FolderContents found;
+  {
+    Progress progress(io, QStringLiteral("Reading folders"));
+    found = files::WalkFolder(folder, [&](int done, int known) {
+      progress.Show(done, known);
+      return true;
+    });
+  }
+  const QString outputPath = QFileInfo(output).absoluteFilePath();
+  for (const QString& relative : std::as_const(found.leftOut))
+    if (!Hidden(relative))
+      Complain(io, QStringLiteral("left out: %1 (not a regular file that can be read)").arg(relative));
+
+  QList<TreeFile> tree;
+  tree.reserve(found.files.size());
+  for (const files::FoundFile& file : std::as_const(found.files)) {
+    if (file.path == outputPath) continue;  // the mod is no part of itself
+    QByteArray name;
+    if (!names::NameUnder(prefix, file.relative, name) || !names::Storable(name) ||
+        names::SameName(name, kModInfoName)) {
+      Complain(io, QStringLiteral("left out: %1 (no mod can hold an entry of this name)").arg(file.relative));
+      continue;
+    }
+    tree.append(TreeFile{name, names::Key(name), file.path});
+  }
+  std::sort(tree.begin(), tree.end(), [](const TreeFile& a, const TreeFile& b) {
+    return a.key != b.key ? a.key < b.key : a.name < b.name;
+  });
+  // Two files whose names differ only in letter case would be one entry.
+  const auto clash = std::unique(tree.begin(), tree.end(), [&io](const TreeFile& kept, const TreeFile& next) {
+    if (kept.key != next.key) return false;
+    Complain(io, QStringLiteral("left out: %1 (the same name as %2, letter case aside)")
+                     .arg(QDir::toNativeSeparators(next.path), QDir::toNativeSeparators(kept.path)));
+    return true;
+  });
+  tree.erase(clash, tree.end());
+  return tree;
+}
+
+// The record a mod holds now, every byte kept; empty when it has none.
+ModInfo CurrentModInfo(const QString& mod) {
+  QBuffer record;
+  record.open(QIODevice::ReadWrite);
+  if (!ReadEntryToStream(mod, kModInfoName, record)) return {};
+  return DecodeModInfo(record.data(), true);
+}
+
+// Whether the mod can go at path; false after saying why.
+bool CheckNewMod(Io& io, const QString& path) {
+  const QFileInfo folder(QFileInfo(path).absolutePath());
+  QString why;
+  if (!folder.isDir())
+    why = QStringLiteral("the folder %1 does not exist").arg(ShownPath(folder.filePath()));
+  else if (!files::FolderTakesFiles(folder.filePath()))
+    why = QStringLiteral("the folder %1 cannot be written").arg(ShownPath(folder.filePath()));
+  if (why.isEmpty()) return true;
+  Complain(io, QStringLiteral("%1: cannot make the mod: %2").arg(ShownPath(path), why));
+  return false;
+}
+
+bool InsidePrefix(const QByteArray& name, const QString& prefixKey) {
+  return names::Key(name).startsWith(prefixKey);
+}
+
+}  // namespace
+
+int RunBuildCommand(const QStringList& args, Io& io) {
+  Options options;
+  options.Value(QStringLiteral("--output"), QStringLiteral("-o"));
+  options.Value(QStringLiteral("--prefix"));
+  options.Flag(QStringLiteral("--delete-missing"));
+  DeclareFieldOptions(options, QString());
+  if (!options.Parse(args)) {
+    Complain(io, QStringLiteral("build: %1 (see quillforge build --help)").arg(options.Error()));
+    return kFailed;
+  }
+  if (options.Positional().size() != 1 || !options.Given(QStringLiteral("--output"))) {
+    Complain(io, QStringLiteral("build takes one folder and -o MOD (see quillforge build --help)"));
+    return kFailed;
+  }
+  const QString folder = options.Positional().first();
+  const QString mod = options.ValueOf(QStringLiteral("--output"));
+  QByteArray prefix = ArgumentBytes(options.ValueOf(QStringLiteral("--prefix")));
+  if (!prefix.isEmpty() && !prefix.endsWith('\\')) prefix += '\\';
+
+  if (!QFileInfo(folder).isDir()) {
+    Complain(io, QStringLiteral("%1: no such folder").arg(ShownPath(folder)));
+    return kFailed;
+  }
+  // An existing mod is updated; anything else at its place is never replaced.
+  const bool updating = QFileInfo::exists(mod);
+  LineList archiveNames;
+  ModInfo info;
+  if (updating) {
+    if (!CheckModToRead(io, mod) || !ReadListFile(io, mod, archiveNames)) return kFailed;
+    info = CurrentModInfo(mod);
+  } else if (!CheckNewMod(io, mod)) {
+    return kFailed;
+  }
+  bool infoGiven = false;
+  if (!ApplyFieldOptions(io, options, QString(), info, infoGiven)) return kFailed;
+
+  const QList<TreeFile> tree = CollectTree(io, folder, prefix, mod);
+  const RecordFile record(WriteModInfoFile(info));
+
+  ArchiveUpdate update;
+  switch (update.Open(mod, !updating)) {
+    case ArchiveUpdate::Opened::Yes:
+      break;
+    case ArchiveUpdate::Opened::NoLibrary:
+      Complain(io, QStringLiteral("cannot load the archive-update library ARCHWRIT; nothing was written"));
+      return kFailed;
+    case ArchiveUpdate::Opened::Refused:
+      Complain(io, QStringLiteral("%1: cannot be written (in use by another update, or no right to write it)")
+                       .arg(ShownPath(mod)));
+      return kFailed;
+  }
+  names::NameSet listed;
+  QStringList notAdded;
+  if (!update.Add(record.path(), kModInfoName, listed.Contains(archiveNames, kModInfoName)))
+    notAdded << QStringLiteral("\"(modinfo)\"");
+  {
+    Progress progress(io, QStringLiteral("Adding files"));
+    for (qsizetype i = 0; i < tree.size(); ++i) {
+      const TreeFile& file = tree.at(i);
+      if (!update.Add(file.path, file.name, listed.Contains(archiveNames, file.name))) notAdded << file.path;
+      progress.Show(i + 1, tree.size());
+    }
+  }
+  if (updating && options.Given(QStringLiteral("--delete-missing"))) {
+    QSet<QString> inTree;
+    for (const TreeFile& file : tree) inTree.insert(file.key);
+    const QString prefixKey = names::Key(prefix);
+    QSet<QString> deleted;
+    for (const QByteArray& name : std::as_const(archiveNames)) {
+      const QString key = names::Key(name);
+      if (name.isEmpty() || inTree.contains(key) || deleted.contains(key) ||
+          names::SameName(name, kModInfoName) || !InsidePrefix(name, prefixKey))
+        continue;
+      deleted.insert(key);
+      update.Delete(name);
+    }
+  }
+  if (!update.Commit()) {
+    Complain(io, QStringLiteral("%1: cannot be written; %2")
+                     .arg(ShownPath(mod), updating ? QStringLiteral("the mod is as it was")
+                                                   : QStringLiteral("nothing was made")));
+    return kFailed;
+  }
+  if (notAdded.isEmpty()) return kOk;
+  if (!updating) QFile::remove(mod);  // a new mod is whole or not there
+  for (const QString& path : std::as_const(notAdded))
+    Complain(io, QStringLiteral("cannot add %1 (it changed or could not be read)").arg(ShownPath(path)));
+  Complain(io, updating ? QStringLiteral("the other changes were written to %1").arg(ShownPath(mod))
+                        : QStringLiteral("%1 was not made").arg(ShownPath(mod)));
+  return kFailed;
+}
+
+}  // namespace cli

@@ -1,0 +1,35 @@
+#include "cli/CommandTable.h"
+
+#include "cli/BuildCommand.h"
+#include "cli/CheckCommand.h"
+#include "cli/CompareCommand.h"
+#include "cli/ExtractCommand.h"
+#include "cli/InfoCommand.h"
+#include "cli/ListCommand.h"
+
+namespace cli {
+
+namespace {
+
+const Command kCommands[] = {
+    {"build", "Make a mod from a folder tree, or update one from it", kBuildUsage, RunBuildCommand},
+    {"check", "Check a mod's sheets for faults the game would trip over", kCheckUsage, RunCheckCommand},
+    {"compare", "Compare a mod with another mod or a folder", kCompareUsage, RunCompareCommand},
+    {"extract", "Write a mod's entries below a folder", kExtractUsage, RunExtractCommand},
+    {"info", "Show or change a mod's information", kInfoUsage, RunInfoCommand},
+    {"list", "List a mod's entries with their sizes", kListUsage, RunListCommand},
+};
+
+}  // namespace
+
+std::span<const Command> Commands() {
+  return kCommands;
+}
+
+const Command* FindCommand(const QString& name) {
+  for (const Command& command : kCommands)
+    if (name == QLatin1String(command.name)) return &command;
+  return nullptr;
+}
+
+}  // namespace cli

@@ -1,0 +1,139 @@
+#include "cli/ExtractCommand.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QSet>
+
+#include "archive/ExportBatch.h"
+#include "archive/NamePattern.h"
+#include "archive/NameRules.h"
+#include "archive/Names.h"
+#include "cli/ModArgument.h"
+#include "cli/Options.h"
+#include "cli/OutputText.h"
+#include "cli/Progress.h"
+#include "platform/Ansi.h"
+#include "platform/DiskNames.h"
+#include "platform/Files.h"
+
+namespace cli {
+
+namespace {
+
+// The entries a listing stands for, as the Files list shows them: every line
+// but the record's own, each name once (its first spelling).
+QList<QByteArray> ListedEntries(const LineList& lines) {
+  QList<QByteArray> entries;
+  QSet<QString> seen;
+  for (const QByteArray& name : lines) {
+    if (name == kModInfoName || name.isEmpty()) continue;
+    if (!seen.contains(names::Key(name))) {
+      seen.insert(names::Key(name));
+      entries << name;
+    }
+  }
+  return entries;
+}
+
+// Where a name goes below folder; empty when it must not be written there.
+QString TargetOf(const QString& folder, const QByteArray& name) {
+  QStringList levels;
+  for (const QByteArray& level : names::ExportLevels(name)) levels << ansi::toDisplay(level);
+  return files::PathBelow(folder, levels);
+}
+
+// The folder to write below, made when missing; false after saying why.
+bool PrepareFolder(Io& io, const QString& folder) {
+  const QFileInfo info(folder);
+  if (info.exists() && !info.isDir()) {
+    Complain(io, QStringLiteral("%1: not a folder").arg(ShownPath(folder)));
+    return false;
+  }
+  if (!info.exists() && !QDir().mkpath(folder)) {
+    Complain(io, QStringLiteral("%1: cannot make the folder").arg(ShownPath(folder)));
+    return false;
+  }
+  if (!files::FolderTakesFiles(folder)) {
+    Complain(io, QStringLiteral("%1: the folder cannot be written").arg(ShownPath(folder)));
+    return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+int RunExtractCommand(const QStringList& args, Io& io) {
+  Options options;
+  if (!options.Parse(args)) {
+    Complain(io, QStringLiteral("extract: %1 (see quillforge extract --help)").arg(options.Error()));
+    return kFailed;
+  }
+  const QStringList& words = options.Positional();
+  if (words.isEmpty()) {
+    Complain(io, QStringLiteral("extract needs a mod (see quillforge extract --help)"));
+    return kFailed;
+  }
+  const QString mod = words.at(0);
+  const QString folder =
+      QDir::cleanPath(QDir::current().absoluteFilePath(words.value(1, QStringLiteral("."))));
+  LineList lines;
+  if (!CheckModToRead(io, mod) || !ReadListFile(io, mod, lines)) return kFailed;
+  QList<QByteArray> entries = ListedEntries(lines);
+
+  // Named entries: every pattern must find one, or nothing is written.
+  if (words.size() > 2) {
+    QList<names::NamePattern> patterns;
+    for (const QString& word : words.mid(2)) patterns.append(names::NamePattern(ArgumentBytes(word)));
+    QList<bool> found(patterns.size(), false);
+    QList<QByteArray> chosen;
+    for (const QByteArray& name : std::as_const(entries)) {
+      bool matched = false;
+      for (qsizetype i = 0; i < patterns.size(); ++i) {
+        if (patterns.at(i).Matches(name)) matched = found[i] = true;
+      }
+      if (matched) chosen << name;
+    }
+    for (qsizetype i = 0; i < patterns.size(); ++i) {
+      if (found.at(i)) continue;
+      Complain(io, QStringLiteral("%1: no entry matches '%2'").arg(ShownPath(mod), words.at(i + 2)));
+      return kFailed;
+    }
+    entries = chosen;
+  }
+  if (!PrepareFolder(io, folder)) return kFailed;
+
+  QList<ExportJob> jobs;
+  jobs.reserve(entries.size());
+  bool allWritten = true;
+  for (const QByteArray& name : std::as_const(entries)) {
+    const QString target = TargetOf(folder, name);
+    if (target.isEmpty()) {
+      Complain(io, QStringLiteral("not extracted: %1 (the name leads out of the folder)")
+                       .arg(QString::fromUtf8(LineText(name))));
+      allWritten = false;
+    } else {
+      jobs.append(ExportJob{name, QString(), target});
+    }
+  }
+
+  QList<ExportResult> results;
+  {
+    Progress progress(io, QStringLiteral("Extracting"));
+    results = ExportEntries(mod, folder, jobs,
+                            [&](qsizetype done, qsizetype total) { progress.Show(done, total); });
+  }
+  for (qsizetype i = 0; i < jobs.size(); ++i) {
+    if (results.at(i) == ExportResult::Written) continue;
+    allWritten = false;
+    const QString name = QString::fromUtf8(LineText(jobs.at(i).name));
+    if (results.at(i) == ExportResult::NotCreated)
+      Complain(io, QStringLiteral("not extracted: %1 (%2 cannot be made there, or a link is on the way)")
+                       .arg(name, ShownPath(jobs.at(i).target)));
+    else
+      Complain(io, QStringLiteral("not extracted: %1 (the entry cannot be read, or %2 cannot be written)")
+                       .arg(name, ShownPath(jobs.at(i).target)));
+  }
+  return allWritten ? kOk : kFailed;
+}
+
+}  // namespace cli

@@ -1,0 +1,33 @@
+#include "cli/ModArgument.h"
+
+#include <QFileInfo>
+
+#include "archive/ArchiveReader.h"
+#include "cli/OutputText.h"
+
+namespace cli {
+
+bool CheckModToRead(Io& io, const QString& path) {
+  const QFileInfo file(path);
+  QString why;
+  if (!file.exists())
+    why = QStringLiteral("no such file");
+  else if (file.isDir())
+    why = QStringLiteral("is a folder, not a mod");
+  else if (!file.isReadable())
+    why = QStringLiteral("cannot be read (no permission)");
+  else if (!IsArchive(path))
+    why = QStringLiteral("not a mod archive (no MPQ archive this program can read)");
+  if (why.isEmpty()) return true;
+  Complain(io, QStringLiteral("%1: %2").arg(ShownPath(path), why));
+  return false;
+}
+
+bool ReadListFile(Io& io, const QString& path, LineList& names) {
+  if (ReadEntryLines(path, kListFileName, names)) return true;
+  Complain(io,
+           QStringLiteral("%1: the archive has no \"(listfile)\" naming its entries").arg(ShownPath(path)));
+  return false;
+}
+
+}  // namespace cli

@@ -1,0 +1,21 @@
+#pragma once
+// The mod a command reads: a file that opens as an archive. Each refusal is
+// one line on the error stream.
+#include <QByteArray>
+#include <QString>
+
+#include "archive/TextLines.h"
+#include "cli/CliIo.h"
+
+namespace cli {
+
+// False, after saying why, when path is missing, a folder, or no archive.
+bool CheckModToRead(Io& io, const QString& path);
+
+// The lines of the mod's "(listfile)"; false, after saying so, when it has none.
+bool ReadListFile(Io& io, const QString& path, LineList& names);
+
+inline const QByteArray kListFileName = QByteArrayLiteral("(listfile)");
+inline const QByteArray kModInfoName = QByteArrayLiteral("(modinfo)");
+
+}  // namespace cli

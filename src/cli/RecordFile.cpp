@@ -1,0 +1,11 @@
+#include "cli/RecordFile.h"
+
+#include "platform/Files.h"
+
+namespace cli {
+
+RecordFile::~RecordFile() {
+  files::DeleteFile(path_);
+}
+
+}  // namespace cli
