@@ -10,6 +10,7 @@
 #include "archive/compare/EntryKind.h"
 #include "archive/compare/FolderSide.h"
 #include "archive/compare/GameSide.h"
+#include "archive/compare/StringTableRows.h"
 #include "cli/CompareReport.h"
 
 const char kCompareUsage[] =
@@ -99,10 +100,23 @@ int RunCompareCommand(const QStringList& args, cli::Io& io) {
   if (!namesOnly) {
     options.changed = [&](const compare::Entry& entry, const QByteArray& a, const QByteArray& b) {
       const QByteArray& name = entry.here;
-      if (compare::KindOf(name) == compare::EntryKind::Sheet)
-        details.insert(name, cli::SheetReport(name, compare::DiffSheets(name, a, b, keyColumn)));
-      else
-        details.insert(name, cli::BytesReport(name, compare::CompareBytes(a, b)));
+      switch (compare::KindOf(name)) {
+        case compare::EntryKind::Sheet:
+          details.insert(name, cli::SheetReport(name, compare::DiffSheets(name, a, b, keyColumn)));
+          return;
+        case compare::EntryKind::StringTable:
+          // Strings by key; a table that cannot be read is compared by bytes.
+          if (const auto rowsA = compare::StringTableRows(a), rowsB = compare::StringTableRows(b);
+              rowsA && rowsB) {
+            details.insert(name,
+                           cli::SheetReport(name, compare::DiffSheets(name, *rowsA, *rowsB, keyColumn)));
+            return;
+          }
+          break;
+        case compare::EntryKind::Bytes:
+          break;
+      }
+      details.insert(name, cli::BytesReport(name, compare::CompareBytes(a, b)));
     };
   }
   if (io.progress) {

@@ -8,6 +8,8 @@
 
 #include "CompareMods.h"
 #include "Fixtures.h"
+#include "StringFixtures.h"
+#include "archive/strings/StringTableCodec.h"
 #include "cli/CompareCommand.h"
 
 namespace {
@@ -84,6 +86,35 @@ class TestCompareCommand : public QObject {
                                  "data\\global\\ui\\panel\\overlap.DC6: " + overlapSize + " -> " +
                                      overlapSize + " bytes, first difference at byte 100",
                              }));
+  }
+
+  // String tables go string by string, by key: a changed text, a text with
+  // a line end, an added string; a table that is no string table goes by bytes.
+  void stringTables() {
+    const QByteArray original = fixtures::readAll(fixtures::stringsDir() + "/lng/eng/patchstring.tbl");
+    StringTable table;
+    QString fault;
+    QVERIFY2(stringtable::Read(original, table, fault), qPrintable(fault));
+    QVERIFY(table.strings.size() > 10);
+    const QByteArray key3 = table.strings[3].key, old3 = table.strings[3].text;
+    const QByteArray key7 = table.strings[7].key, old7 = table.strings[7].text;
+    table.strings[3].text = "Quill\nForge";
+    table.strings[7].text += "!";
+    table.strings.push_back(TableString{"QuillNew", "new"});
+    const QByteArray name = "data\\local\\lng\\eng\\patchstring.tbl";
+    const QString a = dir_.filePath("tbl-a.QLM"), b = dir_.filePath("tbl-b.QLM");
+    QVERIFY(testarchive::Build(a, {{name, original}, {"x.tbl", "not a table"}}));
+    QVERIFY(testarchive::Build(b, {{name, stringtable::Write(table)}, {"x.tbl", "not a table either"}}));
+    const Run run = Compare({a, b});
+    QCOMPARE(run.exit, 1);
+    const auto escaped = [](QByteArray t) {
+      return t.replace("\\", "\\\\").replace("\n", "\\n").replace("\r", "\\r").replace("\t", "\\t");
+    };
+    QVERIFY2(run.out.contains(name + ":" + key3 + ":Text: " + escaped(old3) + " -> Quill\\nForge"),
+             run.out.join('\n').constData());
+    QVERIFY(run.out.contains(name + ":" + key7 + ":Text: " + escaped(old7) + " -> " + escaped(old7) + "!"));
+    QVERIFY(run.out.contains("+ " + name + ":QuillNew"));
+    QVERIFY(run.out.contains("x.tbl: 11 -> 18 bytes, first difference at byte 11"));
   }
 
   void namesOnly() {

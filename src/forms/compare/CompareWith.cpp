@@ -7,6 +7,7 @@
 #include <QTableView>
 #include <algorithm>
 #include <functional>
+#include <optional>
 
 #include "archive/NameRules.h"
 #include "archive/Names.h"
@@ -16,6 +17,7 @@
 #include "archive/compare/FolderSide.h"
 #include "archive/compare/PendingSide.h"
 #include "archive/compare/RowTaking.h"
+#include "archive/compare/StringTableRows.h"
 #include "forms/compare/CompareCellModel.h"
 #include "forms/compare/CompareEntryModel.h"
 #include "forms/compare/ComparePage.h"
@@ -182,6 +184,7 @@ bool CompareWith::ReadBoth(const compare::Entry& entry, QByteArray& here, QByteA
 
 void CompareWith::ShowEntry(int row) {
   shownEntry_ = row;
+  rowsTakeable_ = false;
   page_.Cells->Clear();
   page_.lblCompareDetail->clear();
   UpdateButtons();
@@ -203,7 +206,20 @@ void CompareWith::ShowEntry(int row) {
   ui::ScopedCursor busy(ui::crHourGlass);
   QByteArray here, there;
   if (!ReadBoth(entry, here, there)) return;
-  if (compare::KindOf(entry.here) != compare::EntryKind::Sheet) {
+  const compare::EntryKind kind = compare::KindOf(entry.here);
+  // A string table is shown string by string (Key and Text as its cells);
+  // its rows are not taken over, as the Edit page holds no sheet for it.
+  std::optional<QByteArray> tableHere, tableThere;
+  if (kind == compare::EntryKind::StringTable) {
+    tableHere = compare::StringTableRows(here);
+    tableThere = compare::StringTableRows(there);
+    if (tableHere && tableThere) {
+      here = *tableHere;
+      there = *tableThere;
+    }
+  }
+  if (kind == compare::EntryKind::Bytes ||
+      (kind == compare::EntryKind::StringTable && !(tableHere && tableThere))) {
     const compare::ByteDifference d = compare::CompareBytes(here, there);
     page_.lblCompareDetail->setText(QStringLiteral("%1 \u2192 %2 bytes, first difference at byte %3.")
                                         .arg(d.sizeHere)
@@ -211,6 +227,7 @@ void CompareWith::ShowEntry(int row) {
                                         .arg(d.firstDifference));
     return;
   }
+  rowsTakeable_ = kind == compare::EntryKind::Sheet;
   page_.Cells->SetDiff(compare::DiffSheets(entry.here, here, there, keyColumn_));
   const compare::SheetDiff& diff = page_.Cells->Diff();
   QString text =
@@ -327,7 +344,7 @@ void CompareWith::TakeRows() {
   if (shownEntry_ < 0 || shownEntry_ >= page_.Entries->rowCount()) return;
   const compare::Entry entry = page_.Entries->At(shownEntry_);
   const std::vector<int> chosen = page_.SelectedCellRows();
-  if (chosen.empty() || entry.state != compare::EntryState::Changed) return;
+  if (chosen.empty() || entry.state != compare::EntryState::Changed || !rowsTakeable_) return;
   const compare::SheetDiff shown = page_.Cells->Diff();
   const int row = FilesRowNamed(entry.here);
   if (row < 0) return;
@@ -398,5 +415,5 @@ void CompareWith::Clear() {
 
 void CompareWith::UpdateButtons() {
   page_.btnCompareUndo->setEnabled(!steps_.isEmpty());
-  page_.btnTakeRows->setEnabled(!page_.SelectedCellRows().empty());
+  page_.btnTakeRows->setEnabled(rowsTakeable_ && !page_.SelectedCellRows().empty());
 }

@@ -77,6 +77,8 @@ class CompareWith : public QObject {
   QString otherPath_;
   OtherKind otherKind_ = OtherKind::Mod;
   compare::KeyColumnProvider keyColumn_;
+  // Whether the shown entry is a sheet whose rows Take Selected Rows can take.
+  bool rowsTakeable_ = false;
   int shownEntry_ = -1;
   QList<Step> steps_;
 };
