@@ -197,7 +197,8 @@ QByteArray Write(const TableViews& table) {
   const uint32_t slotCount = std::max(table.slotCount, count);
   // The index names slots in 16 bits: a slot past them could not be named.
   if (slotCount > kMaxSlots)
-    throw AppError(QStringLiteral("%1 hash slots: a string table holds at most %2").arg(slotCount).arg(kMaxSlots));
+    throw AppError(
+        QStringLiteral("%1 hash slots: a string table holds at most %2").arg(slotCount).arg(kMaxSlots));
   const qsizetype dataStart = kHeaderSize + 2 * qsizetype(count) + kSlotSize * qsizetype(slotCount);
   qsizetype size = dataStart;
   for (const auto& [key, text] : table.strings) size += key.size() + text.size() + 2;

@@ -348,9 +348,10 @@ class TestStringTablePage : public QObject {
 
     // No-break spaces and a line separator stay what they are when the
     // text is typed in.
-    const QByteArray kept = "a\xC2\xA0"
-                            "b\xE2\x80\xA8"
-                            "c";
+    const QByteArray kept =
+        "a\xC2\xA0"
+        "b\xE2\x80\xA8"
+        "c";
     editor.Type(StringTableEditor::kTextCol, 3, kept);
     editor.EndTyping();
     typeIn(QStringLiteral("!"));
