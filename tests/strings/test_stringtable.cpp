@@ -191,6 +191,28 @@ class TestStringTable : public QObject {
     QCOMPARE(MustRead(stringtable::Write(table)).strings[0].text.size(), 0xFFFE);
   }
 
+  void slotsPastTheIndexRangeAreRefused() {
+    // A key whose home lies past slot 65535 in a table of 70000 slots: its
+    // slot number would not fit the 16-bit index.
+    StringTable table;
+    table.slotCount = 70000;
+    for (int i = 0; table.strings.empty(); ++i) {
+      const QByteArray key = "k" + QByteArray::number(i);
+      if (stringhash::KeyHash(key) % table.slotCount > 0xFFFF) table.strings.push_back({key, "t"});
+    }
+    QVERIFY_THROWS_EXCEPTION(AppError, stringtable::Write(table));
+    // The most the index can name is written and read back.
+    table.slotCount = 0x10000;
+    QCOMPARE(MustRead(stringtable::Write(table)).strings, table.strings);
+
+    // A read table claiming more slots than that is refused.
+    QByteArray bytes(21 + 17 * 70000, '\0');
+    Put32(bytes, 4, 70000);
+    Put32(bytes, 9, uint32_t(bytes.size()));
+    Put32(bytes, 17, uint32_t(bytes.size()));
+    QVERIFY2(FaultOf(bytes).contains("16-bit index"), qPrintable(FaultOf(bytes)));
+  }
+
   void damagedTablesNameTheirFault() {
     const QByteArray good = stringtable::Write(Small());
     const qsizetype slot0 = 21 + 6;  // the first slot record

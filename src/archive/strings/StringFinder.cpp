@@ -16,8 +16,20 @@ QByteArray AsciiLowered(QByteArray bytes) {
 
 }  // namespace
 
+namespace {
+
+// The key needle: keys are single-byte text, and a text with a character
+// they cannot hold is in no key (not turned into '?', which would find and
+// replace question marks).
+QByteArray KeyNeedle(const QString& text) {
+  QByteArray needle = ansi::fromDisplay(text);
+  return ansi::toDisplay(needle) == text ? needle : QByteArray();
+}
+
+}  // namespace
+
 StringFinder::StringFinder(const QString& text, FindOptions options)
-    : keys_(ansi::fromDisplay(text), options), textNeedle_(text.toUtf8()), options_(options) {
+    : keys_(KeyNeedle(text), options), textNeedle_(text.toUtf8()), options_(options) {
   if (!options_.matchCase) textNeedle_ = AsciiLowered(textNeedle_);
 }
 

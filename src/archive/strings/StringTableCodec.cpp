@@ -88,6 +88,12 @@ bool ReadViews(QByteArrayView bytes, TableViews& table, QString& fault) {
                 .arg(size);
     return false;
   }
+  if (slotCount > kMaxSlots) {
+    fault = QStringLiteral("%1 hash slots, more than its 16-bit index can name (%2)")
+                .arg(slotCount)
+                .arg(kMaxSlots);
+    return false;
+  }
   if (dataStart != indexEnd) {
     fault = QStringLiteral("the data starts at offset %1, but its strings and slots end at %2")
                 .arg(dataStart)
@@ -189,6 +195,10 @@ QByteArray Write(const TableViews& table) {
   CheckWritable(table.strings);
   const uint32_t count = uint32_t(table.strings.size());
   const uint32_t slotCount = std::max(table.slotCount, count);
+  // The index names slots in 16 bits: a slot past them could not be named.
+  if (slotCount > kMaxSlots)
+    throw AppError(
+        QStringLiteral("%1 hash slots: a string table holds at most %2").arg(slotCount).arg(kMaxSlots));
   const qsizetype dataStart = kHeaderSize + 2 * qsizetype(count) + kSlotSize * qsizetype(slotCount);
   qsizetype size = dataStart;
   for (const auto& [key, text] : table.strings) size += key.size() + text.size() + 2;

@@ -21,6 +21,8 @@ namespace stringtable {
 
 constexpr qsizetype kHeaderSize = 21;
 constexpr qsizetype kSlotSize = 17;
+// The index holds 16-bit slot numbers.
+constexpr uint32_t kMaxSlots = 0x10000;
 
 // A table's strings as views into the bytes it was read from (or into the
 // store that holds them), for reading and writing without a copy a string.
@@ -39,8 +41,8 @@ bool ReadViews(QByteArrayView bytes, TableViews& table, QString& fault);
 
 // The table's bytes. The slot count is kept, raised to the string count
 // when strings were added past it. Raises AppError for what the format
-// cannot hold (more than 65535 strings, a text of 65535 bytes or more, a
-// NUL inside a key or a text), naming the string.
+// cannot hold (more than 65535 strings, more than kMaxSlots slots, a text
+// of 65535 bytes or more, a NUL inside a key or a text), naming the string.
 QByteArray Write(const StringTable& table);
 QByteArray Write(const TableViews& table);
 

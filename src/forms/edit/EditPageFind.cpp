@@ -47,7 +47,7 @@ SheetCell EditPageFind::Origin() const {
 void EditPageFind::Find(bool forward) {
   const QByteArray text = bar_.FindText();
   if (text.isEmpty()) return Open(bar_.Replacing());
-  if (strings_.Active()) return status_(strings_.Find(ansi::toDisplay(text), bar_.Options(), forward));
+  if (strings_.Active()) return status_(strings_.Find(bar_.FindShown(), bar_.Options(), forward));
   const SheetFinder finder(text, bar_.Options());
   const SheetCell from = Origin();
   const SheetFinder::Hit hit = forward ? finder.Next(grid_.Grid(), from.col, from.row)
@@ -73,8 +73,7 @@ void EditPageFind::Replace() {
   const QByteArray text = bar_.FindText();
   if (text.isEmpty()) return Open(true);
   if (strings_.Active())
-    return status_(
-        strings_.Replace(ansi::toDisplay(text), ansi::toDisplay(bar_.ReplaceText()), bar_.Options()));
+    return status_(strings_.Replace(bar_.FindShown(), bar_.ReplaceShown(), bar_.Options()));
   if (RefusesReplacement()) return;
   // The cell a search found (the current one) is replaced, then the next found.
   const SheetCell at = Origin();
@@ -93,8 +92,7 @@ void EditPageFind::ReplaceAll() {
   const QByteArray text = bar_.FindText();
   if (text.isEmpty()) return Open(true);
   if (strings_.Active())
-    return status_(
-        strings_.ReplaceAll(ansi::toDisplay(text), ansi::toDisplay(bar_.ReplaceText()), bar_.Options()));
+    return status_(strings_.ReplaceAll(bar_.FindShown(), bar_.ReplaceShown(), bar_.Options()));
   if (RefusesReplacement()) return;
   const int changed = grid_.Editor().ReplaceAll(SheetFinder(text, bar_.Options()), bar_.ReplaceText());
   status_(changed == 1 ? QStringLiteral("Replace All changed 1 cell.")

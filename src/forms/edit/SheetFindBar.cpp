@@ -108,6 +108,14 @@ QByteArray SheetFindBar::ReplaceText() const {
   return edtReplace->Bytes();
 }
 
+QString SheetFindBar::FindShown() const {
+  return edtFind->text();
+}
+
+QString SheetFindBar::ReplaceShown() const {
+  return edtReplace->text();
+}
+
 FindOptions SheetFindBar::Options() const {
   return {chkMatchCase->isChecked(), chkWholeCell->isChecked()};
 }

@@ -21,8 +21,13 @@ class SheetFindBar : public QWidget {
   void Open(bool replacing);
   bool Replacing() const;
 
+  // A sheet's single-byte text, as the cells hold it.
   QByteArray FindText() const;
   QByteArray ReplaceText() const;
+  // The fields' text as typed, for a string table's texts (UTF-8): no
+  // character is lost to a code page on the way.
+  QString FindShown() const;
+  QString ReplaceShown() const;
   FindOptions Options() const;
 
   AnsiLineEdit *edtFind, *edtReplace;

@@ -284,6 +284,103 @@ class TestStringTablePage : public QObject {
     QCOMPARE(page().Editor().Table().strings, after.strings);
   }
 
+  void findAndReplaceKeepEveryCharacter() {
+    select(kChiBase);
+    QVERIFY(enterPage());
+    StringTableEditor& editor = page().Editor();
+    // Two characters of a text that Windows-1252 has no byte for.
+    const QString before = editor.Shown(StringTableEditor::kTextCol, 2);
+    qsizetype wide = 0;
+    while (wide < before.size() && before[wide].unicode() < 0x100) ++wide;
+    QVERIFY(wide + 1 < before.size());
+    const QString needle = before.mid(wide, 2);
+    // A key with question marks, which such a needle must not stand for.
+    editor.Type(StringTableEditor::kKeyCol, 0, "a??b");
+    editor.EndTyping();
+
+    frm_->EditActions->actSheetReplace->trigger();
+    SheetFindBar& bar = *frm_->EditActions->FindBar;
+    bar.edtFind->setText(needle);
+    bar.edtReplace->setText(QStringLiteral("替换Ω"));
+    bar.btnReplaceAll->click();
+    QCOMPARE(editor.Key(0), QByteArrayView("a??b"));
+    const QString after = editor.Shown(StringTableEditor::kTextCol, 2);
+    QVERIFY2(!after.contains(needle), qPrintable(after));
+    QCOMPARE(after, QString(before).replace(needle, QStringLiteral("替换Ω")));
+
+    // Find goes by the same text.
+    table().setCurrentIndex(table().model()->index(0, 1));
+    bar.edtFind->setText(QStringLiteral("替换Ω"));
+    frm_->EditActions->actSheetFindNext->trigger();
+    const QModelIndex found = table().currentIndex();
+    QCOMPARE(found.column(), 2);
+    QVERIFY(editor.Shown(StringTableEditor::kTextCol, found.row()).contains(QStringLiteral("替换Ω")));
+  }
+
+  void theCellEditorKeepsWhatItDoesNotShow() {
+    select(kEngBase);
+    QVERIFY(enterPage());
+    StringTableEditor& editor = page().Editor();
+    const QModelIndex cell = table().model()->index(3, 2);
+    const auto typeIn = [&](const QString& keys) {
+      // The editor closed before is gone first.
+      QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+      table().setCurrentIndex(cell);
+      table().edit(cell);
+      auto* field = table().findChild<QPlainTextEdit*>(QStringLiteral("edtStringCell"));
+      QVERIFY(field);
+      QTest::keyClicks(field, keys);
+      QTest::keyClick(field, Qt::Key_Return);
+    };
+
+    // A CR LF line end, taken back untouched.
+    const QByteArray crlf = "one\r\ntwo";
+    editor.Type(StringTableEditor::kTextCol, 3, crlf);
+    editor.EndTyping();
+    const int steps = editor.Editor().Stack().count();
+    typeIn({});
+    QCOMPARE(editor.Text(3), QByteArrayView(crlf));
+    QCOMPARE(editor.Editor().Stack().count(), steps);
+
+    // And typed in.
+    typeIn(QStringLiteral("!"));
+    QCOMPARE(editor.Text(3), QByteArrayView(crlf + "!"));
+
+    // No-break spaces and a line separator stay what they are when the
+    // text is typed in.
+    const QByteArray kept =
+        "a\xC2\xA0"
+        "b\xE2\x80\xA8"
+        "c";
+    editor.Type(StringTableEditor::kTextCol, 3, kept);
+    editor.EndTyping();
+    typeIn(QStringLiteral("!"));
+    QCOMPARE(editor.Text(3), QByteArrayView(kept + "!"));
+  }
+
+  void saveTakesTheTextStillInTheCellEditor() {
+    select(kEngBase);
+    QVERIFY(enterPage());
+    StringTableEditor& editor = page().Editor();
+    const QByteArray typed = editor.Text(5).toByteArray() + "Zed";
+    const QModelIndex cell = table().model()->index(5, 2);
+    table().setCurrentIndex(cell);
+    table().edit(cell);
+    auto* field = table().findChild<QPlainTextEdit*>(QStringLiteral("edtStringCell"));
+    QVERIFY(field);
+    QTest::keyClicks(field, QStringLiteral("Zed"));
+
+    // Save from the toolbar, the editor still open.
+    const QString out = path("input/Typed.tbl");
+    QFile::remove(out);
+    ui_->ConfirmFileDialog({out});
+    frm_->tbSheetSave->click();
+    QCOMPARE(ui_->fileDialogs.size(), 1);
+    QCOMPARE(editor.Text(5), QByteArrayView(typed));
+    QCOMPARE(ReadTable(fixtures::readAll(out)).strings[5].text, typed);
+    QVERIFY(!page().Modified());
+  }
+
   void unsavedEditsAskBeforeTheyGo() {
     select(kEngBase);
     QVERIFY(enterPage());

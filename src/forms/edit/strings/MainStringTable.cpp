@@ -66,6 +66,9 @@ bool TfrmMain::ShowStringTable(int row) {
 }
 
 void TfrmMain::SaveStringTable() {
+  // What is typed is what is saved, and the dialog's focus change must not
+  // take it in after the bytes were made.
+  StringsPage->CommitEdit();
   // Checked before the dialog: a table the format cannot hold is not one to
   // choose a file for.
   const QByteArray bytes = StringsPage->Editor().Bytes();

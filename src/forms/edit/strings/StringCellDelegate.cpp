@@ -3,6 +3,7 @@
 #include <QKeyEvent>
 #include <QPlainTextEdit>
 #include <QTextCursor>
+#include <QTextDocument>
 
 QWidget* StringCellDelegate::createEditor(QWidget* parent, const QStyleOptionViewItem&,
                                           const QModelIndex&) const {
@@ -14,15 +15,37 @@ QWidget* StringCellDelegate::createEditor(QWidget* parent, const QStyleOptionVie
   return editor;
 }
 
+namespace {
+
+// The editor's document takes a CR for the end of a paragraph, as it takes
+// an LF: a CR is shown as this symbol while the cell is edited, and given
+// back (unless the text holds the symbol itself, which then stays).
+constexpr QChar kCrMark(0x240D);
+constexpr char kMarksCr[] = "marksCr";
+
+}  // namespace
+
 void StringCellDelegate::setEditorData(QWidget* editor, const QModelIndex& index) const {
   auto* text = static_cast<QPlainTextEdit*>(editor);
-  text->setPlainText(index.data(Qt::EditRole).toString());
+  QString shown = index.data(Qt::EditRole).toString();
+  const bool marksCr = shown.contains(QLatin1Char('\r')) && !shown.contains(kCrMark);
+  if (marksCr) shown.replace(QLatin1Char('\r'), kCrMark);
+  text->setProperty(kMarksCr, marksCr);
+  text->setPlainText(shown);
   text->moveCursor(QTextCursor::End);
 }
 
 void StringCellDelegate::setModelData(QWidget* editor, QAbstractItemModel* model,
                                       const QModelIndex& index) const {
-  model->setData(index, static_cast<QPlainTextEdit*>(editor)->toPlainText(), Qt::EditRole);
+  const QTextDocument* document = static_cast<QPlainTextEdit*>(editor)->document();
+  // Untouched, the cell keeps its bytes: the document has no CR to give back.
+  if (!document->isModified()) return;
+  // The raw text, not the plain one: that would turn no-break spaces into
+  // spaces and line separators into line ends, all through the text.
+  QString text = document->toRawText();
+  text.replace(QChar::ParagraphSeparator, QLatin1Char('\n'));
+  if (editor->property(kMarksCr).toBool()) text.replace(kCrMark, QLatin1Char('\r'));
+  model->setData(index, text, Qt::EditRole);
 }
 
 void StringCellDelegate::updateEditorGeometry(QWidget* editor, const QStyleOptionViewItem& option,

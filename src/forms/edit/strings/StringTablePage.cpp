@@ -1,5 +1,6 @@
 #include "forms/edit/strings/StringTablePage.h"
 
+#include <QAbstractItemDelegate>
 #include <QClipboard>
 #include <QGuiApplication>
 #include <QHeaderView>
@@ -146,6 +147,14 @@ void StringTablePage::UpdatePreview() {
 void StringTablePage::Undo() {
   const StringCell at = editor_.Undo();
   ShowString(at.col, at.index);
+}
+
+void StringTablePage::CommitEdit() {
+  if (!active_) return;
+  // A toolbar button or a shortcut leaves the editor open and its text
+  // waiting for Enter or a focus change.
+  if (QWidget* editor = grid_->indexWidget(grid_->currentIndex()))
+    emit grid_->itemDelegate()->commitData(editor);
 }
 
 void StringTablePage::Redo() {

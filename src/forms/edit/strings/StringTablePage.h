@@ -32,6 +32,9 @@ class StringTablePage : public QWidget {
 
   bool Modified() const { return active_ && editor_.Modified(); }
   void SetModified(bool modified) { editor_.Editor().SetModified(modified); }
+  // The text of a cell editor still open taken into the table, as Enter
+  // would, before the table is written.
+  void CommitEdit();
 
   // ---- The Edit toolbar's commands
   void Undo();
