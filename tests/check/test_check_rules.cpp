@@ -41,6 +41,40 @@ class TestCheckRules : public QObject {
     QVERIFY(!SplitRuleWords("allow a : b{9..1}", words, why));
   }
 
+  // Braces multiply: a line that would stand for more words than a rules
+  // file can mean, or a range past the numbers a word can count, is a bad
+  // line, found without building its words.
+  void bracesBounded() {
+    QList<QByteArray> words;
+    QString why;
+    QElapsedTimer timer;
+    timer.start();
+    QVERIFY(!SplitRuleWords("allow a : c{1..1000}{1..1000}{1..1000} = v", words, why));
+    QVERIFY(!why.isEmpty());
+    QVERIFY(words.size() <= 4096);
+    words.clear();
+    QVERIFY(!SplitRuleWords("allow a : c{-2000000000..2000000000} = v", words, why));
+    QVERIFY(words.size() <= 4096);
+    words.clear();
+    QVERIFY(!SplitRuleWords("allow a : " + QByteArray("{a}").repeated(20000) + " = v", words, why));
+    QVERIFY(timer.elapsed() < 10000);
+
+    // Sheets times columns is bounded too, each part well under the words.
+    Rules rules;
+    QStringList problems;
+    QVERIFY(!ReadRules("allow s{1..100}.txt : c{1..100} = v\nallow t.txt : c = w\n", QStringLiteral("u"), rules,
+                       problems));
+    QCOMPARE(problems.size(), 1);
+    QVERIFY(problems.first().startsWith("u:1: "));
+    QVERIFY(rules.allowed.value(ColumnKey("t.txt", "c")).contains("w"));
+    QVERIFY(!rules.allowed.contains(ColumnKey("s1.txt", "c1")));
+
+    // What the program's own rules need still reads.
+    words.clear();
+    QVERIFY(SplitRuleWords("ref x.txt : a{1..30}{a,b,c} -> t", words, why));
+    QCOMPARE(words.size(), 2 + 1 + 90 + 2);
+  }
+
   // A bad line is left out and named with its line number; the good lines
   // around it still count.
   void badLinesNamedGoodLinesKept() {

@@ -11,6 +11,15 @@ bool IsBlank(char c) {
   return c == ' ' || c == '\t';
 }
 
+// The most words one line may stand for once its braces are expanded, and
+// the most sheet and column pairs one statement may name: braces multiply,
+// so a few characters could otherwise ask for billions of words.
+constexpr qsizetype kMaxLineWords = 4096;
+constexpr qsizetype kMaxPairs = 4096;
+// Each brace in a word is one level of expansion, each holding a copy of the
+// word; a word needs a few.
+constexpr qsizetype kMaxWordBraces = 16;
+
 // "{1..12}" or "{a,b}" at the start of text (past the brace): its parts.
 bool BraceParts(const QByteArray& inner, QList<QByteArray>& parts) {
   const qsizetype dots = inner.indexOf("..");
@@ -18,7 +27,7 @@ bool BraceParts(const QByteArray& inner, QList<QByteArray>& parts) {
     bool okFrom = false, okTo = false;
     const int from = inner.left(dots).toInt(&okFrom);
     const int to = inner.mid(dots + 2).toInt(&okTo);
-    if (!okFrom || !okTo || to < from || to - from > 1000) return false;
+    if (!okFrom || !okTo || to < from || qint64(to) - qint64(from) > 1000) return false;
     for (int i = from; i <= to; ++i) parts.append(QByteArray::number(i));
     return true;
   }
@@ -30,6 +39,10 @@ bool BraceParts(const QByteArray& inner, QList<QByteArray>& parts) {
 bool Expand(const QByteArray& word, QList<QByteArray>& out, QString& why) {
   const qsizetype open = word.indexOf('{');
   if (open < 0) {
+    if (out.size() >= kMaxLineWords) {
+      why = QStringLiteral("more than %1 words once its braces are expanded").arg(kMaxLineWords);
+      return false;
+    }
     out.append(word);
     return true;
   }
@@ -89,6 +102,8 @@ class LineReader {
     if (marker) rest = Between(words, mark + 1, -1);
     if (marker && rest.isEmpty())
       return Fail(QStringLiteral("nothing after \"%1\"").arg(QString::fromLatin1(marker)));
+    if (sheets.size() * columns.size() > kMaxPairs)
+      return Fail(QStringLiteral("more than %1 sheet and column pairs").arg(kMaxPairs));
     return true;
   }
 
@@ -152,11 +167,11 @@ class LineReader {
   bool Values(const QList<QByteArray>& words, QHash<QByteArray, QSet<QByteArray>>& table) {
     QList<QByteArray> sheets, columns, values;
     if (!Parts(words, "=", sheets, columns, values)) return false;
+    QSet<QByteArray> folded;
+    for (const QByteArray& v : values) folded.insert(Fold(v));
+    // Each pair shares the one set until a later line adds to it.
     for (const QByteArray& s : sheets)
-      for (const QByteArray& c : columns) {
-        QSet<QByteArray>& set = table[ColumnKey(s, c)];
-        for (const QByteArray& v : values) set.insert(Fold(v));
-      }
+      for (const QByteArray& c : columns) table[ColumnKey(s, c)].unite(folded);
     return true;
   }
 
@@ -200,6 +215,10 @@ bool SplitRuleWords(QByteArrayView line, QList<QByteArray>& words, QString& why)
     }
     if (quoted) {
       why = QStringLiteral("a quote without its end");
+      return false;
+    }
+    if (word.count('{') > kMaxWordBraces) {
+      why = QStringLiteral("more than %1 braces in a word").arg(kMaxWordBraces);
       return false;
     }
     if (!Expand(word, words, why)) return false;

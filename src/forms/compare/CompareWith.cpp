@@ -302,9 +302,13 @@ void CompareWith::TakeTheirs() {
   RemoveFilesRows(std::move(removed));
   for (const ModEntry& row : added) w_.Rows->Append(row);
   if (!step.rows.isEmpty()) {
-    steps_.append(step);
     w_.FitSizeColumn();
+    // Another command's change forgets the takes before it; this one's own
+    // does not.
+    QList<Step> earlier = std::move(steps_);
     w_.CommandsChanged();
+    steps_ = std::move(earlier);
+    steps_.append(step);
   }
   ShowEntry(-1);
   if (!unread.isEmpty())

@@ -434,6 +434,10 @@ void TfrmMain::CommandsModStarted() {
 void TfrmMain::CommandsChanged() {
   btnUpdate->setEnabled(true);
   mniUpdateMod->setEnabled(true);
+  // The Compare page's Undo puts back the rows and removed names as they were
+  // before a take; once another command has changed them, that would undo
+  // the command too.
+  Comparing->Forget();
 }
 
 void TfrmMain::CommandsUpdated() {

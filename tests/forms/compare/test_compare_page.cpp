@@ -215,6 +215,63 @@ class TestComparePage : public QObject {
     QCOMPARE(ws.UpdateState(), QStringLiteral("off"));
   }
 
+  // Takes one after another undo one at a time, the last first.
+  void takesUndoOneByOne() {
+    Workspace ws;
+    QString here, there;
+    QVERIFY(MakeMods(ws, here, there));
+    ws.Open(here);
+    const auto before = Rows(ws);
+    CompareWithMod(ws, there);
+    ComparePage* page = ws.w->tbsCompare;
+    SelectEntries(page, {"data\\a.bin"});
+    page->btnTakeTheirs->click();
+    const auto first = Rows(ws);
+    SelectEntries(page, {"data\\new.bin"});
+    page->btnTakeTheirs->click();
+    QVERIFY(Rows(ws).contains("data\\new.bin"));
+
+    page->btnCompareUndo->click();
+    QCOMPARE(Rows(ws), first);
+    QVERIFY(page->btnCompareUndo->isEnabled());
+    page->btnCompareUndo->click();
+    QCOMPARE(Rows(ws), before);
+    QVERIFY(!page->btnCompareUndo->isEnabled());
+  }
+
+  // A file removed on the Files page after Take Theirs stays removed: the
+  // page's Undo cannot take back a take the mod has moved on from, and
+  // Update deletes the removed entry.
+  void removeAfterTakeTheirs() {
+    Workspace ws;
+    QString here, there;
+    QVERIFY(MakeMods(ws, here, there));
+    ws.Open(here);
+    CompareWithMod(ws, there);
+    ComparePage* page = ws.w->tbsCompare;
+    SelectEntries(page, {"data\\a.bin"});
+    page->btnTakeTheirs->click();
+    QVERIFY(page->btnCompareUndo->isEnabled());
+
+    ws.w->PageControl->setCurrentWidget(ws.w->tbsFiles);
+    int keep = -1;
+    for (int r = 0; r < ws.w->Rows->Count(); ++r)
+      if (ws.w->Rows->Row(r).Caption == "data\\keep.bin") keep = r;
+    QVERIFY(keep >= 0);
+    ws.w->SelectRow(keep);
+    ws.w->btnRemove->click();
+    QCOMPARE(ws.w->RemovedNames, QList<QByteArray>{"data\\keep.bin"});
+
+    page->btnCompareUndo->click();
+    QVERIFY(!Rows(ws).contains("data\\keep.bin"));
+    QCOMPARE(ws.w->RemovedNames, QList<QByteArray>{"data\\keep.bin"});
+    ws.Update();
+    const auto tree = Extracted(here);
+    QVERIFY(!tree.isEmpty());
+    QVERIFY(!tree.contains("data/keep.bin"));
+    QCOMPARE(tree.contains("data/keep.bin"), Rows(ws).contains("data\\keep.bin"));
+  }
+
   // Take Selected Rows: the other side's row put into the sheet on the Edit
   // page as one step of its history, the other rows' bytes as they were;
   // undone and redone there; saved and updated, smpq reads it back.
