@@ -1,6 +1,5 @@
 #include "cli/BuildCommand.h"
 
-#include <QBuffer>
 #include <QDir>
 #include <QFileInfo>
 #include <algorithm>
@@ -80,12 +79,14 @@ QList<TreeFile> CollectTree(Io& io, const QString& folder, const QByteArray& pre
   return tree;
 }
 
-// The record a mod holds now, every byte kept; empty when it has none.
-ModInfo CurrentModInfo(const QString& mod) {
-  QBuffer record;
-  record.open(QIODevice::ReadWrite);
-  if (!ReadEntryToStream(mod, kModInfoName, record)) return {};
-  return DecodeModInfo(record.data(), true);
+// The record a mod holds now, every byte kept; empty when it has none. False,
+// after saying so, when it holds one that cannot be read.
+bool CurrentModInfo(Io& io, const QString& mod, ModInfo& info) {
+  QByteArray record;
+  bool present = false;
+  if (!ReadModRecord(io, mod, record, present)) return false;
+  info = DecodeModInfo(record, true);
+  return true;
 }
 
 // Whether the mod can go at path; false after saying why.
@@ -154,8 +155,8 @@ int RunBuildCommand(const QStringList& args, Io& io) {
   LineList archiveNames;
   ModInfo info;
   if (updating) {
-    if (!CheckModToRead(io, mod) || !ReadListFile(io, mod, archiveNames)) return kFailed;
-    info = CurrentModInfo(mod);
+    if (!CheckModToRead(io, mod) || !ReadListFile(io, mod, archiveNames) || !CurrentModInfo(io, mod, info))
+      return kFailed;
   } else if (!CheckNewMod(io, mod)) {
     return kFailed;
   }
