@@ -8,6 +8,7 @@
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
+#include <exception>
 #include <mutex>
 #include <optional>
 #include <thread>
@@ -39,6 +40,22 @@ class Batch {
     const int workers = int(std::clamp<qsizetype>(QThread::idealThreadCount(), 1, total));
     std::vector<std::thread> threads;
     threads.reserve(size_t(workers));
+    // Leaving early (a thread that cannot start, a progress or a write that
+    // throws) stops the workers and waits for them before the jobs they read
+    // go away.
+    struct Joiner {
+      Batch& batch;
+      std::vector<std::thread>& threads;
+      ~Joiner() {
+        {
+          std::lock_guard lock(batch.mutex_);
+          batch.stopping_ = true;
+        }
+        batch.wake_.notify_all();
+        for (std::thread& t : threads)
+          if (t.joinable()) t.join();
+      }
+    } joiner{*this, threads};
     for (int i = 0; i < workers; ++i) threads.emplace_back([this] { Decode(); });
     QList<ExportResult> results;
     results.reserve(total);
@@ -89,16 +106,24 @@ class Batch {
       if (i >= jobs_.size()) return;
       {
         std::unique_lock lock(mutex_);
-        wake_.wait(lock,
-                   [&] { return i - written_ < kAheadJobs && (ahead_ < kAheadBytes || i == written_); });
+        wake_.wait(lock, [&] {
+          return stopping_ || (i - written_ < kAheadJobs && (ahead_ < kAheadBytes || i == written_));
+        });
+        if (stopping_) return;
       }
       const ExportJob& job = jobs_.at(i);
       std::optional<QByteArray> bytes = QByteArray();
-      if (!job.sourcePath.isEmpty()) {
-        QFile source(job.sourcePath);
-        if (source.open(QIODevice::ReadOnly)) *bytes = source.readAll();
-        if (source.error() != QFileDevice::NoError || !source.isOpen()) bytes.reset();
-      } else if (!ReadEntryBytes(archivePath_, job.name, *bytes)) {
+      // A content too big for memory is one unreadable entry; thrown out of
+      // this thread it would end the program.
+      try {
+        if (!job.sourcePath.isEmpty()) {
+          QFile source(job.sourcePath);
+          if (source.open(QIODevice::ReadOnly)) *bytes = source.readAll();
+          if (source.error() != QFileDevice::NoError || !source.isOpen()) bytes.reset();
+        } else if (!ReadEntryBytes(archivePath_, job.name, *bytes)) {
+          bytes.reset();
+        }
+      } catch (const std::exception&) {
         bytes.reset();
       }
       {
@@ -131,6 +156,7 @@ class Batch {
   std::condition_variable wake_;
   qsizetype written_ = 0;  // jobs the writer has taken
   qint64 ahead_ = 0;       // bytes decoded and not yet taken
+  bool stopping_ = false;  // the writer has left: no more decoding
 };
 
 }  // namespace

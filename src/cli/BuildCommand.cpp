@@ -1,6 +1,5 @@
 #include "cli/BuildCommand.h"
 
-#include <QBuffer>
 #include <QDir>
 #include <QFileInfo>
 #include <algorithm>
@@ -36,7 +35,10 @@ bool Hidden(const QString& relative) {
 // The files of the tree that become entries, sorted by name as Add Folder
 // adds them; what is left out is reported (names starting with "." only
 // silently: a tree in version control holds such files by the hundred).
-QList<TreeFile> CollectTree(Io& io, const QString& folder, const QByteArray& prefix, const QString& output) {
+// leftOut receives what the tree holds but the mod does not get, each file's
+// or folder's path below the tree (a folder's ending in "/").
+QList<TreeFile> CollectTree(Io& io, const QString& folder, const QByteArray& prefix, const QString& output,
+                            QStringList& leftOut) {
   files::FolderContents found;
   {
     Progress progress(io, QStringLiteral("Reading folders"));
@@ -46,6 +48,7 @@ QList<TreeFile> CollectTree(Io& io, const QString& folder, const QByteArray& pre
     });
   }
   const QString outputPath = QFileInfo(output).absoluteFilePath();
+  leftOut = found.leftOut;
   for (const QString& relative : std::as_const(found.leftOut))
     if (!Hidden(relative))
       Complain(io, QStringLiteral("left out: %1 (not a regular file that can be read)").arg(relative));
@@ -76,12 +79,14 @@ QList<TreeFile> CollectTree(Io& io, const QString& folder, const QByteArray& pre
   return tree;
 }
 
-// The record a mod holds now, every byte kept; empty when it has none.
-ModInfo CurrentModInfo(const QString& mod) {
-  QBuffer record;
-  record.open(QIODevice::ReadWrite);
-  if (!ReadEntryToStream(mod, kModInfoName, record)) return {};
-  return DecodeModInfo(record.data(), true);
+// The record a mod holds now, every byte kept; empty when it has none. False,
+// after saying so, when it holds one that cannot be read.
+bool CurrentModInfo(Io& io, const QString& mod, ModInfo& info) {
+  QByteArray record;
+  bool present = false;
+  if (!ReadModRecord(io, mod, record, present)) return false;
+  info = DecodeModInfo(record, true);
+  return true;
 }
 
 // Whether the mod can go at path; false after saying why.
@@ -99,6 +104,25 @@ bool CheckNewMod(Io& io, const QString& path) {
 
 bool InsidePrefix(const QByteArray& name, const QString& prefixKey) {
   return names::Key(name).startsWith(prefixKey);
+}
+
+// The keys of what the tree holds but was left out: a file's own key, a
+// folder's key with its closing backslash (every name below it starts so).
+QStringList LeftOutKeys(const QByteArray& prefix, const QStringList& leftOut) {
+  QStringList keys;
+  for (const QString& relative : leftOut) {
+    QByteArray name;
+    if (names::NameUnder(prefix, relative, name)) keys << names::Key(name);
+  }
+  return keys;
+}
+
+// Whether the tree holds a file of this name that was left out, or a folder
+// above it that was: such an entry is not missing from the tree.
+bool LeftOutOfTree(const QString& key, const QStringList& leftOutKeys) {
+  for (const QString& left : leftOutKeys)
+    if (left.endsWith(QLatin1Char('\\')) ? key.startsWith(left) : key == left) return true;
+  return false;
 }
 
 }  // namespace
@@ -131,15 +155,16 @@ int RunBuildCommand(const QStringList& args, Io& io) {
   LineList archiveNames;
   ModInfo info;
   if (updating) {
-    if (!CheckModToRead(io, mod) || !ReadListFile(io, mod, archiveNames)) return kFailed;
-    info = CurrentModInfo(mod);
+    if (!CheckModToRead(io, mod) || !ReadListFile(io, mod, archiveNames) || !CurrentModInfo(io, mod, info))
+      return kFailed;
   } else if (!CheckNewMod(io, mod)) {
     return kFailed;
   }
   bool infoGiven = false;
   if (!ApplyFieldOptions(io, options, QString(), info, infoGiven)) return kFailed;
 
-  const QList<TreeFile> tree = CollectTree(io, folder, prefix, mod);
+  QStringList leftOut;
+  const QList<TreeFile> tree = CollectTree(io, folder, prefix, mod, leftOut);
   const RecordFile record(WriteModInfoFile(info));
 
   ArchiveUpdate update;
@@ -170,11 +195,16 @@ int RunBuildCommand(const QStringList& args, Io& io) {
     QSet<QString> inTree;
     for (const TreeFile& file : tree) inTree.insert(file.key);
     const QString prefixKey = names::Key(prefix);
+    // A file the tree holds but the mod could not take (a link leading out
+    // of the tree, a folder that cannot be listed) is not missing: its entry
+    // stays as it is.
+    const QStringList leftOutKeys = LeftOutKeys(prefix, leftOut);
     QSet<QString> deleted;
     for (const QByteArray& name : std::as_const(archiveNames)) {
       const QString key = names::Key(name);
       if (name.isEmpty() || inTree.contains(key) || deleted.contains(key) ||
-          names::SameName(name, kModInfoName) || !InsidePrefix(name, prefixKey))
+          names::SameName(name, kModInfoName) || !InsidePrefix(name, prefixKey) ||
+          LeftOutOfTree(key, leftOutKeys))
         continue;
       deleted.insert(key);
       update.Delete(name);

@@ -3,6 +3,9 @@
 #include <unistd.h>
 
 #include <QFileInfo>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
 #include <exception>
 
 #include "cli/CommandTable.h"
@@ -83,7 +86,9 @@ bool WantsCommandLine(const QStringList& arguments) {
   return !QFileInfo(word).isFile();
 }
 
-int RunCommandLine(const QStringList& arguments, Io& io) {
+namespace {
+
+int RunWords(const QStringList& arguments, Io& io) {
   QStringList words = arguments;
   bool quiet = false;
   // The program's own options, before the command.
@@ -133,8 +138,23 @@ int RunCommandLine(const QStringList& arguments, Io& io) {
     args << word;
   }
   io.progress = !quiet && ::isatty(::fileno(io.err));
-  const int status = Run(*command, args, io);
-  std::fflush(io.out);
+  return Run(*command, args, io);
+}
+
+}  // namespace
+
+int RunCommandLine(const QStringList& arguments, Io& io) {
+  const int status = RunWords(arguments, io);
+  // Output lost on the way (a full disk, a closed pipe) leaves the reader
+  // with less than the command meant to say: that is a failure.
+  errno = 0;
+  if (std::fflush(io.out) != 0 || std::ferror(io.out)) {
+    const int why = errno;
+    Complain(io, why ? QStringLiteral("the output could not be written: %1")
+                           .arg(QString::fromLocal8Bit(std::strerror(why)))
+                     : QStringLiteral("the output could not be written"));
+    return kFailed;
+  }
   return status;
 }
 

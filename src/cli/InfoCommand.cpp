@@ -1,6 +1,5 @@
 #include "cli/InfoCommand.h"
 
-#include <QBuffer>
 
 #include "archive/ArchiveReader.h"
 #include "archive/ArchiveUpdate.h"
@@ -81,10 +80,10 @@ int RunInfoCommand(const QStringList& args, Io& io) {
 
   // Every byte of the record is kept, NULs included: a change of one text
   // leaves the others exactly as they were.
-  QBuffer record;
-  record.open(QIODevice::ReadWrite);
-  const bool hasRecord = ReadEntryToStream(mod, kModInfoName, record);
-  ModInfo info = DecodeModInfo(record.data(), true);
+  QByteArray record;
+  bool hasRecord = false;
+  if (!ReadModRecord(io, mod, record, hasRecord)) return kFailed;
+  ModInfo info = DecodeModInfo(record, true);
 
   bool changed = false;
   if (!ApplyFieldOptions(io, options, QStringLiteral("set-"), info, changed)) return kFailed;

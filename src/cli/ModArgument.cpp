@@ -1,5 +1,6 @@
 #include "cli/ModArgument.h"
 
+#include <QBuffer>
 #include <QFileInfo>
 
 #include "archive/ArchiveReader.h"
@@ -27,6 +28,23 @@ bool ReadListFile(Io& io, const QString& path, LineList& names) {
   if (ReadEntryLines(path, kListFileName, names)) return true;
   Complain(io,
            QStringLiteral("%1: the archive has no \"(listfile)\" naming its entries").arg(ShownPath(path)));
+  return false;
+}
+
+bool ReadModRecord(Io& io, const QString& path, QByteArray& record, bool& present) {
+  record.clear();
+  QBuffer buffer;
+  buffer.open(QIODevice::ReadWrite);
+  present = ReadEntryToStream(path, kModInfoName, buffer);
+  if (present) {
+    record = buffer.data();
+    return true;
+  }
+  EntryStorage stored;
+  if (!ReadEntryStorage(path, kModInfoName, stored)) return true;  // the mod has none
+  Complain(
+      io,
+      QStringLiteral("%1: its \"(modinfo)\" cannot be read; the mod was not changed").arg(ShownPath(path)));
   return false;
 }
 

@@ -15,6 +15,12 @@ bool CheckModToRead(Io& io, const QString& path);
 // The lines of the mod's "(listfile)"; false, after saying so, when it has none.
 bool ReadListFile(Io& io, const QString& path, LineList& names);
 
+// The bytes of the mod's "(modinfo)" record into record (left empty, and
+// present false, when the mod holds none). False, after saying so, when the
+// mod holds one that cannot be read: it is no empty record, and nothing may
+// be written over it.
+bool ReadModRecord(Io& io, const QString& path, QByteArray& record, bool& present);
+
 inline const QByteArray kListFileName = QByteArrayLiteral("(listfile)");
 inline const QByteArray kModInfoName = QByteArrayLiteral("(modinfo)");
 

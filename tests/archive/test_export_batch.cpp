@@ -1,6 +1,9 @@
 // The export batch: many entries decoded at once on worker threads, each
 // with an archive of its own, every file its entry's bytes; and the reading
 // threads' archives in the storm layer.
+#include <sys/resource.h>
+#include <unistd.h>
+
 #include <QBuffer>
 #include <QDir>
 #include <QTemporaryDir>
@@ -15,6 +18,17 @@
 #include "archive/ArchiveReader.h"
 #include "archive/ExportBatch.h"
 #include "platform/Storm.h"
+
+namespace {
+
+// The process's address space in use now, in bytes.
+qint64 VirtualBytes() {
+  QFile status(QStringLiteral("/proc/self/statm"));
+  if (!status.open(QIODevice::ReadOnly)) return 0;
+  return status.readAll().split(' ').value(0).toLongLong() * ::sysconf(_SC_PAGESIZE);
+}
+
+}  // namespace
 
 class TestExportBatch : public QObject {
   Q_OBJECT
@@ -93,6 +107,38 @@ class TestExportBatch : public QObject {
     const quint64 opens = storm::cache::DiskOpens();
     QCOMPARE(EntrySize(archive_, entries_.at(3).first), qint32(entries_.at(3).second.size()));
     QCOMPARE(storm::cache::DiskOpens(), opens);
+  }
+
+  // A content that cannot be held in memory fails its own file only: the
+  // batch goes on and says which file was not written.
+  void anEntryTooBigForMemoryFailsAlone() {
+    const QString huge = scratch_.filePath(QStringLiteral("huge"));
+    {
+      QFile file(huge);
+      QVERIFY(file.open(QIODevice::WriteOnly));
+      QVERIFY(file.resize(qint64(8) << 30));  // sparse: no disk space taken
+    }
+    const QString out = scratch_.filePath(QStringLiteral("big-out"));
+    const QList<ExportJob> jobs{
+        ExportJob{"d1\\e1", QString(), out + QStringLiteral("/first")},
+        ExportJob{"d0\\e0", huge, out + QStringLiteral("/huge")},
+        ExportJob{"d2\\e2", QString(), out + QStringLiteral("/last")},
+    };
+    // Room for the program and its threads, not for the 8 GiB file.
+    rlimit before{};
+    QCOMPARE(::getrlimit(RLIMIT_AS, &before), 0);
+    rlimit limited = before;
+    limited.rlim_cur = rlim_t(VirtualBytes() + (qint64(2) << 30));
+    QCOMPARE(::setrlimit(RLIMIT_AS, &limited), 0);
+    const QList<ExportResult> results = ExportEntries(archive_, out, jobs);
+    QCOMPARE(::setrlimit(RLIMIT_AS, &before), 0);
+
+    QCOMPARE(results,
+             (QList<ExportResult>{ExportResult::Written, ExportResult::NotWritten, ExportResult::Written}));
+    QCOMPARE(fixtures::readAll(out + QStringLiteral("/first")), entries_.at(1).second);
+    QCOMPARE(fixtures::readAll(out + QStringLiteral("/last")), entries_.at(2).second);
+    QVERIFY(!QFileInfo::exists(out + QStringLiteral("/huge")));
+    QCOMPARE(QDir(out).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot).size(), 2);
   }
 };
 

@@ -4,8 +4,10 @@
 #include <QDir>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QProcess>
 #include <QTemporaryDir>
 #include <QtTest>
+#include <cstdio>
 
 #include "CliRun.h"
 #include "archive/NamePattern.h"
@@ -86,6 +88,35 @@ class TestCliFrame : public QObject {
       QCOMPARE(r.errLines().size(), 1);
       QVERIFY2(r.err.startsWith("quillforge: ") && r.err.contains(c.named), r.err.constData());
     }
+  }
+
+  // Output that cannot be written (a full disk, a closed pipe) is a failure,
+  // whatever the command made of its work.
+  void outputThatCannotBeWrittenFails() {
+    for (const QStringList& words :
+         {QStringList{QStringLiteral("--version")}, QStringList{QStringLiteral("--help")},
+          QStringList{QStringLiteral("help"), QStringLiteral("list")}}) {
+      std::FILE* full = std::fopen("/dev/full", "w");
+      std::FILE* errors = std::tmpfile();
+      QVERIFY(full && errors);
+      cli::Io io;
+      io.out = full;
+      io.err = errors;
+      const int status = cli::RunCommandLine(words, io);
+      std::fflush(errors);
+      const long complained = std::ftell(errors);
+      std::fclose(full);
+      std::fclose(errors);
+      QCOMPARE(status, int(cli::kFailed));
+      QVERIFY2(complained > 0, qPrintable(words.join(u' ')));
+    }
+    // Through the program itself, with its standard output on a full disk.
+    QProcess process;
+    process.setStandardOutputFile(QStringLiteral("/dev/full"));
+    process.start(QStringLiteral(QF_QUILLFORGE), {QStringLiteral("--help")});
+    QVERIFY(process.waitForFinished(60000));
+    QCOMPARE(process.exitCode(), int(cli::kFailed));
+    QVERIFY(process.readAllStandardError().contains("quillforge: "));
   }
 
   void optionWords() {

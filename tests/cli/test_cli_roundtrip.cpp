@@ -179,6 +179,39 @@ class TestCliRoundTrip : public QObject {
                                         {QStringLiteral("data/global/sub/b.txt"), "TWO, longer"},
                                         {QStringLiteral("data/global/c.txt"), "three"}}));
   }
+
+  // --delete-missing removes the entries whose files are gone from the tree,
+  // not those whose files are there but could not be added: a link leading
+  // out of the tree, a linked folder.
+  void deleteMissingKeepsWhatWasLeftOut() {
+    const QString tree = Path(QStringLiteral("linked"));
+    QVERIFY(clirun::WriteFile(tree + QStringLiteral("/a.txt"), "one"));
+    QVERIFY(clirun::WriteFile(tree + QStringLiteral("/b.txt"), "two"));
+    QVERIFY(clirun::WriteFile(tree + QStringLiteral("/sub/c.txt"), "three"));
+    QVERIFY(clirun::WriteFile(tree + QStringLiteral("/gone.txt"), "gone"));
+    const QString mod = Path(QStringLiteral("Linked.QLM"));
+    QCOMPARE(clirun::Run(Args({"build"}) << tree << QStringLiteral("-o") << mod).code, 0);
+
+    const QString elsewhere = Path(QStringLiteral("elsewhere"));
+    QVERIFY(clirun::WriteFile(elsewhere + QStringLiteral("/b.txt"), "TWO"));
+    QVERIFY(clirun::WriteFile(elsewhere + QStringLiteral("/sub/c.txt"), "THREE"));
+    QVERIFY(QFile::remove(tree + QStringLiteral("/b.txt")));
+    QVERIFY(QFile::link(elsewhere + QStringLiteral("/b.txt"), tree + QStringLiteral("/b.txt")));
+    QVERIFY(QDir(tree + QStringLiteral("/sub")).removeRecursively());
+    QVERIFY(QFile::link(elsewhere + QStringLiteral("/sub"), tree + QStringLiteral("/sub")));
+    QVERIFY(QFile::remove(tree + QStringLiteral("/gone.txt")));
+
+    const clirun::Result build = clirun::Run(Args({"build"}) << tree << QStringLiteral("-o") << mod
+                                                             << QStringLiteral("--delete-missing"));
+    QCOMPARE(build.code, 0);
+    QVERIFY(build.err.contains("left out: b.txt"));
+    QVERIFY(build.err.contains("left out: sub/"));
+    const QString out = Path(QStringLiteral("linked-out"));
+    QCOMPARE(clirun::Run(Args({"extract"}) << mod << out).code, 0);
+    QCOMPARE(clirun::Tree(out), (QMap<QString, QByteArray>{{QStringLiteral("a.txt"), "one"},
+                                                           {QStringLiteral("b.txt"), "two"},
+                                                           {QStringLiteral("sub/c.txt"), "three"}}));
+  }
 };
 
 QTEST_GUILESS_MAIN(TestCliRoundTrip)

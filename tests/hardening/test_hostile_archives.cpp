@@ -13,6 +13,7 @@
 #include <QtEndian>
 #include <QtTest>
 #include <algorithm>
+#include <cstdio>
 #include <functional>
 
 #include "Fixtures.h"
@@ -20,6 +21,7 @@
 #include "Workspace.h"
 #include "archive/ArchiveReader.h"
 #include "archive/ModInfo.h"
+#include "cli/CommandLine.h"
 #include "forms/widgets/AnsiLineEdit.h"
 
 using Entries = QList<QPair<QByteArray, QByteArray>>;
@@ -69,7 +71,8 @@ QByteArray Random(int size, quint32 seed) {
 // sectors, each stored compressed.
 QByteArray Text() {
   QByteArray text;
-  for (int i = 0; text.size() < 20000; ++i) text += "line " + QByteArray::number(i * 7919 % 1000) + "\tvalue\r\n";
+  for (int i = 0; text.size() < 20000; ++i)
+    text += "line " + QByteArray::number(i * 7919 % 1000) + "\tvalue\r\n";
   text.truncate(20000);
   return text;
 }
@@ -150,7 +153,8 @@ class TestHostileArchives : public QObject {
     row("hash table larger than the file", [](mpq::Image& a) { a.SetHeader32(24, 0x08000000); });
     row("hash table position wraps", [](mpq::Image& a) { a.SetHeader32(16, 0xFFFFFFF0); });
     row("block table larger than the file", [](mpq::Image& a) { a.SetHeader32(28, 0x0FFFFFFF); });
-    row("block table position past the end", [](mpq::Image& a) { a.SetHeader32(20, quint32(a.bytes().size())); });
+    row("block table position past the end",
+        [](mpq::Image& a) { a.SetHeader32(20, quint32(a.bytes().size())); });
     row("user-data header first", [](mpq::Image& a) {
       QByteArray userData(512, '\0');
       qToLittleEndian<quint32>(0x1B51504D, userData.data());
@@ -174,7 +178,8 @@ class TestHostileArchives : public QObject {
     // header on every 512-byte boundary.
     QTest::newRow("header says format 2") << Mutation([](mpq::Image& a) { a.SetHeader16(12, 1); });
     QTest::newRow("header says format 4") << Mutation([](mpq::Image& a) { a.SetHeader16(12, 3); });
-    QTest::newRow("512 bytes before the header") << Mutation([](mpq::Image& a) { a.bytes().prepend(512, 'x'); });
+    QTest::newRow("512 bytes before the header")
+        << Mutation([](mpq::Image& a) { a.bytes().prepend(512, 'x'); });
   }
   void harmlessVariantsStillRead() {
     QFETCH(Mutation, mutate);
@@ -257,7 +262,8 @@ class TestHostileArchives : public QObject {
     QFETCH(int, delta);
     QFETCH(bool, checksums);
     const QString path = Path(QStringLiteral("sectors.QLM"));
-    QVERIFY(Build(path, {{"(listfile)", kSheet + "\r\n" + kBinary + "\r\n"}, {kSheet, sheet_}, {kBinary, binary_}},
+    QVERIFY(Build(path,
+                  {{"(listfile)", kSheet + "\r\n" + kBinary + "\r\n"}, {kSheet, sheet_}, {kBinary, binary_}},
                   MPQ_FILE_COMPRESS | (checksums ? MPQ_FILE_SECTOR_CRC : 0)));
     QCOMPARE(EntryBytes(path, kBinary), binary_);
     mpq::Image image = mpq::Image::Load(path);
@@ -299,7 +305,8 @@ class TestHostileArchives : public QObject {
     const QString path = Path(QStringLiteral("encrypted.QLM"));
     const QByteArray deep = "data\\global\\sub\\deep.bin";
     const QByteArray text = Text();
-    QVERIFY(Build(path, {{"(listfile)", deep + "\r\n"}, {deep, binary_}, {kSheet, text}}, flags, compression));
+    QVERIFY(
+        Build(path, {{"(listfile)", deep + "\r\n"}, {deep, binary_}, {kSheet, text}}, flags, compression));
     QCOMPARE(EntrySize(path, deep), qint32(binary_.size()));
     QCOMPARE(EntryBytes(path, deep), binary_);
     QCOMPARE(EntryBytes(path, kSheet), text);
@@ -321,7 +328,8 @@ class TestHostileArchives : public QObject {
     QFETCH(bool, cutShort);
     const QString path = Path(QStringLiteral("bzip2.QLM"));
     const QByteArray text = Text();
-    QVERIFY(Build(path, {{"(listfile)", kSheet + "\r\n" + kBinary + "\r\n"}, {kSheet, sheet_}, {kBinary, text}},
+    QVERIFY(Build(path,
+                  {{"(listfile)", kSheet + "\r\n" + kBinary + "\r\n"}, {kSheet, sheet_}, {kBinary, text}},
                   flags, MPQ_COMPRESSION_BZIP2));
     QCOMPARE(EntryBytes(path, kBinary), text);
     mpq::Image image = mpq::Image::Load(path);
@@ -377,13 +385,14 @@ class TestHostileArchives : public QObject {
     QCOMPARE(ws.ui.messages.size(), 1);
     QCOMPARE(ws.ui.messages[0].text, QStringLiteral("Error reading mod information."));
     const int sheetRow = ws.RowOf(kSheet);
-    if (listing.contains(kSheet)) QCOMPARE(ws.SizeTexts().value(sheetRow), QStringLiteral("%1 Bytes").arg(sheet_.size()));
+    if (listing.contains(kSheet))
+      QCOMPARE(ws.SizeTexts().value(sheetRow), QStringLiteral("%1 Bytes").arg(sheet_.size()));
   }
 
   void hostileNamesReadBackExactly() {
-    const QList<QByteArray> names = {QByteArray(300, 'a') + ".txt", "..\\..\\escape.txt",
+    const QList<QByteArray> names = {QByteArray(300, 'a') + ".txt",   "..\\..\\escape.txt",
                                      "data\\..\\..\\..\\etc\\passwd", "C:\\windows\\x.dll",
-                                     "\\\\server\\share\\x", "caf\xE9\\\xFF\x80.bin"};
+                                     "\\\\server\\share\\x",          "caf\xE9\\\xFF\x80.bin"};
     Entries entries;
     QByteArray listing;
     for (const QByteArray& name : names) {
@@ -469,13 +478,13 @@ class TestHostileArchives : public QObject {
     QTest::addColumn<QByteArray>("record");
     QTest::addColumn<QByteArray>("title");
     QTest::addColumn<QByteArray>("author");
-    QTest::newRow("negative lengths") << Record({-1, -2147483647 - 1, 3}, "abcdef") << QByteArray()
-                                      << QByteArray();
-    QTest::newRow("lengths past the end") << Record({2, 2147483647, 2147483647}, "xyz") << QByteArray("xy")
-                                          << QByteArray("z");
+    QTest::newRow("negative lengths")
+        << Record({-1, -2147483647 - 1, 3}, "abcdef") << QByteArray() << QByteArray();
+    QTest::newRow("lengths past the end")
+        << Record({2, 2147483647, 2147483647}, "xyz") << QByteArray("xy") << QByteArray("z");
     QTest::newRow("header cut short") << QByteArray("\x05\0\0", 3) << QByteArray() << QByteArray();
-    QTest::newRow("NUL inside a text") << Record({5, 1}, QByteArray("ab\0cdZ", 6)) << QByteArray("ab")
-                                       << QByteArray("Z");
+    QTest::newRow("NUL inside a text")
+        << Record({5, 1}, QByteArray("ab\0cdZ", 6)) << QByteArray("ab") << QByteArray("Z");
   }
   void hostileRecordsFillTheFieldsFromInsideTheRecord() {
     QFETCH(QByteArray, record);
@@ -490,6 +499,53 @@ class TestHostileArchives : public QObject {
     QCOMPARE(shown.texts[ModInfo::Title], title);
     QCOMPARE(shown.texts[ModInfo::Author], author);
     QCOMPARE(ws.UpdateState(), QStringLiteral("off"));
+  }
+
+  // A record that is there but cannot be read is not an empty one: the
+  // command line neither shows it as empty nor writes a new record over it,
+  // which would lose every text but the one set.
+  void anUnreadableRecordIsNeverReplaced() {
+    const QString path = Path(QStringLiteral("unreadable-record.QLM"));
+    ModInfo info;
+    info.texts[ModInfo::Title] = "Title";
+    info.texts[ModInfo::Author] = "Author";
+    info.texts[ModInfo::Description] = Text();
+    QVERIFY(Build(path, {{"(listfile)", "(modinfo)\r\n"}, {"(modinfo)", EncodeModInfo(info)}},
+                  MPQ_FILE_COMPRESS));
+    QCOMPARE(EntryBytes(path, "(modinfo)"), EncodeModInfo(info));
+    mpq::Image image = mpq::Image::Load(path);
+    const mpq::Block block = image.GetBlock(image.BlockOf("(modinfo)"));
+    char* table = image.bytes().data() + block.offset;
+    qToLittleEndian<quint32>(qFromLittleEndian<quint32>(table) + 4, table);  // a table longer than it is
+    QVERIFY(image.Save(path));
+    bool read = true;
+    EntryBytes(path, "(modinfo)", &read);
+    QVERIFY(!read);
+    const QByteArray before = fixtures::readAll(path);
+
+    const QString tree = Path(QStringLiteral("unreadable-tree"));
+    QVERIFY(QDir().mkpath(tree));
+    QVERIFY(fixtures::writeAll(tree + QStringLiteral("/x.txt"), "x"));
+    for (const QStringList& words :
+         {QStringList{QStringLiteral("info"), path, QStringLiteral("--set-title"), QStringLiteral("New")},
+          QStringList{QStringLiteral("info"), path},
+          QStringList{QStringLiteral("build"), tree, QStringLiteral("-o"), path, QStringLiteral("--author"),
+                      QStringLiteral("B")}}) {
+      std::FILE* out = std::tmpfile();
+      std::FILE* err = std::tmpfile();
+      QVERIFY(out && err);
+      cli::Io io;
+      io.out = out;
+      io.err = err;
+      const int status = cli::RunCommandLine(words, io);
+      std::fflush(err);
+      const long complained = std::ftell(err);
+      std::fclose(out);
+      std::fclose(err);
+      QVERIFY2(status == cli::kFailed, qPrintable(words.join(u' ')));
+      QVERIFY(complained > 0);
+      QCOMPARE(fixtures::readAll(path), before);
+    }
   }
 };
 
