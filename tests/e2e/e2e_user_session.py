@@ -102,7 +102,8 @@ class UserSession:
         prefs = s.window("Preferences")
         browse = s.find_all(prefs, "push button")
         browse = [b for b in browse if b.name == "Browse"]
-        self.expect(len(browse) == 2, "the dialog has a Browse button for each folder")
+        # Input and output folders first, then Check Mod's game folder and rules file.
+        self.expect(len(browse) == 4, "the dialog has a Browse button for each folder and the rules file")
         for name, folder, button in (("Input Path", self.input, browse[0]), ("Output Path", self.mods, browse[1])):
             field = s.find(prefs, "text", name)
             self.expect(s.text(field) == "", f"{name} is empty on a first start")
