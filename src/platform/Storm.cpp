@@ -7,6 +7,7 @@
 
 #include <QByteArray>
 #include <algorithm>
+#include <cerrno>
 #include <ctime>
 #include <memory>
 #include <mutex>
@@ -138,8 +139,21 @@ struct State {
 constexpr DWORD kOpenFlags =
     MPQ_OPEN_READ_ONLY | MPQ_OPEN_NO_LISTFILE | MPQ_OPEN_NO_ATTRIBUTES | MPQ_OPEN_FORCE_MPQ_V1;
 
+// Descriptors 0 to 2 held (on /dev/null where one is closed), so that no
+// archive file, ours or the library's own, is given one of their numbers:
+// StormLib closes descriptor 0 when it fails to open a file, which would take
+// a kept archive's file from under the cache.
+void HoldStandardDescriptors() {
+  for (int fd = 0; fd <= 2; ++fd) {
+    if (::fcntl(fd, F_GETFD) != -1 || errno != EBADF) continue;
+    const int held = ::open("/dev/null", O_RDWR);
+    if (held >= 0 && held != fd) ::close(held);  // taken meanwhile; nothing to hold
+  }
+}
+
 // The file open for reading, when it passes the archive checks; -1 otherwise.
 int OpenChecked(const char* path, MpqLayout& layout) {
+  HoldStandardDescriptors();
   const int fd = ::open(path, O_RDONLY | O_CLOEXEC);
   if (fd < 0) return -1;
   const std::optional<MpqLayout> checked = CheckArchiveFile(fd);

@@ -5,6 +5,7 @@
 #include <QFile>
 #include <QTemporaryDir>
 #include <QtTest>
+#include <unistd.h>
 
 #include "ArchiveBuilder.h"
 #include "Fixtures.h"
@@ -61,6 +62,23 @@ class TestStormCache : public QObject {
     const quint64 before = Opens();
     for (const auto& [name, content] : entries) QCOMPARE(EntrySize(archive, name), qint32(content.size()));
     QCOMPARE(Opens() - before, quint64(1));
+  }
+
+  // With standard input closed, a kept archive's file must not take its
+  // number: StormLib closes descriptor 0 when it fails to open a file (a
+  // failed create does), and the kept archive would then read nothing.
+  void keptArchiveSurvivesAClosedStandardInput() {
+    const QString archive = path("stdin.mpq");
+    QVERIFY(testarchive::Build(archive, {{"data\\x.txt", QByteArray(5000, 'k')}}));
+    QVERIFY(testarchive::MakeOld(archive));
+    const int saved = ::dup(0);
+    ::close(0);
+    QCOMPARE(Read(archive, "data\\x.txt"), QByteArray(5000, 'k'));  // kept between transactions
+    ::close(0);  // what the library does on a failed open
+    const QByteArray again = Read(archive, "data\\x.txt");
+    ::dup2(saved, 0);
+    ::close(saved);
+    QCOMPARE(again, QByteArray(5000, 'k'));
   }
 
   void archivesNotSafelyOldAreNotKept_data() {
