@@ -112,6 +112,11 @@ class TestExportBatch : public QObject {
   // A content that cannot be held in memory fails its own file only: the
   // batch goes on and says which file was not written.
   void anEntryTooBigForMemoryFailsAlone() {
+#if defined(__SANITIZE_ADDRESS__)
+    // The sanitizer's allocator ends the process where memory runs out
+    // instead of letting the allocation fail as the system's does.
+    QSKIP("an allocation that fails cannot be tried under AddressSanitizer");
+#endif
     const QString huge = scratch_.filePath(QStringLiteral("huge"));
     {
       QFile file(huge);
