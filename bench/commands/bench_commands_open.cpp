@@ -74,6 +74,8 @@ int main(int argc, char** argv) {
       w.SelectRow(i * 3);
       w.btnRemove->click();
     }
+    // Whatever the view put off until the window handles its events counts.
+    QApplication::processEvents();
   });
   bench::Require(w.Rows->Count() == kEntries - kEdits && w.RemovedNames.size() == kEdits, "remove rows");
   QStringList files;
@@ -86,7 +88,7 @@ int main(int argc, char** argv) {
   quiet.dialogs << files;
   const double additions = bench::MedianMs(1, {}, [&] { w.btnAdd->click(); });
   bench::Require(w.Rows->Count() == kEntries && quiet.messages == 0, "add files");
-  bench::Report("commands_remove_1000_of_10000", removals, "ms", "commands_open_10000", ours, "5");
+  bench::Report("commands_remove_1000_of_10000", removals, "ms", "commands_open_10000", ours, "0.5");
   bench::Report("commands_add_1000_to_10000", additions, "ms", "commands_open_10000", ours, "1");
   return 0;
 }

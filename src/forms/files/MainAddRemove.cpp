@@ -1,6 +1,6 @@
 #include <QItemSelectionModel>
 #include <QSet>
-#include <QTreeView>
+#include "forms/files/FilesView.h"
 #include <algorithm>
 
 #include "archive/Names.h"

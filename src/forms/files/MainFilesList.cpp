@@ -12,7 +12,7 @@
 #include <QTableView>
 #include <QTimer>
 #include <QToolButton>
-#include <QTreeView>
+#include "forms/files/FilesView.h"
 #include <QUrl>
 #include <algorithm>
 

@@ -6,7 +6,7 @@
 #include <QLineEdit>
 #include <QShortcut>
 #include <QStyle>
-#include <QTreeView>
+#include "forms/files/FilesView.h"
 
 #include "forms/files/FilteredRows.h"
 #include "forms/main/untMain.h"

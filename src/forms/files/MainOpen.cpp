@@ -1,6 +1,6 @@
 #include <QBuffer>
 #include <QFileInfo>
-#include <QTreeView>
+#include "forms/files/FilesView.h"
 #include <utility>
 
 #include "archive/ArchiveReader.h"

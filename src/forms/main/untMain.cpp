@@ -17,12 +17,12 @@
 #include <QTableView>
 #include <QToolBar>
 #include <QToolButton>
-#include <QTreeView>
 #include <QVBoxLayout>
 
 #include "forms/about/untAbout.h"
 #include "forms/compare/ComparePage.h"
 #include "forms/compare/CompareWith.h"
+#include "forms/files/FilesView.h"
 #include "forms/files/FilteredRows.h"
 #include "forms/main/MainIcons.h"
 #include "forms/preferences/untPreferences.h"
@@ -206,15 +206,10 @@ void TfrmMain::BuildPages() {
 
   tbsFiles = new QWidget(PageControl);
   tbsFiles->setObjectName(QStringLiteral("tbsFiles"));
-  ListView = new QTreeView(tbsFiles);
+  ListView = new FilesView(tbsFiles);
   ListView->setObjectName(QStringLiteral("ListView"));
   ListView->setAccessibleName(QStringLiteral("Files"));
   ListView->setModel(Shown);
-  ListView->setRootIsDecorated(false);
-  ListView->setItemsExpandable(false);
-  ListView->setUniformRowHeights(true);
-  ListView->setAllColumnsShowFocus(true);
-  ListView->setSelectionBehavior(QAbstractItemView::SelectRows);
   ListView->setSelectionMode(QAbstractItemView::SingleSelection);
   ListView->setEditTriggers(QAbstractItemView::NoEditTriggers);
   ListView->viewport()->setAcceptDrops(true);  // files from a file manager (MainFilesList.cpp)

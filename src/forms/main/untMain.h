@@ -38,7 +38,7 @@ class QTabWidget;
 class QTableView;
 class QToolBar;
 class QToolButton;
-class QTreeView;
+class FilesView;
 class StatusCancelButton;
 class StatusProgressBar;
 class TfrmAbout;
@@ -90,7 +90,7 @@ class TfrmMain : public QMainWindow {
   QWidget *tbsFiles, *tbsEdit, *tbsInfo;
   ComparePage* tbsCompare;  // its tab shows once a comparison was made
   CompareWith* Comparing;   // Compare With and the Compare page's commands
-  QTreeView* ListView;
+  FilesView* ListView;
   QLineEdit* edtFilter;  // above the list
   QLabel* lblFileCount;  // "<shown> of <all> files"
   QWidget* dckEdit;
