@@ -8,7 +8,7 @@
 #include <QFile>
 #include <QStringList>
 #include <QTabWidget>
-#include <QTreeView>
+#include <QTableView>
 #include <cstdio>
 #include <cstring>
 #include <string_view>
@@ -18,6 +18,7 @@
 #include "archive/ArchiveReader.h"
 #include "archive/UpdateLibrary.h"
 #include "forms/edit/EditPageGrid.h"
+#include "forms/files/FilesView.h"
 #include "forms/main/untMain.h"
 #include "platform/Ui.h"
 #include "platform/UiFileDialog.h"

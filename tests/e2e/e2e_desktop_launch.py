@@ -116,7 +116,7 @@ def body(options):
         main = session.window(caption, timeout=20)
         size = int(caption.fullmatch(main.name).group(1))
         expect(size == os.path.getsize(archive), f"the caption names the mod and its size: {main.name}")
-        files = session.find(main, "tree", "Files")
+        files = session.find(main, "table", "Files")
         table = files.queryTable()
         names = sorted(table.getAccessibleAt(r, 0).name for r in range(table.nRows))
         expect(names == sorted(e.replace("/", "\\") for e in ENTRIES),

@@ -79,7 +79,7 @@ class UserSession:
         self.prefix = prefix
         self.s = ds.Session([program], ds.user_environment(self.work), self.o.fbdir)
         self.main = self.s.window("Quillforge 0.4 Beta", timeout=20)
-        files = self.s.find(self.main, "tree", "Files")
+        files = self.s.find(self.main, "table", "Files")
         self.expect(not self.rows(files), "the Files list is empty at start")
         self.expect(not self.s.enabled(self.button("Update")), "Update is off at start")
         self.expect(not self.s.enabled(self.button("Add")), "Add is off at start")
@@ -157,7 +157,7 @@ class UserSession:
             s.closed(prompt)
             folder = answer[:answer.rindex("\\") + 1]
             expected_rows.append([answer, f"{os.path.getsize(os.path.join(self.input, base))} Bytes"])
-        files = s.find(self.main, "tree", "Files")
+        files = s.find(self.main, "table", "Files")
         rows = ds.wait_for("two rows in the Files list", lambda: len(self.rows(files)) == 2 and self.rows(files))
         self.expect(rows == expected_rows, f"the Files list shows both files with their sizes (got {rows})")
         self.expect(s.enabled(self.button("Update")), "Update is on after Add")
@@ -190,7 +190,7 @@ class UserSession:
         pattern = ds.caption_pattern("MyMod.QLM")
         ds.wait_for("the caption of the opened mod", lambda: pattern.fullmatch(self.main.name), timeout=20)
         self.page("Files")
-        files = s.find(self.main, "tree", "Files")
+        files = s.find(self.main, "table", "Files")
         rows = ds.wait_for("the listed entries", lambda: self.rows(files))
         names = sorted(r[0] for r in rows)
         self.expect(names == sorted([SHEET_NAME, SOUND_NAME]),
@@ -205,7 +205,7 @@ class UserSession:
     def edit_sheet(self):
         s = self.s
         self.page("Files")
-        files = s.find(self.main, "tree", "Files")
+        files = s.find(self.main, "table", "Files")
         s.click(self.cell(files, SHEET_NAME), f'the row "{SHEET_NAME}"')
         self.page("Edit")
         grid = s.find(self.main, "table", "Sheet grid")
@@ -248,7 +248,7 @@ class UserSession:
     def export_sound(self):
         s = self.s
         self.page("Files")
-        files = s.find(self.main, "tree", "Files")
+        files = s.find(self.main, "table", "Files")
         s.click(self.cell(files, SOUND_NAME), f'the row "{SOUND_NAME}"')
         s.click(self.button("Export"))
         dialog = s.window("Export File")
@@ -290,7 +290,7 @@ class UserSession:
     def find_button(self, window, caption, toolbar):
         return self.s.find(self.s.find(window, "tool bar", toolbar), "push button", caption)
 
-    PAGE_CONTROLS = {"Files": ("tree", "Files"), "Edit": ("table", "Sheet grid"), "Mod Info": ("text", "Title")}
+    PAGE_CONTROLS = {"Files": ("table", "Files"), "Edit": ("table", "Sheet grid"), "Mod Info": ("text", "Title")}
 
     def page(self, caption):
         """Clicks the page's tab and waits until a control of that page is on the screen."""
@@ -299,12 +299,12 @@ class UserSession:
         role, name = self.PAGE_CONTROLS[caption]
         self.s.find(self.main, role, name)
 
-    def rows(self, tree):
-        table = tree.queryTable()
+    def rows(self, files):
+        table = files.queryTable()
         return [[table.getAccessibleAt(r, c).name for c in range(table.nColumns)] for r in range(table.nRows)]
 
-    def cell(self, tree, name):
-        table = tree.queryTable()
+    def cell(self, files, name):
+        table = files.queryTable()
         for r in range(table.nRows):
             if table.getAccessibleAt(r, 0).name == name:
                 return table.getAccessibleAt(r, 0)

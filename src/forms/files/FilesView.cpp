@@ -18,7 +18,8 @@ FilesView::FilesView(QWidget* parent) : QTableView(parent) {
   rows->setSectionResizeMode(QHeaderView::Fixed);
   rows->setMinimumSectionSize(1);
   // One line of text and the item's margins, as a report list draws its rows.
-  rows->setDefaultSectionSize(fontMetrics().height() + 2 * style()->pixelMetric(QStyle::PM_FocusFrameVMargin) + 2);
+  rows->setDefaultSectionSize(fontMetrics().height() +
+                              2 * style()->pixelMetric(QStyle::PM_FocusFrameVMargin) + 2);
 
   QHeaderView* columns = horizontalHeader();
   columns->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);

@@ -8,7 +8,7 @@
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QToolButton>
-#include <QTreeView>
+#include "forms/files/FilesView.h"
 #include <QtTest>
 
 #include "ArchiveBuilder.h"

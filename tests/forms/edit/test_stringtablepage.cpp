@@ -15,7 +15,7 @@
 #include <QTextBlock>
 #include <QTextEdit>
 #include <QToolButton>
-#include <QTreeView>
+#include "forms/files/FilesView.h"
 #include <QtTest>
 
 #include "ArchiveBuilder.h"

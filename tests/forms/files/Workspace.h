@@ -15,6 +15,7 @@
 
 #include "ScriptedUi.h"
 #include "archive/ModInfo.h"
+#include "forms/files/FilesView.h"
 #include "forms/main/untMain.h"
 
 namespace cmd {

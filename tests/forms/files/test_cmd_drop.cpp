@@ -6,7 +6,7 @@
 #include <QDir>
 #include <QDropEvent>
 #include <QMimeData>
-#include <QTreeView>
+#include "forms/files/FilesView.h"
 #include <QUrl>
 #include <QtTest>
 

@@ -6,7 +6,7 @@
 #include <QMenu>
 #include <QPushButton>
 #include <QTabWidget>
-#include <QTreeView>
+#include "forms/files/FilesView.h"
 #include <QtTest>
 
 #include "Fixtures.h"

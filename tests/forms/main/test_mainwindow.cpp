@@ -11,7 +11,7 @@
 #include <QTemporaryDir>
 #include <QToolBar>
 #include <QToolButton>
-#include <QTreeView>
+#include "forms/files/FilesView.h"
 #include <QtTest>
 
 #include "ModalDriver.h"
@@ -72,7 +72,7 @@ QByteArrays captions(const ModListModel& m) {
   return out;
 }
 
-void clickHeader(QTreeView* view, int section) {
+void clickHeader(FilesView* view, int section) {
   QHeaderView* h = view->header();
   QTest::mouseClick(
       h->viewport(), Qt::LeftButton, {},
