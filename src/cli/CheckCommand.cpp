@@ -1,13 +1,12 @@
 #include "cli/CheckCommand.h"
 
-#include <QFile>
-
 #include "archive/check/BaseGame.h"
 #include "archive/check/DefaultRules.h"
 #include "archive/check/FindingText.h"
 #include "archive/check/ModChecker.h"
 #include "archive/check/ModSheets.h"
 #include "archive/check/RulesReader.h"
+#include "cli/OutputText.h"
 #include "platform/CheckPreferences.h"
 #include "platform/FileBytes.h"
 
@@ -33,13 +32,8 @@ const char kCheckUsage[] =
 
 namespace {
 
-void Print(std::FILE* to, const QByteArray& line) {
-  std::fwrite(line.constData(), 1, size_t(line.size()), to);
-  std::fputc('\n', to);
-}
-
 void Fail(cli::Io& io, const QString& message) {
-  Print(io.err, "quillforge check: " + QFile::encodeName(message));
+  cli::Complain(io, "check", message);
 }
 
 struct Options {
@@ -97,7 +91,7 @@ bool LoadRules(const QString& path, check::Rules& rules, cli::Io& io) {
   }
   QStringList problems;
   if (check::ReadRules(text, path, rules, problems)) return true;
-  for (const QString& p : problems) Print(io.err, QFile::encodeName(p));
+  for (const QString& p : problems) cli::WriteLine(io.err, p.toUtf8());
   Fail(io, QStringLiteral("the rules file %1 has lines that cannot be understood").arg(path));
   return false;
 }
@@ -138,11 +132,11 @@ int RunCheckCommand(const QStringList& args, cli::Io& io) {
     return cli::kFailed;
   }
   for (const QByteArray& name : unread)
-    Print(io.err, "quillforge check: cannot read " + name + " from the mod");
+    Fail(io, QStringLiteral("cannot read %1 from the mod").arg(QString::fromUtf8(cli::LineText(name))));
 
   const check::CheckReport report = check::CheckSheets(rules, sheets, base.sheets);
-  for (const check::Finding& f : report.findings) Print(io.out, check::FindingLine(f));
-  Print(io.out, check::SummaryLine(report));
+  for (const check::Finding& f : report.findings) cli::WriteLine(io.out, check::FindingLine(f));
+  cli::WriteLine(io.out, check::SummaryLine(report));
   std::fflush(io.out);
   if (!unread.isEmpty()) return cli::kFailed;
   return report.Count(check::Severity::Error) > 0 ? cli::kFound : cli::kOk;

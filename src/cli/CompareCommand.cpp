@@ -12,6 +12,7 @@
 #include "archive/compare/GameSide.h"
 #include "archive/compare/StringTableRows.h"
 #include "cli/CompareReport.h"
+#include "cli/OutputText.h"
 
 const char kCompareUsage[] =
     "usage: quillforge compare MOD_OR_FOLDER OTHER [--names-only]\n"
@@ -41,13 +42,8 @@ const char kCompareUsage[] =
 
 namespace {
 
-void Print(std::FILE* to, const QByteArray& line) {
-  std::fwrite(line.constData(), 1, size_t(line.size()), to);
-  std::fputc('\n', to);
-}
-
 int Usage(cli::Io& io, const QString& problem) {
-  Print(io.err, "quillforge compare: " + problem.toUtf8());
+  cli::Complain(io, "compare", problem);
   std::fputs(kCompareUsage, io.err);
   return cli::kFailed;
 }
@@ -129,19 +125,20 @@ int RunCompareCommand(const QStringList& args, cli::Io& io) {
   QString error;
   const std::optional<compare::EntryList> list = compare::CompareEntries(*here, *there, options, error);
   if (!list) {
-    Print(io.err, "quillforge compare: " + error.toUtf8());
+    cli::Complain(io, "compare", error);
     return cli::kFailed;
   }
 
   for (const compare::Entry& entry : list->entries) {
     if (entry.state == compare::EntryState::Same) continue;
-    Print(io.out, QByteArray(compare::StateText(entry.state)) + ' ' + cli::Shown(entry.Name()));
+    cli::WriteLine(io.out, QByteArray(compare::StateText(entry.state)) + ' ' + cli::Shown(entry.Name()));
     if (entry.unreadable)
-      Print(io.err, "quillforge compare: cannot read " + cli::Shown(entry.Name()) + " on both sides");
+      cli::Complain(io, "compare",
+                    "cannot read " + QString::fromUtf8(cli::Shown(entry.Name())) + " on both sides");
   }
   for (const compare::Entry& entry : list->entries)
     if (entry.state == compare::EntryState::Changed)
-      for (const QByteArray& line : details.value(entry.here)) Print(io.out, line);
+      for (const QByteArray& line : details.value(entry.here)) cli::WriteLine(io.out, line);
   std::fflush(io.out);
   return list->AllSame() ? cli::kOk : cli::kFound;
 }

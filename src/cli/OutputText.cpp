@@ -96,8 +96,17 @@ void Write(std::FILE* stream, const QByteArray& bytes) {
   if (!bytes.isEmpty()) std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stream);
 }
 
+void WriteLine(std::FILE* stream, const QByteArray& line) {
+  Write(stream, line);
+  std::fputc('\n', stream);
+}
+
 void Complain(Io& io, const QString& message) {
-  Write(io.err, "quillforge: " + message.toUtf8() + '\n');
+  WriteLine(io.err, "quillforge: " + message.toUtf8());
+}
+
+void Complain(Io& io, const char* command, const QString& message) {
+  WriteLine(io.err, "quillforge " + QByteArray(command) + ": " + message.toUtf8());
 }
 
 }  // namespace cli

@@ -31,8 +31,12 @@ QByteArray ArgumentBytes(const QString& argument);
 QString ShownPath(const QString& path);
 
 void Write(std::FILE* stream, const QByteArray& bytes);
+// The bytes and a line end.
+void WriteLine(std::FILE* stream, const QByteArray& line);
 
 // One line on the error stream: "quillforge: " and the message.
 void Complain(Io& io, const QString& message);
+// The same for one command: "quillforge check: " and the message.
+void Complain(Io& io, const char* command, const QString& message);
 
 }  // namespace cli
