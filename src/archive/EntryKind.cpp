@@ -1,13 +1,5 @@
 #include "archive/EntryKind.h"
 
-namespace {
-
-char AsciiLower(char c) {
-  return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c;
-}
-
-}  // namespace
-
 QByteArray EntryExtension(const QByteArray& name) {
   const qsizetype dot = name.lastIndexOf('.');
   if (dot < 0) return {};
@@ -19,11 +11,7 @@ QByteArray EntryExtension(const QByteArray& name) {
 namespace {
 
 bool HasExtension(const QByteArray& name, const char* lower) {
-  const QByteArray ext = EntryExtension(name);
-  if (ext.size() != qsizetype(qstrlen(lower))) return false;
-  for (qsizetype i = 0; i < ext.size(); ++i)
-    if (AsciiLower(ext.at(i)) != lower[i]) return false;
-  return true;
+  return EntryExtension(name).toLower() == lower;
 }
 
 }  // namespace

@@ -6,16 +6,14 @@
 #include <string_view>
 #include <unordered_set>
 
-namespace check {
+#include "archive/AsciiCase.h"
 
-inline char FoldByte(char c) {
-  return (c >= 'A' && c <= 'Z') ? char(c + ('a' - 'A')) : c;
-}
+namespace check {
 
 struct FoldHash {
   size_t operator()(std::string_view s) const noexcept {
     size_t h = 1469598103934665603ull;
-    for (char c : s) h = (h ^ static_cast<unsigned char>(FoldByte(c))) * 1099511628211ull;
+    for (char c : s) h = (h ^ static_cast<unsigned char>(AsciiLower(c))) * 1099511628211ull;
     return h;
   }
 };
@@ -24,7 +22,7 @@ struct FoldEqual {
   bool operator()(std::string_view a, std::string_view b) const noexcept {
     if (a.size() != b.size()) return false;
     for (size_t i = 0; i < a.size(); ++i)
-      if (FoldByte(a[i]) != FoldByte(b[i])) return false;
+      if (AsciiLower(a[i]) != AsciiLower(b[i])) return false;
     return true;
   }
 };

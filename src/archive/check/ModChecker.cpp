@@ -92,7 +92,7 @@ struct ColumnJob {
 };
 
 QByteArray WithArticle(const QByteArray& description) {
-  const char c = FoldByte(description.isEmpty() ? 'x' : description.at(0));
+  const char c = AsciiLower(description.isEmpty() ? 'x' : description.at(0));
   // "a UniqueItems index": no name here starts with a u sounded as a vowel.
   const bool vowel = c == 'a' || c == 'e' || c == 'i' || c == 'o';
   return (vowel ? "an " : "a ") + description;

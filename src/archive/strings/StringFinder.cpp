@@ -1,20 +1,8 @@
 #include "StringFinder.h"
 
+#include "archive/AsciiCase.h"
 #include "archive/strings/StringTableEditor.h"
 #include "platform/Ansi.h"
-
-namespace {
-
-char AsciiLower(char c) {
-  return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c;
-}
-
-QByteArray AsciiLowered(QByteArray bytes) {
-  for (char& c : bytes) c = AsciiLower(c);
-  return bytes;
-}
-
-}  // namespace
 
 namespace {
 
@@ -30,7 +18,7 @@ QByteArray KeyNeedle(const QString& text) {
 
 StringFinder::StringFinder(const QString& text, FindOptions options)
     : keys_(KeyNeedle(text), options), textNeedle_(text.toUtf8()), options_(options) {
-  if (!options_.matchCase) textNeedle_ = AsciiLowered(textNeedle_);
+  if (!options_.matchCase) textNeedle_ = textNeedle_.toLower();
 }
 
 qsizetype StringFinder::TextIndexIn(QByteArrayView hay, qsizetype from) const {

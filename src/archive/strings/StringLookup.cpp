@@ -5,13 +5,6 @@
 
 namespace {
 
-QByteArray AsciiLower(QByteArrayView bytes) {
-  QByteArray lower = bytes.toByteArray();
-  for (char& c : lower)
-    if (c >= 'A' && c <= 'Z') c = char(c - 'A' + 'a');
-  return lower;
-}
-
 // The game's own three first, then the rest by name.
 int Rank(const QByteArray& lowerFile) {
   if (lowerFile == "patchstring.tbl") return 0;
@@ -32,7 +25,7 @@ std::vector<QByteArray> StringLookup::TablesToRead(const std::vector<QByteArray>
   std::map<QByteArray, std::vector<Table>> byLanguage;  // by lowered language
   std::map<QByteArray, size_t> firstSeen;
   for (const QByteArray& name : names) {
-    const QByteArray lower = AsciiLower(name);
+    const QByteArray lower = name.toLower();
     if (!lower.startsWith(kFolder) || !lower.endsWith(".tbl")) continue;
     const QByteArrayView rest = QByteArrayView(lower).sliced(kFolder.size());
     const qsizetype slash = rest.indexOf('\\');
