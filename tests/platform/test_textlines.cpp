@@ -19,11 +19,17 @@ class TestTextLines : public QObject {
     QTest::newRow("nul ends text") << QByteArray("ab\ncd\0ef\ngh", 11) << L{"ab", "cd"};
     QTest::newRow("leading nul") << QByteArray("\0abc", 4) << L{};
     QTest::newRow("high bytes kept") << QByteArray("\xff\x80\t\x01\r\n") << L{"\xff\x80\t\x01"};
+    QTest::newRow("cr far after lf") << QByteArray("a\nb\nc\rd") << L{"a", "b", "c", "d"};
+    QTest::newRow("lf far after cr") << QByteArray("a\rb\rc\r\nd\n") << L{"a", "b", "c", "d"};
   }
+  // The copies and the views are the same lines.
   void splitting() {
     QFETCH(QByteArray, text);
     QFETCH(QList<QByteArray>, lines);
     QCOMPARE(SplitLines(text), lines);
+    QList<QByteArray> viewed;
+    for (QByteArrayView line : LineViews(text)) viewed << line.toByteArray();
+    QCOMPARE(viewed, lines);
   }
 };
 

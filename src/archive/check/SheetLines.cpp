@@ -2,32 +2,13 @@
 
 #include <cstring>
 
+#include "archive/TextLines.h"
+
 namespace check {
 
 SheetLines::SheetLines(const QByteArray& bytes) : bytes_(bytes) {
-  const char* const base = bytes_.constData();
-  const char* end = base + bytes_.size();
-  if (const void* nul = std::memchr(base, 0, size_t(end - base))) end = static_cast<const char*>(nul);
-  // The next LF and CR are remembered past the line they were found for, so
-  // a text with only one kind of line end is still searched once.
-  const char* lf = nullptr;
-  const char* cr = nullptr;
-  const char* p = base;
-  while (p < end) {
-    if (!lf || lf < p) {
-      lf = static_cast<const char*>(std::memchr(p, '\n', size_t(end - p)));
-      if (!lf) lf = end;
-    }
-    if (!cr || cr < p) {
-      cr = static_cast<const char*>(std::memchr(p, '\r', size_t(end - p)));
-      if (!cr) cr = end;
-    }
-    const char* stop = cr < lf ? cr : lf;
-    lines_.emplace_back(p - base, stop - p);
-    if (stop == end) break;
-    p = stop + 1;
-    if (*stop == '\r' && p < end && *p == '\n') ++p;
-  }
+  EachLine(bytes_.constData(), bytes_.size(),
+           [this](qsizetype start, qsizetype length) { lines_.emplace_back(start, length); });
 }
 
 void SplitCells(std::string_view line, std::vector<std::string_view>& cells) {

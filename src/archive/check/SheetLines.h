@@ -1,8 +1,7 @@
 #pragma once
 // A sheet's bytes as lines and cells without a copy of any of them: the lines
-// by the program's one rule (a NUL ends the text; CR, LF or CR LF end a line;
-// a line end at the very end starts no further line), the cells split at
-// TABs on demand into views of those bytes.
+// by the program's one rule (TextLines.h), the cells split at TABs on demand
+// into views of those bytes.
 #include <QByteArray>
 #include <string_view>
 #include <vector>

@@ -4,24 +4,6 @@
 
 namespace compare {
 
-std::vector<QByteArrayView> LineViews(const QByteArray& bytes) {
-  const char* data = bytes.constData();
-  qsizetype size = bytes.size();
-  if (const void* nul = std::memchr(data, 0, size_t(size))) size = static_cast<const char*>(nul) - data;
-  std::vector<QByteArrayView> lines;
-  lines.reserve(size_t(size / 64 + 1));
-  qsizetype start = 0;
-  for (qsizetype i = 0; i < size; ++i) {
-    const char c = data[i];
-    if (c != '\r' && c != '\n') continue;
-    lines.emplace_back(data + start, i - start);
-    if (c == '\r' && i + 1 < size && data[i + 1] == '\n') ++i;
-    start = i + 1;
-  }
-  if (start < size) lines.emplace_back(data + start, size - start);
-  return lines;
-}
-
 void CellViews(QByteArrayView line, int cols, std::vector<QByteArrayView>& cells) {
   cells.assign(size_t(cols), QByteArrayView());
   const char* data = line.data();

@@ -8,9 +8,9 @@
 #include <QList>
 #include <vector>
 
-namespace compare {
+#include "archive/TextLines.h"
 
-std::vector<QByteArrayView> LineViews(const QByteArray& bytes);
+namespace compare {
 
 // The line's first `cols` cells into cells (resized to cols).
 void CellViews(QByteArrayView line, int cols, std::vector<QByteArrayView>& cells);
