@@ -2,34 +2,12 @@
 
 #include <QDir>
 #include <QFileInfo>
-#include <QHBoxLayout>
 #include <QLineEdit>
-#include <QToolButton>
 
 #include "platform/Ui.h"
 
-FolderEdit::FolderEdit(QWidget* parent) : QWidget(parent) {
-  edit_ = new QLineEdit(this);
-  edit_->setReadOnly(true);
-  button_ = new QToolButton(this);
-  button_->setText(QStringLiteral("..."));
-  button_->setToolTip(QStringLiteral("Browse for Folder"));
-  button_->setAccessibleName(QStringLiteral("Browse"));
-  auto* layout = new QHBoxLayout(this);
-  layout->setContentsMargins(0, 0, 0, 0);
-  layout->setSpacing(2);
-  layout->addWidget(edit_, 1);
-  layout->addWidget(button_);
-  setFocusProxy(edit_);
-  connect(button_, &QToolButton::clicked, this, [this] { ui::RunCommand([this] { Browse(); }); });
-}
-
-QString FolderEdit::text() const {
-  return edit_->text();
-}
-
-void FolderEdit::setText(const QString& path) {
-  edit_->setText(path);
+FolderEdit::FolderEdit(QWidget* parent) : PathEdit(QStringLiteral("Browse for Folder"), parent) {
+  Edit()->setReadOnly(true);
 }
 
 QString FolderEdit::BrowseStart() const {
