@@ -11,6 +11,7 @@
 #include <string_view>
 #include <vector>
 
+#include "PlainSheet.h"
 #include "archive/check/CheckRules.h"
 #include "archive/check/DefaultRules.h"
 #include "archive/check/ModChecker.h"
@@ -21,34 +22,13 @@ namespace {
 constexpr int kRuns = 7;
 constexpr qsizetype kTargetBytes = 25 * 1024 * 1024;
 
-using PlainSheet = std::vector<std::vector<std::string_view>>;
+using bench::PlainParse;
+using bench::PlainSheet;
 
 QString ExcelDir() {
   QString dir = qEnvironmentVariable("QF_FIXTURES_DIR");
   if (dir.isEmpty()) dir = QStringLiteral(QF_FIXTURES_DIR);
   return dir + QStringLiteral("/data/global/excel");
-}
-
-// The peer: lines at CR / LF / CR LF, fields at TAB, no copies.
-PlainSheet PlainParse(const QByteArray& bytes) {
-  PlainSheet rows;
-  const char* p = bytes.constData();
-  const char* end = p + bytes.size();
-  while (p < end) {
-    const char* eol = p;
-    while (eol < end && *eol != '\r' && *eol != '\n') ++eol;
-    std::vector<std::string_view>& cells = rows.emplace_back();
-    const char* field = p;
-    for (const char* q = p;; ++q) {
-      if (q == eol || *q == '\t') {
-        cells.emplace_back(field, size_t(q - field));
-        if (q == eol) break;
-        field = q + 1;
-      }
-    }
-    p = eol + (eol < end && *eol == '\r' && eol + 1 < end && eol[1] == '\n' ? 2 : 1);
-  }
-  return rows;
 }
 
 // The sheet with its rows after the header repeated times times.

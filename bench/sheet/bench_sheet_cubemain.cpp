@@ -15,6 +15,7 @@
 #include <string_view>
 #include <vector>
 
+#include "PlainSheet.h"
 #include "archive/SheetCodec.h"
 #include "forms/edit/SheetGridView.h"
 #include "platform/AppError.h"
@@ -23,7 +24,8 @@ namespace {
 
 constexpr int kRuns = 5;
 
-using PlainSheet = std::vector<std::vector<std::string_view>>;
+using bench::PlainParse;
+using bench::PlainSheet;
 
 QString SheetPath() {
   QString dir = qEnvironmentVariable("QF_FIXTURES_DIR");
@@ -34,28 +36,6 @@ QString SheetPath() {
 QByteArray ReadAll(const QString& path) {
   QFile file(path);
   return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-// The peer: lines at CR / LF / CR LF, fields at TAB, no copies.
-PlainSheet PlainParse(const QByteArray& bytes) {
-  PlainSheet rows;
-  const char* p = bytes.constData();
-  const char* end = p + bytes.size();
-  while (p < end) {
-    const char* eol = p;
-    while (eol < end && *eol != '\r' && *eol != '\n') ++eol;
-    std::vector<std::string_view>& cells = rows.emplace_back();
-    const char* field = p;
-    for (const char* q = p;; ++q) {
-      if (q == eol || *q == '\t') {
-        cells.emplace_back(field, size_t(q - field));
-        if (q == eol) break;
-        field = q + 1;
-      }
-    }
-    p = eol + (eol < end && *eol == '\r' && eol + 1 < end && eol[1] == '\n' ? 2 : 1);
-  }
-  return rows;
 }
 
 qsizetype PlainBytes(const QByteArray& bytes, const PlainSheet& rows) {
