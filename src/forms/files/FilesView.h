@@ -14,4 +14,18 @@ class FilesView : public QTableView {
 
   // The column headers.
   QHeaderView* header() const { return horizontalHeader(); }
+
+  // Typing finds a row by its name, whichever cell of the row is current.
+  void keyboardSearch(const QString& search) override;
+
+ protected:
+  // The keys move between rows as in a list: Home and End to the first and
+  // last row, Left and Right nowhere; the current cell stays in the Name
+  // column.
+  QModelIndex moveCursor(CursorAction action, Qt::KeyboardModifiers modifiers) override;
+  // Rows as high as the style draws one line of text in the view's font.
+  void changeEvent(QEvent* event) override;
+
+ private:
+  void FitRowHeight();
 };

@@ -6,7 +6,6 @@
 #include <QMenu>
 #include <QPushButton>
 #include <QTabWidget>
-#include "forms/files/FilesView.h"
 #include <QtTest>
 
 #include "Fixtures.h"
@@ -15,6 +14,7 @@
 #include "Workspace.h"
 #include "forms/about/untAbout.h"
 #include "forms/edit/EditPageGrid.h"
+#include "forms/files/FilesView.h"
 #include "forms/preferences/untPreferences.h"
 
 using cmd::Workspace;
@@ -164,6 +164,24 @@ class TestCmdKeyboard : public QObject {
     QCOMPARE(ws.UpdateState(), QStringLiteral("on"));
     KeyOnRow(ws, kSheet, Qt::Key_Delete, Qt::ShiftModifier);  // Shift+Delete is no Remove
     QCOMPARE(ws.w->Rows->Count(), 1);
+  }
+
+  // The list moves by rows: Home and End go to the first and last row, and
+  // after Left or Right, typing still finds a row by its name.
+  void listKeysMoveBetweenRows() {
+    Workspace ws;
+    for (const char* name : {"alpha.txt", "beta.txt", "gamma.txt", "delta.txt", "zeta.bin"})
+      ws.w->Rows->Append(ModEntry{name, SizeText(1), QString()});
+    QVERIFY(ShowActive(*ws.w));
+    const auto current = [&] { return ws.w->Rows->Row(ws.w->SelectedRow()).Caption; };
+    KeyOnRow(ws, "gamma.txt", Qt::Key_Home);
+    QCOMPARE(current(), QByteArray("alpha.txt"));
+    QTest::keyClick(ws.w->ListView, Qt::Key_End);
+    QCOMPARE(current(), QByteArray("zeta.bin"));
+    KeyOnRow(ws, "alpha.txt", Qt::Key_Right);
+    QTest::keyClicks(ws.w->ListView, QStringLiteral("g"));
+    QCOMPARE(current(), QByteArray("gamma.txt"));
+    QCOMPARE(ws.w->ListView->currentIndex().column(), 0);
   }
 
   void deleteWaitsForRemoveToBeAvailable() {
