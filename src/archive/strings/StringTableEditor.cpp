@@ -24,6 +24,10 @@ void StringTableEditor::Load(const StringTable& table) {
 }
 
 void StringTableEditor::Load(const stringtable::TableViews& table) {
+  Load(QByteArray(), table);
+}
+
+void StringTableEditor::Load(const QByteArray& bytes, const stringtable::TableViews& table) {
   sink_.BeginReset();
   grid_.SetFixedRows(0);
   grid_.SetColCount(2);
@@ -35,7 +39,7 @@ void StringTableEditor::Load(const stringtable::TableViews& table) {
   for (size_t i = 0; i < table.strings.size(); ++i) {
     cells[0] = table.strings[i].first;
     cells[1] = table.strings[i].second;
-    grid_.SetRowCells(GridRow(int(i)), 0, cells);
+    if (!grid_.ShareRowCells(GridRow(int(i)), bytes, cells)) grid_.SetRowCells(GridRow(int(i)), 0, cells);
   }
   grid_.SetEnabled(true);
   slots_ = table.slotCount;

@@ -34,6 +34,10 @@ class StringTableEditor {
   // The table shown afresh: a new history, nothing modified.
   void Load(const StringTable& table);
   void Load(const stringtable::TableViews& table);
+  // The same for views into `bytes` (as ReadViews gives them): a string
+  // whose text follows its key's NUL, as in every table written in order,
+  // shares those bytes instead of being copied.
+  void Load(const QByteArray& bytes, const stringtable::TableViews& table);
   StringTable Table() const;
   // What Save writes (raises AppError for what the format cannot hold).
   QByteArray Bytes() const;
