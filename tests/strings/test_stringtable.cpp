@@ -217,6 +217,24 @@ class TestStringTable : public QObject {
     }
     table.strings[0] = {"k", QByteArray(0xFFFE, 'a')};
     QCOMPARE(MustRead(stringtable::Write(table)).strings[0].text.size(), 0xFFFE);
+
+    // The fault named is the first in string order, whatever its kind.
+    const auto faultOf = [](const StringTable& t) {
+      try {
+        stringtable::Write(t);
+      } catch (const AppError& e) {
+        return e.message();
+      }
+      return QString();
+    };
+    table.strings = {{"a", "ok"}, {QByteArray("b\0", 2), "t"}, {"c", QByteArray("\0", 1)}};
+    QCOMPARE(faultOf(table), QStringLiteral("The key of string 1 holds a NUL byte"));
+    table.strings[1].key = "b";
+    QCOMPARE(faultOf(table), QStringLiteral("The text of string 2 holds a NUL byte"));
+    table.strings.push_back({"d", QByteArray(0xFFFF, 'a')});
+    QCOMPARE(faultOf(table), QStringLiteral("The text of string 2 holds a NUL byte"));
+    table.slotCount = 70000;
+    QCOMPARE(faultOf(table), QStringLiteral("The text of string 2 holds a NUL byte"));
   }
 
   void slotsPastTheIndexRangeAreRefused() {

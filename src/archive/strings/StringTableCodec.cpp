@@ -160,6 +160,8 @@ bool ReadViews(QByteArrayView bytes, TableViews& table, QString& fault) {
 
 namespace {
 
+// Raises the first fault, in string order, that keeps the strings from
+// being written.
 void CheckWritable(const StringViews& strings) {
   if (strings.size() > 0xFFFF)
     throw AppError(QStringLiteral("%1 strings: a string table holds at most 65535").arg(strings.size()));
@@ -240,17 +242,27 @@ QByteArray Write(const StringTable& table) {
 }
 
 QByteArray Write(const TableViews& table) {
-  CheckWritable(table.strings);
+  // The NULs are looked for once the data is written, in one pass over it
+  // rather than a search a key and a text; a fault is then named as
+  // CheckWritable names it.
+  if (table.strings.size() > 0xFFFF) CheckWritable(table.strings);
+  for (const auto& string : table.strings)
+    if (string.second.size() >= 0xFFFF) CheckWritable(table.strings);
   const uint32_t count = uint32_t(table.strings.size());
   const uint32_t slotCount = std::max(table.slotCount, count);
   // The index names slots in 16 bits: a slot past them could not be named.
-  if (slotCount > kMaxSlots)
+  if (slotCount > kMaxSlots) {
+    CheckWritable(table.strings);
     throw AppError(
         QStringLiteral("%1 hash slots: a string table holds at most %2").arg(slotCount).arg(kMaxSlots));
+  }
   const qsizetype dataStart = kHeaderSize + 2 * qsizetype(count) + kSlotSize * qsizetype(slotCount);
   qsizetype size = dataStart;
   for (const auto& [key, text] : table.strings) size += key.size() + text.size() + 2;
-  if (size > qsizetype(0xFFFFFFFFu)) throw AppError(QStringLiteral("The string table would exceed 4 GiB"));
+  if (size > qsizetype(0xFFFFFFFFu)) {
+    CheckWritable(table.strings);
+    throw AppError(QStringLiteral("The string table would exceed 4 GiB"));
+  }
 
   // Header, index and slots start zeroed (an unused slot is all zero); the
   // data part is written whole below, its NULs included.
@@ -288,6 +300,9 @@ QByteArray Write(const TableViews& table) {
     at += text.size();
     base[at++] = '\0';
   }
+
+  // Each key and text wrote one NUL after itself: any other is inside one.
+  if (std::count(base + dataStart, base + size, '\0') != 2 * qsizetype(count)) CheckWritable(table.strings);
 
   Put16(base + 2, uint16_t(count));
   Put32(base + 4, slotCount);
