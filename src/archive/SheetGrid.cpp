@@ -18,12 +18,16 @@ void FillEmpty(uint32_t* next, int from, int to) {
   for (int c = from; c < to; ++c) next[c] = ++at;
 }
 
+// Whether the array points into bytes it holds no reference to.
+bool IsRaw(const QByteArray& bytes) {
+  return !bytes.isEmpty() && !const_cast<QByteArray&>(bytes).data_ptr().d_ptr();
+}
+
 // Bytes [at, at + size) of buffer as an array that shares its block: a
-// reference more instead of a copy. A buffer that owns no block (raw data)
-// is copied.
+// reference more instead of a copy; into raw data, a raw array again.
 QByteArray SharedSlice(const QByteArray& buffer, qsizetype at, qsizetype size) {
   QByteArray::DataPointer shared = const_cast<QByteArray&>(buffer).data_ptr();
-  if (!shared.d_ptr()) return QByteArray(buffer.constData() + at, size);
+  if (!shared.d_ptr()) return QByteArray::fromRawData(buffer.constData() + at, size);
   shared.ptr += at;
   shared.size = size;
   return QByteArray(std::move(shared));
@@ -246,7 +250,9 @@ void SheetGrid::CheckRowRange(int at, int count, int rows) const {
 
 SheetGrid::RowData SheetGrid::SaveRow(int row) const {
   const Row& r = rows_[size_t(row)];
-  RowData data{r.bytes, r.joined, {}};
+  // Rows into raw data hand out a copy: the data lives only as long as the
+  // rows are meant to.
+  RowData data{IsRaw(r.bytes) ? QByteArray(r.bytes.constData(), r.bytes.size()) : r.bytes, r.joined, {}};
   // A joined buffer with exactly the header's TABs holds no TAB inside a
   // cell, so its TABs give the offsets back: nothing more to keep.
   if (r.joined && r.bytes.count('\t') == colCount_ - 1) return data;

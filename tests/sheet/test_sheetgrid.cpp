@@ -367,6 +367,7 @@ class TestSheetGrid : public QObject {
   // cells that do not lie one separator apart are refused, nothing changed.
   void rowsShareOneBuffer() {
     QByteArray buffer("hdr\0k1\0text one\0k2\0\0k3\ttab\0", 27);
+    const QByteArray before = buffer;
     const char* at = buffer.constData();
     const auto view = [&](qsizetype from, qsizetype size) { return QByteArrayView(at + from, size); };
     SheetGrid grid;
@@ -407,6 +408,22 @@ class TestSheetGrid : public QObject {
     const QByteArray lines("a\0b\nc", 5);
     QVERIFY(!sheet.ShareRowCells(
         0, lines, {QByteArrayView(lines.constData(), 1), QByteArrayView(lines.constData() + 2, 3)}));
+
+    // Into raw data the rows take no reference: they read its bytes where
+    // they lie, and a row kept (for the history) is a copy that outlives them.
+    QByteArray owner(before.constData(), before.size());  // not shared: changed in place
+    SheetGrid raw;
+    raw.SetFreeText(true);
+    raw.SetColCount(2);
+    const QByteArray rawBuffer = QByteArray::fromRawData(owner.constData(), owner.size());
+    QVERIFY(raw.ShareRowCells(
+        0, rawBuffer, {QByteArrayView(owner.constData() + 4, 2), QByteArrayView(owner.constData() + 7, 8)}));
+    QCOMPARE(raw.RowBytes(0).data(), owner.constData() + 4);
+    const SheetGrid::RowData kept = raw.SaveRow(0);
+    owner.fill('?');
+    QCOMPARE(RowCells(raw, 0), (Cells{"??", "????????"}));
+    raw.RestoreRow(0, kept);
+    QCOMPARE(RowCells(raw, 0), (Cells{"k1", "text one"}));
 
     // Rows sharing one large buffer count it once.
     QByteArray large;
