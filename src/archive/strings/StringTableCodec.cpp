@@ -34,25 +34,8 @@ QString FontFault(QByteArrayView bytes) {
 
 // Where the NUL ending the key that starts at `at` lies; -1 past the end.
 qsizetype KeyEnd(QByteArrayView bytes, qsizetype at) {
-  // Keys are short: a plain loop finds their NUL before a call to memchr
-  // would have started.
-  constexpr qsizetype kShort = 32;
-  const char* const data = bytes.data();
-  const qsizetype shortEnd = std::min(bytes.size(), at + kShort);
-  for (qsizetype i = at; i < shortEnd; ++i)
-    if (data[i] == '\0') return i;
-  if (shortEnd == bytes.size()) return -1;
-  const void* nul = std::memchr(data + shortEnd, 0, size_t(bytes.size() - shortEnd));
-  return nul ? static_cast<const char*>(nul) - data : -1;
-}
-
-// Asks for the memory at `at` ahead of its use, where the compiler can.
-inline void Prefetch(const char* at) {
-#if defined(__GNUC__)
-  __builtin_prefetch(at);
-#else
-  (void)at;
-#endif
+  const void* nul = std::memchr(bytes.data() + at, 0, size_t(bytes.size() - at));
+  return nul ? static_cast<const char*>(nul) - bytes.data() : -1;
 }
 
 }  // namespace
@@ -120,20 +103,8 @@ bool ReadViews(QByteArrayView bytes, TableViews& table, QString& fault) {
   }
 
   StringViews strings(count);
-  // The slots named so far, a bit each; the string that named one first is
-  // looked up only to name it in the fault.
-  std::vector<uint64_t> named((size_t(slotCount) + 63) / 64);
-  const qsizetype records = kHeaderSize + 2 * qsizetype(count);
-  // The slot records lie in hash order, not string order: each is asked for
-  // a few strings ahead, so their loads overlap.
-  constexpr int kAhead = 8;
-  for (int i = 0; i < std::min<int>(kAhead, count); ++i)
-    Prefetch(bytes.data() + records +
-             kSlotSize * std::min<uint32_t>(U16(bytes, kHeaderSize + 2 * i), slotCount));
+  std::vector<int> owner(slotCount, -1);
   for (int i = 0; i < count; ++i) {
-    if (i + kAhead < count)
-      Prefetch(bytes.data() + records +
-               kSlotSize * std::min<uint32_t>(U16(bytes, kHeaderSize + 2 * (i + kAhead)), slotCount));
     const uint16_t slot = U16(bytes, kHeaderSize + 2 * i);
     if (slot >= slotCount) {
       fault = QStringLiteral("string %1 names slot %2, past the last slot (%3)")
@@ -142,20 +113,16 @@ bool ReadViews(QByteArrayView bytes, TableViews& table, QString& fault) {
                   .arg(slotCount - 1);
       return false;
     }
-    const qsizetype record = records + kSlotSize * slot;
+    const qsizetype record = kHeaderSize + 2 * qsizetype(count) + kSlotSize * slot;
     if (bytes[record] == 0) {
       fault = QStringLiteral("string %1 names slot %2, which is unused").arg(i).arg(slot);
       return false;
     }
-    uint64_t& word = named[slot / 64];
-    const uint64_t bit = uint64_t(1) << (slot % 64);
-    if (word & bit) {
-      int first = 0;
-      while (U16(bytes, kHeaderSize + 2 * first) != slot) ++first;
-      fault = QStringLiteral("strings %1 and %2 both name slot %3").arg(first).arg(i).arg(slot);
+    if (owner[slot] >= 0) {
+      fault = QStringLiteral("strings %1 and %2 both name slot %3").arg(owner[slot]).arg(i).arg(slot);
       return false;
     }
-    word |= bit;
+    owner[slot] = i;
     const uint32_t keyAt = U32(bytes, record + 7);
     const uint32_t textAt = U32(bytes, record + 11);
     const uint16_t textLength = U16(bytes, record + 15);
