@@ -176,6 +176,26 @@ void CheckWritable(const StringViews& strings) {
   }
 }
 
+// The NUL bytes in [p, p + n). std::count widens every lane to 64 bits;
+// byte lanes, emptied before any can wrap, let the compiler compare and add
+// sixteen bytes at once (several times faster over a table's data).
+qsizetype CountNuls(const char* p, qsizetype n) {
+  constexpr int kLanes = 16;
+  qsizetype total = 0;
+  while (n > 0) {
+    const qsizetype block = std::min<qsizetype>(n, 255 * kLanes);
+    uint8_t lanes[kLanes] = {};
+    qsizetype i = 0;
+    for (; i + kLanes <= block; i += kLanes)
+      for (int l = 0; l < kLanes; ++l) lanes[l] += uint8_t(p[i + l] == '\0');
+    for (const uint8_t count : lanes) total += count;
+    for (; i < block; ++i) total += p[i] == '\0';
+    p += block;
+    n -= block;
+  }
+  return total;
+}
+
 void Put16(char* at, uint16_t value) {
   qToLittleEndian(value, at);
 }
@@ -302,7 +322,7 @@ QByteArray Write(const TableViews& table) {
   }
 
   // Each key and text wrote one NUL after itself: any other is inside one.
-  if (std::count(base + dataStart, base + size, '\0') != 2 * qsizetype(count)) CheckWritable(table.strings);
+  if (CountNuls(base + dataStart, size - dataStart) != 2 * qsizetype(count)) CheckWritable(table.strings);
 
   Put16(base + 2, uint16_t(count));
   Put32(base + 4, slotCount);
