@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 #include <limits>
+#include <unordered_set>
 
 #include "platform/AppError.h"
 
@@ -15,6 +16,21 @@ constexpr qsizetype kMaxCells = qsizetype(1) << 28;
 void FillEmpty(uint32_t* next, int from, int to) {
   uint32_t at = from == 0 ? 0 : next[from - 1];
   for (int c = from; c < to; ++c) next[c] = ++at;
+}
+
+// Whether the array points into bytes it holds no reference to.
+bool IsRaw(const QByteArray& bytes) {
+  return !bytes.isEmpty() && !const_cast<QByteArray&>(bytes).data_ptr().d_ptr();
+}
+
+// Bytes [at, at + size) of buffer as an array that shares its block: a
+// reference more instead of a copy; into raw data, a raw array again.
+QByteArray SharedSlice(const QByteArray& buffer, qsizetype at, qsizetype size) {
+  QByteArray::DataPointer shared = const_cast<QByteArray&>(buffer).data_ptr();
+  if (!shared.d_ptr()) return QByteArray::fromRawData(buffer.constData() + at, size);
+  shared.ptr += at;
+  shared.size = size;
+  return QByteArray(std::move(shared));
 }
 
 }  // namespace
@@ -118,6 +134,39 @@ bool SheetGrid::SetRowCells(int row, int col, const std::vector<QByteArrayView>&
   return true;
 }
 
+bool SheetGrid::ShareRowCells(int row, const QByteArray& buffer, const std::vector<QByteArrayView>& cells) {
+  if (row < 0 || row >= RowCount() || cells.size() != size_t(colCount_)) return false;
+  const char* const begin = buffer.constData();
+  const char* const end = begin + buffer.size();
+  const char* const first = cells.front().data();
+  if (!first || first < begin || first > end) return false;
+  const char* at = first;
+  bool tabs = true;
+  for (size_t c = 0; c < cells.size(); ++c) {
+    const QByteArrayView cell = cells[c];
+    if (c > 0) {
+      // The separator lies in the buffer, where the previous cell ended.
+      if (at >= end || cell.data() != at + 1) return false;
+      tabs = tabs && *at == '\t';
+      ++at;
+    }
+    if (cell.size() > end - at || !Holds(cell)) return false;
+    at += cell.size();
+  }
+  if (at < end && *at != '\0') return false;
+  const qsizetype size = at - first;
+  CheckRowLength(size, colCount_);
+  uint32_t* next = RowNext(row);
+  uint32_t offset = 0;
+  for (size_t c = 0; c < cells.size(); ++c) {
+    offset += uint32_t(cells[c].size()) + 1;
+    next[c] = offset;
+  }
+  // TAB separators make the buffer the joined cells, to be written as-is.
+  rows_[size_t(row)] = Row{SharedSlice(buffer, first - begin, size), tabs};
+  return true;
+}
+
 QByteArrayView SheetGrid::CellView(int col, int row) const {
   if (col < 0 || col >= colCount_ || row < 0 || row >= RowCount()) return {};
   const uint32_t start = Start(col, row);
@@ -201,7 +250,9 @@ void SheetGrid::CheckRowRange(int at, int count, int rows) const {
 
 SheetGrid::RowData SheetGrid::SaveRow(int row) const {
   const Row& r = rows_[size_t(row)];
-  RowData data{r.bytes, r.joined, {}};
+  // Rows into raw data hand out a copy: the data lives only as long as the
+  // rows are meant to.
+  RowData data{IsRaw(r.bytes) ? QByteArray(r.bytes.constData(), r.bytes.size()) : r.bytes, r.joined, {}};
   // A joined buffer with exactly the header's TABs holds no TAB inside a
   // cell, so its TABs give the offsets back: nothing more to keep.
   if (r.joined && r.bytes.count('\t') == colCount_ - 1) return data;
@@ -317,7 +368,12 @@ void SheetGrid::AppendJoinedRow(int row, QByteArray& out) const {
 qsizetype SheetGrid::StoreBytes() const {
   qsizetype bytes =
       qsizetype(sizeof(*this) + rows_.capacity() * sizeof(Row) + next_.capacity() * sizeof(uint32_t));
-  for (const Row& r : rows_)
-    if (!r.bytes.isNull()) bytes += r.bytes.capacity() + qsizetype(sizeof(QArrayData));
+  // Rows that share one buffer (a string table's) count it once, whole.
+  std::unordered_set<const QArrayData*> counted;
+  for (const Row& r : rows_) {
+    const QArrayData* block = const_cast<QByteArray&>(r.bytes).data_ptr().d_ptr();
+    if (block && counted.insert(block).second)
+      bytes += block->constAllocatedCapacity() + qsizetype(sizeof(QArrayData));
+  }
   return bytes;
 }

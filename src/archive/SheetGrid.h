@@ -55,6 +55,17 @@ class SheetGrid {
   // over the row; texts past the last column are dropped. False, and the row
   // unchanged, when the row is outside the grid or a text may not be a cell.
   bool SetRowCells(int row, int col, const std::vector<QByteArrayView>& texts);
+  // The bulk path for cells that already lie in one buffer, every cell of the
+  // row in order, each starting one byte after the one before ends (the byte
+  // between is a separator no cell reads), the last followed by a NUL or the
+  // buffer's end. The row shares the buffer's bytes (one reference more, no
+  // copy), which an owner's later change of the buffer leaves as they were.
+  // A raw buffer (QByteArray::fromRawData) is pointed into without a
+  // reference, sparing the reference counting a row: its bytes must then
+  // stay, unchanged, as long as the row (SaveRow hands out a copy). False,
+  // and the row unchanged, when the row is outside the grid, the cells do
+  // not lie so, or a text may not be a cell.
+  bool ShareRowCells(int row, const QByteArray& buffer, const std::vector<QByteArrayView>& cells);
   // The bytes of one cell without a copy; valid until the row changes.
   QByteArrayView CellView(int col, int row) const;
   // The row's buffer and where its cells end, for a search over its bytes:

@@ -362,6 +362,86 @@ class TestSheetGrid : public QObject {
     QCOMPARE(Joined(grid, 0), QByteArray("h1\th2"));
   }
 
+  // Rows that take their cells from one buffer share it: they read as
+  // copies would, an edit of one leaves the buffer and the others alone, and
+  // cells that do not lie one separator apart are refused, nothing changed.
+  void rowsShareOneBuffer() {
+    QByteArray buffer("hdr\0k1\0text one\0k2\0\0k3\ttab\0", 27);
+    const QByteArray before = buffer;
+    const char* at = buffer.constData();
+    const auto view = [&](qsizetype from, qsizetype size) { return QByteArrayView(at + from, size); };
+    SheetGrid grid;
+    grid.SetFreeText(true);
+    grid.SetColCount(2);
+    grid.SetRowCount(4);
+    grid.SetCell(0, 3, "kept");
+    QVERIFY(grid.ShareRowCells(0, buffer, {view(4, 2), view(7, 8)}));
+    QVERIFY(grid.ShareRowCells(1, buffer, {view(16, 2), view(19, 0)}));
+    QVERIFY(grid.ShareRowCells(2, buffer, {view(20, 2), view(23, 3)}));  // a TAB separator
+    QCOMPARE(RowCells(grid, 0), (Cells{"k1", "text one"}));
+    QCOMPARE(RowCells(grid, 1), (Cells{"k2", ""}));
+    QCOMPARE(Joined(grid, 0), QByteArray("k1\ttext one"));
+    QCOMPARE(Joined(grid, 2), QByteArray("k3\ttab"));
+    QCOMPARE(grid.JoinedRowSize(2), 6);
+    QCOMPARE(grid.RowBytes(0).data(), at + 4);  // no copy
+
+    // Not one separator apart, past the buffer, no NUL after the last cell,
+    // not every cell, or outside the grid.
+    const std::vector<std::vector<QByteArrayView>> refused{{view(4, 2), view(8, 7)},
+                                                           {view(20, 2), view(23, 9)},
+                                                           {view(4, 2), view(7, 4)},
+                                                           {view(4, 2)},
+                                                           {QByteArrayView("k1"), view(7, 8)}};
+    for (const auto& cells : refused) QVERIFY(!grid.ShareRowCells(3, buffer, cells));
+    QVERIFY(!grid.ShareRowCells(4, buffer, {view(4, 2), view(7, 8)}));
+    QCOMPARE(RowCells(grid, 3), (Cells{"kept", ""}));
+
+    grid.SetCell(1, 0, "edited");
+    buffer[5] = 'X';  // the owner's change detaches it from the rows
+    QCOMPARE(RowCells(grid, 0), (Cells{"k1", "edited"}));
+    QCOMPARE(RowCells(grid, 1), (Cells{"k2", ""}));
+    QCOMPARE(RowCells(grid, 2), (Cells{"k3", "tab"}));
+
+    // A sheet's grid takes no line end from a shared buffer either.
+    SheetGrid sheet;
+    sheet.SetColCount(2);
+    const QByteArray lines("a\0b\nc", 5);
+    QVERIFY(!sheet.ShareRowCells(
+        0, lines, {QByteArrayView(lines.constData(), 1), QByteArrayView(lines.constData() + 2, 3)}));
+
+    // Into raw data the rows take no reference: they read its bytes where
+    // they lie, and a row kept (for the history) is a copy that outlives them.
+    QByteArray owner(before.constData(), before.size());  // not shared: changed in place
+    SheetGrid raw;
+    raw.SetFreeText(true);
+    raw.SetColCount(2);
+    const QByteArray rawBuffer = QByteArray::fromRawData(owner.constData(), owner.size());
+    QVERIFY(raw.ShareRowCells(
+        0, rawBuffer, {QByteArrayView(owner.constData() + 4, 2), QByteArrayView(owner.constData() + 7, 8)}));
+    QCOMPARE(raw.RowBytes(0).data(), owner.constData() + 4);
+    const SheetGrid::RowData kept = raw.SaveRow(0);
+    owner.fill('?');
+    QCOMPARE(RowCells(raw, 0), (Cells{"??", "????????"}));
+    raw.RestoreRow(0, kept);
+    QCOMPARE(RowCells(raw, 0), (Cells{"k1", "text one"}));
+
+    // Rows sharing one large buffer count it once.
+    QByteArray large;
+    for (int i = 0; i < 1000; ++i) large += "key" + QByteArray::number(i) + '\0' + QByteArray(40, 't') + '\0';
+    SheetGrid many;
+    many.SetFreeText(true);
+    many.SetColCount(2);
+    many.SetRowCount(1000);
+    for (qsizetype r = 0, from = 0; r < 1000; ++r) {
+      const qsizetype key = large.indexOf('\0', from) - from;
+      QVERIFY(many.ShareRowCells(int(r), large,
+                                 {QByteArrayView(large.constData() + from, key),
+                                  QByteArrayView(large.constData() + from + key + 1, 40)}));
+      from += key + 42;
+    }
+    QVERIFY2(many.StoreBytes() < 4 * large.size(), qPrintable(QString::number(many.StoreBytes())));
+  }
+
   void storeStaysCompact() {
     // 10,000 rows of 20 short cells: no object per cell.
     QByteArray line;

@@ -33,11 +33,12 @@ struct Table {
   StringTableEditor editor{sink};
   QByteArray read;
 
+  // Loaded as the Edit page loads a file: the strings share its bytes.
   explicit Table(const QByteArray& bytes) : read(bytes) {
-    StringTable table;
+    stringtable::TableViews table;
     QString fault;
-    if (!stringtable::Read(bytes, table, fault)) qFatal("%s", qPrintable(fault));
-    editor.Load(table);
+    if (!stringtable::ReadViews(read, table, fault)) qFatal("%s", qPrintable(fault));
+    editor.Load(read, table);
   }
   explicit Table(const StringTable& table) : Table(stringtable::Write(table)) {}
   void UndoAll() {
@@ -108,6 +109,24 @@ class TestStringEdit : public QObject {
     // And every step redone gives the edited table again.
     while (t.editor.Editor().Stack().canRedo()) t.editor.Redo();
     QCOMPARE(t.editor.Table().strings, after.strings);
+  }
+
+  // A text that does not follow its key's NUL (a table written out of
+  // order) is copied in, and the table is written back in order; the
+  // buffer's owner changing it changes nothing shown.
+  void textsAwayFromTheirKeysAreCopied() {
+    QByteArray bytes = stringtable::Write(Three());
+    const qsizetype record = 21 + 2 * 3 + 17 * qFromLittleEndian<uint16_t>(bytes.constData() + 21);
+    const uint32_t textAt = qFromLittleEndian<uint32_t>(bytes.constData() + record + 11);
+    const uint32_t moved = uint32_t(bytes.size());
+    bytes += QByteArray(bytes.constData() + textAt, 4);  // "one" and its NUL
+    qToLittleEndian(moved, bytes.data() + record + 11);
+    qToLittleEndian(uint32_t(bytes.size()), bytes.data() + 17);
+    Table t(bytes);
+    QCOMPARE(t.editor.Table().strings, Three().strings);
+    QVERIFY(t.editor.Bytes() == stringtable::Write(Three()));
+    t.read.fill('?');
+    QCOMPARE(t.editor.Table().strings, Three().strings);
   }
 
   void stringsAddedPastTheSlotsGrowThem() {

@@ -59,7 +59,7 @@ class TestStringTable : public QObject {
     QCOMPARE(stringhash::KeyHash("\xFF"), 0xFFu);
     QCOMPARE(stringhash::Crc16("123456789"), uint16_t(0x29B1));
     QCOMPARE(stringhash::Crc16(""), uint16_t(0xFFFF));
-    // Eight bytes at a time must agree with the bit-by-bit definition at
+    // Sixteen bytes at a time must agree with the bit-by-bit definition at
     // every length and alignment.
     QByteArray data;
     for (int i = 0; i < 100; ++i) data += char((i * 97 + 13) & 0xFF);
@@ -72,6 +72,34 @@ class TestStringTable : public QObject {
         }
         QCOMPARE(stringhash::Crc16(QByteArrayView(data).sliced(from, length)), crc);
       }
+  }
+
+  // Keys hashed side by side agree with the definition (the top nibble
+  // folded back only when set), whatever their lengths and count.
+  void keysHashedTogetherAgree() {
+    const auto reference = [](QByteArrayView key) {
+      uint32_t h = 0;
+      for (const char c : key) {
+        h = (h << 4) + uchar(c);
+        if (const uint32_t top = h & 0xF0000000u) h = (h ^ (top >> 24)) & 0x0FFFFFFFu;
+      }
+      return h;
+    };
+    std::vector<QByteArray> keys;
+    for (int i = 0; i < 23; ++i) {
+      QByteArray key;
+      for (int j = 0; j < (i * 7) % 45; ++j) key += char((i * 31 + j * 57 + 200) & 0xFF);
+      keys.push_back(key);
+    }
+    for (const size_t count : {size_t(0), size_t(3), size_t(4), keys.size()}) {
+      std::vector<uint32_t> out(count, 0xDEADu);
+      stringhash::KeyHashes(
+          count, [&](size_t i) { return QByteArrayView(keys[i]); }, 1171, out.data());
+      for (size_t i = 0; i < count; ++i) {
+        QCOMPARE(stringhash::KeyHash(keys[i]), reference(keys[i]));
+        QCOMPARE(out[i], reference(keys[i]) % 1171);
+      }
+    }
   }
 
   void realTablesRoundTripByteForByte_data() {
@@ -189,6 +217,24 @@ class TestStringTable : public QObject {
     }
     table.strings[0] = {"k", QByteArray(0xFFFE, 'a')};
     QCOMPARE(MustRead(stringtable::Write(table)).strings[0].text.size(), 0xFFFE);
+
+    // The fault named is the first in string order, whatever its kind.
+    const auto faultOf = [](const StringTable& t) {
+      try {
+        stringtable::Write(t);
+      } catch (const AppError& e) {
+        return e.message();
+      }
+      return QString();
+    };
+    table.strings = {{"a", "ok"}, {QByteArray("b\0", 2), "t"}, {"c", QByteArray("\0", 1)}};
+    QCOMPARE(faultOf(table), QStringLiteral("The key of string 1 holds a NUL byte"));
+    table.strings[1].key = "b";
+    QCOMPARE(faultOf(table), QStringLiteral("The text of string 2 holds a NUL byte"));
+    table.strings.push_back({"d", QByteArray(0xFFFF, 'a')});
+    QCOMPARE(faultOf(table), QStringLiteral("The text of string 2 holds a NUL byte"));
+    table.slotCount = 70000;
+    QCOMPARE(faultOf(table), QStringLiteral("The text of string 2 holds a NUL byte"));
   }
 
   void slotsPastTheIndexRangeAreRefused() {

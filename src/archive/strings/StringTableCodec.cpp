@@ -2,6 +2,7 @@
 
 #include <QtEndian>
 #include <algorithm>
+#include <bit>
 #include <cstring>
 #include <utility>
 #include <vector>
@@ -159,6 +160,8 @@ bool ReadViews(QByteArrayView bytes, TableViews& table, QString& fault) {
 
 namespace {
 
+// Raises the first fault, in string order, that keeps the strings from
+// being written.
 void CheckWritable(const StringViews& strings) {
   if (strings.size() > 0xFFFF)
     throw AppError(QStringLiteral("%1 strings: a string table holds at most 65535").arg(strings.size()));
@@ -173,12 +176,79 @@ void CheckWritable(const StringViews& strings) {
   }
 }
 
+// The NUL bytes in [p, p + n). std::count widens every lane to 64 bits;
+// byte lanes, emptied before any can wrap, let the compiler compare and add
+// sixteen bytes at once (several times faster over a table's data).
+qsizetype CountNuls(const char* p, qsizetype n) {
+  constexpr int kLanes = 16;
+  qsizetype total = 0;
+  while (n > 0) {
+    const qsizetype block = std::min<qsizetype>(n, 255 * kLanes);
+    uint8_t lanes[kLanes] = {};
+    qsizetype i = 0;
+    for (; i + kLanes <= block; i += kLanes)
+      for (int l = 0; l < kLanes; ++l) lanes[l] += uint8_t(p[i + l] == '\0');
+    for (const uint8_t count : lanes) total += count;
+    for (; i < block; ++i) total += p[i] == '\0';
+    p += block;
+    n -= block;
+  }
+  return total;
+}
+
 void Put16(char* at, uint16_t value) {
   qToLittleEndian(value, at);
 }
 void Put32(char* at, uint32_t value) {
   qToLittleEndian(value, at);
 }
+
+// The free slots of a table being written, as bits, and over them a bit per
+// 64 slots telling whether any of those is free: finding the first free slot
+// at or after a key's home slot costs a few word scans, however long the
+// run of used slots (a nearly full table, as real ones are, has long runs).
+class FreeSlots {
+ public:
+  explicit FreeSlots(uint32_t count)
+      : slots_((size_t(count) + 63) / 64, ~uint64_t(0)), words_((slots_.size() + 63) / 64) {
+    if (count % 64) slots_.back() = (uint64_t(1) << (count % 64)) - 1;
+    for (size_t w = 0; w < slots_.size(); ++w) words_[w / 64] |= uint64_t(1) << (w % 64);
+  }
+
+  // The first free slot at or after `from`, wrapping past the last; taken.
+  // One must be free.
+  uint32_t Take(uint32_t from) {
+    size_t word = from / 64;
+    uint64_t bits = slots_[word] & (~uint64_t(0) << (from % 64));
+    if (!bits) {
+      word = NextWord(word + 1);
+      if (word == kNone) word = NextWord(0);
+      bits = slots_[word];
+    }
+    const uint32_t slot = uint32_t(word * 64 + size_t(std::countr_zero(bits)));
+    slots_[word] &= ~(uint64_t(1) << (slot % 64));
+    if (!slots_[word]) words_[word / 64] &= ~(uint64_t(1) << (word % 64));
+    return slot;
+  }
+
+ private:
+  static constexpr size_t kNone = ~size_t(0);
+
+  // The first word at or after `from` with a free slot.
+  size_t NextWord(size_t from) const {
+    if (from >= slots_.size()) return kNone;
+    size_t at = from / 64;
+    uint64_t bits = words_[at] & (~uint64_t(0) << (from % 64));
+    while (!bits) {
+      if (++at == words_.size()) return kNone;
+      bits = words_[at];
+    }
+    return at * 64 + size_t(std::countr_zero(bits));
+  }
+
+  std::vector<uint64_t> slots_;  // bit s % 64 of word s / 64: slot s is free
+  std::vector<uint64_t> words_;  // bit w % 64 of word w / 64: slots_[w] has a free slot
+};
 
 }  // namespace
 
@@ -192,17 +262,27 @@ QByteArray Write(const StringTable& table) {
 }
 
 QByteArray Write(const TableViews& table) {
-  CheckWritable(table.strings);
+  // The NULs are looked for once the data is written, in one pass over it
+  // rather than a search a key and a text; a fault is then named as
+  // CheckWritable names it.
+  if (table.strings.size() > 0xFFFF) CheckWritable(table.strings);
+  for (const auto& string : table.strings)
+    if (string.second.size() >= 0xFFFF) CheckWritable(table.strings);
   const uint32_t count = uint32_t(table.strings.size());
   const uint32_t slotCount = std::max(table.slotCount, count);
   // The index names slots in 16 bits: a slot past them could not be named.
-  if (slotCount > kMaxSlots)
+  if (slotCount > kMaxSlots) {
+    CheckWritable(table.strings);
     throw AppError(
         QStringLiteral("%1 hash slots: a string table holds at most %2").arg(slotCount).arg(kMaxSlots));
+  }
   const qsizetype dataStart = kHeaderSize + 2 * qsizetype(count) + kSlotSize * qsizetype(slotCount);
   qsizetype size = dataStart;
   for (const auto& [key, text] : table.strings) size += key.size() + text.size() + 2;
-  if (size > qsizetype(0xFFFFFFFFu)) throw AppError(QStringLiteral("The string table would exceed 4 GiB"));
+  if (size > qsizetype(0xFFFFFFFFu)) {
+    CheckWritable(table.strings);
+    throw AppError(QStringLiteral("The string table would exceed 4 GiB"));
+  }
 
   // Header, index and slots start zeroed (an unused slot is all zero); the
   // data part is written whole below, its NULs included.
@@ -211,25 +291,17 @@ QByteArray Write(const TableViews& table) {
   std::memset(base, 0, size_t(dataStart));
   char* const index = base + kHeaderSize;
   char* const records = index + 2 * qsizetype(count);
-  // The first free slot at or after each slot, wrapping, kept as a forest
-  // with its paths shortened: a nearly full table (real ones are) would
-  // otherwise cost one step per slot of every cluster a key lands in.
-  std::vector<uint32_t> nextFree(slotCount);
-  for (uint32_t s = 0; s < slotCount; ++s) nextFree[s] = s;
-  const auto freeFrom = [&](uint32_t slot) {
-    uint32_t root = slot;
-    while (nextFree[root] != root) root = nextFree[root];
-    while (nextFree[slot] != root) slot = std::exchange(nextFree[slot], root);
-    return root;
-  };
+  std::vector<uint32_t> homes(count);
+  stringhash::KeyHashes(
+      count, [&](size_t i) { return table.strings[i].first; }, slotCount, homes.data());
+  FreeSlots free(slotCount);
   uint32_t longest = 0;
   qsizetype at = dataStart;
   for (uint32_t i = 0; i < count; ++i) {
     const auto& [key, text] = table.strings[i];
-    const uint32_t hash = stringhash::KeyHash(key) % slotCount;
+    const uint32_t hash = homes[i];
     // Lookups step +1 from the home slot, wrapping, to the first free one.
-    const uint32_t slot = freeFrom(hash);
-    nextFree[slot] = slot + 1 == slotCount ? 0 : slot + 1;
+    const uint32_t slot = free.Take(hash);
     const uint32_t probe = (slot >= hash ? slot - hash : slot + slotCount - hash) + 1;
     longest = std::max(longest, probe);
     Put16(index + 2 * i, uint16_t(slot));
@@ -248,6 +320,9 @@ QByteArray Write(const TableViews& table) {
     at += text.size();
     base[at++] = '\0';
   }
+
+  // Each key and text wrote one NUL after itself: any other is inside one.
+  if (CountNuls(base + dataStart, size - dataStart) != 2 * qsizetype(count)) CheckWritable(table.strings);
 
   Put16(base + 2, uint16_t(count));
   Put32(base + 4, slotCount);

@@ -24,10 +24,23 @@ void StringTableEditor::Load(const StringTable& table) {
 }
 
 void StringTableEditor::Load(const stringtable::TableViews& table) {
+  Load(QByteArray(), table);
+}
+
+void StringTableEditor::Load(const QByteArray& bytes, const stringtable::TableViews& table) {
   sink_.BeginReset();
   grid_.SetFixedRows(0);
   grid_.SetColCount(2);
   grid_.SetRowCount(1);  // the rows below start empty
+  // No row points into the old bytes now (the header row is a copy), and
+  // the history that held copies of rows is started afresh below. The rows
+  // point into the new bytes without a reference each: counting 65,535 of
+  // them up and down again costs more than the rest of the load.
+  source_ = bytes;
+  // Bytes that are themselves raw could go with their owner: kept as a copy
+  // (which the views do not point into, so every string is copied).
+  if (!source_.data_ptr().d_ptr()) source_ = QByteArray(bytes.constData(), bytes.size());
+  const QByteArray raw = QByteArray::fromRawData(source_.constData(), source_.size());
   grid_.SetRowCount(int(table.strings.size()) + 1);
   grid_.SetRowCells(0, 0, {QByteArrayView("Key"), QByteArrayView("Text")});
   if (grid_.RowCount() > 1) grid_.SetFixedRows(1);
@@ -35,7 +48,7 @@ void StringTableEditor::Load(const stringtable::TableViews& table) {
   for (size_t i = 0; i < table.strings.size(); ++i) {
     cells[0] = table.strings[i].first;
     cells[1] = table.strings[i].second;
-    grid_.SetRowCells(GridRow(int(i)), 0, cells);
+    if (!grid_.ShareRowCells(GridRow(int(i)), raw, cells)) grid_.SetRowCells(GridRow(int(i)), 0, cells);
   }
   grid_.SetEnabled(true);
   slots_ = table.slotCount;

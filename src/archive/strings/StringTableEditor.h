@@ -34,6 +34,11 @@ class StringTableEditor {
   // The table shown afresh: a new history, nothing modified.
   void Load(const StringTable& table);
   void Load(const stringtable::TableViews& table);
+  // The same for views into `bytes` (as ReadViews gives them): a string
+  // whose text follows its key's NUL, as in every table written in order,
+  // is not copied but read from those bytes, which the editor keeps until
+  // the next Load.
+  void Load(const QByteArray& bytes, const stringtable::TableViews& table);
   StringTable Table() const;
   // What Save writes (raises AppError for what the format cannot hold).
   QByteArray Bytes() const;
@@ -84,6 +89,9 @@ class StringTableEditor {
   stringtable::TableViews Views() const;
 
   SheetChangeSink& sink_;
+  // The loaded bytes the grid's rows point into (declared before the grid,
+  // so they outlive it).
+  QByteArray source_;
   SheetGrid grid_;
   SheetEditor editor_;
   uint32_t slots_ = 0;

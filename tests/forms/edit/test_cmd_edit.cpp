@@ -7,6 +7,7 @@
 
 #include "Fixtures.h"
 #include "Workspace.h"
+#include "forms/files/FilesView.h"
 
 using cmd::Workspace;
 

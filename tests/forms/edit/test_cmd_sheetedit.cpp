@@ -23,6 +23,7 @@
 #include "forms/edit/EditPageGrid.h"
 #include "forms/edit/SheetFindBar.h"
 #include "forms/edit/SheetGridModel.h"
+#include "forms/files/FilesView.h"
 #include "forms/widgets/AnsiLineEdit.h"
 #include "platform/Ansi.h"
 

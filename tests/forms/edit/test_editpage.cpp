@@ -19,6 +19,7 @@
 #include "archive/SheetCodec.h"
 #include "forms/edit/EditPageGrid.h"
 #include "forms/edit/SheetGridModel.h"
+#include "forms/files/FilesView.h"
 #include "forms/main/untMain.h"
 #include "forms/preferences/untPreferences.h"
 #include "forms/widgets/FolderEdit.h"

@@ -28,6 +28,7 @@
 #include "forms/edit/EditPageGrid.h"
 #include "forms/edit/SheetFindBar.h"
 #include "forms/edit/strings/StringTablePage.h"
+#include "forms/files/FilesView.h"
 #include "forms/main/untMain.h"
 #include "forms/preferences/untPreferences.h"
 #include "forms/widgets/AnsiLineEdit.h"

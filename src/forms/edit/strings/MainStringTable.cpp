@@ -52,7 +52,7 @@ bool TfrmMain::ShowStringTable(int row) {
   const ModEntry entry = Rows->Row(row);
   stringtable::TableViews table;
   QString fault;
-  // The views point into the bytes, which stay until the table is shown.
+  // The views point into the bytes, which the shown table shares.
   const QByteArray bytes = EntryBytes(ModFileName, entry);
   if (!stringtable::ReadViews(bytes, table, fault)) {
     ui::MessageBox(
@@ -60,7 +60,7 @@ bool TfrmMain::ShowStringTable(int row) {
         QStringLiteral("String Table"), ui::mbOk | ui::mbIconError);
     return false;
   }
-  StringsPage->ShowTable(table);
+  StringsPage->ShowTable(bytes, table);
   ShowStringsPage(true);
   return true;
 }

@@ -61,8 +61,8 @@ StringTablePage::StringTablePage(QWidget* parent) : QWidget(parent), editor_(mod
   ClearTable();
 }
 
-void StringTablePage::ShowTable(const stringtable::TableViews& table) {
-  editor_.Load(table);
+void StringTablePage::ShowTable(const QByteArray& bytes, const stringtable::TableViews& table) {
+  editor_.Load(bytes, table);
   active_ = true;
   grid_->setEnabled(true);
   if (editor_.Count() > 0)

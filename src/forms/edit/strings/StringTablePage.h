@@ -26,7 +26,8 @@ class StringTablePage : public QWidget {
 
   // A table shown afresh (a new history), or none: the page empty and
   // disabled. Active while a table is shown.
-  void ShowTable(const stringtable::TableViews& table);
+  // The views lie in bytes (see StringTableEditor::Load).
+  void ShowTable(const QByteArray& bytes, const stringtable::TableViews& table);
   void ClearTable();
   bool Active() const { return active_; }
 
