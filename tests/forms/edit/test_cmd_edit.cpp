@@ -2,7 +2,6 @@
 // they record, and how a removed name that comes back is treated.
 #include <QFileInfo>
 #include <QItemSelectionModel>
-#include "forms/files/FilesView.h"
 #include <QtTest>
 
 #include "Fixtures.h"

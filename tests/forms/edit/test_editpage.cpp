@@ -8,7 +8,6 @@
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QToolButton>
-#include "forms/files/FilesView.h"
 #include <QtTest>
 
 #include "ArchiveBuilder.h"

@@ -15,7 +15,6 @@
 #include <QTextBlock>
 #include <QTextEdit>
 #include <QToolButton>
-#include "forms/files/FilesView.h"
 #include <QtTest>
 
 #include "ArchiveBuilder.h"

@@ -6,13 +6,13 @@
 #include <QDir>
 #include <QDropEvent>
 #include <QMimeData>
-#include "forms/files/FilesView.h"
 #include <QUrl>
 #include <QtTest>
 
 #include "Fixtures.h"
 #include "HandlerLog.h"
 #include "Workspace.h"
+#include "forms/files/FilesView.h"
 
 using cmd::Workspace;
 

@@ -11,13 +11,13 @@
 #include <QTemporaryDir>
 #include <QToolBar>
 #include <QToolButton>
-#include "forms/files/FilesView.h"
 #include <QtTest>
 
 #include "ModalDriver.h"
 #include "ScriptedUi.h"
 #include "forms/edit/EditPageActions.h"
 #include "forms/edit/SheetFindBar.h"
+#include "forms/files/FilesView.h"
 #include "forms/main/untMain.h"
 #include "forms/widgets/AnsiLineEdit.h"
 #include "forms/widgets/AnsiMemo.h"
