@@ -38,7 +38,9 @@ struct Place {
 class Batch {
  public:
   Batch(const QString& archivePath, const QString& folder, const QList<ExportJob>& jobs)
-      : archivePath_(archivePath), folder_(folder), jobs_(jobs), results_(size_t(jobs.size())) {}
+      : archivePath_(archivePath), folder_(folder), jobs_(jobs), results_(size_t(jobs.size())) {
+    for (std::atomic<ExportResult>& r : results_) r = ExportResult::NotWritten;  // until a worker says
+  }
 
   QList<ExportResult> Run(const ExportBatchProgress& progress) {
     const qsizetype total = jobs_.size();
