@@ -10,153 +10,199 @@
 #include <condition_variable>
 #include <exception>
 #include <mutex>
-#include <optional>
 #include <thread>
 #include <vector>
 
 #include "archive/ArchiveHold.h"
 #include "archive/ArchiveReader.h"
-#include "platform/FolderSyncs.h"
+#include "platform/FolderHandles.h"
 #include "platform/ReplacingFile.h"
 
 namespace {
 
 // How often the waiting thread tells progress.
 constexpr auto kProgressEvery = std::chrono::milliseconds(50);
-// How far the decoding may run ahead of the writing.
-constexpr qint64 kAheadBytes = 64 << 20;
-constexpr qsizetype kAheadJobs = 256;
+// Jobs a worker takes at a time: few trips to the shared counter, and still
+// an even share for every worker at the end.
+constexpr qsizetype kJobsPerTake = 8;
 
-// Workers decode the entries on every core; the calling thread writes the
-// files, one after the other, in the jobs' order. Files made side by side in
-// one folder would only wait for each other in the file system.
+// A job's place: its folder (an index into the batch's folders) and name.
+struct Place {
+  qsizetype folder = -1;  // -1: the target is not below the batch's folder
+  QString name;
+};
+
+// Workers on every core each decode an entry and write its file, holding
+// the folders open on the way (each worker its own), so a file costs the
+// opening of itself alone. The folders are made beforehand, once each.
 class Batch {
  public:
   Batch(const QString& archivePath, const QString& folder, const QList<ExportJob>& jobs)
-      : archivePath_(archivePath), folder_(folder), jobs_(jobs), decoded_(size_t(jobs.size())) {}
+      : archivePath_(archivePath), folder_(folder), jobs_(jobs), results_(size_t(jobs.size())) {
+    for (std::atomic<ExportResult>& r : results_) r = ExportResult::NotWritten;  // until a worker says
+  }
 
   QList<ExportResult> Run(const ExportBatchProgress& progress) {
     const qsizetype total = jobs_.size();
-    const int workers = int(std::clamp<qsizetype>(QThread::idealThreadCount(), 1, total));
+    PlaceJobs();
+    // Two jobs for one file are written one after the other, in their
+    // order, so that the later one stands at the end as it always did.
+    int workers = int(std::clamp<qsizetype>(QThread::idealThreadCount(), 1, total));
+    if (sameTarget_) workers = 1;
     std::vector<std::thread> threads;
     threads.reserve(size_t(workers));
-    // Leaving early (a thread that cannot start, a progress or a write that
-    // throws) stops the workers and waits for them before the jobs they read
-    // go away.
+    // Leaving early (a thread that cannot start, a progress that throws)
+    // stops the workers and waits for them before the jobs they read go away.
     struct Joiner {
       Batch& batch;
       std::vector<std::thread>& threads;
       ~Joiner() {
-        {
-          std::lock_guard lock(batch.mutex_);
-          batch.stopping_ = true;
-        }
-        batch.wake_.notify_all();
+        batch.stopping_ = true;
         for (std::thread& t : threads)
           if (t.joinable()) t.join();
       }
     } joiner{*this, threads};
-    for (int i = 0; i < workers; ++i) threads.emplace_back([this] { Decode(); });
-    QList<ExportResult> results;
-    results.reserve(total);
-    auto told = std::chrono::steady_clock::now();
-    for (qsizetype i = 0; i < total; ++i) {
-      std::optional<QByteArray> bytes;
-      {
-        std::unique_lock lock(mutex_);
-        while (!decoded_[size_t(i)].done) {
-          wake_.wait_for(lock, kProgressEvery);
-          if (progress && std::chrono::steady_clock::now() - told >= kProgressEvery) {
-            lock.unlock();
-            progress(i, total);
-            told = std::chrono::steady_clock::now();
-            lock.lock();
-          }
-        }
-        bytes = std::move(decoded_[size_t(i)].bytes);
-        ahead_ -= bytes ? bytes->size() : 0;
-        ++written_;
-      }
-      wake_.notify_all();
-      results.append(Write(jobs_.at(i), bytes));
-      if (progress && std::chrono::steady_clock::now() - told >= kProgressEvery) {
-        progress(i + 1, total);
-        told = std::chrono::steady_clock::now();
+    for (int i = 0; i < workers; ++i) threads.emplace_back([this] { Work(); });
+    {
+      std::unique_lock lock(mutex_);
+      while (!wake_.wait_for(lock, kProgressEvery, [&] { return finished_ == threads.size(); })) {
+        if (!progress) continue;
+        lock.unlock();
+        progress(std::min(done_.load(), total), total);
+        lock.lock();
       }
     }
     for (std::thread& t : threads) t.join();
     if (progress) progress(total, total);
+    QList<ExportResult> results;
+    results.reserve(total);
+    for (const std::atomic<ExportResult>& r : results_) results.append(r.load());
     return results;
   }
 
-  // Brings every written file and folder to disk; false when a sync failed.
-  bool SyncAll() { return syncs_.SyncAll(); }
+  // Takes away the folders made for files that were not written, and brings
+  // every written file and folder to disk; false when a sync failed.
+  bool Finish() {
+    QSet<QString> kept, written;
+    for (qsizetype i = 0; i < jobs_.size(); ++i) {
+      if (results_[size_t(i)].load() != ExportResult::Written) continue;
+      const QStringList& levels = folders_.at(places_.at(i).folder);
+      written.insert(levels.join(QLatin1Char('/')));
+      for (qsizetype n = 1; n <= levels.size(); ++n) kept.insert(levels.mid(0, n).join(QLatin1Char('/')));
+    }
+    maker_.RemoveMadeExcept(kept);
+    // A made folder's name is in the folder above it.
+    QSet<QString> synced = written;
+    for (const QString& made : maker_.Made()) {
+      if (!kept.contains(made)) continue;
+      const qsizetype slash = made.lastIndexOf(QLatin1Char('/'));
+      synced.insert(slash < 0 ? QString() : made.left(slash));
+    }
+    return maker_.Sync(synced);
+  }
 
  private:
-  struct Decoded {
-    bool done = false;
-    std::optional<QByteArray> bytes;  // none when the content cannot be read
-  };
-
-  void Decode() {
-    // One archive for this thread's whole share, not one per entry.
-    const ArchiveHold hold(archivePath_);
-    for (;;) {
-      const qsizetype i = next_.fetch_add(1);
-      if (i >= jobs_.size()) return;
-      {
-        std::unique_lock lock(mutex_);
-        wake_.wait(lock, [&] {
-          return stopping_ || (i - written_ < kAheadJobs && (ahead_ < kAheadBytes || i == written_));
-        });
-        if (stopping_) return;
-      }
-      const ExportJob& job = jobs_.at(i);
-      std::optional<QByteArray> bytes = QByteArray();
-      // A content too big for memory is one unreadable entry; thrown out of
-      // this thread it would end the program.
-      try {
-        if (!job.sourcePath.isEmpty()) {
-          QFile source(job.sourcePath);
-          if (source.open(QIODevice::ReadOnly)) *bytes = source.readAll();
-          if (source.error() != QFileDevice::NoError || !source.isOpen()) bytes.reset();
-        } else if (!ReadEntryBytes(archivePath_, job.name, *bytes)) {
-          bytes.reset();
+  // Each job's folder and name, and every folder made, once, before any
+  // file is written.
+  void PlaceJobs() {
+    const QDir root(folder_);
+    QHash<QString, qsizetype> folderIndex;
+    QSet<QString> targets;
+    places_.reserve(jobs_.size());
+    for (const ExportJob& job : jobs_) {
+      QStringList levels = root.relativeFilePath(job.target).split(QLatin1Char('/'));
+      Place place;
+      place.name = levels.takeLast();
+      if (!levels.contains(QStringLiteral("..")) && !levels.contains(QStringLiteral("."))) {
+        const QString key = levels.join(QLatin1Char('/'));
+        auto found = folderIndex.constFind(key);
+        if (found == folderIndex.cend()) {
+          found = folderIndex.insert(key, folders_.size());
+          folders_.append(levels);
         }
-      } catch (const std::exception&) {
-        bytes.reset();
+        place.folder = found.value();
       }
-      {
-        std::lock_guard lock(mutex_);
-        ahead_ += bytes ? bytes->size() : 0;
-        decoded_[size_t(i)] = Decoded{true, std::move(bytes)};
+      if (!sameTarget_) {
+        const qsizetype before = targets.size();
+        targets.insert(job.target);
+        sameTarget_ = targets.size() == before;
       }
-      wake_.notify_all();
+      places_.append(place);
     }
+    folderMade_.assign(size_t(folders_.size()), false);
+    for (qsizetype f = 0; f < folders_.size(); ++f)
+      folderMade_[size_t(f)] = maker_.Open(folders_.at(f), true) >= 0;
   }
 
-  ExportResult Write(const ExportJob& job, const std::optional<QByteArray>& bytes) {
-    // Each folder level below the batch's folder is opened relative to the
-    // one above it, never through a link; the folders' names reach the disk
-    // together at the end of the batch.
-    const QStringList levels = QDir(folder_).relativeFilePath(job.target).split(QLatin1Char('/'));
-    files::ReplacingFile out(folder_, levels);
-    if (!out.Open(true)) return ExportResult::NotCreated;
-    if (!bytes) return ExportResult::NotWritten;
-    const bool whole = bytes->isEmpty() || out.Device().write(*bytes) == bytes->size();
-    return whole && out.Commit(&syncs_) ? ExportResult::Written : ExportResult::NotWritten;
+  void Work() {
+    // One archive for this thread's whole share, not one per entry; the
+    // folders likewise.
+    const ArchiveHold hold(archivePath_);
+    files::FolderHandles folders(folder_, files::FolderHandles::kCapacity / QThread::idealThreadCount());
+    for (;;) {
+      const qsizetype first = next_.fetch_add(kJobsPerTake);
+      if (first >= jobs_.size() || stopping_) break;
+      const qsizetype end = std::min(first + kJobsPerTake, jobs_.size());
+      for (qsizetype i = first; i < end; ++i) {
+        ExportResult result = ExportResult::NotWritten;
+        // A content too big for memory, or any other failure on the way,
+        // fails its own file; thrown out of this thread it would end the
+        // program.
+        try {
+          result = Write(jobs_.at(i), places_.at(i), folders);
+        } catch (const std::exception&) {
+        }
+        results_[size_t(i)] = result;
+      }
+      done_ += end - first;
+    }
+    {
+      std::lock_guard lock(mutex_);
+      ++finished_;
+    }
+    wake_.notify_all();
   }
+
+  ExportResult Write(const ExportJob& job, const Place& place, files::FolderHandles& folders) {
+    if (place.folder < 0 || !folderMade_[size_t(place.folder)]) return ExportResult::NotCreated;
+    QByteArray bytes;
+    if (!job.sourcePath.isEmpty()) {
+      QFile source(job.sourcePath);
+      if (!source.open(QIODevice::ReadOnly)) return ExportResult::NotWritten;
+      bytes = source.readAll();
+      if (source.error() != QFileDevice::NoError) return ExportResult::NotWritten;
+    } else if (!ReadEntryBytes(archivePath_, job.name, bytes)) {
+      return ExportResult::NotWritten;
+    }
+    // Opened relative to the folder above, never through a link.
+    const int fd = folders.Open(folders_.at(place.folder), false);
+    if (fd < 0) return ExportResult::NotCreated;
+    switch (files::WriteFileAt(fd, place.name, bytes)) {
+      case files::WriteResult::Written:
+        return ExportResult::Written;
+      case files::WriteResult::NotCreated:
+        return ExportResult::NotCreated;
+      case files::WriteResult::NotWritten:
+        break;
+    }
+    return ExportResult::NotWritten;
+  }
+
   const QString& archivePath_;
-  files::FolderSyncs syncs_;
   const QString& folder_;
   const QList<ExportJob>& jobs_;
-  std::vector<Decoded> decoded_;
+  QList<Place> places_;
+  QList<QStringList> folders_;  // the jobs' folders, as levels below folder_
+  std::vector<bool> folderMade_;
+  bool sameTarget_ = false;
+  files::FolderHandles maker_{folder_};
+  std::vector<std::atomic<ExportResult>> results_;
   std::atomic<qsizetype> next_{0};
+  std::atomic<qsizetype> done_{0};
+  std::atomic<bool> stopping_{false};
   std::mutex mutex_;
   std::condition_variable wake_;
-  qsizetype written_ = 0;  // jobs the writer has taken
-  qint64 ahead_ = 0;       // bytes decoded and not yet taken
-  bool stopping_ = false;  // the writer has left: no more decoding
+  size_t finished_ = 0;  // workers that have left
 };
 
 }  // namespace
@@ -168,7 +214,7 @@ QList<ExportResult> ExportEntries(const QString& archivePath, const QString& fol
   if (jobs.isEmpty()) return {};
   Batch batch(archivePath, folder, jobs);
   QList<ExportResult> results = batch.Run(progress);
-  const bool done = batch.SyncAll();
+  const bool done = batch.Finish();
   if (synced) *synced = done;
   return results;
 }

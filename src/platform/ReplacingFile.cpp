@@ -8,6 +8,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QRandomGenerator>
+#include <atomic>
 #include <cerrno>
 
 #include "platform/FolderSyncs.h"
@@ -181,6 +182,114 @@ PlaceState StateBelow(const QString& folder, const QStringList& levels) {
   }
   if (fd >= 0) ::close(fd);
   return state;
+}
+
+namespace {
+
+// Whether files without a name can be made and named here; cleared at the
+// first sign that the system or the file system does not have them.
+std::atomic<bool> unnamedFiles{true};
+
+// Every byte to fd; false when one is refused.
+bool WriteAll(int fd, const QByteArray& bytes) {
+  qint64 size = bytes.size();
+  bool whole = true;
+  if (writeLimit >= 0 && size > writeLimit) {
+    size = writeLimit;
+    whole = false;
+  }
+  for (qint64 done = 0; done < size;) {
+    const ssize_t n = ::write(fd, bytes.constData() + done, size_t(size - done));
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) return false;
+    done += n;
+  }
+  return whole;
+}
+
+QByteArray TempName() {
+  return QStringLiteral(".quillforge-%1.part")
+      .arg(QRandomGenerator::global()->generate64() & 0xFFFFFFFFFFFFull, 12, 16, QLatin1Char('0'))
+      .toLatin1();
+}
+
+// Puts the written file fd (named at temp, or without a name when temp is
+// empty) at target in folderFd, over the file standing there.
+WriteResult Replace(int folderFd, int fd, QByteArray temp, const QByteArray& target) {
+  if (temp.isEmpty()) {
+    const QByteArray self = "/proc/self/fd/" + QByteArray::number(fd);
+    for (int attempt = 0; attempt < 16 && temp.isEmpty(); ++attempt) {
+      temp = TempName();
+      if (::linkat(AT_FDCWD, self.constData(), folderFd, temp.constData(), AT_SYMLINK_FOLLOW) == 0) break;
+      if (errno != EEXIST) return WriteResult::NotWritten;
+      temp.clear();
+    }
+    if (temp.isEmpty()) return WriteResult::NotWritten;
+  }
+  if (::renameat(folderFd, temp.constData(), folderFd, target.constData()) == 0) return WriteResult::Written;
+  ::unlinkat(folderFd, temp.constData(), 0);
+  return WriteResult::NotWritten;
+}
+
+// The named way: a new file under a temporary name, renamed over target.
+WriteResult WriteNamed(int folderFd, const QByteArray& target, const QByteArray& bytes) {
+  for (int attempt = 0; attempt < 16; ++attempt) {
+    const QByteArray temp = TempName();
+    const int fd = ::openat(folderFd, temp.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    if (fd < 0) {
+      if (errno == EEXIST) continue;
+      return WriteResult::NotCreated;  // not a clash of names: the folder refuses
+    }
+    const bool written = WriteAll(fd, bytes);
+    if (::close(fd) != 0 || !written) {
+      ::unlinkat(folderFd, temp.constData(), 0);
+      return WriteResult::NotWritten;
+    }
+    return Replace(folderFd, fd, temp, target);
+  }
+  return WriteResult::NotCreated;
+}
+
+bool IsLinkAt(int fd, const QByteArray& name) {
+  struct stat st {};
+  return ::fstatat(fd, name.constData(), &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISLNK(st.st_mode);
+}
+
+}  // namespace
+
+WriteResult WriteFileAt(int folderFd, const QString& name, const QByteArray& bytes) {
+  const QByteArray target = Encoded(name);
+  if (name.isEmpty() || target.contains('/')) return WriteResult::NotCreated;
+  if (unnamedFiles.load(std::memory_order_relaxed)) {
+    // Made without a name, the file cannot be seen half written, and a
+    // failure leaves nothing to take away; naming it never replaces what
+    // stands at the name, so the common case needs no look first.
+    const int fd = ::openat(folderFd, ".", O_WRONLY | O_TMPFILE | O_CLOEXEC, 0666);
+    if (fd >= 0) {
+      if (!WriteAll(fd, bytes)) {
+        ::close(fd);
+        return WriteResult::NotWritten;
+      }
+      const QByteArray self = "/proc/self/fd/" + QByteArray::number(fd);
+      if (::linkat(AT_FDCWD, self.constData(), folderFd, target.constData(), AT_SYMLINK_FOLLOW) == 0) {
+        if (::close(fd) == 0) return WriteResult::Written;
+        ::unlinkat(folderFd, target.constData(), 0);  // the name was new: take it away again
+        return WriteResult::NotWritten;
+      }
+      if (errno == EEXIST) {
+        const WriteResult result = IsLinkAt(folderFd, target) ? WriteResult::NotCreated
+                                                              : Replace(folderFd, fd, QByteArray(), target);
+        ::close(fd);
+        return result;
+      }
+      ::close(fd);  // files without a name cannot be named here: the named way below
+      unnamedFiles = false;
+    } else if (errno == EOPNOTSUPP || errno == EISDIR || errno == EINVAL) {
+      unnamedFiles = false;
+    }
+  }
+  if (IsLinkAt(folderFd, target)) return WriteResult::NotCreated;
+  return WriteNamed(folderFd, target, bytes);
 }
 
 bool CopyInto(const QString& path, QIODevice& device) {

@@ -9,6 +9,7 @@
 // that folder: each folder level is opened relative to the one above it
 // without following a link, and a level or a file name that is a link is
 // refused, so a link planted in the folder cannot send the file elsewhere.
+#include <QByteArray>
 #include <QString>
 #include <QStringList>
 #include <memory>
@@ -70,6 +71,15 @@ class ReplacingFile {
 // folder levels or the file itself is a link (which is never followed).
 enum class PlaceState { Missing, Exists, Link };
 PlaceState StateBelow(const QString& folder, const QStringList& levels);
+
+// Writes bytes to the file name in the open folder folderFd, whole or not at
+// all: they go to a file without a name (or, where the file system has none
+// of those, under a temporary name) that takes the name only once every byte
+// is written, replacing a file standing there. A name that is a link is never
+// written through nor replaced. The folder's names are left for the caller
+// to sync. Honours SetWriteLimitForTesting.
+enum class WriteResult { Written, NotCreated, NotWritten };
+WriteResult WriteFileAt(int folderFd, const QString& name, const QByteArray& bytes);
 
 // Appends the bytes of the file at path to device. False when the file
 // cannot be read or the device does not take every byte.

@@ -85,6 +85,34 @@ class TestExportBatch : public QObject {
     QCOMPARE(lastDone, jobs.size());
   }
 
+  // The folders made for a file that could not be written are taken away
+  // again, those holding a written file stay; of two jobs for one file the
+  // later one stands.
+  void foldersOfFailedFilesAreTakenAway() {
+    const QString out = scratch_.filePath(QStringLiteral("made"));
+    const QString pending = scratch_.filePath(QStringLiteral("later"));
+    QVERIFY(fixtures::writeAll(pending, "later"));
+    const QList<ExportJob> jobs{
+        ExportJob{"no such entry", QString(), out + QStringLiteral("/new/deeper/x")},
+        ExportJob{"d3\\e3", QString(), out + QStringLiteral("/kept/deeper/y")},
+        ExportJob{"no such entry", QString(), out + QStringLiteral("/kept/gone/z")},
+        ExportJob{"d4\\e4", QString(), out + QStringLiteral("/kept/twice")},
+        ExportJob{"d4\\e4", pending, out + QStringLiteral("/kept/twice")},
+    };
+    bool synced = false;
+    QCOMPARE(ExportEntries(archive_, out, jobs, {}, &synced),
+             (QList<ExportResult>{ExportResult::NotWritten, ExportResult::Written, ExportResult::NotWritten,
+                                  ExportResult::Written, ExportResult::Written}));
+    QVERIFY(synced);
+    QCOMPARE(QDir(out).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+             QStringList{"kept"});
+    QCOMPARE(
+        QDir(out + QStringLiteral("/kept")).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+        (QStringList{"deeper", "twice"}));
+    QCOMPARE(fixtures::readAll(out + QStringLiteral("/kept/deeper/y")), entries_.at(3).second);
+    QCOMPARE(fixtures::readAll(out + QStringLiteral("/kept/twice")), QByteArray("later"));
+  }
+
   // Threads that read the same file at once each get their archive, and
   // every read is whole.
   void threadsReadSideBySide() {

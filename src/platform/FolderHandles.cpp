@@ -1,0 +1,125 @@
+#include "platform/FolderHandles.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <cerrno>
+#include <set>
+
+namespace files {
+
+namespace {
+
+QString KeyOf(const QStringList& levels, qsizetype count) {
+  return levels.mid(0, count).join(QLatin1Char('/'));
+}
+
+// A folder level below fd, never through a link; -1 (errno set) when it is
+// missing, a link or no folder.
+int OpenLevel(int fd, const QString& name) {
+  return ::openat(fd, QFile::encodeName(name).constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+}
+
+}  // namespace
+
+FolderHandles::FolderHandles(QString root, qsizetype capacity)
+    : root_(std::move(root)), capacity_(std::max<qsizetype>(capacity, 1)) {}
+
+FolderHandles::~FolderHandles() {
+  for (const Held& h : order_) ::close(h.fd);
+  if (rootFd_ >= 0) ::close(rootFd_);
+}
+
+int FolderHandles::Root(bool make) {
+  if (rootFd_ >= 0) return rootFd_;
+  if (make && !QFileInfo::exists(root_) && !QDir().mkpath(root_)) return -1;
+  rootFd_ = ::open(QFile::encodeName(root_).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  return rootFd_;
+}
+
+void FolderHandles::Hold(const QString& key, int fd) {
+  order_.push_front(Held{key, fd});
+  byKey_.insert(key, order_.begin());
+  while (qsizetype(order_.size()) > capacity_) {
+    byKey_.remove(order_.back().key);
+    ::close(order_.back().fd);
+    order_.pop_back();
+  }
+}
+
+int FolderHandles::Open(const QStringList& levels, bool make) {
+  const int root = Root(make);
+  if (root < 0 || levels.isEmpty()) return root;
+  // The deepest level already held, then the rest opened from there.
+  qsizetype have = levels.size();
+  int fd = -1;
+  for (; have > 0; --have) {
+    const auto found = byKey_.constFind(KeyOf(levels, have));
+    if (found == byKey_.cend()) continue;
+    order_.splice(order_.begin(), order_, found.value());
+    fd = found.value()->fd;
+    break;
+  }
+  if (have == levels.size()) return fd;
+  if (have == 0) fd = root;
+  // Held only once the walk is done, so that none of its folders is closed
+  // while the next level is opened from it.
+  std::vector<Held> opened;
+  for (qsizetype i = have; i < levels.size(); ++i) {
+    const QString& name = levels.at(i);
+    int next = OpenLevel(fd, name);
+    if (next < 0 && errno == ENOENT && make &&
+        ::mkdirat(fd, QFile::encodeName(name).constData(), 0777) == 0) {
+      made_ << KeyOf(levels, i + 1);
+      next = OpenLevel(fd, name);
+    }
+    if (next < 0) {
+      for (const Held& h : opened) ::close(h.fd);
+      return -1;
+    }
+    opened.push_back(Held{KeyOf(levels, i + 1), next});
+    fd = next;
+  }
+  for (const Held& h : opened) Hold(h.key, h.fd);
+  return fd;
+}
+
+void FolderHandles::RemoveMadeExcept(const QSet<QString>& kept) {
+  for (auto key = made_.crbegin(); key != made_.crend(); ++key) {
+    if (kept.contains(*key)) continue;
+    const auto held = byKey_.find(*key);
+    if (held != byKey_.end()) {
+      ::close(held.value()->fd);
+      order_.erase(held.value());
+      byKey_.erase(held);
+    }
+    QStringList levels = key->split(QLatin1Char('/'));
+    const QString name = levels.takeLast();
+    const int parent = Open(levels, false);
+    if (parent >= 0) ::unlinkat(parent, QFile::encodeName(name).constData(), AT_REMOVEDIR);
+  }
+}
+
+bool FolderHandles::Sync(const QSet<QString>& folders) {
+  bool synced = true;
+  std::set<dev_t> dataSynced;
+  for (const QString& key : folders) {
+    const int fd = Open(key.isEmpty() ? QStringList() : key.split(QLatin1Char('/')), false);
+    if (fd < 0) {
+      synced = false;
+      continue;
+    }
+    // The files' bytes first (all of them, one sync per file system), then
+    // the folder's names.
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || (dataSynced.insert(st.st_dev).second && ::syncfs(fd) != 0)) synced = false;
+    if (::fsync(fd) != 0) synced = false;
+  }
+  return synced;
+}
+
+}  // namespace files
