@@ -49,6 +49,7 @@ class Batch {
     // order, so that the later one stands at the end as it always did.
     int workers = int(std::clamp<qsizetype>(QThread::idealThreadCount(), 1, total));
     if (sameTarget_) workers = 1;
+    workers_ = workers;
     std::vector<std::thread> threads;
     threads.reserve(size_t(workers));
     // Leaving early (a thread that cannot start, a progress that throws)
@@ -132,13 +133,15 @@ class Batch {
     folderMade_.assign(size_t(folders_.size()), false);
     for (qsizetype f = 0; f < folders_.size(); ++f)
       folderMade_[size_t(f)] = maker_.Open(folders_.at(f), true) >= 0;
+    // The workers' folders share the cap; these are opened again at the end.
+    maker_.Release();
   }
 
   void Work() {
     // One archive for this thread's whole share, not one per entry; the
     // folders likewise.
     const ArchiveHold hold(archivePath_);
-    files::FolderHandles folders(folder_, files::FolderHandles::kCapacity / QThread::idealThreadCount());
+    files::FolderHandles folders(folder_, files::FolderHandles::kCapacity / workers_);
     for (;;) {
       const qsizetype first = next_.fetch_add(kJobsPerTake);
       if (first >= jobs_.size() || stopping_) break;
@@ -195,6 +198,7 @@ class Batch {
   QList<QStringList> folders_;  // the jobs' folders, as levels below folder_
   std::vector<bool> folderMade_;
   bool sameTarget_ = false;
+  int workers_ = 1;
   files::FolderHandles maker_{folder_};
   std::vector<std::atomic<ExportResult>> results_;
   std::atomic<qsizetype> next_{0};

@@ -41,6 +41,12 @@ int FolderHandles::Root(bool make) {
   return rootFd_;
 }
 
+void FolderHandles::Release() {
+  for (const Held& h : order_) ::close(h.fd);
+  order_.clear();
+  byKey_.clear();
+}
+
 void FolderHandles::Hold(const QString& key, int fd) {
   order_.push_front(Held{key, fd});
   byKey_.insert(key, order_.begin());

@@ -32,6 +32,11 @@ class FolderHandles {
   // object's, valid until its next call.
   int Open(const QStringList& levels, bool make);
 
+  // Closes every folder held open (the root's stays), so that a run that
+  // only needed them to make the folders does not keep them while others
+  // hold theirs. The folders made are still known.
+  void Release();
+
   // The folders Open made, outermost first, each as its levels joined by '/'.
   const QStringList& Made() const { return made_; }
   // Removes again the made folders not in kept (levels joined by '/'),

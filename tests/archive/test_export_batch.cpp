@@ -9,6 +9,7 @@
 #include <QTemporaryDir>
 #include <QThread>
 #include <QtTest>
+#include <algorithm>
 #include <atomic>
 #include <thread>
 #include <vector>
@@ -111,6 +112,27 @@ class TestExportBatch : public QObject {
         (QStringList{"deeper", "twice"}));
     QCOMPARE(fixtures::readAll(out + QStringLiteral("/kept/deeper/y")), entries_.at(3).second);
     QCOMPARE(fixtures::readAll(out + QStringLiteral("/kept/twice")), QByteArray("later"));
+  }
+
+  // The folders held open by the whole batch stay within the cap: a
+  // process allowed little more than that still writes every file.
+  void heldFoldersStayWithinTheCap() {
+    const QString out = scratch_.filePath(QStringLiteral("capped"));
+    QList<ExportJob> jobs;
+    for (qsizetype i = 0; i < entries_.size(); ++i)
+      jobs.append(ExportJob{entries_.at(i).first, QString(), out + QStringLiteral("/f%1/deep/e").arg(i)});
+    rlimit before{};
+    QVERIFY(::getrlimit(RLIMIT_NOFILE, &before) == 0);
+    const rlim_t open = rlim_t(QDir(QStringLiteral("/proc/self/fd")).entryList(QDir::AllEntries).size());
+    rlimit capped = before;
+    capped.rlim_cur =
+        std::min<rlim_t>(before.rlim_cur, open + 256 + 32 + 8 * rlim_t(QThread::idealThreadCount()));
+    QVERIFY(::setrlimit(RLIMIT_NOFILE, &capped) == 0);
+    const QList<ExportResult> results = ExportEntries(archive_, out, jobs);
+    QVERIFY(::setrlimit(RLIMIT_NOFILE, &before) == 0);
+    QCOMPARE(results.count(ExportResult::Written), jobs.size());
+    QCOMPARE(qsizetype(QDir(QStringLiteral("/proc/self/fd")).entryList(QDir::AllEntries).size()),
+             qsizetype(open));
   }
 
   // Threads that read the same file at once each get their archive, and
