@@ -117,11 +117,16 @@ int RunExtractCommand(const QStringList& args, Io& io) {
   }
 
   QList<ExportResult> results;
+  bool synced = true;
   {
     Progress progress(io, QStringLiteral("Extracting"));
-    results = ExportEntries(mod, folder, jobs,
-                            [&](qsizetype done, qsizetype total) { progress.Show(done, total); });
+    results = ExportEntries(
+        mod, folder, jobs, [&](qsizetype done, qsizetype total) { progress.Show(done, total); }, &synced);
   }
+  if (!synced)
+    Complain(io, QStringLiteral("%1: the extracted files are written, but the disk did not confirm them: "
+                                "they may not survive a power loss")
+                     .arg(ShownPath(folder)));
   for (qsizetype i = 0; i < jobs.size(); ++i) {
     if (results.at(i) == ExportResult::Written) continue;
     allWritten = false;
