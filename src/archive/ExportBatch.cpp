@@ -42,7 +42,7 @@ class Batch {
     for (std::atomic<ExportResult>& r : results_) r = ExportResult::NotWritten;  // until a worker says
   }
 
-  QList<ExportResult> Run(const ExportBatchProgress& progress) {
+  void Run(const ExportBatchProgress& progress) {
     const qsizetype total = jobs_.size();
     PlaceJobs();
     // Two jobs for one file are written one after the other, in their
@@ -75,8 +75,12 @@ class Batch {
     }
     for (std::thread& t : threads) t.join();
     if (progress) progress(total, total);
+  }
+
+  // Each job's result, in the jobs' order.
+  QList<ExportResult> Results() const {
     QList<ExportResult> results;
-    results.reserve(total);
+    results.reserve(jobs_.size());
     for (const std::atomic<ExportResult>& r : results_) results.append(r.load());
     return results;
   }
@@ -85,11 +89,33 @@ class Batch {
   // every written file and folder to disk; false when a sync failed.
   bool Finish() {
     QSet<QString> kept, written;
+    KeptFolders(kept, written);
+    // A file refused because a folder made for another job stood at its name
+    // gets its turn, in the jobs' order, once that folder is taken away again
+    // (the folders on the file's own way stay for it meanwhile).
+    const QSet<QString> made(maker_.Made().cbegin(), maker_.Made().cend());
+    QSet<QString> keptForRefused = kept;
+    QList<qsizetype> refused;
     for (qsizetype i = 0; i < jobs_.size(); ++i) {
-      if (results_[size_t(i)].load() != ExportResult::Written) continue;
-      const QStringList& levels = folders_.at(places_.at(i).folder);
-      written.insert(levels.join(QLatin1Char('/')));
-      for (qsizetype n = 1; n <= levels.size(); ++n) kept.insert(levels.mid(0, n).join(QLatin1Char('/')));
+      const Place& place = places_.at(i);
+      if (results_[size_t(i)].load() == ExportResult::Written || place.folder < 0) continue;
+      const QStringList& levels = folders_.at(place.folder);
+      if (!made.contains(QStringList(levels + QStringList{place.name}).join(QLatin1Char('/')))) continue;
+      refused << i;
+      for (qsizetype n = 1; n <= levels.size(); ++n)
+        keptForRefused.insert(levels.mid(0, n).join(QLatin1Char('/')));
+    }
+    if (!refused.isEmpty()) {
+      maker_.RemoveMadeExcept(keptForRefused);
+      for (const qsizetype i : std::as_const(refused)) {
+        ExportResult result = ExportResult::NotWritten;
+        try {
+          result = Write(jobs_.at(i), places_.at(i), maker_);
+        } catch (const std::exception&) {
+        }
+        results_[size_t(i)] = result;
+      }
+      KeptFolders(kept, written);
     }
     maker_.RemoveMadeExcept(kept);
     // A made folder's name is in the folder above it.
@@ -103,6 +129,19 @@ class Batch {
   }
 
  private:
+  // The folders holding a written file (written) and every folder on their
+  // way (kept), each as its levels joined by '/'.
+  void KeptFolders(QSet<QString>& kept, QSet<QString>& written) const {
+    kept.clear();
+    written.clear();
+    for (qsizetype i = 0; i < jobs_.size(); ++i) {
+      if (results_[size_t(i)].load() != ExportResult::Written) continue;
+      const QStringList& levels = folders_.at(places_.at(i).folder);
+      written.insert(levels.join(QLatin1Char('/')));
+      for (qsizetype n = 1; n <= levels.size(); ++n) kept.insert(levels.mid(0, n).join(QLatin1Char('/')));
+    }
+  }
+
   // Each job's folder and name, and every folder made, once, before any
   // file is written.
   void PlaceJobs() {
@@ -217,8 +256,8 @@ QList<ExportResult> ExportEntries(const QString& archivePath, const QString& fol
   if (synced) *synced = true;
   if (jobs.isEmpty()) return {};
   Batch batch(archivePath, folder, jobs);
-  QList<ExportResult> results = batch.Run(progress);
+  batch.Run(progress);
   const bool done = batch.Finish();
   if (synced) *synced = done;
-  return results;
+  return batch.Results();
 }

@@ -99,17 +99,22 @@ class TestExportBatch : public QObject {
         ExportJob{"no such entry", QString(), out + QStringLiteral("/kept/gone/z")},
         ExportJob{"d4\\e4", QString(), out + QStringLiteral("/kept/twice")},
         ExportJob{"d4\\e4", pending, out + QStringLiteral("/kept/twice")},
+        // A file where another job's folder was made, and then taken away.
+        ExportJob{"d5\\e5", QString(), out + QStringLiteral("/kept/clash")},
+        ExportJob{"no such entry", QString(), out + QStringLiteral("/kept/clash/inner")},
     };
     bool synced = false;
     QCOMPARE(ExportEntries(archive_, out, jobs, {}, &synced),
              (QList<ExportResult>{ExportResult::NotWritten, ExportResult::Written, ExportResult::NotWritten,
-                                  ExportResult::Written, ExportResult::Written}));
+                                  ExportResult::Written, ExportResult::Written, ExportResult::Written,
+                                  ExportResult::NotWritten}));
     QVERIFY(synced);
     QCOMPARE(QDir(out).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
              QStringList{"kept"});
     QCOMPARE(
         QDir(out + QStringLiteral("/kept")).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
-        (QStringList{"deeper", "twice"}));
+        (QStringList{"clash", "deeper", "twice"}));
+    QCOMPARE(fixtures::readAll(out + QStringLiteral("/kept/clash")), entries_.at(5).second);
     QCOMPARE(fixtures::readAll(out + QStringLiteral("/kept/deeper/y")), entries_.at(3).second);
     QCOMPARE(fixtures::readAll(out + QStringLiteral("/kept/twice")), QByteArray("later"));
   }
