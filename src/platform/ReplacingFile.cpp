@@ -282,8 +282,14 @@ WriteResult WriteFileAt(int folderFd, const QString& name, const QByteArray& byt
         ::close(fd);
         return result;
       }
-      ::close(fd);  // files without a name cannot be named here: the named way below
-      unnamedFiles = false;
+      const int error = errno;
+      ::close(fd);
+      // The naming goes through /proc: where that is missing or refused,
+      // this file and every later one take the named way below. Any other
+      // failure (the folder gone, the disk full) is this file's alone.
+      if (error == EPERM || error == EACCES || error == EXDEV || error == EOPNOTSUPP ||
+          ::access("/proc/self/fd", F_OK) != 0)
+        unnamedFiles = false;
     } else if (errno == EOPNOTSUPP || errno == EISDIR || errno == EINVAL) {
       unnamedFiles = false;
     }
