@@ -10,6 +10,8 @@
 #include <cerrno>
 #include <set>
 
+#include "platform/FolderSyncs.h"
+
 namespace files {
 
 namespace {
@@ -119,11 +121,7 @@ bool FolderHandles::Sync(const QSet<QString>& folders) {
       synced = false;
       continue;
     }
-    // The files' bytes first (all of them, one sync per file system), then
-    // the folder's names.
-    struct stat st {};
-    if (::fstat(fd, &st) != 0 || (dataSynced.insert(st.st_dev).second && ::syncfs(fd) != 0)) synced = false;
-    if (::fsync(fd) != 0) synced = false;
+    if (!SyncFolder(fd, dataSynced)) synced = false;
   }
   return synced;
 }

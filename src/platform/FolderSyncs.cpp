@@ -9,6 +9,13 @@
 
 namespace files {
 
+bool SyncFolder(int fd, std::set<dev_t>& dataSynced) {
+  struct stat st {};
+  bool synced = ::fstat(fd, &st) == 0 && (!dataSynced.insert(st.st_dev).second || ::syncfs(fd) == 0);
+  if (::fsync(fd) != 0) synced = false;
+  return synced;
+}
+
 bool FolderSyncs::SyncAll() {
   bool synced = true;
   std::set<dev_t> dataSynced;
@@ -18,11 +25,7 @@ bool FolderSyncs::SyncAll() {
       synced = false;
       continue;
     }
-    // The files' bytes first (all of them, one sync per file system), then
-    // the folder's names.
-    struct stat st {};
-    if (::fstat(fd, &st) != 0 || (dataSynced.insert(st.st_dev).second && ::syncfs(fd) != 0)) synced = false;
-    if (::fsync(fd) != 0) synced = false;
+    if (!SyncFolder(fd, dataSynced)) synced = false;
     ::close(fd);
   }
   folders_.clear();
