@@ -15,40 +15,17 @@
 #include <vector>
 
 #include "BenchSupport.h"
+#include "EditPageBench.h"
 #include "archive/ArchiveReader.h"
-#include "archive/UpdateLibrary.h"
 #include "forms/edit/EditPageGrid.h"
 #include "forms/files/FilesView.h"
 #include "forms/main/untMain.h"
 #include "platform/Ui.h"
-#include "platform/UiFileDialog.h"
 
 namespace {
 
 constexpr int kRuns = 5;
 const QByteArray kEntry = "data\\global\\excel\\cubemain.txt";
-
-// Answers every save dialog with one path; any message box ends the run,
-// since the flows measured here show none.
-class SaveTo : public ui::UiBackend {
- public:
-  explicit SaveTo(QString path) : path_(std::move(path)) {}
-  bool ExecuteFileDialog(const FileDialog&, QStringList& chosen) override {
-    chosen = {path_};
-    return true;
-  }
-  int MessageBox(const QString& text, const QString&, int) override {
-    bench::require(false, "no message box: " + text.toStdString());
-    return ui::idOk;
-  }
-  bool InputQuery(const QString&, const QString&, QByteArray&) override { return false; }
-  bool BrowseFolder(const QString&, const QString&, QString&) override { return false; }
-  void SetCursor(int) override {}
-  void ProcessMessages() override { QCoreApplication::processEvents(); }
-
- private:
-  QString path_;
-};
 
 // The peer: the file's bytes cut into lines and fields, each cell a view.
 using PlainCells = std::vector<std::vector<std::string_view>>;
@@ -107,19 +84,6 @@ double MedianOfRuns(const char* name, const std::function<void()>& run) {
   return bench::median(times);
 }
 
-// Puts the sheet into a new mod through the update library, as Update does.
-QString BuildMod(const bench::ScratchDir& scratch, const std::string& sheetPath) {
-  const QString mod = QString::fromStdString(scratch.file("Cube.QLM"));
-  bench::require(LoadUpdateLibrary(), "ARCHWRIT beside the benchmark");
-  UpdateLibrary::ArchiveHandle h =
-      UpdateLibrary::MpqOpenArchiveForUpdate(mod, UpdateLibrary::kOpenCreate, UpdateLibrary::kMaxFiles);
-  bench::require(h != nullptr, "create the mod");
-  UpdateLibrary::MpqAddFileToArcive(h, QString::fromStdString(sheetPath), kEntry, UpdateLibrary::kAddNew);
-  UpdateLibrary::MpqCloseUpdatedArchive(h, 0);
-  UnloadUpdateLibrary();
-  return mod;
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -129,9 +93,9 @@ int main(int argc, char** argv) {
   bench::require(!sheet.empty(), "read " + sheetPath);
   const double sheetBytes = double(sheet.size());
   bench::ScratchDir scratch;
-  const QString mod = BuildMod(scratch, sheetPath);
+  const QString mod = bench::ModWithEntry(scratch, "Cube.QLM", sheetPath, kEntry);
   const std::string saved = scratch.file("saved.txt");
-  SaveTo answers(QString::fromStdString(saved));
+  bench::SaveTo answers(QString::fromStdString(saved));
   ui::SetBackend(&answers);
 
   TfrmMain frm;

@@ -23,38 +23,17 @@
 #include <vector>
 
 #include "BenchSupport.h"
+#include "EditPageBench.h"
 #include "archive/ArchiveReader.h"
-#include "archive/UpdateLibrary.h"
 #include "archive/strings/StringTableCodec.h"
 #include "forms/edit/strings/StringTablePage.h"
 #include "forms/main/untMain.h"
 #include "platform/Ui.h"
-#include "platform/UiFileDialog.h"
 
 namespace {
 
 constexpr int kRuns = 5;
 const QByteArray kEntry = "data\\local\\lng\\eng\\patchstring.tbl";
-
-class SaveTo : public ui::UiBackend {
- public:
-  explicit SaveTo(QString path) : path_(std::move(path)) {}
-  bool ExecuteFileDialog(const FileDialog&, QStringList& chosen) override {
-    chosen = {path_};
-    return true;
-  }
-  int MessageBox(const QString& text, const QString&, int) override {
-    bench::require(false, "no message box: " + text.toStdString());
-    return ui::idOk;
-  }
-  bool InputQuery(const QString&, const QString&, QByteArray&) override { return false; }
-  bool BrowseFolder(const QString&, const QString&, QString&) override { return false; }
-  void SetCursor(int) override {}
-  void ProcessMessages() override { QCoreApplication::processEvents(); }
-
- private:
-  QString path_;
-};
 
 // The bytes to path as a crash-safe save makes them: a new file beside it,
 // written, its data synced to disk, renamed over the old one.
@@ -111,18 +90,6 @@ std::pair<double, double> MediansOfTurns(const char* name, const std::function<v
   return {bench::median(ours), bench::median(theirs)};
 }
 
-QString BuildMod(const bench::ScratchDir& scratch, const std::string& tablePath) {
-  const QString mod = QString::fromStdString(scratch.file("Strings.QLM"));
-  bench::require(LoadUpdateLibrary(), "ARCHWRIT beside the benchmark");
-  UpdateLibrary::ArchiveHandle h =
-      UpdateLibrary::MpqOpenArchiveForUpdate(mod, UpdateLibrary::kOpenCreate, UpdateLibrary::kMaxFiles);
-  bench::require(h != nullptr, "create the mod");
-  UpdateLibrary::MpqAddFileToArcive(h, QString::fromStdString(tablePath), kEntry, UpdateLibrary::kAddNew);
-  UpdateLibrary::MpqCloseUpdatedArchive(h, 0);
-  UnloadUpdateLibrary();
-  return mod;
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -151,9 +118,9 @@ int main(int argc, char** argv) {
   const std::string tablePath = scratch.file("patchstring.tbl");
   const QByteArray big = stringtable::Write(table);
   bench::require(bench::writeFile(tablePath, big.toStdString()), "write the large table");
-  const QString mod = BuildMod(scratch, tablePath);
+  const QString mod = bench::ModWithEntry(scratch, "Strings.QLM", tablePath, kEntry);
   const std::string saved = scratch.file("saved.tbl");
-  SaveTo answers(QString::fromStdString(saved));
+  bench::SaveTo answers(QString::fromStdString(saved));
   ui::SetBackend(&answers);
   std::printf("# table %lld bytes, %zu strings\n", static_cast<long long>(big.size()), table.strings.size());
 
