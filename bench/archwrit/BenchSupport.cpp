@@ -135,4 +135,18 @@ void require(bool ok, const std::string& what) {
   std::exit(1);
 }
 
+std::vector<std::string> makeBigTree(const std::string& root) {
+  std::vector<std::string> files;
+  for (const std::string& file : fixtureFiles()) {
+    require(writeFile(root + "/" + file, readFile(fixturesDir() + "/" + file)), "cannot copy fixtures");
+    files.push_back(file);
+  }
+  for (int i = 0; i < 144; ++i) {
+    const std::string name = "data/global/sfx/bulk/b" + std::to_string(i) + ".wav";
+    require(writeFile(root + "/" + name, bulkFile(i)), "cannot write bulk data");
+    files.push_back(name);
+  }
+  return files;
+}
+
 }  // namespace bench

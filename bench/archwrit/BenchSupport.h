@@ -21,6 +21,10 @@ std::string internalName(const std::string& relativePath);
 // data does not).
 std::string bulkFile(int index);
 
+// Writes the fixtures and 144 files of one MiB of packed game data (about
+// 150 MB) below root; returns their relative paths.
+std::vector<std::string> makeBigTree(const std::string& root);
+
 std::string readFile(const std::string& path);
 bool writeFile(const std::string& path, const std::string& bytes);
 long long fileSize(const std::string& path);

@@ -91,22 +91,6 @@ std::vector<std::string> makeSlices(const std::string& root, int count) {
   return files;
 }
 
-// The fixtures and 144 files of one MiB of packed game data: about 150 MB.
-std::vector<std::string> makeBigTree(const std::string& root) {
-  std::vector<std::string> files;
-  for (const std::string& file : bench::fixtureFiles()) {
-    bench::require(bench::writeFile(root + "/" + file, bench::readFile(bench::fixturesDir() + "/" + file)),
-                   "cannot copy fixtures");
-    files.push_back(file);
-  }
-  for (int i = 0; i < 144; ++i) {
-    const std::string name = "data/global/sfx/bulk/b" + std::to_string(i) + ".wav";
-    bench::require(bench::writeFile(root + "/" + name, bench::bulkFile(i)), "cannot write bulk data");
-    files.push_back(name);
-  }
-  return files;
-}
-
 // 60 sheets of 2.4 MB, each a distinct edit of cubemain.txt: about 150 MB that all compresses.
 std::vector<std::string> makeSheetTree(const std::string& root) {
   const std::string sheet = bench::readFile(bench::fixturesDir() + "/data/global/excel/cubemain.txt");
@@ -132,7 +116,7 @@ int main() {
   compare("10000_files", 1, slices, makeSlices(slices, 10000), scratch, "<=0.35");
 
   const std::string big = scratch.file("big");
-  compare("150mb", 3, big, makeBigTree(big), scratch, "<=0.35");
+  compare("150mb", 3, big, bench::makeBigTree(big), scratch, "<=0.35");
 
   const std::string sheets = scratch.file("sheets");
   compare("150mb_sheets", 3, sheets, makeSheetTree(sheets), scratch, "none");

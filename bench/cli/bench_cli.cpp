@@ -42,22 +42,6 @@ std::vector<std::string> makeTree(const std::string& root, int count) {
   return files;
 }
 
-// The fixtures and 144 files of one MiB of packed game data: about 150 MB.
-std::vector<std::string> makeBigTree(const std::string& root) {
-  std::vector<std::string> files;
-  for (const std::string& file : bench::fixtureFiles()) {
-    bench::require(bench::writeFile(root + "/" + file, bench::readFile(bench::fixturesDir() + "/" + file)),
-                   "cannot copy fixtures");
-    files.push_back(file);
-  }
-  for (int i = 0; i < 144; ++i) {
-    const std::string name = "data/global/sfx/bulk/b" + std::to_string(i) + ".wav";
-    bench::require(bench::writeFile(root + "/" + name, bench::bulkFile(i)), "cannot write bulk data");
-    files.push_back(name);
-  }
-  return files;
-}
-
 void buildWithStormLib(const std::string& archive, const std::string& root,
                        const std::vector<std::string>& files) {
   HANDLE mpq = nullptr;
@@ -163,6 +147,6 @@ int main() {
   removeAll(tree);
 
   const std::string big = scratch.file("big");
-  measure("150mb", big, makeBigTree(big), scratch, 3, false);
+  measure("150mb", big, bench::makeBigTree(big), scratch, 3, false);
   return 0;
 }

@@ -1,8 +1,11 @@
 #include "EditPageBench.h"
 
 #include <QCoreApplication>
+#include <QTabWidget>
 
+#include "archive/ArchiveReader.h"
 #include "archive/UpdateLibrary.h"
+#include "forms/main/untMain.h"
 #include "platform/UiFileDialog.h"
 
 namespace bench {
@@ -32,6 +35,17 @@ QString ModWithEntry(const ScratchDir& scratch, const std::string& modName, cons
   UpdateLibrary::MpqCloseUpdatedArchive(h, 0);
   UnloadUpdateLibrary();
   return mod;
+}
+
+void ShowOnEditPage(TfrmMain& frm, const QString& mod, const QByteArray& entry) {
+  frm.resize(1024, 700);
+  frm.ModFileName = mod;
+  frm.Rows->Append({entry, SizeText(EntrySize(mod, entry)), QString()});
+  frm.CommandsModStarted();
+  frm.SelectRow(0);
+  frm.PageControl->setCurrentWidget(frm.tbsEdit);
+  frm.show();
+  QCoreApplication::processEvents();
 }
 
 }  // namespace bench

@@ -1,12 +1,15 @@
 #pragma once
 // The pieces the Edit page benchmarks share: every save dialog answered with
-// one path, and a new mod holding one file, put there as Update puts it.
+// one path, a new mod holding one file, put there as Update puts it, and the
+// window showing that file on the Edit page.
 #include <QByteArray>
 #include <QString>
 #include <string>
 
 #include "BenchSupport.h"
 #include "platform/Ui.h"
+
+class TfrmMain;
 
 namespace bench {
 
@@ -30,5 +33,9 @@ class SaveTo : public ui::UiBackend {
 // through the update library.
 QString ModWithEntry(const ScratchDir& scratch, const std::string& modName, const std::string& filePath,
                      const QByteArray& entry);
+
+// frm at 1024 x 700, shown with mod open, its one row entry selected and
+// the Edit page current.
+void ShowOnEditPage(TfrmMain& frm, const QString& mod, const QByteArray& entry);
 
 }  // namespace bench

@@ -99,14 +99,7 @@ int main(int argc, char** argv) {
   ui::SetBackend(&answers);
 
   TfrmMain frm;
-  frm.resize(1024, 700);
-  frm.ModFileName = mod;
-  frm.Rows->Append({kEntry, SizeText(EntrySize(mod, kEntry)), QString()});
-  frm.CommandsModStarted();
-  frm.SelectRow(0);
-  frm.PageControl->setCurrentWidget(frm.tbsEdit);
-  frm.show();
-  QCoreApplication::processEvents();
+  bench::ShowOnEditPage(frm, mod, kEntry);
   auto* grid = qobject_cast<EditPageGrid*>(frm.StringGrid);
   bench::require(grid != nullptr, "the Edit page's grid");
   // A page left with a sheet in it keeps it until the next entry; start empty

@@ -125,14 +125,7 @@ int main(int argc, char** argv) {
   std::printf("# table %lld bytes, %zu strings\n", static_cast<long long>(big.size()), table.strings.size());
 
   TfrmMain frm;
-  frm.resize(1024, 700);
-  frm.ModFileName = mod;
-  frm.Rows->Append({kEntry, SizeText(EntrySize(mod, kEntry)), QString()});
-  frm.CommandsModStarted();
-  frm.SelectRow(0);
-  frm.PageControl->setCurrentWidget(frm.tbsEdit);
-  frm.show();
-  QCoreApplication::processEvents();
+  bench::ShowOnEditPage(frm, mod, kEntry);
   StringTablePage& page = *frm.StringsPage;
 
   int paints = 0;
