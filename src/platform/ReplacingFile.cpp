@@ -29,9 +29,22 @@ int OpenLevel(int fd, const QString& name) {
   return ::openat(fd, Encoded(name).constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
 }
 
-bool IsLink(int fd, const QString& name) {
+// Whether the name (file-system bytes) in fd is a link.
+bool IsLinkAt(int fd, const QByteArray& name) {
   struct stat st {};
-  return ::fstatat(fd, Encoded(name).constData(), &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISLNK(st.st_mode);
+  return ::fstatat(fd, name.constData(), &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISLNK(st.st_mode);
+}
+
+bool IsLink(int fd, const QString& name) {
+  return IsLinkAt(fd, Encoded(name));
+}
+
+// A name for a file being written. The leading dot keeps a file left by a
+// crash out of Add Folder's walks.
+QByteArray TempName() {
+  return QStringLiteral(".quillforge-%1.part")
+      .arg(QRandomGenerator::global()->generate64() & 0xFFFFFFFFFFFFull, 12, 16, QLatin1Char('0'))
+      .toLatin1();
 }
 
 }  // namespace
@@ -104,12 +117,9 @@ bool ReplacingFile::Open(bool makeFolders) {
   if (dirFd_ < 0) return false;
   if (belowFolder_ && IsLink(dirFd_, levels_.last())) return false;
   // Created new (never an existing file or link under the name) with the
-  // permissions a new file gets here. The leading dot keeps a file left by
-  // a crash out of Add Folder's walks.
+  // permissions a new file gets here.
   for (int attempt = 0; attempt < 16; ++attempt) {
-    const QString name =
-        QStringLiteral(".quillforge-%1.part")
-            .arg(QRandomGenerator::global()->generate64() & 0xFFFFFFFFFFFFull, 12, 16, QLatin1Char('0'));
+    const QString name = QString::fromLatin1(TempName());
     const int fd = ::openat(dirFd_, Encoded(name).constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
     if (fd < 0) {
       if (errno == EEXIST) continue;
@@ -207,12 +217,6 @@ bool WriteAll(int fd, const QByteArray& bytes) {
   return whole;
 }
 
-QByteArray TempName() {
-  return QStringLiteral(".quillforge-%1.part")
-      .arg(QRandomGenerator::global()->generate64() & 0xFFFFFFFFFFFFull, 12, 16, QLatin1Char('0'))
-      .toLatin1();
-}
-
 // Puts the written file fd (named at temp, or without a name when temp is
 // empty) at target in folderFd, over the file standing there.
 WriteResult Replace(int folderFd, int fd, QByteArray temp, const QByteArray& target) {
@@ -248,11 +252,6 @@ WriteResult WriteNamed(int folderFd, const QByteArray& target, const QByteArray&
     return Replace(folderFd, fd, temp, target);
   }
   return WriteResult::NotCreated;
-}
-
-bool IsLinkAt(int fd, const QByteArray& name) {
-  struct stat st {};
-  return ::fstatat(fd, name.constData(), &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISLNK(st.st_mode);
 }
 
 }  // namespace
