@@ -3,7 +3,43 @@
 #include <QEvent>
 #include <QFontMetrics>
 #include <QHeaderView>
+#include <QMetaMethod>
+#include <QScrollBar>
+#include <QSignalBlocker>
 #include <QStyle>
+
+namespace {
+
+// The list's row header. Every row is as high as the next and none is
+// hidden, so when rows go, the header only has to be as many rows shorter;
+// Qt's own handler also walks every remaining row to carry hidden rows along,
+// which made each Remove in a long list cost a pass over it.
+class RowsHeader : public QHeaderView {
+ public:
+  explicit RowsHeader(QWidget* parent) : QHeaderView(Qt::Vertical, parent) {}
+
+  void setModel(QAbstractItemModel* model) override {
+    QHeaderView::setModel(model);
+    if (!model) return;
+    const QMetaObject* header = &QHeaderView::staticMetaObject;
+    const int slot = header->indexOfSlot("_q_sectionsRemoved(QModelIndex,int,int)");
+    const int signal = QAbstractItemModel::staticMetaObject.indexOfSignal("rowsRemoved(QModelIndex,int,int)");
+    // Where Qt names its handler differently, its own handler stays.
+    if (slot < 0 || signal < 0 ||
+        !disconnect(model, QAbstractItemModel::staticMetaObject.method(signal), this, header->method(slot)))
+      return;
+    connect(model, &QAbstractItemModel::rowsRemoved, this, [this] {
+      // The two-argument form cuts the tail; the other one walks every row.
+      const int rows = this->model()->rowCount(rootIndex());
+      if (rows > 0)
+        initializeSections(0, rows - 1);
+      else
+        initializeSections();
+    });
+  }
+};
+
+}  // namespace
 
 FilesView::FilesView(QWidget* parent) : QTableView(parent) {
   setShowGrid(false);
@@ -14,7 +50,8 @@ FilesView::FilesView(QWidget* parent) : QTableView(parent) {
   setSelectionBehavior(QAbstractItemView::SelectRows);
   setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
 
-  QHeaderView* rows = verticalHeader();
+  auto* rows = new RowsHeader(this);
+  setVerticalHeader(rows);
   rows->hide();
   rows->setSectionResizeMode(QHeaderView::Fixed);
   rows->setMinimumSectionSize(1);
@@ -59,4 +96,34 @@ void FilesView::keyboardSearch(const QString& search) {
   if (current.isValid() && current.column() != 0)
     selectionModel()->setCurrentIndex(current.siblingAtColumn(0), QItemSelectionModel::NoUpdate);
   QTableView::keyboardSearch(search);
+}
+
+void FilesView::updateGeometries() {
+  QScrollBar* bar = verticalScrollBar();
+  const int rowHeight = qMax(1, verticalHeader()->defaultSectionSize());
+  const int rows = model() ? model()->rowCount(rootIndex()) : 0;
+  const int inView = qMax(1, viewport()->height() / rowHeight);
+  // Only the number of rows went down, in a list still at least two screens
+  // long: the scroll bar stays and only its range changes. Qt's full fit
+  // also measures the scroll bars, headers and margins, which cost a Remove
+  // in a long list as much again as the rest of its work.
+  if (rows < fitted_.rows && rows > 2 * inView && bar->isVisible() && verticalScrollMode() == ScrollPerItem &&
+      rowHeight == fitted_.rowHeight && viewport()->size() == fitted_.viewport &&
+      horizontalHeader()->length() == fitted_.columns) {
+    fitted_.rows = rows;
+    const int top = rows - inView;
+    // The scroll area answers every change of range by deciding again
+    // whether the bar shows, through a queued call per change; here it stays
+    // shown, so while the bar's position stands, the range changes quietly.
+    const QSignalBlocker quiet(bar->value() <= top ? bar : nullptr);
+    bar->setRange(0, top);
+    return;
+  }
+  QTableView::updateGeometries();
+  fitted_ = {rows, rowHeight, viewport()->size(), horizontalHeader()->length()};
+}
+
+bool FilesView::edit(const QModelIndex& index, EditTrigger trigger, QEvent* event) {
+  if (!event && trigger == CurrentChanged && !(editTriggers() & CurrentChanged)) return false;
+  return QTableView::edit(index, trigger, event);
 }

@@ -25,7 +25,21 @@ class FilesView : public QTableView {
   QModelIndex moveCursor(CursorAction action, Qt::KeyboardModifiers modifiers) override;
   // Rows as high as the style draws one line of text in the view's font.
   void changeEvent(QEvent* event) override;
+  // Fits the scroll bars, headers and margins to the rows and columns.
+  void updateGeometries() override;
+  // The rows are not edited in place: a new current row asks nothing of its
+  // cell's delegate.
+  using QTableView::edit;
+  bool edit(const QModelIndex& index, EditTrigger trigger, QEvent* event) override;
 
  private:
   void FitRowHeight();
+
+  // What the last full fit of the geometries saw.
+  struct Fitted {
+    int rows = 0;
+    int rowHeight = 0;
+    QSize viewport;
+    int columns = 0;
+  } fitted_;
 };

@@ -1,6 +1,8 @@
 #include "forms/main/ModListModel.h"
 
 #include <algorithm>
+#include <cstring>
+#include <memory>
 #include <numeric>
 
 #include "archive/Names.h"
@@ -126,7 +128,18 @@ void ModListModel::SetSourcePath(int row, const QString& path) {
 void ModListModel::RemoveRows(int first, int count) {
   if (first < 0 || count <= 0 || first + count > Count()) return;
   beginRemoveRows({}, first, first + count - 1);
-  rows_.remove(first, count);
+  if (first < Count() - first - count) {
+    // Fewer rows stand before the cut than after it: those move down over
+    // the removed ones by their bytes (rows are relocatable), and the list
+    // then lets go of its first slots, which costs no copy at all.
+    ModEntry* row = rows_.data();
+    std::destroy(row + first, row + first + count);
+    std::memmove(static_cast<void*>(row + count), static_cast<const void*>(row), sizeof(ModEntry) * size_t(first));
+    std::uninitialized_value_construct(row, row + count);
+    rows_.remove(0, count);
+  } else {
+    rows_.remove(first, count);
+  }
   endRemoveRows();
 }
 

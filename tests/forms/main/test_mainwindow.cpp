@@ -5,6 +5,7 @@
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QStatusTipEvent>
 #include <QTabWidget>
 #include <QTableView>
@@ -18,6 +19,7 @@
 #include "forms/edit/EditPageActions.h"
 #include "forms/edit/SheetFindBar.h"
 #include "forms/files/FilesView.h"
+#include "forms/files/FilteredRows.h"
 #include "forms/main/untMain.h"
 #include "forms/widgets/AnsiLineEdit.h"
 #include "forms/widgets/AnsiMemo.h"
@@ -452,6 +454,53 @@ class TestMainWindow : public QObject {
     QCOMPARE(frm.SelectedRow(), 1000);
     frm.DeselectRow(1000);
     QCOMPARE(frm.SelectedRow(), -1);
+
+    // Runs cut near the start, in the middle and at the end keep every other
+    // row, in order, with its own file.
+    frm.Rows->SetSourcePath(9, QStringLiteral("/nine"));
+    frm.Rows->SetSourcePath(5990, QStringLiteral("/last"));
+    frm.Rows->RemoveRows(10, 5);
+    frm.Rows->RemoveRows(2990, 3);
+    frm.Rows->RemoveRows(5985, 7);
+    QCOMPARE(frm.Rows->Count(), 5985);
+    const int kept[][2] = {{0, 4000}, {9, 4009}, {10, 4015}, {2989, 6994}, {2990, 6998}, {5982, 9990}, {5984, 9992}};
+    for (const auto& [row, name] : kept)
+      QCOMPARE(frm.Rows->Row(row).Caption, "data\\f" + QByteArray::number(name));
+    QCOMPARE(frm.Rows->Row(9).SourcePath, QStringLiteral("/nine"));
+    QCOMPARE(frm.Rows->Row(5982).SourcePath, QStringLiteral("/last"));
+    for (int row : {0, 10, 5000}) QVERIFY(frm.Rows->Row(row).SourcePath.isEmpty());
+  }
+
+  // Removing rows from a long shown list leaves it laid out as a list that
+  // never had them: a row for each row, and the scroll range a full fit gives.
+  void removedRowsLeaveTheListLaidOut() {
+    TfrmMain frm;
+    QList<ModEntry> many;
+    for (int i = 0; i < 3000; ++i) many << ModEntry{"data\\g" + QByteArray::number(i), SizeText(i), QString()};
+    frm.Rows->AppendMany(many);
+    frm.resize(600, 400);
+    frm.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&frm));
+    FilesView* view = frm.ListView;
+    QScrollBar* bar = view->verticalScrollBar();
+    view->scrollTo(frm.Shown->index(1500, 0), QAbstractItemView::PositionAtTop);
+    QCoreApplication::processEvents();
+    for (const auto& [first, count] : {std::pair{100, 1}, {1500, 10}, {2900, 50}, {0, 700}, {2000, 239}}) {
+      frm.SelectRow(first);
+      frm.Rows->RemoveRows(first, count);
+      QCoreApplication::processEvents();
+      const int rows = frm.Rows->Count();
+      QCOMPARE(view->verticalHeader()->count(), rows);
+      const QRect last = view->visualRect(frm.Shown->index(rows - 1, 0));
+      QCOMPARE(view->rowAt(last.center().y()), rows - 1);
+      const int fastMax = bar->maximum(), fastValue = bar->value();
+      // A change of size makes the view fit everything again.
+      view->resize(view->size() + QSize(0, 1));
+      view->resize(view->size() - QSize(0, 1));
+      QCoreApplication::processEvents();
+      QCOMPARE(fastMax, bar->maximum());
+      QCOMPARE(fastValue, bar->value());
+    }
   }
 
   void progressBarNeverShowsBusyAndStaysInRange() {
