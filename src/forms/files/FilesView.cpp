@@ -7,6 +7,7 @@
 #include <QScrollBar>
 #include <QSignalBlocker>
 #include <QStyle>
+#include <utility>
 
 namespace {
 
@@ -103,11 +104,12 @@ void FilesView::updateGeometries() {
   const int rowHeight = qMax(1, verticalHeader()->defaultSectionSize());
   const int rows = model() ? model()->rowCount(rootIndex()) : 0;
   const int inView = qMax(1, viewport()->height() / rowHeight);
-  // Only the number of rows went down, in a list still at least two screens
+  // Only rows were removed, in a list still at least two screens
   // long: the scroll bar stays and only its range changes. Qt's full fit
   // also measures the scroll bars, headers and margins, which cost a Remove
   // in a long list as much again as the rest of its work.
-  if (rows < fitted_.rows && rows > 2 * inView && bar->isVisible() && verticalScrollMode() == ScrollPerItem &&
+  const bool removed = std::exchange(rowsRemoved_, false);
+  if (removed && rows < fitted_.rows && rows > 2 * inView && bar->isVisible() && verticalScrollMode() == ScrollPerItem &&
       rowHeight == fitted_.rowHeight && viewport()->size() == fitted_.viewport &&
       horizontalHeader()->length() == fitted_.columns) {
     fitted_.rows = rows;
@@ -121,6 +123,12 @@ void FilesView::updateGeometries() {
   }
   QTableView::updateGeometries();
   fitted_ = {rows, rowHeight, viewport()->size(), horizontalHeader()->length()};
+}
+
+void FilesView::setModel(QAbstractItemModel* model) {
+  QTableView::setModel(model);
+  fitted_ = {};
+  if (model) connect(model, &QAbstractItemModel::rowsRemoved, this, [this] { rowsRemoved_ = true; });
 }
 
 bool FilesView::edit(const QModelIndex& index, EditTrigger trigger, QEvent* event) {

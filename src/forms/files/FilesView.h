@@ -15,6 +15,8 @@ class FilesView : public QTableView {
   // The column headers.
   QHeaderView* header() const { return horizontalHeader(); }
 
+  void setModel(QAbstractItemModel* model) override;
+
   // Typing finds a row by its name, whichever cell of the row is current.
   void keyboardSearch(const QString& search) override;
 
@@ -35,6 +37,8 @@ class FilesView : public QTableView {
  private:
   void FitRowHeight();
 
+  // Rows were removed since the geometries were last fitted.
+  bool rowsRemoved_ = false;
   // What the last full fit of the geometries saw.
   struct Fitted {
     int rows = 0;
