@@ -20,6 +20,7 @@ class RowsHeader : public QHeaderView {
   explicit RowsHeader(QWidget* parent) : QHeaderView(Qt::Vertical, parent) {}
 
   void setModel(QAbstractItemModel* model) override {
+    disconnect(shorten_);
     QHeaderView::setModel(model);
     if (!model) return;
     const QMetaObject* header = &QHeaderView::staticMetaObject;
@@ -29,7 +30,7 @@ class RowsHeader : public QHeaderView {
     if (slot < 0 || signal < 0 ||
         !disconnect(model, QAbstractItemModel::staticMetaObject.method(signal), this, header->method(slot)))
       return;
-    connect(model, &QAbstractItemModel::rowsRemoved, this, [this] {
+    shorten_ = connect(model, &QAbstractItemModel::rowsRemoved, this, [this] {
       // The two-argument form cuts the tail; the other one walks every row.
       const int rows = this->model()->rowCount(rootIndex());
       if (rows > 0)
@@ -38,6 +39,9 @@ class RowsHeader : public QHeaderView {
         initializeSections();
     });
   }
+
+ private:
+  QMetaObject::Connection shorten_;
 };
 
 }  // namespace
@@ -117,8 +121,16 @@ void FilesView::updateGeometries() {
     // The scroll area answers every change of range by deciding again
     // whether the bar shows, through a queued call per change; here it stays
     // shown, so while the bar's position stands, the range changes quietly.
-    const QSignalBlocker quiet(bar->value() <= top ? bar : nullptr);
-    bar->setRange(0, top);
+    {
+      const QSignalBlocker quiet(bar->value() <= top ? bar : nullptr);
+      bar->setRange(0, top);
+    }
+    // As the full fit does: at the end of the list, its last row ends at
+    // the bottom of the view.
+    if (bar->value() == top)
+      verticalHeader()->setOffsetToLastSection();
+    else
+      verticalHeader()->setOffsetToSectionPosition(bar->value());
     return;
   }
   QTableView::updateGeometries();
@@ -126,9 +138,11 @@ void FilesView::updateGeometries() {
 }
 
 void FilesView::setModel(QAbstractItemModel* model) {
+  disconnect(removals_);
   QTableView::setModel(model);
   fitted_ = {};
-  if (model) connect(model, &QAbstractItemModel::rowsRemoved, this, [this] { rowsRemoved_ = true; });
+  rowsRemoved_ = false;
+  if (model) removals_ = connect(model, &QAbstractItemModel::rowsRemoved, this, [this] { rowsRemoved_ = true; });
 }
 
 bool FilesView::edit(const QModelIndex& index, EditTrigger trigger, QEvent* event) {

@@ -39,6 +39,7 @@ class FilesView : public QTableView {
 
   // Rows were removed since the geometries were last fitted.
   bool rowsRemoved_ = false;
+  QMetaObject::Connection removals_;
   // What the last full fit of the geometries saw.
   struct Fitted {
     int rows = 0;

@@ -485,8 +485,9 @@ class TestMainWindow : public QObject {
     QScrollBar* bar = view->verticalScrollBar();
     view->scrollTo(frm.Shown->index(1500, 0), QAbstractItemView::PositionAtTop);
     QCoreApplication::processEvents();
-    for (const auto& [first, count] : {std::pair{100, 1}, {1500, 10}, {2900, 50}, {0, 700}, {2000, 239}}) {
-      frm.SelectRow(first);
+    // Removes count rows from first and compares the view with what a full
+    // fit makes of it (a change of size makes the view fit everything again).
+    const auto removeAndCompare = [&](int first, int count) {
       frm.Rows->RemoveRows(first, count);
       QCoreApplication::processEvents();
       const int rows = frm.Rows->Count();
@@ -494,13 +495,30 @@ class TestMainWindow : public QObject {
       const QRect last = view->visualRect(frm.Shown->index(rows - 1, 0));
       QCOMPARE(view->rowAt(last.center().y()), rows - 1);
       const int fastMax = bar->maximum(), fastValue = bar->value();
-      // A change of size makes the view fit everything again.
+      const int fastOffset = view->verticalHeader()->offset();
       view->resize(view->size() + QSize(0, 1));
       view->resize(view->size() - QSize(0, 1));
       QCoreApplication::processEvents();
       QCOMPARE(fastMax, bar->maximum());
       QCOMPARE(fastValue, bar->value());
+      QCOMPARE(fastOffset, view->verticalHeader()->offset());
+    };
+    for (const auto& [first, count] : {std::pair{100, 1}, {1500, 10}, {2900, 50}, {0, 700}, {2000, 239}}) {
+      frm.SelectRow(first);
+      removeAndCompare(first, count);
+      if (QTest::currentTestFailed()) return;
     }
+    // Scrolled one row above the bottom, the last row goes: the rows now end
+    // at the bottom of the list, as they do when scrolled to its end.
+    bar->setValue(bar->maximum() - 1);
+    QCoreApplication::processEvents();
+    removeAndCompare(frm.Rows->Count() - 1, 1);
+    if (QTest::currentTestFailed()) return;
+
+    // A view given no model forgets the one it had.
+    view->setModel(nullptr);
+    frm.Rows->RemoveRows(0, 1);
+    QCOMPARE(view->verticalHeader()->count(), 0);
   }
 
   void progressBarNeverShowsBusyAndStaysInRange() {
