@@ -1,15 +1,12 @@
 #include "platform/FolderHandles.h"
 
 #include <fcntl.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
-#include <QDir>
 #include <QFile>
-#include <QFileInfo>
-#include <cerrno>
 #include <set>
 
+#include "platform/FolderLevel.h"
 #include "platform/FolderSyncs.h"
 
 namespace files {
@@ -18,12 +15,6 @@ namespace {
 
 QString KeyOf(const QStringList& levels, qsizetype count) {
   return levels.mid(0, count).join(QLatin1Char('/'));
-}
-
-// A folder level below fd, never through a link; -1 (errno set) when it is
-// missing, a link or no folder.
-int OpenLevel(int fd, const QString& name) {
-  return ::openat(fd, QFile::encodeName(name).constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
 }
 
 }  // namespace
@@ -37,9 +28,7 @@ FolderHandles::~FolderHandles() {
 }
 
 int FolderHandles::Root(bool make) {
-  if (rootFd_ >= 0) return rootFd_;
-  if (make && !QFileInfo::exists(root_) && !QDir().mkpath(root_)) return -1;
-  rootFd_ = ::open(QFile::encodeName(root_).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (rootFd_ < 0) rootFd_ = OpenChosenFolder(root_, make);
   return rootFd_;
 }
 
@@ -78,13 +67,9 @@ int FolderHandles::Open(const QStringList& levels, bool make) {
   // while the next level is opened from it.
   std::vector<Held> opened;
   for (qsizetype i = have; i < levels.size(); ++i) {
-    const QString& name = levels.at(i);
-    int next = OpenLevel(fd, name);
-    if (next < 0 && errno == ENOENT && make &&
-        ::mkdirat(fd, QFile::encodeName(name).constData(), 0777) == 0) {
-      made_ << KeyOf(levels, i + 1);
-      next = OpenLevel(fd, name);
-    }
+    bool made = false;
+    const int next = OpenLevel(fd, levels.at(i), make, made);
+    if (made) made_ << KeyOf(levels, i + 1);
     if (next < 0) {
       for (const Held& h : opened) ::close(h.fd);
       return -1;

@@ -4,13 +4,13 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QRandomGenerator>
 #include <atomic>
 #include <cerrno>
 
+#include "platform/FolderLevel.h"
 #include "platform/FolderSyncs.h"
 
 namespace files {
@@ -21,12 +21,6 @@ qint64 writeLimit = -1;
 
 QByteArray Encoded(const QString& name) {
   return QFile::encodeName(name);
-}
-
-// A folder level below fd, never through a link; -1 (errno set) when it is
-// missing, a link or no folder.
-int OpenLevel(int fd, const QString& name) {
-  return ::openat(fd, Encoded(name).constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
 }
 
 // Whether the name (file-system bytes) in fd is a link.
@@ -96,15 +90,12 @@ void ReplacingFile::RemoveMadeFolders() {
 }
 
 int ReplacingFile::OpenFolder(bool makeFolders) {
-  if (makeFolders && !QFileInfo::exists(folder_) && !QDir().mkpath(folder_)) return -1;
-  int fd = ::open(Encoded(folder_).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  int fd = OpenChosenFolder(folder_, makeFolders);
   for (qsizetype i = 0; fd >= 0 && i + 1 < levels_.size(); ++i) {
     const QString& name = levels_.at(i);
-    int next = OpenLevel(fd, name);
-    if (next < 0 && errno == ENOENT && makeFolders && ::mkdirat(fd, Encoded(name).constData(), 0777) == 0) {
-      made_.push_back(Made{::dup(fd), name});
-      next = OpenLevel(fd, name);
-    }
+    bool made = false;
+    const int next = OpenLevel(fd, name, makeFolders, made);
+    if (made) made_.push_back(Made{::dup(fd), name});
     ::close(fd);
     fd = next;
   }
@@ -173,7 +164,7 @@ bool ReplacingFile::Commit(FolderSyncs* syncs) {
 
 PlaceState StateBelow(const QString& folder, const QStringList& levels) {
   if (levels.isEmpty()) return PlaceState::Missing;
-  int fd = ::open(Encoded(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  int fd = OpenChosenFolder(folder, false);
   PlaceState state = PlaceState::Missing;
   for (qsizetype i = 0; fd >= 0; ++i) {
     const QString& name = levels.at(i);

@@ -1,0 +1,31 @@
+#include "platform/FolderLevel.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <cerrno>
+
+namespace files {
+
+int OpenChosenFolder(const QString& folder, bool make) {
+  if (make && !QFileInfo::exists(folder) && !QDir().mkpath(folder)) return -1;
+  return ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+}
+
+int OpenLevel(int fd, const QString& name) {
+  return ::openat(fd, QFile::encodeName(name).constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+}
+
+int OpenLevel(int fd, const QString& name, bool make, bool& made) {
+  made = false;
+  const int opened = OpenLevel(fd, name);
+  if (opened >= 0 || errno != ENOENT || !make || ::mkdirat(fd, QFile::encodeName(name).constData(), 0777) != 0)
+    return opened;
+  made = true;
+  return OpenLevel(fd, name);
+}
+
+}  // namespace files

@@ -1,0 +1,18 @@
+#pragma once
+// The steps of opening a folder below a chosen one: the chosen folder itself,
+// then each level relative to the one above it, never through a link.
+#include <QString>
+
+namespace files {
+
+// The chosen folder (a link to it is followed: the user chose it); with make,
+// made with its parents when missing. -1 when it cannot be opened.
+int OpenChosenFolder(const QString& folder, bool make);
+
+// A folder level below fd, never through a link; -1 (errno set) when it is
+// missing, a link or no folder. With make, a missing level is made first, and
+// made tells whether it was.
+int OpenLevel(int fd, const QString& name);
+int OpenLevel(int fd, const QString& name, bool make, bool& made);
+
+}  // namespace files
