@@ -26,6 +26,12 @@ constexpr auto kProgressEvery = std::chrono::milliseconds(50);
 // an even share for every worker at the end.
 constexpr qsizetype kJobsPerTake = 8;
 
+// Every folder on the way to levels, levels included, each as its levels
+// joined by '/'.
+void InsertWay(QSet<QString>& folders, const QStringList& levels) {
+  for (qsizetype n = 1; n <= levels.size(); ++n) folders.insert(levels.mid(0, n).join(QLatin1Char('/')));
+}
+
 // A job's place: its folder (an index into the batch's folders) and name.
 struct Place {
   qsizetype folder = -1;  // -1: the target is not below the batch's folder
@@ -102,8 +108,7 @@ class Batch {
       const QStringList& levels = folders_.at(place.folder);
       if (!made.contains(QStringList(levels + QStringList{place.name}).join(QLatin1Char('/')))) continue;
       refused << i;
-      for (qsizetype n = 1; n <= levels.size(); ++n)
-        keptForRefused.insert(levels.mid(0, n).join(QLatin1Char('/')));
+      InsertWay(keptForRefused, levels);
     }
     if (!refused.isEmpty()) {
       maker_.RemoveMadeExcept(keptForRefused);
@@ -138,7 +143,7 @@ class Batch {
       if (results_[size_t(i)].load() != ExportResult::Written) continue;
       const QStringList& levels = folders_.at(places_.at(i).folder);
       written.insert(levels.join(QLatin1Char('/')));
-      for (qsizetype n = 1; n <= levels.size(); ++n) kept.insert(levels.mid(0, n).join(QLatin1Char('/')));
+      InsertWay(kept, levels);
     }
   }
 
