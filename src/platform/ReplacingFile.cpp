@@ -41,6 +41,19 @@ QByteArray TempName() {
       .toLatin1();
 }
 
+// A new file under a fresh temporary name in dirFd, with the permissions a
+// new file gets there; -1 when the folder refuses one (name then empty).
+int CreateTempAt(int dirFd, QByteArray& name) {
+  for (int attempt = 0; attempt < 16; ++attempt) {
+    name = TempName();
+    const int fd = ::openat(dirFd, name.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    if (fd >= 0) return fd;
+    if (errno != EEXIST) break;  // not a clash of names: the folder refuses
+  }
+  name.clear();
+  return -1;
+}
+
 }  // namespace
 
 class ReplacingFile::TempFile : public QFile {
@@ -107,26 +120,19 @@ bool ReplacingFile::Open(bool makeFolders) {
   dirFd_ = OpenFolder(makeFolders);
   if (dirFd_ < 0) return false;
   if (belowFolder_ && IsLink(dirFd_, levels_.last())) return false;
-  // Created new (never an existing file or link under the name) with the
-  // permissions a new file gets here.
-  for (int attempt = 0; attempt < 16; ++attempt) {
-    const QString name = QString::fromLatin1(TempName());
-    const int fd = ::openat(dirFd_, Encoded(name).constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-    if (fd < 0) {
-      if (errno == EEXIST) continue;
-      return false;  // not a clash of names: the folder refuses
-    }
-    auto file = std::make_unique<TempFile>();
-    if (!file->open(fd, QIODevice::WriteOnly, QFileDevice::AutoCloseHandle)) {
-      ::close(fd);
-      ::unlinkat(dirFd_, Encoded(name).constData(), 0);
-      return false;
-    }
-    tempName_ = name;
-    file_ = std::move(file);
-    return true;
+  // Created new: never an existing file or link under the name.
+  QByteArray temp;
+  const int fd = CreateTempAt(dirFd_, temp);
+  if (fd < 0) return false;
+  auto file = std::make_unique<TempFile>();
+  if (!file->open(fd, QIODevice::WriteOnly, QFileDevice::AutoCloseHandle)) {
+    ::close(fd);
+    ::unlinkat(dirFd_, temp.constData(), 0);
+    return false;
   }
-  return false;
+  tempName_ = QString::fromLatin1(temp);
+  file_ = std::move(file);
+  return true;
 }
 
 QIODevice& ReplacingFile::Device() {
@@ -228,21 +234,15 @@ WriteResult Replace(int folderFd, int fd, QByteArray temp, const QByteArray& tar
 
 // The named way: a new file under a temporary name, renamed over target.
 WriteResult WriteNamed(int folderFd, const QByteArray& target, const QByteArray& bytes) {
-  for (int attempt = 0; attempt < 16; ++attempt) {
-    const QByteArray temp = TempName();
-    const int fd = ::openat(folderFd, temp.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-    if (fd < 0) {
-      if (errno == EEXIST) continue;
-      return WriteResult::NotCreated;  // not a clash of names: the folder refuses
-    }
-    const bool written = WriteAll(fd, bytes);
-    if (::close(fd) != 0 || !written) {
-      ::unlinkat(folderFd, temp.constData(), 0);
-      return WriteResult::NotWritten;
-    }
-    return Replace(folderFd, fd, temp, target);
+  QByteArray temp;
+  const int fd = CreateTempAt(folderFd, temp);
+  if (fd < 0) return WriteResult::NotCreated;
+  const bool written = WriteAll(fd, bytes);
+  if (::close(fd) != 0 || !written) {
+    ::unlinkat(folderFd, temp.constData(), 0);
+    return WriteResult::NotWritten;
   }
-  return WriteResult::NotCreated;
+  return Replace(folderFd, -1, temp, target);
 }
 
 }  // namespace
