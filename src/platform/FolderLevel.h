@@ -6,12 +6,13 @@
 namespace files {
 
 // The chosen folder (a link to it is followed: the user chose it); with make,
-// made with its parents when missing. -1 when it cannot be opened.
+// made with its parents when missing. -1 when it cannot be made or opened.
 int OpenChosenFolder(const QString& folder, bool make);
 
 // A folder level below fd, never through a link; -1 (errno set) when it is
-// missing, a link or no folder. With make, a missing level is made first, and
-// made tells whether it was.
+// missing, a link or no folder. With make, a level found missing is made and
+// opened again; made tells whether it was made (true also when that second
+// open fails, so that the caller can take the folder away again).
 int OpenLevel(int fd, const QString& name);
 int OpenLevel(int fd, const QString& name, bool make, bool& made);
 

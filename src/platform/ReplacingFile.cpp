@@ -42,7 +42,8 @@ QByteArray TempName() {
 }
 
 // A new file under a fresh temporary name in dirFd, with the permissions a
-// new file gets there; -1 when the folder refuses one (name then empty).
+// new file gets there; -1 (name then empty) when the folder refuses one or
+// every name tried was taken.
 int CreateTempAt(int dirFd, QByteArray& name) {
   for (int attempt = 0; attempt < 16; ++attempt) {
     name = TempName();
