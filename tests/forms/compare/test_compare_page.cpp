@@ -2,8 +2,10 @@
 // scripted dialogs, the Compare page's counts, filter and state switches,
 // Take Theirs of entries changed, only there and only here, its undo, the
 // cell view's Take Selected Rows as one step of the sheet's history, and
-// the archive Update writes after them, read back with smpq.
+// the archive Update writes after them, read back with smpq; the cell view's
+// texts, its column titles and the entry shown after a take.
 #include <QCheckBox>
+#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QProcess>
@@ -14,6 +16,7 @@
 #include "Workspace.h"
 #include "archive/ModInfo.h"
 #include "archive/sheetedit/SheetEditor.h"
+#include "archive/strings/StringTableCodec.h"
 #include "forms/compare/CompareCellModel.h"
 #include "forms/compare/CompareEntryFilter.h"
 #include "forms/compare/CompareEntryModel.h"
@@ -213,6 +216,78 @@ class TestComparePage : public QObject {
     SelectEntries(page, {"data\\a.bin"});
     page->btnTakeTheirs->click();
     QCOMPARE(ws.UpdateState(), QStringLiteral("off"));
+  }
+
+  // After a take, the entry the list moves to shows its cells at once, and
+  // the counts speak of one cell and of several rows as such.
+  void takeTheirsShowsTheNextEntry() {
+    Workspace ws;
+    QString here, there;
+    QVERIFY(MakeMods(ws, here, there));
+    ws.Open(here);
+    ws.w->show();
+    QVERIFY(QTest::qWaitForWindowExposed(ws.w));
+    CompareWithMod(ws, there);
+    ComparePage* page = ws.w->tbsCompare;
+    ChooseEntry(page, "data\\a.bin");
+    page->btnTakeTheirs->click();
+    QCOMPARE(page->lvCompare->currentIndex().data().toString(),
+             QStringLiteral("data\\global\\excel\\gems.txt"));
+    QCOMPARE(page->Cells->rowCount(), 2);
+    QCOMPARE(page->lblCompareDetail->text(), QStringLiteral("1 changed cell, 2 rows listed."));
+    // Clicked, it stays shown.
+    const QRect gems = page->lvCompare->visualRect(page->lvCompare->currentIndex());
+    QTest::mouseClick(page->lvCompare->viewport(), Qt::LeftButton, {}, gems.center());
+    QCOMPARE(page->Cells->rowCount(), 2);
+    QCOMPARE(
+        page->Cells->headerData(CompareCellModel::CellsColumn, Qt::Horizontal, Qt::DisplayRole).toString(),
+        QString::fromUtf8("Cells: here.QLM \u2192 there.QLM"));
+  }
+
+  // A string table's texts show as its editor shows them (UTF-8, a line end
+  // as a mark); a long key is elided in the middle and whole in its tooltip.
+  void stringTableTexts() {
+    Workspace ws;
+    const QByteArray longKey = "Quill" + QByteArray(150, 'x') + "End";
+    StringTable here, there;
+    here.strings = {{"Rune",
+                     "\xC3\xBF"
+                     "c4Yu \xC3\xBF"
+                     "c3Rune"},
+                    {"Two", "one"},
+                    {longKey, "a"}};
+    there.strings = {{"Rune",
+                      "\xC3\xBF"
+                      "c9Yu Rune"},
+                     {"Two", "one\nmore"},
+                     {longKey, "b"}};
+    const QString a = ws.path("here.QLM"), b = ws.path("there.QLM");
+    QVERIFY(cmd::SmpqCreate(a, {{"data/local/lng/eng/string.tbl", stringtable::Write(here)},
+                                {"data/one.txt", "key\tv\r\nk\t1\r\n"},
+                                {"(modinfo)", EncodeModInfo(ModInfo{})}}));
+    QVERIFY(cmd::SmpqCreate(b, {{"data/local/lng/eng/string.tbl", stringtable::Write(there)},
+                                {"data/one.txt", "key\tv\r\nk\t2\r\n"},
+                                {"(modinfo)", EncodeModInfo(ModInfo{})}}));
+    ws.Open(a);
+    ws.w->show();
+    QVERIFY(QTest::qWaitForWindowExposed(ws.w));
+    CompareWithMod(ws, b);
+    ComparePage* page = ws.w->tbsCompare;
+    ChooseEntry(page, "data\\one.txt");
+    QCOMPARE(page->lblCompareDetail->text(), QStringLiteral("1 changed cell, 1 row listed."));
+
+    ChooseEntry(page, "data\\local\\lng\\eng\\string.tbl");
+    QCOMPARE(page->Cells->rowCount(), 3);
+    const auto cells = [&](int row, int column = CompareCellModel::CellsColumn) {
+      return page->Cells->index(row, column).data().toString();
+    };
+    QCOMPARE(cells(0), QString::fromUtf8("Text: \u00FFc4Yu \u00FFc3Rune \u2192 \u00FFc9Yu Rune"));
+    QCOMPARE(cells(1), QString::fromUtf8("Text: one \u2192 one\u21B5more"));
+    const QModelIndex key = page->Cells->index(2, CompareCellModel::RowColumn);
+    QCOMPARE(key.data(Qt::ToolTipRole).toString(), QString::fromLatin1(longKey));
+    QCOMPARE(page->lvCompareCells->textElideMode(), Qt::ElideMiddle);
+    QVERIFY(page->lvCompareCells->visualRect(key).width() <
+            page->lvCompareCells->fontMetrics().horizontalAdvance(QString::fromLatin1(longKey)));
   }
 
   // Takes one after another undo one at a time, the last first.
