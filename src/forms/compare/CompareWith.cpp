@@ -351,6 +351,7 @@ void CompareWith::Undo() {
   RemoveFilesRows(std::move(added));
   for (const ModEntry& row : removed) w_.Rows->Append(row);
   w_.RemovedNames = step.removedNames;
+  w_.Rows->ShowPendingMarks(w_.ChangesPending(), w_.RemovedNames);
   compare::EntryList list;
   list.entries = step.entries;
   page_.Entries->SetEntries(list);

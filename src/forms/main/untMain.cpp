@@ -235,6 +235,7 @@ void TfrmMain::BuildPages() {
   filesLayout->addWidget(BuildFilterBar(tbsFiles));
   filesLayout->addWidget(ListView);
   PageControl->addTab(tbsFiles, QStringLiteral("F&iles"));
+  WireFilesList();
 
   BuildEditPage();
   BuildInfoPage();
@@ -429,6 +430,7 @@ void TfrmMain::CommandsModStarted() {
 void TfrmMain::CommandsChanged() {
   btnUpdate->setEnabled(true);
   mniUpdateMod->setEnabled(true);
+  Rows->ShowPendingMarks(true, RemovedNames);
   // The Compare page's Undo puts back the rows and removed names as they were
   // before a take; once another command has changed them, that would undo
   // the command too.
@@ -438,6 +440,7 @@ void TfrmMain::CommandsChanged() {
 void TfrmMain::CommandsUpdated() {
   btnUpdate->setEnabled(false);
   mniUpdateMod->setEnabled(false);
+  Rows->ShowPendingMarks(false, RemovedNames);
   // What was taken over is written (or belongs to a mod no longer open).
   Comparing->Forget();
 }
