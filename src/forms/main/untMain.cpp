@@ -139,12 +139,15 @@ void TfrmMain::BuildMenus() {
   mnuFile->setObjectName(QStringLiteral("mnuFile"));
   mniNewMod = MakeItem(mnuFile, "mniNewMod", QStringLiteral("&New Mod"),
                        QStringLiteral("Create a new Diablo II mod file."), icons::NewMod());
+  mniNewMod->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_N));
   mniOpenMod = MakeItem(mnuFile, "mniOpenMod", QStringLiteral("&Open Mod"),
                         QStringLiteral("Open an existing Diablo II mod file."), icons::OpenMod());
+  mniOpenMod->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
   mnuFile->addSeparator();
   mniUpdateMod =
       MakeItem(mnuFile, "mniUpdateMod", QStringLiteral("&Update Mod"),
                QStringLiteral("Update the opened Diablo II mod with the changes."), icons::UpdateMod());
+  mniUpdateMod->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_U));
   mniPreferences = MakeItem(mnuFile, "mniPreferences", QStringLiteral("&Preferences"),
                             QStringLiteral("Change the default input/output dirs."), QIcon());
   mnuFile->addSeparator();
@@ -368,6 +371,14 @@ bool TfrmMain::eventFilter(QObject* watched, QEvent* event) {
     case QEvent::KeyPress:
       if (watched == ListView && FilesListKey(static_cast<QKeyEvent*>(event))) return true;
       break;
+    case QEvent::ShortcutOverride:
+      // The File menu's keys stay the window's where a text field would take
+      // them for itself (on X11, Ctrl+U deletes the field's line).
+      if (FileMenuKey(watched, static_cast<QKeyEvent*>(event))) {
+        event->ignore();
+        return true;
+      }
+      break;
     case QEvent::DragEnter:
     case QEvent::DragMove:
     case QEvent::Drop:
@@ -377,6 +388,15 @@ bool TfrmMain::eventFilter(QObject* watched, QEvent* event) {
       break;
   }
   return QMainWindow::eventFilter(watched, event);
+}
+
+bool TfrmMain::FileMenuKey(QObject* watched, const QKeyEvent* event) const {
+  auto* widget = qobject_cast<QWidget*>(watched);
+  if (!widget || widget->window() != this) return false;
+  const QKeySequence key(event->keyCombination());
+  for (const QAction* item : {mniNewMod, mniOpenMod, mniUpdateMod})
+    if (item->isEnabled() && item->shortcut() == key) return true;
+  return false;
 }
 
 void TfrmMain::ApplicationHint(const QString& hint) {

@@ -271,6 +271,9 @@ class TfrmMain : public QMainWindow {
   // and evenWhileRunning is false.
   void RunNamed(const char* name, const std::function<void()>& command, bool evenWhileRunning = false);
   void FocusChanged(QWidget* now);
+  // Whether the key is one of the File menu's shortcuts, available now, typed
+  // in a control of this window.
+  bool FileMenuKey(QObject* watched, const QKeyEvent* event) const;
   // The grid of the Edit page (MainEditPage.cpp).
   QTableView* CreateStringGrid(QWidget* parent);
   // String tables on the Edit page (MainStringTable.cpp): the entry's table

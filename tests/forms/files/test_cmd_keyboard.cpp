@@ -1,8 +1,10 @@
 // The keyboard: every menu accelerator and the page tabs' mnemonics, typed on
-// the shown window, run their commands (and not while they are disabled);
+// the shown window, run their commands (and not while they are disabled), as
+// do Ctrl+N, Ctrl+O and Ctrl+U;
 // Delete in the Files list removes like Remove, Enter on a sheet row shows it
 // on the Edit page, Enter on any other row does nothing.
 #include <QApplication>
+#include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
 #include <QTabWidget>
@@ -16,6 +18,7 @@
 #include "forms/edit/EditPageGrid.h"
 #include "forms/files/FilesView.h"
 #include "forms/preferences/untPreferences.h"
+#include "forms/widgets/AnsiLineEdit.h"
 
 using cmd::Workspace;
 
@@ -38,6 +41,20 @@ void MenuKey(TfrmMain& w, Qt::Key menu, Qt::Key item) {
   QVERIFY2(popup, "no menu opened");
   QTest::keyClick(popup, item);
 }
+
+// A text field that takes every key the window would use as a shortcut for
+// itself, as a line edit takes Ctrl+U (delete the line) on X11.
+class GreedyField : public QLineEdit {
+ public:
+  using QLineEdit::QLineEdit;
+
+ protected:
+  bool event(QEvent* event) override {
+    if (event->type() != QEvent::ShortcutOverride) return QLineEdit::event(event);
+    event->accept();
+    return true;
+  }
+};
 
 const QByteArray kSheet = "data\\global\\excel\\Arena.txt";
 const QByteArray kBlob = "data\\global\\ui\\blob.bin";
@@ -139,6 +156,31 @@ class TestCmdKeyboard : public QObject {
     MenuKey(*ws.w, Qt::Key_A, Qt::Key_R);
     if (QWidget* popup = QApplication::activePopupWidget()) popup->close();
     QVERIFY(log.names.isEmpty());
+  }
+
+  // Ctrl+N, Ctrl+O and Ctrl+U run their commands, Ctrl+U also from inside a
+  // text field whose own editing keys would take it.
+  void fileShortcuts() {
+    Workspace ws;
+    OpenSheetMod(ws);
+    HandlerLog log(*ws.w);
+    const qsizetype dialogs = ws.ui.fileDialogs.size();
+    ws.ui.CancelFileDialog();
+    QTest::keyClick(ws.w->ListView, Qt::Key_N, Qt::ControlModifier);
+    ws.ui.CancelFileDialog();
+    QTest::keyClick(ws.w->ListView, Qt::Key_O, Qt::ControlModifier);
+    QCOMPARE(log.names, (QStringList{"btnNewClick", "btnOpenClick"}));
+    QCOMPARE(ws.ui.fileDialogs.size(), dialogs + 2);
+
+    ws.w->PageControl->setCurrentWidget(ws.w->tbsInfo);
+    QTest::keyClicks(ws.w->edtTitle, QStringLiteral("Quill"));
+    QCOMPARE(ws.UpdateState(), QStringLiteral("on"));
+    auto* field = new GreedyField(ws.w->tbsInfo);
+    field->show();
+    field->setFocus();
+    QTest::keyClick(field, Qt::Key_U, Qt::ControlModifier);
+    QVERIFY(log.names.contains(QStringLiteral("btnUpdateClick")));
+    QCOMPARE(ws.UpdateState(), QStringLiteral("off"));
   }
 
   void pageMnemonicsSwitchPages() {
