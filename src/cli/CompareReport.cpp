@@ -14,7 +14,7 @@ namespace {
 
 // A string table's key or text as its editor shows it, on one line.
 QByteArray StringCell(int column, const QByteArray& cell) {
-  return LineText(compare::ShownStringCell(column, cell));
+  return DecodedLineText(compare::ShownStringCell(column, cell));
 }
 
 QByteArray RowShown(const compare::SheetDiff& diff, const compare::RowChange& row, bool stringTable) {

@@ -16,10 +16,10 @@ bool IsControl(uchar c) {
 }  // namespace
 
 QByteArray LineText(const QByteArray& bytes) {
-  return LineText(ansi::toDisplay(bytes));
+  return DecodedLineText(ansi::toDisplay(bytes));
 }
 
-QByteArray LineText(const QString& text) {
+QByteArray DecodedLineText(const QString& text) {
   const auto control = [](QChar c) { return c.unicode() < 128 && IsControl(uchar(c.unicode())); };
   if (!text.startsWith(QLatin1Char('"')) && std::none_of(text.cbegin(), text.cend(), control))
     return text.toUtf8();

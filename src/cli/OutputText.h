@@ -18,7 +18,7 @@ namespace cli {
 // control bytes, as git quotes file names.
 QByteArray LineText(const QByteArray& bytes);
 // The same for text already decoded (a string table's UTF-8 text).
-QByteArray LineText(const QString& text);
+QByteArray DecodedLineText(const QString& text);
 
 // The text as a JSON string, double quotes included: " and \ escaped, the
 // control characters below 32 as \b \f \n \r \t or \u00XX, and DEL and
