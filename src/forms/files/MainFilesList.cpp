@@ -61,7 +61,7 @@ void TfrmMain::WireFilesList() {
     if (!CommandRunning()) EditSelectedSheet();
   });
   // Export has a toolbar button and no menu item: this item presses the
-  // button, and is available exactly when the button is.
+  // button, and is turned on and off with it.
   mniExportFile = MakeItem(nullptr, "mniExportFile", QStringLiteral("Ex&port"),
                            QStringLiteral("Export the selected file(s) from the mod."), btnExport->icon());
   connect(mniExportFile, &QAction::triggered, btnExport, &QToolButton::click);
@@ -70,10 +70,10 @@ void TfrmMain::WireFilesList() {
   mnuFilesList->addActions({mniAddFile, mniAddFolder, mniRemoveFile, mniExportFile});
   mnuFilesList->addSeparator();
   mnuFilesList->addAction(mniExportAll);
-  connect(mnuFilesList, &QMenu::aboutToShow, this, [this] {
+  mniEditEntry->setEnabled(false);
+  connect(ListView->selectionModel(), &QItemSelectionModel::selectionChanged, this, [this] {
     const int row = SelectedRow();
     mniEditEntry->setEnabled(row >= 0 && EditPageShows(Rows->Row(row).Caption));
-    mniExportFile->setEnabled(btnExport->isEnabled());
   });
   ListView->setContextMenuPolicy(Qt::CustomContextMenu);
   connect(ListView, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {

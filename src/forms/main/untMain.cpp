@@ -432,8 +432,8 @@ void TfrmMain::CommandsAtStart() {
   for (QAction* a : {mniNewMod, mniOpenMod, mniPreferences, mniExit, mniAbout}) a->setEnabled(true);
   for (QToolButton* b : {btnUpdate, btnAdd, btnRemove, btnExport, tbSheetSave, tbSheetImport})
     b->setEnabled(false);
-  for (QAction* a :
-       {mniUpdateMod, mniAddFile, mniRemoveFile, mniAddFolder, mniExportAll, mniCheckMod, mniCompare})
+  for (QAction* a : {mniUpdateMod, mniAddFile, mniRemoveFile, mniExportFile, mniAddFolder, mniExportAll,
+                     mniCheckMod, mniCompare})
     a->setEnabled(false);
 }
 
@@ -441,7 +441,8 @@ void TfrmMain::CommandsModStarted() {
   // The grid's sheet, if any, belongs to the mod that was open before.
   EditShownName.clear();
   for (QToolButton* b : {btnAdd, btnRemove, btnExport, tbSheetSave, tbSheetImport}) b->setEnabled(true);
-  for (QAction* a : {mniAddFile, mniRemoveFile, mniAddFolder, mniExportAll, mniCheckMod, mniCompare})
+  for (QAction* a :
+       {mniAddFile, mniRemoveFile, mniExportFile, mniAddFolder, mniExportAll, mniCheckMod, mniCompare})
     a->setEnabled(true);
   Comparing->Clear();
   CommandsUpdated();
