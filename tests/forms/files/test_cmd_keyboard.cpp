@@ -1,9 +1,11 @@
 // The keyboard: every menu accelerator and the page tabs' mnemonics, typed on
 // the shown window, run their commands (and not while they are disabled), as
-// do Ctrl+N, Ctrl+O and Ctrl+U;
-// Delete in the Files list removes like Remove, Enter on a sheet row shows it
-// on the Edit page, Enter on any other row does nothing.
+// do the shortcuts Ctrl+N, Ctrl+O and Ctrl+U;
+// Delete in the Files list removes like Remove, Enter (or a double-click) on
+// a sheet or string table row shows it on the Edit page, Enter on any other
+// row does nothing; the list's context menu holds the window's commands.
 #include <QApplication>
+#include <QContextMenuEvent>
 #include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
@@ -14,11 +16,13 @@
 #include "HandlerLog.h"
 #include "ModalDriver.h"
 #include "Workspace.h"
+#include "archive/strings/StringTableCodec.h"
 #include "forms/about/untAbout.h"
 #include "forms/edit/EditPageGrid.h"
+#include "forms/edit/strings/StringTablePage.h"
 #include "forms/files/FilesView.h"
+#include "forms/files/FilteredRows.h"
 #include "forms/preferences/untPreferences.h"
-#include "forms/widgets/AnsiLineEdit.h"
 
 using cmd::Workspace;
 
@@ -97,6 +101,10 @@ class TestCmdKeyboard : public QObject {
     QTest::newRow("&File &Exit") << int(Qt::Key_F) << int(Qt::Key_E) << "mniExitClick";
     QTest::newRow("&Actions &Add File") << int(Qt::Key_A) << int(Qt::Key_A) << "btnAddClick";
     QTest::newRow("&Actions &Remove File") << int(Qt::Key_A) << int(Qt::Key_R) << "btnRemoveClick";
+    // No menu: the item's shortcut, typed in a field that wants it too.
+    QTest::newRow("Ctrl+N") << 0 << int(Qt::Key_N) << "btnNewClick";
+    QTest::newRow("Ctrl+O") << 0 << int(Qt::Key_O) << "btnOpenClick";
+    QTest::newRow("Ctrl+U") << 0 << int(Qt::Key_U) << "btnUpdateClick";
   }
   void menuAccelerators() {
     QFETCH(int, menu);
@@ -115,7 +123,14 @@ class TestCmdKeyboard : public QObject {
     if (handler == QLatin1String("mniPreferencesClick"))
       modal::WhenShown<TfrmPreferences>([](TfrmPreferences* d) { d->btnOK->click(); });
 
-    MenuKey(*ws.w, Qt::Key(menu), Qt::Key(item));
+    if (menu) {
+      MenuKey(*ws.w, Qt::Key(menu), Qt::Key(item));
+    } else {
+      auto* field = new GreedyField(ws.w->tbsFiles);
+      field->show();
+      field->setFocus();
+      QTest::keyClick(field, Qt::Key(item), Qt::ControlModifier);
+    }
     QCOMPARE(log.names, QStringList{handler});
     QCOMPARE(ws.ui.PendingAnswers(), 0);
     if (handler == QLatin1String("btnUpdateClick")) {
@@ -156,31 +171,6 @@ class TestCmdKeyboard : public QObject {
     MenuKey(*ws.w, Qt::Key_A, Qt::Key_R);
     if (QWidget* popup = QApplication::activePopupWidget()) popup->close();
     QVERIFY(log.names.isEmpty());
-  }
-
-  // Ctrl+N, Ctrl+O and Ctrl+U run their commands, Ctrl+U also from inside a
-  // text field whose own editing keys would take it.
-  void fileShortcuts() {
-    Workspace ws;
-    OpenSheetMod(ws);
-    HandlerLog log(*ws.w);
-    const qsizetype dialogs = ws.ui.fileDialogs.size();
-    ws.ui.CancelFileDialog();
-    QTest::keyClick(ws.w->ListView, Qt::Key_N, Qt::ControlModifier);
-    ws.ui.CancelFileDialog();
-    QTest::keyClick(ws.w->ListView, Qt::Key_O, Qt::ControlModifier);
-    QCOMPARE(log.names, (QStringList{"btnNewClick", "btnOpenClick"}));
-    QCOMPARE(ws.ui.fileDialogs.size(), dialogs + 2);
-
-    ws.w->PageControl->setCurrentWidget(ws.w->tbsInfo);
-    QTest::keyClicks(ws.w->edtTitle, QStringLiteral("Quill"));
-    QCOMPARE(ws.UpdateState(), QStringLiteral("on"));
-    auto* field = new GreedyField(ws.w->tbsInfo);
-    field->show();
-    field->setFocus();
-    QTest::keyClick(field, Qt::Key_U, Qt::ControlModifier);
-    QVERIFY(log.names.contains(QStringLiteral("btnUpdateClick")));
-    QCOMPARE(ws.UpdateState(), QStringLiteral("off"));
   }
 
   void pageMnemonicsSwitchPages() {
@@ -269,6 +259,41 @@ class TestCmdKeyboard : public QObject {
     QTest::keyClick(ws.w->ListView, Qt::Key_Return);  // nothing selected
     QCOMPARE(ws.w->PageControl->currentWidget(), ws.w->tbsFiles);
     QVERIFY(log.names.isEmpty());
+  }
+
+  void doubleClickAndContextMenu() {
+    Workspace ws;
+    OpenSheetMod(ws);
+    const QString table = ws.path("in/x.tbl");
+    QVERIFY(fixtures::writeAll(table, stringtable::Write(StringTable{{{"Quill", "Forge"}}})));
+    ws.w->Rows->Append(ModEntry{"data\\x.tbl", SizeText(1), table});
+    const auto click = [&](const QByteArray& caption, bool twice) {
+      const QPoint at = ws.w->ListView->visualRect(ws.w->Shown->index(ws.RowOf(caption), 0)).center();
+      QTest::mouseClick(ws.w->ListView->viewport(), Qt::LeftButton, {}, at);
+      if (twice) QTest::mouseDClick(ws.w->ListView->viewport(), Qt::LeftButton, {}, at);
+      return at;
+    };
+    click(kSheet, true);
+    QCOMPARE(ws.w->EditShownName, kSheet);
+    ws.w->PageControl->setCurrentWidget(ws.w->tbsFiles);
+    click("data\\x.tbl", true);
+    QVERIFY(ws.w->StringsPage->isVisible());
+
+    // The menu's items are the window's own actions, available as there;
+    // Export presses the toolbar's button.
+    ws.w->PageControl->setCurrentWidget(ws.w->tbsFiles);
+    const QPoint at = click(kBlob, false);
+    QContextMenuEvent event(QContextMenuEvent::Mouse, at, ws.w->ListView->viewport()->mapToGlobal(at));
+    QApplication::sendEvent(ws.w->ListView->viewport(), &event);
+    auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+    QVERIFY(menu && !menu->accessibleName().isEmpty());
+    for (QAction* shared : {ws.w->mniAddFile, ws.w->mniAddFolder, ws.w->mniRemoveFile, ws.w->mniExportAll})
+      QVERIFY2(menu->actions().contains(shared), qPrintable(shared->objectName()));
+    QVERIFY(!ws.w->mniEditEntry->isEnabled() && ws.w->mniExportFile->isEnabled());
+    menu->close();
+    ws.ui.CancelFileDialog();
+    ws.w->mniExportFile->trigger();
+    QCOMPARE(ws.ui.fileDialogs.last().dialog.FileName, QStringLiteral("blob.bin"));
   }
 
   // A window in the background gets the focus only when it is activated: the
