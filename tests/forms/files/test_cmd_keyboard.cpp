@@ -1,9 +1,9 @@
-// The keyboard: every menu accelerator and the page tabs' mnemonics, typed on
-// the shown window, run their commands (and not while they are disabled), as
-// do the shortcuts Ctrl+N, Ctrl+O and Ctrl+U;
-// Delete in the Files list removes like Remove, Enter (or a double-click) on
-// a sheet or string table row shows it on the Edit page, Enter on any other
-// row does nothing; the list's context menu holds the window's commands.
+// The keyboard: every menu accelerator, the shortcuts Ctrl+N, Ctrl+O and
+// Ctrl+U and the page tabs' mnemonics, typed on the shown window, run their
+// commands (and not while they are disabled); Delete in the Files list
+// removes like Remove, Enter (or a double-click) on a sheet or string table
+// row shows it on the Edit page, Enter on any other row does nothing; the
+// list's context menu holds the window's commands.
 #include <QApplication>
 #include <QContextMenuEvent>
 #include <QLineEdit>
