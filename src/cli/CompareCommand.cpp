@@ -30,7 +30,8 @@ const char kCompareUsage[] =
     "and \"+ NAME:KEY\" for rows only in the first side or only in OTHER, columns\n"
     "likewise as \"- column NAME:COLUMN\", and \"moved NAME:KEY: row A -> B\" for a\n"
     "row that stands elsewhere among the others; for other entries their sizes\n"
-    "and the first byte that differs.\n"
+    "and the first byte that differs. A string table's texts show in UTF-8; one\n"
+    "holding a line end is put in double quotes with C escapes, as info shows it.\n"
     "\n"
     "  --names-only   print the entry lines only\n"
     "\n"
@@ -104,8 +105,8 @@ int RunCompareCommand(const QStringList& args, cli::Io& io) {
           // Strings by key; a table that cannot be read is compared by bytes.
           if (const auto rowsA = compare::StringTableRows(a), rowsB = compare::StringTableRows(b);
               rowsA && rowsB) {
-            details.insert(name,
-                           cli::SheetReport(name, compare::DiffSheets(name, *rowsA, *rowsB, keyColumn)));
+            details.insert(
+                name, cli::SheetReport(name, compare::DiffSheets(name, *rowsA, *rowsB, keyColumn), true));
             return;
           }
           break;

@@ -16,34 +16,46 @@ bool IsControl(uchar c) {
 }  // namespace
 
 QByteArray LineText(const QByteArray& bytes) {
-  const bool plain = !bytes.startsWith('"') &&
-                     std::none_of(bytes.cbegin(), bytes.cend(), [](char c) { return IsControl(uchar(c)); });
-  if (plain) return ansi::toDisplay(bytes).toUtf8();
+  return DecodedLineText(ansi::toDisplay(bytes));
+}
+
+QByteArray DecodedLineText(const QString& text) {
+  const auto control = [](QChar c) { return c.unicode() < 128 && IsControl(uchar(c.unicode())); };
+  if (!text.startsWith(QLatin1Char('"')) && std::none_of(text.cbegin(), text.cend(), control))
+    return text.toUtf8();
   QByteArray quoted = "\"";
-  for (const char c : bytes) {
-    switch (c) {
-      case '"':
-        quoted += "\\\"";
+  // Runs of plain characters go over whole, so no surrogate pair is split.
+  qsizetype plainFrom = 0;
+  for (qsizetype i = 0; i < text.size(); ++i) {
+    const QChar ch = text[i];
+    const char* escape = nullptr;
+    switch (ch.unicode()) {
+      case u'"':
+        escape = "\\\"";
         break;
-      case '\\':
-        quoted += "\\\\";
+      case u'\\':
+        escape = "\\\\";
         break;
-      case '\t':
-        quoted += "\\t";
+      case u'\t':
+        escape = "\\t";
         break;
-      case '\n':
-        quoted += "\\n";
+      case u'\n':
+        escape = "\\n";
         break;
-      case '\r':
-        quoted += "\\r";
+      case u'\r':
+        escape = "\\r";
         break;
       default:
-        if (IsControl(uchar(c)))
-          quoted += '\\' + QByteArray::number(uchar(c), 8).rightJustified(3, '0');
-        else
-          quoted += ansi::toDisplay(&c, 1).toUtf8();
+        if (!control(ch)) continue;
     }
+    quoted += QStringView(text).sliced(plainFrom, i - plainFrom).toUtf8();
+    plainFrom = i + 1;
+    if (escape)
+      quoted += escape;
+    else
+      quoted += '\\' + QByteArray::number(ch.unicode(), 8).rightJustified(3, '0');
   }
+  quoted += QStringView(text).sliced(plainFrom).toUtf8();
   return quoted + '"';
 }
 

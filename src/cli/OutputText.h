@@ -17,6 +17,8 @@ namespace cli {
 // with C escapes: \" \\ \t \n \r, and \ooo (three octal digits) for the other
 // control bytes, as git quotes file names.
 QByteArray LineText(const QByteArray& bytes);
+// The same for text already decoded (a string table's UTF-8 text).
+QByteArray DecodedLineText(const QString& text);
 
 // The text as a JSON string, double quotes included: " and \ escaped, the
 // control characters below 32 as \b \f \n \r \t or \u00XX, and DEL and

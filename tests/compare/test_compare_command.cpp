@@ -88,31 +88,42 @@ class TestCompareCommand : public QObject {
                              }));
   }
 
-  // String tables go string by string, by key: a changed text, a text with
-  // a line end, an added string; a table that is no string table goes by bytes.
+  // String tables go string by string, by key: texts in UTF-8 as the string
+  // table editor shows them, a text with a line end quoted on one line as
+  // info quotes it, an added string; a table that is no string table goes by
+  // bytes.
   void stringTables() {
     const QByteArray original = fixtures::readAll(fixtures::stringsDir() + "/lng/eng/patchstring.tbl");
-    StringTable table;
+    StringTable here, there;
     QString fault;
-    QVERIFY2(stringtable::Read(original, table, fault), qPrintable(fault));
-    QVERIFY(table.strings.size() > 10);
-    const QByteArray key3 = table.strings[3].key, old3 = table.strings[3].text;
-    const QByteArray key7 = table.strings[7].key, old7 = table.strings[7].text;
-    table.strings[3].text = "Quill\nForge";
-    table.strings[7].text += "!";
-    table.strings.push_back(TableString{"QuillNew", "new"});
+    QVERIFY2(stringtable::Read(original, here, fault), qPrintable(fault));
+    QVERIFY(here.strings.size() > 10);
+    const QByteArray key3 = here.strings[3].key, key7 = here.strings[7].key;
+    here.strings[3].text =
+        "\xC3\xBF"
+        "c4Yu \xC3\xBF"
+        "c3Rune";
+    here.strings[7].text = "one";
+    there = here;
+    there.strings[3].text =
+        "\xC3\xBF"
+        "c9Yu Rune";
+    there.strings[7].text = "one\nmore \\ \"x\"";
+    there.strings.push_back(TableString{"QuillNew", "new"});
     const QByteArray name = "data\\local\\lng\\eng\\patchstring.tbl";
     const QString a = dir_.filePath("tbl-a.QLM"), b = dir_.filePath("tbl-b.QLM");
-    QVERIFY(testarchive::Build(a, {{name, original}, {"x.tbl", "not a table"}}));
-    QVERIFY(testarchive::Build(b, {{name, stringtable::Write(table)}, {"x.tbl", "not a table either"}}));
+    QVERIFY(testarchive::Build(a, {{name, stringtable::Write(here)}, {"x.tbl", "not a table"}}));
+    QVERIFY(testarchive::Build(b, {{name, stringtable::Write(there)}, {"x.tbl", "not a table either"}}));
     const Run run = Compare({a, b});
     QCOMPARE(run.exit, 1);
-    const auto escaped = [](QByteArray t) {
-      return t.replace("\\", "\\\\").replace("\n", "\\n").replace("\r", "\\r").replace("\t", "\\t");
-    };
-    QVERIFY2(run.out.contains(name + ":" + key3 + ":Text: " + escaped(old3) + " -> Quill\\nForge"),
+    QVERIFY2(run.out.contains(name + ":" + key3 +
+                              ":Text: \xC3\xBF"
+                              "c4Yu \xC3\xBF"
+                              "c3Rune -> \xC3\xBF"
+                              "c9Yu Rune"),
              run.out.join('\n').constData());
-    QVERIFY(run.out.contains(name + ":" + key7 + ":Text: " + escaped(old7) + " -> " + escaped(old7) + "!"));
+    QVERIFY2(run.out.contains(name + ":" + key7 + ":Text: one -> \"one\\nmore \\\\ \\\"x\\\"\""),
+             run.out.join('\n').constData());
     QVERIFY(run.out.contains("+ " + name + ":QuillNew"));
     QVERIFY(run.out.contains("x.tbl: 11 -> 18 bytes, first difference at byte 11"));
   }

@@ -3,6 +3,8 @@
 #include <QString>
 
 #include "archive/strings/StringTableCodec.h"
+#include "archive/strings/StringText.h"
+#include "platform/Ansi.h"
 
 namespace compare {
 
@@ -45,6 +47,37 @@ std::optional<QByteArray> StringTableRows(const QByteArray& bytes) {
     out += "\r\n";
   }
   return out;
+}
+
+QByteArray StringTableCell(QByteArrayView cell) {
+  QByteArray out;
+  out.reserve(cell.size());
+  for (qsizetype i = 0; i < cell.size(); ++i) {
+    const char c = cell[i];
+    if (c != '\\' || i + 1 == cell.size()) {
+      out += c;
+      continue;
+    }
+    switch (const char next = cell[++i]) {
+      case 'n':
+        out += '\n';
+        break;
+      case 'r':
+        out += '\r';
+        break;
+      case 't':
+        out += '\t';
+        break;
+      default:
+        out += next;
+    }
+  }
+  return out;
+}
+
+QString ShownStringCell(int column, QByteArrayView cell) {
+  const QByteArray bytes = StringTableCell(cell);
+  return column == kStringTextColumn ? stringtext::ToDisplay(bytes) : ansi::toDisplay(bytes);
 }
 
 }  // namespace compare

@@ -60,6 +60,10 @@ QString ToDisplay(QByteArrayView bytes) {
   return shown;
 }
 
+QString OnOneLine(QString shown) {
+  return shown.replace(QLatin1Char('\n'), kLineEndMark);
+}
+
 namespace {
 
 int HexValue(QChar c) {

@@ -21,6 +21,12 @@ inline bool Escaped(QByteArrayView bytes) {
 
 QString ToDisplay(QByteArrayView bytes);
 
+// What a line end inside a key or text shows as where the text must stay on
+// one line (a table cell, a list row).
+inline constexpr QChar kLineEndMark{char16_t(0x21B5)};
+// The shown text with each line end as that mark.
+QString OnOneLine(QString shown);
+
 // The bytes for a shown text; escaped: \xNN and \\ are read back (a
 // backslash before anything else stays a backslash).
 QByteArray FromDisplay(const QString& shown, bool escaped);

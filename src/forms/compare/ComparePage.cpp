@@ -76,6 +76,8 @@ ComparePage::ComparePage(QWidget* parent) : QWidget(parent) {
   lblCompareDetail->setWordWrap(true);
   lvCompareCells = Named(new QTreeView(this), "lvCompareCells", QStringLiteral("Changed rows"));
   SetUpList(lvCompareCells);
+  // A long key keeps its start and end in view; its tooltip holds it whole.
+  lvCompareCells->setTextElideMode(Qt::ElideMiddle);
   lvCompareCells->setModel(Cells);
   btnTakeRows = Named(new QPushButton(QStringLiteral("Take Selected Rows"), this), "btnTakeRows",
                       QStringLiteral("Take Selected Rows"));
@@ -108,9 +110,7 @@ ComparePage::ComparePage(QWidget* parent) : QWidget(parent) {
   connect(edtCompareFilter, &QLineEdit::textChanged, Filter, &CompareEntryFilter::SetText);
   connect(Entries, &CompareEntryModel::countsChanged, this, &ComparePage::ShowCounts);
   connect(lvCompare->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
-          [this](const QModelIndex& current) {
-            emit entryChosen(current.isValid() ? Filter->mapToSource(current).row() : -1);
-          });
+          [this] { emit entryChosen(CurrentEntry()); });
   connect(lvCompareCells->selectionModel(), &QItemSelectionModel::selectionChanged, this,
           [this] { btnTakeRows->setEnabled(!SelectedCellRows().empty()); });
 }
@@ -134,6 +134,11 @@ QList<int> ComparePage::SelectedEntries() const {
     rows << Filter->mapToSource(index).row();
   std::sort(rows.begin(), rows.end());
   return rows;
+}
+
+int ComparePage::CurrentEntry() const {
+  const QModelIndex current = lvCompare->currentIndex();
+  return current.isValid() ? Filter->mapToSource(current).row() : -1;
 }
 
 std::vector<int> ComparePage::SelectedCellRows() const {

@@ -36,6 +36,8 @@ class ComparePage : public QWidget {
 
   // The entry rows selected in the list, as rows of Entries.
   QList<int> SelectedEntries() const;
+  // The list's current entry, as a row of Entries; -1 for none.
+  int CurrentEntry() const;
   // The selected rows of the cell view, as indices of Cells' diff rows.
   std::vector<int> SelectedCellRows() const;
 

@@ -1,5 +1,7 @@
 #include "forms/compare/CompareWith.h"
 
+#include <QDir>
+#include <QFileInfo>
 #include <QHash>
 #include <QLabel>
 #include <QPushButton>
@@ -39,6 +41,11 @@ constexpr char kCompareModFilter[] =
 // What follows the last backslash of an internal name: the taken file's name.
 QString LastPart(const QByteArray& name) {
   return ansi::toDisplay(name.mid(name.lastIndexOf('\\') + 1));
+}
+
+// "1 changed cell", "2 changed cells".
+QString Counted(qsizetype n, const char* one, const char* many) {
+  return QStringLiteral("%1 %2").arg(n).arg(QLatin1String(n == 1 ? one : many));
 }
 
 }  // namespace
@@ -136,8 +143,11 @@ void CompareWith::CompareAgainst(const QString& path, OtherKind kind) {
 }
 
 void CompareWith::ShowSides() {
-  page_.lblCompareSides->setText(
-      QStringLiteral("This mod: %1; there: %2").arg(TfrmMain::FileNamePart(w_.ModFileName), otherPath_));
+  const QString here = TfrmMain::FileNamePart(w_.ModFileName);
+  page_.lblCompareSides->setText(QStringLiteral("This mod: %1; there: %2").arg(here, otherPath_));
+  // A folder's name is its last part, also when the path ends in a separator.
+  const QString there = QFileInfo(QDir::cleanPath(otherPath_)).fileName();
+  page_.Cells->SetSides(here, there.isEmpty() ? otherPath_ : there);
 }
 
 QHash<QString, int> CompareWith::RowsByName() const {
@@ -228,10 +238,11 @@ void CompareWith::ShowEntry(int row) {
     return;
   }
   rowsTakeable_ = kind == compare::EntryKind::Sheet;
-  page_.Cells->SetDiff(compare::DiffSheets(entry.here, here, there, keyColumn_));
+  page_.Cells->SetDiff(compare::DiffSheets(entry.here, here, there, keyColumn_),
+                       kind == compare::EntryKind::StringTable);
   const compare::SheetDiff& diff = page_.Cells->Diff();
-  QString text =
-      QStringLiteral("%1 changed cells, %2 rows listed.").arg(diff.ChangedCells()).arg(diff.rows.size());
+  QString text = Counted(diff.ChangedCells(), "changed cell", "changed cells") + QStringLiteral(", ") +
+                 Counted(qsizetype(diff.rows.size()), "row listed", "rows listed") + QLatin1Char('.');
   const QString columns = page_.Cells->ColumnsText();
   if (!columns.isEmpty()) text += QLatin1Char(' ') + columns + QLatin1Char('.');
   if (diff.CellsSame())
@@ -251,6 +262,9 @@ void CompareWith::TakeTheirs() {
     return;
   }
   ui::ScopedCursor busy(ui::crHourGlass);
+  // The entry the list makes current as taken ones leave it is shown once,
+  // when the take is done, not while the rows are half changed.
+  const QSignalBlocker quiet(page_);
   Step step;
   step.removedNames = w_.RemovedNames;
   step.entries = page_.Entries->Entries();
@@ -310,7 +324,7 @@ void CompareWith::TakeTheirs() {
     steps_ = std::move(earlier);
     steps_.append(step);
   }
-  ShowEntry(-1);
+  ShowEntry(page_.CurrentEntry());
   if (!unread.isEmpty())
     ui::MessageBox(QStringLiteral("Cannot read from %1:\n%2").arg(otherPath_, unread.join(QLatin1Char('\n'))),
                    kTitle, ui::mbOk | ui::mbIconExclamation);
@@ -337,6 +351,7 @@ void CompareWith::Undo() {
   RemoveFilesRows(std::move(added));
   for (const ModEntry& row : removed) w_.Rows->Append(row);
   w_.RemovedNames = step.removedNames;
+  w_.Rows->ShowPendingMarks(w_.ChangesPending(), w_.RemovedNames);
   compare::EntryList list;
   list.entries = step.entries;
   page_.Entries->SetEntries(list);

@@ -1,22 +1,27 @@
 // The Files list's own ways into the commands: Delete removes the selected
-// row like Remove, Enter shows the selected sheet on the Edit page, and files
-// dropped from a file manager are added like the files chosen in Add's dialog,
-// and dropped folders like the folder chosen in Add Folder's.
+// row like Remove, Enter or a double-click shows the selected sheet or string
+// table on the Edit page, the context menu offers the commands of the toolbar
+// and the Actions menu, and files dropped from a file manager are added like
+// the files chosen in Add's dialog, and dropped folders like the folder
+// chosen in Add Folder's.
+#include <QAction>
 #include <QApplication>
 #include <QDir>
 #include <QDropEvent>
 #include <QFileInfo>
 #include <QKeyEvent>
+#include <QMenu>
 #include <QMimeData>
 #include <QTabWidget>
 #include <QTableView>
 #include <QTimer>
 #include <QToolButton>
-#include "forms/files/FilesView.h"
 #include <QUrl>
 #include <algorithm>
 
 #include "archive/EntryKind.h"
+#include "forms/files/FilesView.h"
+#include "forms/files/FilteredRows.h"
 #include "forms/main/untMain.h"
 #include "platform/Files.h"
 #include "platform/Ui.h"
@@ -39,9 +44,50 @@ bool TfrmMain::FilesListKey(QKeyEvent* event) {
   }
 }
 
+void TfrmMain::WireFilesList() {
+  connect(ListView, &QAbstractItemView::doubleClicked, this, [this](const QModelIndex& index) {
+    if (CommandRunning() || !index.isValid()) return;
+    SelectRow(Shown->SourceRow(index.row()));
+    EditSelectedSheet();
+  });
+
+  mnuFilesList = new QMenu(ListView);
+  mnuFilesList->setObjectName(QStringLiteral("mnuFilesList"));
+  mnuFilesList->setAccessibleName(QStringLiteral("Files list commands"));
+  mniEditEntry =
+      MakeItem(nullptr, "mniEditEntry", QStringLiteral("&Edit"),
+               QStringLiteral("Show the selected sheet or string table on the Edit page."), QIcon());
+  connect(mniEditEntry, &QAction::triggered, this, [this] {
+    if (!CommandRunning()) EditSelectedSheet();
+  });
+  // Export has a toolbar button and no menu item: this item presses the
+  // button, and is turned on and off with it.
+  mniExportFile = MakeItem(nullptr, "mniExportFile", QStringLiteral("Ex&port"),
+                           QStringLiteral("Export the selected file(s) from the mod."), btnExport->icon());
+  connect(mniExportFile, &QAction::triggered, btnExport, &QToolButton::click);
+  mnuFilesList->addAction(mniEditEntry);
+  mnuFilesList->addSeparator();
+  mnuFilesList->addActions({mniAddFile, mniAddFolder, mniRemoveFile, mniExportFile});
+  mnuFilesList->addSeparator();
+  mnuFilesList->addAction(mniExportAll);
+  mniEditEntry->setEnabled(false);
+  connect(ListView->selectionModel(), &QItemSelectionModel::selectionChanged, this, [this] {
+    const int row = SelectedRow();
+    mniEditEntry->setEnabled(row >= 0 && EditPageShows(Rows->Row(row).Caption));
+  });
+  ListView->setContextMenuPolicy(Qt::CustomContextMenu);
+  connect(ListView, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {
+    if (!CommandRunning()) mnuFilesList->popup(ListView->viewport()->mapToGlobal(at));
+  });
+}
+
+bool TfrmMain::EditPageShows(const QByteArray& caption) {
+  return IsSheetEntry(caption) || IsStringTableEntry(caption);
+}
+
 void TfrmMain::EditSelectedSheet() {
   const int row = SelectedRow();
-  if (row < 0 || !IsSheetEntry(Rows->Row(row).Caption)) return;
+  if (row < 0 || !EditPageShows(Rows->Row(row).Caption)) return;
   // As if the user picked the Edit tab: the focus follows into the page, and
   // entering the page fills the grid.
   PageControl->setCurrentWidget(tbsEdit);

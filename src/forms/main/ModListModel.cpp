@@ -1,5 +1,7 @@
 #include "forms/main/ModListModel.h"
 
+#include <QDir>
+#include <QFont>
 #include <algorithm>
 #include <cstring>
 #include <memory>
@@ -42,11 +44,38 @@ int ModListModel::columnCount(const QModelIndex& parent) const {
   return parent.isValid() ? 0 : ColumnCount;
 }
 
+bool ModListModel::Deleted(const ModEntry& entry) const {
+  return pending_ && removedNames_ && !removedNames_->isEmpty() &&
+         removedSet_.Contains(*removedNames_, entry.Caption);
+}
+
 QVariant ModListModel::data(const QModelIndex& index, int role) const {
   if (!index.isValid() || index.row() >= Count()) return {};
-  if (role != Qt::DisplayRole && role != Qt::AccessibleTextRole) return {};
   const ModEntry& e = rows_.at(index.row());
-  return index.column() == NameColumn ? ansi::toDisplay(e.Caption) : e.SizeText;
+  switch (role) {
+    case Qt::DisplayRole:
+    case Qt::AccessibleTextRole:
+      return index.column() == NameColumn ? ansi::toDisplay(e.Caption) : e.SizeText;
+    case Qt::FontRole: {
+      // Bold only in the Name column: the Size column is as wide as its
+      // texts in the list's own font.
+      const bool written = pending_ && !e.SourcePath.isEmpty() && index.column() == NameColumn;
+      const bool deleted = Deleted(e);
+      if (!written && !deleted) return {};
+      QFont font;
+      font.setBold(written);
+      font.setStrikeOut(deleted);
+      return font;
+    }
+    case Qt::ToolTipRole:
+    case Qt::AccessibleDescriptionRole:
+      if (Deleted(e)) return QStringLiteral("Update deletes this entry: a row of the same name was removed.");
+      if (e.SourcePath.isEmpty()) return {};
+      return (pending_ ? QStringLiteral("Update writes %1") : QStringLiteral("From %1"))
+          .arg(QDir::toNativeSeparators(e.SourcePath));
+    default:
+      return {};
+  }
 }
 
 QVariant ModListModel::headerData(int section, Qt::Orientation orientation, int role) const {
@@ -134,13 +163,22 @@ void ModListModel::RemoveRows(int first, int count) {
     // then lets go of its first slots, which costs no copy at all.
     ModEntry* row = rows_.data();
     std::destroy(row + first, row + first + count);
-    std::memmove(static_cast<void*>(row + count), static_cast<const void*>(row), sizeof(ModEntry) * size_t(first));
+    std::memmove(static_cast<void*>(row + count), static_cast<const void*>(row),
+                 sizeof(ModEntry) * size_t(first));
     std::uninitialized_value_construct(row, row + count);
     rows_.remove(0, count);
   } else {
     rows_.remove(first, count);
   }
   endRemoveRows();
+}
+
+void ModListModel::ShowPendingMarks(bool pending, const QList<QByteArray>& removedNames) {
+  pending_ = pending;
+  removedNames_ = &removedNames;
+  if (Count() > 0)
+    emit dataChanged(index(0, 0), index(Count() - 1, ColumnCount - 1),
+                     {Qt::FontRole, Qt::ToolTipRole, Qt::AccessibleDescriptionRole});
 }
 
 void ModListModel::Clear() {

@@ -2,9 +2,14 @@
 // The rows of the Files list: a flat table of ModEntry with the columns "Name"
 // and "Size". Sorting reorders the rows themselves, so row 0 is always the
 // first row in the order the user sees. Rows go in one at a time or in bulk.
+// While the mod has pending changes, the rows the next Update writes from a
+// file show their names in bold, and rows whose entry it deletes (another
+// row of the same name was removed) are struck out; a row's tooltip names
+// its file.
 #include <QAbstractTableModel>
 #include <QList>
 
+#include "archive/Names.h"
 #include "forms/main/ModEntry.h"
 
 class ModListModel : public QAbstractTableModel {
@@ -41,6 +46,11 @@ class ModListModel : public QAbstractTableModel {
   // No rows, and no sort order: rows then stand in the order they are added.
   void Clear();
 
+  // What the marks follow: whether changes are pending, and the names the
+  // next Update deletes (a list that outlives the model). Call it again
+  // after either has changed.
+  void ShowPendingMarks(bool pending, const QList<QByteArray>& removedNames);
+
   // -1 while unsorted.
   int SortColumn() const { return sortColumn_; }
   Qt::SortOrder SortOrder() const { return sortOrder_; }
@@ -62,7 +72,13 @@ class ModListModel : public QAbstractTableModel {
  private:
   bool Before(const SortKey& a, const SortKey& b) const;
 
+  // Whether the next Update deletes this row's entry.
+  bool Deleted(const ModEntry& entry) const;
+
   QList<ModEntry> rows_;
+  bool pending_ = false;
+  const QList<QByteArray>* removedNames_ = nullptr;
+  mutable names::NameSet removedSet_;
   int sortColumn_ = -1;
   Qt::SortOrder sortOrder_ = Qt::AscendingOrder;
 };

@@ -139,12 +139,15 @@ void TfrmMain::BuildMenus() {
   mnuFile->setObjectName(QStringLiteral("mnuFile"));
   mniNewMod = MakeItem(mnuFile, "mniNewMod", QStringLiteral("&New Mod"),
                        QStringLiteral("Create a new Diablo II mod file."), icons::NewMod());
+  mniNewMod->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_N));
   mniOpenMod = MakeItem(mnuFile, "mniOpenMod", QStringLiteral("&Open Mod"),
                         QStringLiteral("Open an existing Diablo II mod file."), icons::OpenMod());
+  mniOpenMod->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
   mnuFile->addSeparator();
   mniUpdateMod =
       MakeItem(mnuFile, "mniUpdateMod", QStringLiteral("&Update Mod"),
                QStringLiteral("Update the opened Diablo II mod with the changes."), icons::UpdateMod());
+  mniUpdateMod->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_U));
   mniPreferences = MakeItem(mnuFile, "mniPreferences", QStringLiteral("&Preferences"),
                             QStringLiteral("Change the default input/output dirs."), QIcon());
   mnuFile->addSeparator();
@@ -235,6 +238,7 @@ void TfrmMain::BuildPages() {
   filesLayout->addWidget(BuildFilterBar(tbsFiles));
   filesLayout->addWidget(ListView);
   PageControl->addTab(tbsFiles, QStringLiteral("F&iles"));
+  WireFilesList();
 
   BuildEditPage();
   BuildInfoPage();
@@ -367,6 +371,14 @@ bool TfrmMain::eventFilter(QObject* watched, QEvent* event) {
     case QEvent::KeyPress:
       if (watched == ListView && FilesListKey(static_cast<QKeyEvent*>(event))) return true;
       break;
+    case QEvent::ShortcutOverride:
+      // The File menu's keys stay the window's where a text field would take
+      // them for itself (on X11, Ctrl+U deletes the field's line).
+      if (FileMenuKey(watched, static_cast<QKeyEvent*>(event))) {
+        event->ignore();
+        return true;
+      }
+      break;
     case QEvent::DragEnter:
     case QEvent::DragMove:
     case QEvent::Drop:
@@ -376,6 +388,15 @@ bool TfrmMain::eventFilter(QObject* watched, QEvent* event) {
       break;
   }
   return QMainWindow::eventFilter(watched, event);
+}
+
+bool TfrmMain::FileMenuKey(QObject* watched, const QKeyEvent* event) const {
+  auto* widget = qobject_cast<QWidget*>(watched);
+  if (!widget || widget->window() != this) return false;
+  const QKeySequence key(event->keyCombination());
+  for (const QAction* item : {mniNewMod, mniOpenMod, mniUpdateMod})
+    if (item->isEnabled() && item->shortcut() == key) return true;
+  return false;
 }
 
 void TfrmMain::ApplicationHint(const QString& hint) {
@@ -411,8 +432,8 @@ void TfrmMain::CommandsAtStart() {
   for (QAction* a : {mniNewMod, mniOpenMod, mniPreferences, mniExit, mniAbout}) a->setEnabled(true);
   for (QToolButton* b : {btnUpdate, btnAdd, btnRemove, btnExport, tbSheetSave, tbSheetImport})
     b->setEnabled(false);
-  for (QAction* a :
-       {mniUpdateMod, mniAddFile, mniRemoveFile, mniAddFolder, mniExportAll, mniCheckMod, mniCompare})
+  for (QAction* a : {mniUpdateMod, mniAddFile, mniRemoveFile, mniExportFile, mniAddFolder, mniExportAll,
+                     mniCheckMod, mniCompare})
     a->setEnabled(false);
 }
 
@@ -420,7 +441,8 @@ void TfrmMain::CommandsModStarted() {
   // The grid's sheet, if any, belongs to the mod that was open before.
   EditShownName.clear();
   for (QToolButton* b : {btnAdd, btnRemove, btnExport, tbSheetSave, tbSheetImport}) b->setEnabled(true);
-  for (QAction* a : {mniAddFile, mniRemoveFile, mniAddFolder, mniExportAll, mniCheckMod, mniCompare})
+  for (QAction* a :
+       {mniAddFile, mniRemoveFile, mniExportFile, mniAddFolder, mniExportAll, mniCheckMod, mniCompare})
     a->setEnabled(true);
   Comparing->Clear();
   CommandsUpdated();
@@ -429,6 +451,7 @@ void TfrmMain::CommandsModStarted() {
 void TfrmMain::CommandsChanged() {
   btnUpdate->setEnabled(true);
   mniUpdateMod->setEnabled(true);
+  Rows->ShowPendingMarks(true, RemovedNames);
   // The Compare page's Undo puts back the rows and removed names as they were
   // before a take; once another command has changed them, that would undo
   // the command too.
@@ -438,6 +461,7 @@ void TfrmMain::CommandsChanged() {
 void TfrmMain::CommandsUpdated() {
   btnUpdate->setEnabled(false);
   mniUpdateMod->setEnabled(false);
+  Rows->ShowPendingMarks(false, RemovedNames);
   // What was taken over is written (or belongs to a mod no longer open).
   Comparing->Forget();
 }

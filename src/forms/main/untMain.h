@@ -91,8 +91,10 @@ class TfrmMain : public QMainWindow {
   ComparePage* tbsCompare;  // its tab shows once a comparison was made
   CompareWith* Comparing;   // Compare With and the Compare page's commands
   FilesView* ListView;
-  QLineEdit* edtFilter;  // above the list
-  QLabel* lblFileCount;  // "<shown> of <all> files"
+  QMenu* mnuFilesList;                    // the list's context menu
+  QAction *mniEditEntry, *mniExportFile;  // in it beside the Actions menu's items
+  QLineEdit* edtFilter;                   // above the list
+  QLabel* lblFileCount;                   // "<shown> of <all> files"
   QWidget* dckEdit;
   QToolBar* tbEdit;
   QToolButton *tbSheetSave, *tbSheetImport;
@@ -155,11 +157,15 @@ class TfrmMain : public QMainWindow {
   // The Size column: 75 pixels at least, and wide enough for every size text.
   void FitSizeColumn();
 
-  // ---- The Files list's keys and drops (MainFilesList.cpp) ---------------
-  // Delete removes like Remove; Enter on a sheet row shows it on the Edit
-  // page. True when the key was used.
+  // ---- The Files list's keys, menu and drops (MainFilesList.cpp) ---------
+  // The double-click and the context menu.
+  void WireFilesList();
+  // Delete removes like Remove; Enter on a sheet or string table row shows
+  // it on the Edit page. True when the key was used.
   bool FilesListKey(QKeyEvent* event);
   void EditSelectedSheet();
+  // Whether the Edit page shows the entry: a sheet or a string table.
+  static bool EditPageShows(const QByteArray& caption);
   // Files dropped from a file manager are added like Add's chosen files,
   // folders like Add Folder's chosen folder;
   // only while Add is available. True when the event was handled.
@@ -265,6 +271,9 @@ class TfrmMain : public QMainWindow {
   // and evenWhileRunning is false.
   void RunNamed(const char* name, const std::function<void()>& command, bool evenWhileRunning = false);
   void FocusChanged(QWidget* now);
+  // Whether the key is one of the File menu's shortcuts, available now, typed
+  // in a control of this window.
+  bool FileMenuKey(QObject* watched, const QKeyEvent* event) const;
   // The grid of the Edit page (MainEditPage.cpp).
   QTableView* CreateStringGrid(QWidget* parent);
   // String tables on the Edit page (MainStringTable.cpp): the entry's table

@@ -2,7 +2,8 @@
 // scripted dialogs, the Compare page's counts, filter and state switches,
 // Take Theirs of entries changed, only there and only here, its undo, the
 // cell view's Take Selected Rows as one step of the sheet's history, and
-// the archive Update writes after them, read back with smpq.
+// the archive Update writes after them, read back with smpq; a string
+// table's texts in the cell view.
 #include <QCheckBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -14,6 +15,7 @@
 #include "Workspace.h"
 #include "archive/ModInfo.h"
 #include "archive/sheetedit/SheetEditor.h"
+#include "archive/strings/StringTableCodec.h"
 #include "forms/compare/CompareCellModel.h"
 #include "forms/compare/CompareEntryFilter.h"
 #include "forms/compare/CompareEntryModel.h"
@@ -110,6 +112,7 @@ class TestComparePage : public QObject {
     QVERIFY(!ws.w->mniCompare->isEnabled());
     QCOMPARE(ws.w->mniCompare->statusTip().isEmpty() && ws.w->mniCompare->toolTip().isEmpty(), false);
     ws.Open(here);
+    ws.w->show();
     QVERIFY(ws.w->mniCompare->isEnabled());
     const int tab = ws.w->PageControl->indexOf(ws.w->tbsCompare);
     QVERIFY(!ws.w->PageControl->isTabVisible(tab));
@@ -142,6 +145,9 @@ class TestComparePage : public QObject {
              QString::fromUtf8("level: 1 \u2192 5"));
     QCOMPARE(page->Cells->index(1, CompareCellModel::ChangeColumn).data().toString(),
              QStringLiteral("only there"));
+    QCOMPARE(page->lblCompareDetail->text(), QStringLiteral("1 changed cell, 2 rows listed."));
+    QCOMPARE(page->Cells->headerData(CompareCellModel::CellsColumn, Qt::Horizontal, Qt::DisplayRole),
+             QString::fromUtf8("Cells: here.QLM \u2192 there.QLM"));
     ChooseEntry(page, "data\\a.bin");
     QCOMPARE(page->Cells->rowCount(), 0);
     QVERIFY(page->lblCompareDetail->text().contains("first difference at byte 0"));
@@ -215,17 +221,51 @@ class TestComparePage : public QObject {
     QCOMPARE(ws.UpdateState(), QStringLiteral("off"));
   }
 
-  // Takes one after another undo one at a time, the last first.
+  // A string table's texts show as its editor shows them (UTF-8, a line end
+  // as a mark); a long key is elided in the middle and whole in its tooltip.
+  void stringTableTexts() {
+    Workspace ws;
+    const QByteArray y = "\xC3\xBF", longKey = "Quill" + QByteArray(150, 'x') + "End";
+    StringTable here, there;
+    here.strings = {{"Rune", y + "c4Yu " + y + "c3Rune"}, {"Two", "one"}, {longKey, "a"}};
+    there.strings = {{"Rune", y + "c9Yu Rune"}, {"Two", "one\nmore"}, {longKey, "b"}};
+    const QString a = ws.path("here.QLM"), b = ws.path("there.QLM");
+    const QByteArray info = EncodeModInfo(ModInfo{});
+    QVERIFY(cmd::SmpqCreate(
+        a, {{"data/local/lng/eng/string.tbl", stringtable::Write(here)}, {"(modinfo)", info}}));
+    QVERIFY(cmd::SmpqCreate(
+        b, {{"data/local/lng/eng/string.tbl", stringtable::Write(there)}, {"(modinfo)", info}}));
+    ws.Open(a);
+    ws.w->show();
+    CompareWithMod(ws, b);
+    ComparePage* page = ws.w->tbsCompare;
+    ChooseEntry(page, "data\\local\\lng\\eng\\string.tbl");
+    const auto cells = [&](int row) { return page->Cells->index(row, CompareCellModel::CellsColumn).data(); };
+    QCOMPARE(cells(0).toString(), QString::fromUtf8("Text: \u00FFc4Yu \u00FFc3Rune \u2192 \u00FFc9Yu Rune"));
+    QCOMPARE(cells(1).toString(), QString::fromUtf8("Text: one \u2192 one\u21B5more"));
+    const QModelIndex key = page->Cells->index(2, CompareCellModel::RowColumn);
+    QCOMPARE(key.data(Qt::ToolTipRole).toString(), QString::fromLatin1(longKey));
+    QCOMPARE(page->lvCompareCells->textElideMode(), Qt::ElideMiddle);
+    QVERIFY(page->lvCompareCells->visualRect(key).width() <
+            page->lvCompareCells->fontMetrics().horizontalAdvance(QString::fromLatin1(longKey)));
+  }
+
+  // Takes one after another undo one at a time, the last first. The entry
+  // the list moves to after a take shows its cells at once.
   void takesUndoOneByOne() {
     Workspace ws;
     QString here, there;
     QVERIFY(MakeMods(ws, here, there));
     ws.Open(here);
+    ws.w->show();
     const auto before = Rows(ws);
     CompareWithMod(ws, there);
     ComparePage* page = ws.w->tbsCompare;
-    SelectEntries(page, {"data\\a.bin"});
+    ChooseEntry(page, "data\\a.bin");
     page->btnTakeTheirs->click();
+    QCOMPARE(page->lvCompare->currentIndex().data().toString(),
+             QStringLiteral("data\\global\\excel\\gems.txt"));
+    QCOMPARE(page->Cells->rowCount(), 2);
     const auto first = Rows(ws);
     SelectEntries(page, {"data\\new.bin"});
     page->btnTakeTheirs->click();

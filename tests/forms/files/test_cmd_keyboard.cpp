@@ -1,8 +1,12 @@
-// The keyboard: every menu accelerator and the page tabs' mnemonics, typed on
-// the shown window, run their commands (and not while they are disabled);
-// Delete in the Files list removes like Remove, Enter on a sheet row shows it
-// on the Edit page, Enter on any other row does nothing.
+// The keyboard: every menu accelerator, the shortcuts Ctrl+N, Ctrl+O and
+// Ctrl+U and the page tabs' mnemonics, typed on the shown window, run their
+// commands (and not while they are disabled); Delete in the Files list
+// removes like Remove, Enter (or a double-click) on a sheet or string table
+// row shows it on the Edit page, Enter on any other row does nothing; the
+// list's context menu holds the window's commands.
 #include <QApplication>
+#include <QContextMenuEvent>
+#include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
 #include <QTabWidget>
@@ -12,9 +16,12 @@
 #include "HandlerLog.h"
 #include "ModalDriver.h"
 #include "Workspace.h"
+#include "archive/strings/StringTableCodec.h"
 #include "forms/about/untAbout.h"
 #include "forms/edit/EditPageGrid.h"
+#include "forms/edit/strings/StringTablePage.h"
 #include "forms/files/FilesView.h"
+#include "forms/files/FilteredRows.h"
 #include "forms/preferences/untPreferences.h"
 
 using cmd::Workspace;
@@ -38,6 +45,20 @@ void MenuKey(TfrmMain& w, Qt::Key menu, Qt::Key item) {
   QVERIFY2(popup, "no menu opened");
   QTest::keyClick(popup, item);
 }
+
+// A text field that takes every key the window would use as a shortcut for
+// itself, as a line edit takes Ctrl+U (delete the line) on X11.
+class GreedyField : public QLineEdit {
+ public:
+  using QLineEdit::QLineEdit;
+
+ protected:
+  bool event(QEvent* event) override {
+    if (event->type() != QEvent::ShortcutOverride) return QLineEdit::event(event);
+    event->accept();
+    return true;
+  }
+};
 
 const QByteArray kSheet = "data\\global\\excel\\Arena.txt";
 const QByteArray kBlob = "data\\global\\ui\\blob.bin";
@@ -80,6 +101,10 @@ class TestCmdKeyboard : public QObject {
     QTest::newRow("&File &Exit") << int(Qt::Key_F) << int(Qt::Key_E) << "mniExitClick";
     QTest::newRow("&Actions &Add File") << int(Qt::Key_A) << int(Qt::Key_A) << "btnAddClick";
     QTest::newRow("&Actions &Remove File") << int(Qt::Key_A) << int(Qt::Key_R) << "btnRemoveClick";
+    // No menu: the item's shortcut, typed in a field that wants it too.
+    QTest::newRow("Ctrl+N") << 0 << int(Qt::Key_N) << "btnNewClick";
+    QTest::newRow("Ctrl+O") << 0 << int(Qt::Key_O) << "btnOpenClick";
+    QTest::newRow("Ctrl+U") << 0 << int(Qt::Key_U) << "btnUpdateClick";
   }
   void menuAccelerators() {
     QFETCH(int, menu);
@@ -98,7 +123,14 @@ class TestCmdKeyboard : public QObject {
     if (handler == QLatin1String("mniPreferencesClick"))
       modal::WhenShown<TfrmPreferences>([](TfrmPreferences* d) { d->btnOK->click(); });
 
-    MenuKey(*ws.w, Qt::Key(menu), Qt::Key(item));
+    if (menu) {
+      MenuKey(*ws.w, Qt::Key(menu), Qt::Key(item));
+    } else {
+      auto* field = new GreedyField(ws.w->tbsFiles);
+      field->show();
+      field->setFocus();
+      QTest::keyClick(field, Qt::Key(item), Qt::ControlModifier);
+    }
     QCOMPARE(log.names, QStringList{handler});
     QCOMPARE(ws.ui.PendingAnswers(), 0);
     if (handler == QLatin1String("btnUpdateClick")) {
@@ -227,6 +259,41 @@ class TestCmdKeyboard : public QObject {
     QTest::keyClick(ws.w->ListView, Qt::Key_Return);  // nothing selected
     QCOMPARE(ws.w->PageControl->currentWidget(), ws.w->tbsFiles);
     QVERIFY(log.names.isEmpty());
+  }
+
+  void doubleClickAndContextMenu() {
+    Workspace ws;
+    OpenSheetMod(ws);
+    const QString table = ws.path("in/x.tbl");
+    QVERIFY(fixtures::writeAll(table, stringtable::Write(StringTable{{{"Quill", "Forge"}}})));
+    ws.w->Rows->Append(ModEntry{"data\\x.tbl", SizeText(1), table});
+    const auto click = [&](const QByteArray& caption, bool twice) {
+      const QPoint at = ws.w->ListView->visualRect(ws.w->Shown->index(ws.RowOf(caption), 0)).center();
+      QTest::mouseClick(ws.w->ListView->viewport(), Qt::LeftButton, {}, at);
+      if (twice) QTest::mouseDClick(ws.w->ListView->viewport(), Qt::LeftButton, {}, at);
+      return at;
+    };
+    click(kSheet, true);
+    QCOMPARE(ws.w->EditShownName, kSheet);
+    ws.w->PageControl->setCurrentWidget(ws.w->tbsFiles);
+    click("data\\x.tbl", true);
+    QVERIFY(ws.w->StringsPage->isVisible());
+
+    // The menu's items are the window's own actions, available as there;
+    // Export presses the toolbar's button.
+    ws.w->PageControl->setCurrentWidget(ws.w->tbsFiles);
+    const QPoint at = click(kBlob, false);
+    QContextMenuEvent event(QContextMenuEvent::Mouse, at, ws.w->ListView->viewport()->mapToGlobal(at));
+    QApplication::sendEvent(ws.w->ListView->viewport(), &event);
+    auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+    QVERIFY(menu && !menu->accessibleName().isEmpty());
+    for (QAction* shared : {ws.w->mniAddFile, ws.w->mniAddFolder, ws.w->mniRemoveFile, ws.w->mniExportAll})
+      QVERIFY2(menu->actions().contains(shared), qPrintable(shared->objectName()));
+    QVERIFY(!ws.w->mniEditEntry->isEnabled() && ws.w->mniExportFile->isEnabled());
+    menu->close();
+    ws.ui.CancelFileDialog();
+    ws.w->mniExportFile->trigger();
+    QCOMPARE(ws.ui.fileDialogs.last().dialog.FileName, QStringLiteral("blob.bin"));
   }
 
   // A window in the background gets the focus only when it is activated: the

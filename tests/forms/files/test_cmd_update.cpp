@@ -1,7 +1,8 @@
 // Update through the real ARCHWRIT (its calls recorded on the way): the full
 // New -> Add -> Mod Info -> Update -> Open -> Export road on the fixtures, the
 // values passed for existing and new names, removals, a second Update, the
-// save-changes question, and the failures that must leave changes pending.
+// save-changes question, and the failures that must leave changes pending;
+// the Files list's marks on the rows Update writes and deletes.
 #include <QBuffer>
 #include <QDirIterator>
 #include <QFileInfo>
@@ -176,6 +177,29 @@ class TestCmdUpdate : public QObject {
     QCOMPARE(EntryBytes(mod, "data\\gone.bin"), QByteArray("back again"));
     ws.Open(mod);
     QVERIFY(ws.Captions().contains("Data\\Gone.bin"));
+  }
+
+  // While changes are pending, a row the next Update writes from a file is
+  // bold (in its name, so the Size column's width holds), and a second row of
+  // a removed entry's name is struck out: Update deletes that entry.
+  void pendingRowsAreMarked() {
+    Workspace ws;
+    OpenSmpqMod(ws);
+    ws.w->show();
+    ws.w->Rows->Append(ModEntry{"DATA\\KEEP.BIN", SizeText(4), QString()});
+    const auto font = [&](const QByteArray& name, int column = ModListModel::NameColumn) {
+      return ws.w->Rows->index(ws.RowOf(name), column).data(Qt::FontRole).value<QFont>();
+    };
+    const QString file = QDir(ws.inputDir()).filePath("new.bin");
+    QVERIFY(fixtures::writeAll(file, "new"));
+    ws.Add({file}, {QByteArray("data\\new.bin")});
+    QVERIFY(font("data\\new.bin").bold() && !font("data\\new.bin", 1).bold() && !font(kSheet).bold());
+    QVERIFY(ws.w->Rows->index(ws.RowOf("data\\new.bin"), 1).data(Qt::ToolTipRole).toString().contains(file));
+    ws.w->SelectRow(ws.RowOf("data\\keep.bin"));
+    ws.w->btnRemove->click();
+    QVERIFY(font("DATA\\KEEP.BIN").strikeOut() && !font("data\\gone.bin").strikeOut());
+    ws.Update();
+    QVERIFY(!font("data\\new.bin").bold() && !font("DATA\\KEEP.BIN").strikeOut());
   }
 
   void changesMadeWhileWritingStayPending() {

@@ -168,7 +168,7 @@ class TestMainWindow : public QObject {
     const QStringList modOpen =
         start + QStringList{"btnAdd",        "btnRemove",   "btnExport",     "tbSheetSave",
                             "tbSheetImport", "mniAddFile",  "mniRemoveFile", "mniAddFolder",
-                            "mniExportAll",  "mniCheckMod", "mniCompare"};
+                            "mniExportAll",  "mniCheckMod", "mniCompare",    "mniExportFile"};
     frm.CommandsChanged();
     frm.CommandsModStarted();  // also turns Update off
     QCOMPARE(enabledControls(frm), sorted(modOpen));

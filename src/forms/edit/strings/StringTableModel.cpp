@@ -21,11 +21,7 @@ QVariant StringTableModel::data(const QModelIndex& index, int role) const {
   }
   const int col = EditorCol(index.column());
   if (role == Qt::EditRole) return editor_->Shown(col, index.row());
-  if (role == Qt::DisplayRole) {
-    QString shown = editor_->Shown(col, index.row());
-    shown.replace(QLatin1Char('\n'), kLineEndMark);
-    return shown;
-  }
+  if (role == Qt::DisplayRole) return stringtext::OnOneLine(editor_->Shown(col, index.row()));
   if (role == Qt::ToolTipRole && col == StringTableEditor::kTextCol &&
       editor_->Text(index.row()).contains('\n'))
     return editor_->Shown(col, index.row());

@@ -7,6 +7,7 @@
 #include <QAbstractTableModel>
 
 #include "archive/sheetedit/SheetChangeSink.h"
+#include "archive/strings/StringText.h"
 
 class StringTableEditor;
 
@@ -18,7 +19,7 @@ class StringTableModel : public QAbstractTableModel, public SheetChangeSink {
   static int EditorCol(int modelCol) { return modelCol - 1; }
   static int ModelCol(int editorCol) { return editorCol + 1; }
   // What a line end shows as in a cell.
-  static constexpr QChar kLineEndMark = QChar(0x21B5);
+  static constexpr QChar kLineEndMark = stringtext::kLineEndMark;
 
   void SetEditor(StringTableEditor* editor) { editor_ = editor; }
 
