@@ -153,7 +153,10 @@ void measure(const std::string& label, const std::string& tree, const std::vecto
   }
   if (withBuild) report("cli_build_" + label, build, "stormlib_sized", "<=0.5");
   report("cli_extract_" + label, extract, "smpq_x", withBuild ? "<=0.5" : "none");
-  report("cli_extract_new_folder_" + label, fresh, "smpq_x", "none");
+  // Into new folders the time is the kernel making files, the same per file
+  // for both programs, plus the one sync that makes every file written
+  // whole: on par with smpq, which never syncs.
+  report("cli_extract_new_folder_" + label, fresh, "smpq_x", withBuild ? "<=1.0" : "none");
   // Most of an extract is the kernel making files.
   for (const auto& [name, t] : {std::pair{"", &extract}, {"new_folder_", &fresh}})
     std::printf("# cli_extract_%s%s system time per file (median): ours %.0f us, smpq_x %.0f us, %zu files\n",

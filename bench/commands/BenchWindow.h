@@ -29,6 +29,8 @@ class QuietUi : public ui::UiBackend {
   int MessageBox(const QString& text, const QString& title, int flags) override;
   bool InputQuery(const QString& caption, const QString& prompt, QByteArray& value) override;
   bool BrowseFolder(const QString& caption, const QString& startDir, QString& chosen) override;
+  // No bench asks a question of its own: it is cancelled.
+  int Choose(const QString&, const QString&, const QStringList&, int) override { return ui::kChoiceCancelled; }
   void SetCursor(int code) override;
   void ProcessMessages() override;
 

@@ -22,6 +22,7 @@ class SaveTo : public ui::UiBackend {
   int MessageBox(const QString& text, const QString&, int) override;
   bool InputQuery(const QString&, const QString&, QByteArray&) override { return false; }
   bool BrowseFolder(const QString&, const QString&, QString&) override { return false; }
+  int Choose(const QString&, const QString&, const QStringList&, int) override { return ui::kChoiceCancelled; }
   void SetCursor(int) override {}
   void ProcessMessages() override;
 

@@ -22,6 +22,11 @@ bool ArchiveUpdate::Add(const QString& source, const QByteArray& name, bool repl
              archive_, source, name, replace ? UpdateLibrary::kAddReplace : UpdateLibrary::kAddNew) != 0;
 }
 
+bool ArchiveUpdate::AddFromDisk(const QByteArray& diskPath, const QByteArray& name, bool replace) {
+  return UpdateLibrary::MpqAddDiskFile(archive_, diskPath, name,
+                                       replace ? UpdateLibrary::kAddReplace : UpdateLibrary::kAddNew) != 0;
+}
+
 bool ArchiveUpdate::Delete(const QByteArray& name) {
   return UpdateLibrary::MpqDeleteFile(archive_, name) != 0;
 }

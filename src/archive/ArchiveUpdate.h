@@ -22,6 +22,9 @@ class ArchiveUpdate {
   // Stores the disk file source under name; replace asks for an entry of
   // that name to be replaced. False when the library could not store it.
   bool Add(const QString& source, const QByteArray& name, bool replace);
+  // The same for a source named by its disk path (the bytes the system's
+  // calls take), which a name that is no valid text needs.
+  bool AddFromDisk(const QByteArray& diskPath, const QByteArray& name, bool replace);
   bool Delete(const QByteArray& name);
   // True when every change is in the file on disk.
   bool Commit();

@@ -1,18 +1,8 @@
 #include "archive/NameRules.h"
 
 #include "archive/Names.h"
-#include "platform/Ansi.h"
 
 namespace names {
-
-bool NameUnder(const QByteArray& prefix, const QString& relativePath, QByteArray& name) {
-  QString shown = relativePath;
-  shown.replace(QLatin1Char('/'), QLatin1Char('\\'));
-  const QByteArray bytes = ansi::fromDisplay(shown);
-  if (ansi::toDisplay(bytes) != shown) return false;
-  name = prefix + bytes;
-  return true;
-}
 
 bool Storable(const QByteArray& name) {
   if (name.contains('\r') || name.contains('\n')) return false;

@@ -7,12 +7,6 @@
 
 namespace names {
 
-// The internal name of a file found below a chosen folder: prefix, then the
-// path below that folder with each separator a backslash, letter case kept.
-// False when the path holds a character that has no single-byte form (the
-// name would not name this file).
-bool NameUnder(const QByteArray& prefix, const QString& relativePath, QByteArray& name);
-
 // False for a name that would break the archive's "(listfile)" or stand in
 // for the archive's own entries: a line end in it, or "(listfile)",
 // "(attributes)" or "(signature)" in any letter case.

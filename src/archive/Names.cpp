@@ -1,5 +1,8 @@
 #include "archive/Names.h"
 
+#include <algorithm>
+
+#include "archive/AsciiCase.h"
 #include "platform/Ansi.h"
 
 namespace names {
@@ -25,6 +28,14 @@ QString Key(const QByteArray& name) {
   return key;
 }
 
+QByteArray ArchiveKey(const QByteArray& name) {
+  return name.toLower();  // ASCII letters only, whatever the locale
+}
+
+bool SameEntry(const QByteArray& a, const QByteArray& b) {
+  return ArchiveKey(a) == ArchiveKey(b);
+}
+
 bool SameName(const QByteArray& a, const QByteArray& b) {
   return a == b || Key(a) == Key(b);
 }
@@ -34,6 +45,20 @@ qsizetype IndexOf(const QList<QByteArray>& list, const QByteArray& name) {
   for (qsizetype i = 0; i < list.size(); ++i)
     if (list.at(i) == name || Key(list.at(i)) == key) return i;
   return -1;
+}
+
+QByteArray SharedFolder(const QList<QByteArray>& names) {
+  if (names.isEmpty()) return {};
+  const QByteArray first = names.first();
+  qsizetype shared = first.lastIndexOf('\\') + 1;
+  for (const QByteArray& name : names) {
+    qsizetype same = 0;
+    const qsizetype most = std::min(shared, name.size());
+    while (same < most && AsciiLower(first.at(same)) == AsciiLower(name.at(same))) ++same;
+    shared = same == 0 ? 0 : first.lastIndexOf('\\', same - 1) + 1;
+    if (shared == 0) break;
+  }
+  return first.left(shared);
 }
 
 qsizetype RemoveAll(QList<QByteArray>& list, const QByteArray& name) {

@@ -1,7 +1,10 @@
 #pragma once
-// Internal names compared the way the user sees them: two single-byte names
-// are the same name when their Windows-1252 display forms are equal without
-// regard to letter case. Lookups find the first match in list order.
+// Internal names compared two ways. The window's lists (its rows and the
+// archive's listing it keeps) compare them the way the user sees them: two
+// single-byte names are the same name when their Windows-1252 display forms
+// are equal without regard to letter case; lookups find the first match in
+// list order. Where the archive's own entries are told apart, its rule
+// holds instead (ArchiveKey).
 #include <QByteArray>
 #include <QList>
 #include <QSet>
@@ -11,6 +14,12 @@ namespace names {
 
 // The form two names share exactly when they are the same name.
 QString Key(const QByteArray& name);
+
+// The form two names share exactly when an archive holds them as one entry:
+// its name hash folds the ASCII letters only, so "caf\xE9.txt" and
+// "CAF\xC9.TXT" are two entries, and '/' and '\' stay two characters.
+QByteArray ArchiveKey(const QByteArray& name);
+bool SameEntry(const QByteArray& a, const QByteArray& b);
 // Each byte's character in Key: its display character, case-folded.
 const char16_t* FoldedBytes();
 
@@ -21,6 +30,11 @@ qsizetype IndexOf(const QList<QByteArray>& list, const QByteArray& name);
 inline bool Contains(const QList<QByteArray>& list, const QByteArray& name) {
   return IndexOf(list, name) >= 0;
 }
+
+// The internal folder every name lies below (up to and with its last shared
+// backslash, ASCII letter case aside, spelt as the first name spells it);
+// empty when they share none.
+QByteArray SharedFolder(const QList<QByteArray>& names);
 
 // Takes every line that is the same name as name out of list; returns how many.
 qsizetype RemoveAll(QList<QByteArray>& list, const QByteArray& name);

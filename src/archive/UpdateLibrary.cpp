@@ -117,8 +117,12 @@ qint32 MpqCloseUpdatedArchive(ArchiveHandle archive, quint32 reserved) {
 
 qint32 MpqAddFileToArcive(ArchiveHandle archive, const QString& sourcePath, const QByteArray& entryName,
                           quint32 flags) {
+  return MpqAddDiskFile(archive, QFile::encodeName(sourcePath), entryName, flags);
+}
+
+qint32 MpqAddDiskFile(ArchiveHandle archive, const QByteArray& source, const QByteArray& entryName,
+                      quint32 flags) {
   const Binding& b = binding();
-  const QByteArray source = QFile::encodeName(sourcePath);
   if (!b.add || !archive || !Passable(source) || !Passable(entryName)) return 0;
   return b.add(archive, source.constData(), entryName.constData(), flags);
 }

@@ -33,6 +33,9 @@ ArchiveHandle MpqOpenArchiveForUpdate(const QString& archivePath, quint32 openVa
 qint32 MpqCloseUpdatedArchive(ArchiveHandle archive, quint32 reserved);
 qint32 MpqAddFileToArcive(ArchiveHandle archive, const QString& sourcePath, const QByteArray& entryName,
                           quint32 flags);
+// The same with the source's disk path as the bytes the system's calls take.
+qint32 MpqAddDiskFile(ArchiveHandle archive, const QByteArray& source, const QByteArray& entryName,
+                      quint32 flags);
 qint32 MpqDeleteFile(ArchiveHandle archive, const QByteArray& entryName);
 
 // For tests: load this library file instead of ARCHWRIT (empty restores the

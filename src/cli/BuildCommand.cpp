@@ -16,6 +16,7 @@
 #include "cli/Progress.h"
 #include "cli/RecordFile.h"
 #include "platform/Files.h"
+#include "platform/FileIdentity.h"
 #include "platform/FolderWalk.h"
 
 namespace cli {
@@ -24,8 +25,9 @@ namespace {
 
 struct TreeFile {
   QByteArray name;
-  QString key;
-  QString path;
+  QByteArray key;  // the entry it becomes, as the archive tells entries apart
+  QByteArray diskPath;
+  QString shown;   // the path, for messages
 };
 
 bool Hidden(const QString& relative) {
@@ -36,9 +38,10 @@ bool Hidden(const QString& relative) {
 // adds them; what is left out is reported (names starting with "." only
 // silently: a tree in version control holds such files by the hundred).
 // leftOut receives what the tree holds but the mod does not get, each file's
-// or folder's path below the tree (a folder's ending in "/").
+// or folder's name below the prefix as the mod would name it (a folder's
+// ending in "\"; none for a name no mod can hold).
 QList<TreeFile> CollectTree(Io& io, const QString& folder, const QByteArray& prefix, const QString& output,
-                            QStringList& leftOut) {
+                            QList<QByteArray>& leftOut) {
   files::FolderContents found;
   {
     Progress progress(io, QStringLiteral("Reading folders"));
@@ -47,32 +50,37 @@ QList<TreeFile> CollectTree(Io& io, const QString& folder, const QByteArray& pre
       return true;
     });
   }
-  const QString outputPath = QFileInfo(output).absoluteFilePath();
-  leftOut = found.leftOut;
-  for (const QString& relative : std::as_const(found.leftOut))
-    if (!Hidden(relative))
-      Complain(io, QStringLiteral("left out: %1 (not a regular file that can be read)").arg(relative));
+  // The mod is no part of itself, whatever path leads to it (a link to the
+  // tree, or to the mod).
+  const files::FileId outputId = files::IdentityOf(output);
+  for (const files::LeftOut& left : std::as_const(found.leftOut)) {
+    if (!left.name.isEmpty()) leftOut << prefix + left.name;
+    if (!Hidden(left.relative))
+      Complain(io, QStringLiteral("left out: %1 (not a regular file that can be read)").arg(left.relative));
+  }
 
   QList<TreeFile> tree;
   tree.reserve(found.files.size());
   for (const files::FoundFile& file : std::as_const(found.files)) {
-    if (file.path == outputPath) continue;  // the mod is no part of itself
-    QByteArray name;
-    if (!names::NameUnder(prefix, file.relative, name) || !names::Storable(name) ||
-        names::SameName(name, kModInfoName)) {
+    if (files::SameFile(file.id, outputId)) continue;
+    const QByteArray name = prefix + file.name;
+    if (file.name.isEmpty() || !names::Storable(name) || names::SameName(name, kModInfoName)) {
+      if (!file.name.isEmpty()) leftOut << name;
       Complain(io, QStringLiteral("left out: %1 (no mod can hold an entry of this name)").arg(file.relative));
       continue;
     }
-    tree.append(TreeFile{name, names::Key(name), file.path});
+    const QString shown = file.path.isEmpty() ? QDir(folder).filePath(file.relative) : file.path;
+    tree.append(TreeFile{name, names::ArchiveKey(name), file.diskPath, QDir::toNativeSeparators(shown)});
   }
   std::sort(tree.begin(), tree.end(), [](const TreeFile& a, const TreeFile& b) {
     return a.key != b.key ? a.key < b.key : a.name < b.name;
   });
-  // Two files whose names differ only in letter case would be one entry.
+  // Two files that the archive would hold as one entry: names that differ
+  // only in ASCII letter case, or two disk names for the same bytes (a raw
+  // "caf\xE9" and the UTF-8 "caf\xC3\xA9").
   const auto clash = std::unique(tree.begin(), tree.end(), [&io](const TreeFile& kept, const TreeFile& next) {
     if (kept.key != next.key) return false;
-    Complain(io, QStringLiteral("left out: %1 (the same name as %2, letter case aside)")
-                     .arg(QDir::toNativeSeparators(next.path), QDir::toNativeSeparators(kept.path)));
+    Complain(io, QStringLiteral("left out: %1 (the same entry name as %2)").arg(next.shown, kept.shown));
     return true;
   });
   tree.erase(clash, tree.end());
@@ -102,37 +110,26 @@ bool CheckNewMod(Io& io, const QString& path) {
   return false;
 }
 
-bool InsidePrefix(const QByteArray& name, const QString& prefixKey) {
-  return names::Key(name).startsWith(prefixKey);
-}
-
-// The keys of what the tree holds but was left out: a file's own key, a
-// folder's key with its closing backslash (every name below it starts so).
-QStringList LeftOutKeys(const QByteArray& prefix, const QStringList& leftOut) {
-  QStringList keys;
-  for (const QString& relative : leftOut) {
-    QByteArray name;
-    if (names::NameUnder(prefix, relative, name)) keys << names::Key(name);
-  }
-  return keys;
-}
-
-// Whether the tree holds a file of this name that was left out, or a folder
-// above it that was: such an entry is not missing from the tree.
-bool LeftOutOfTree(const QString& key, const QStringList& leftOutKeys) {
-  for (const QString& left : leftOutKeys)
-    if (left.endsWith(QLatin1Char('\\')) ? key.startsWith(left) : key == left) return true;
+// Whether the tree holds a file of this entry that was left out, or a
+// folder above it that was: such an entry is not missing from the tree.
+bool LeftOutOfTree(const QByteArray& key, const QList<QByteArray>& leftOutKeys) {
+  for (const QByteArray& left : leftOutKeys)
+    if (left.endsWith('\\') ? key.startsWith(left) : key == left) return true;
   return false;
 }
 
 }  // namespace
 
-int RunBuildCommand(const QStringList& args, Io& io) {
-  Options options;
+void DeclareBuildOptions(Options& options) {
   options.Value(QStringLiteral("--output"), QStringLiteral("-o"));
   options.Value(QStringLiteral("--prefix"));
   options.Flag(QStringLiteral("--delete-missing"));
   DeclareFieldOptions(options, QString());
+}
+
+int RunBuildCommand(const QStringList& args, Io& io) {
+  Options options;
+  DeclareBuildOptions(options);
   if (!options.Parse(args)) {
     Complain(io, QStringLiteral("build: %1 (see quillforge build --help)").arg(options.Error()));
     return kFailed;
@@ -163,7 +160,7 @@ int RunBuildCommand(const QStringList& args, Io& io) {
   bool infoGiven = false;
   if (!ApplyFieldOptions(io, options, QString(), info, infoGiven)) return kFailed;
 
-  QStringList leftOut;
+  QList<QByteArray> leftOut;
   const QList<TreeFile> tree = CollectTree(io, folder, prefix, mod, leftOut);
   const RecordFile record(WriteModInfoFile(info));
 
@@ -179,32 +176,35 @@ int RunBuildCommand(const QStringList& args, Io& io) {
                        .arg(ShownPath(mod)));
       return kFailed;
   }
-  names::NameSet listed;
+  // An entry is replaced when the archive holds one of its name, as the
+  // archive tells names apart.
+  QSet<QByteArray> listed;
+  for (const QByteArray& name : std::as_const(archiveNames)) listed.insert(names::ArchiveKey(name));
   QStringList notAdded;
-  if (!update.Add(record.path(), kModInfoName, listed.Contains(archiveNames, kModInfoName)))
+  if (!update.Add(record.path(), kModInfoName, listed.contains(names::ArchiveKey(kModInfoName))))
     notAdded << QStringLiteral("\"(modinfo)\"");
   {
     Progress progress(io, QStringLiteral("Adding files"));
     for (qsizetype i = 0; i < tree.size(); ++i) {
       const TreeFile& file = tree.at(i);
-      if (!update.Add(file.path, file.name, listed.Contains(archiveNames, file.name))) notAdded << file.path;
+      if (!update.AddFromDisk(file.diskPath, file.name, listed.contains(file.key))) notAdded << file.shown;
       progress.Show(i + 1, tree.size());
     }
   }
   if (updating && options.Given(QStringLiteral("--delete-missing"))) {
-    QSet<QString> inTree;
+    QSet<QByteArray> inTree;
     for (const TreeFile& file : tree) inTree.insert(file.key);
-    const QString prefixKey = names::Key(prefix);
+    const QByteArray prefixKey = names::ArchiveKey(prefix);
     // A file the tree holds but the mod could not take (a link leading out
     // of the tree, a folder that cannot be listed) is not missing: its entry
     // stays as it is.
-    const QStringList leftOutKeys = LeftOutKeys(prefix, leftOut);
-    QSet<QString> deleted;
+    QList<QByteArray> leftOutKeys;
+    for (const QByteArray& name : std::as_const(leftOut)) leftOutKeys << names::ArchiveKey(name);
+    QSet<QByteArray> deleted;
     for (const QByteArray& name : std::as_const(archiveNames)) {
-      const QString key = names::Key(name);
+      const QByteArray key = names::ArchiveKey(name);
       if (name.isEmpty() || inTree.contains(key) || deleted.contains(key) ||
-          names::SameName(name, kModInfoName) || !InsidePrefix(name, prefixKey) ||
-          LeftOutOfTree(key, leftOutKeys))
+          names::SameName(name, kModInfoName) || !key.startsWith(prefixKey) || LeftOutOfTree(key, leftOutKeys))
         continue;
       deleted.insert(key);
       update.Delete(name);

@@ -16,7 +16,10 @@ inline constexpr char kBuildUsage[] =
     "them, with its \"(modinfo)\" from the options. Left out, as Add Folder\n"
     "leaves them out: names starting with \".\" (silently), links to folders,\n"
     "whatever is no regular file or cannot be read, names no mod can hold, and\n"
-    "the second of two names that differ only in letter case; each is reported.\n"
+    "the second of two files the archive would hold as one entry (names that\n"
+    "differ only in ASCII letter case, or a raw byte and its UTF-8 spelling);\n"
+    "each is reported. A disk name's bytes become the entry's: a UTF-8 character\n"
+    "its Windows-1252 byte, any other byte itself.\n"
     "\n"
     "When MOD.QLM exists it is updated instead, in one Update: files of the tree\n"
     "replace the entries of their names or join them, the other entries stay,\n"
@@ -37,6 +40,9 @@ inline constexpr char kBuildUsage[] =
     "\n"
     "Example: quillforge build mymod -o MyMod.QLM --title 'My Mod' --version 1.2\n";
 
+class Options;
+
 int RunBuildCommand(const QStringList& args, Io& io);
+void DeclareBuildOptions(Options& options);
 
 }  // namespace cli

@@ -6,6 +6,7 @@
 #include "archive/check/ModChecker.h"
 #include "archive/check/ModSheets.h"
 #include "archive/check/RulesReader.h"
+#include "cli/Options.h"
 #include "cli/OutputText.h"
 #include "platform/CheckPreferences.h"
 #include "platform/FileBytes.h"
@@ -140,4 +141,9 @@ int RunCheckCommand(const QStringList& args, cli::Io& io) {
   std::fflush(io.out);
   if (!unread.isEmpty()) return cli::kFailed;
   return report.Count(check::Severity::Error) > 0 ? cli::kFound : cli::kOk;
+}
+
+void DeclareCheckOptions(cli::Options& options) {
+  options.Value(QStringLiteral("--game"));
+  options.Value(QStringLiteral("--rules"));
 }

@@ -9,6 +9,7 @@
 #include <exception>
 
 #include "cli/CommandTable.h"
+#include "cli/Options.h"
 #include "cli/OutputText.h"
 #include "platform/AppError.h"
 
@@ -125,18 +126,17 @@ int RunWords(const QStringList& arguments, Io& io) {
     Complain(io, QStringLiteral("'%1' is not a quillforge command (see quillforge --help)").arg(name));
     return kFailed;
   }
-  // --help and -q anywhere among the command's options, up to a "--".
-  QStringList args;
-  bool optionsEnded = false;
-  for (const QString& word : std::as_const(words)) {
-    if (!optionsEnded && IsHelp(word)) return ShowUsageOf(io, name);
-    if (!optionsEnded && IsQuiet(word)) {
-      quiet = true;
-      continue;
-    }
-    if (word == QLatin1String("--")) optionsEnded = true;
-    args << word;
-  }
+  // --help and -q anywhere among the command's options, up to a "--", but
+  // never where they are the value of one of its options.
+  Options declared;
+  if (command->declare) command->declare(declared);
+  bool help = false;
+  bool quietHere = false;
+  declared.Without(words, {QStringLiteral("--help"), QStringLiteral("-h")}, help);
+  if (help) return ShowUsageOf(io, name);
+  const QStringList args =
+      declared.Without(words, {QStringLiteral("--quiet"), QStringLiteral("-q")}, quietHere);
+  quiet = quiet || quietHere;
   io.progress = !quiet && ::isatty(::fileno(io.err));
   return Run(*command, args, io);
 }

@@ -12,12 +12,15 @@ namespace cli {
 namespace {
 
 const Command kCommands[] = {
-    {"build", "Make a mod from a folder tree, or update one from it", kBuildUsage, RunBuildCommand},
-    {"check", "Check a mod's sheets for faults the game would trip over", kCheckUsage, RunCheckCommand},
-    {"compare", "Compare a mod with another mod or a folder", kCompareUsage, RunCompareCommand},
-    {"extract", "Write a mod's entries below a folder", kExtractUsage, RunExtractCommand},
-    {"info", "Show or change a mod's information", kInfoUsage, RunInfoCommand},
-    {"list", "List a mod's entries with their sizes", kListUsage, RunListCommand},
+    {"build", "Make a mod from a folder tree, or update one from it", kBuildUsage, RunBuildCommand,
+     DeclareBuildOptions},
+    {"check", "Check a mod's sheets for faults the game would trip over", kCheckUsage, RunCheckCommand,
+     DeclareCheckOptions},
+    {"compare", "Compare a mod with another mod or a folder", kCompareUsage, RunCompareCommand,
+     DeclareCompareOptions},
+    {"extract", "Write a mod's entries below a folder", kExtractUsage, RunExtractCommand, nullptr},
+    {"info", "Show or change a mod's information", kInfoUsage, RunInfoCommand, DeclareInfoOptions},
+    {"list", "List a mod's entries with their sizes", kListUsage, RunListCommand, DeclareListOptions},
 };
 
 }  // namespace

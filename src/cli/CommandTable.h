@@ -8,13 +8,19 @@
 
 namespace cli {
 
+class Options;
+
 using RunCommand = int (*)(const QStringList& args, Io& io);
+// Declares the options the command takes, so that the words given as their
+// values are known before the command runs; null for a command without any.
+using DeclareOptions = void (*)(Options& options);
 
 struct Command {
   const char* name;
   const char* summary;
   const char* usage;
   RunCommand run;
+  DeclareOptions declare;
 };
 
 // In the order quillforge --help lists them.

@@ -12,14 +12,18 @@
 #include "archive/compare/GameSide.h"
 #include "archive/compare/StringTableRows.h"
 #include "cli/CompareReport.h"
+#include "cli/Options.h"
 #include "cli/OutputText.h"
 
 const char kCompareUsage[] =
-    "usage: quillforge compare MOD_OR_FOLDER OTHER [--names-only]\n"
+    "usage: quillforge compare MOD_OR_FOLDER OTHER [--prefix PREFIX] [--names-only]\n"
     "\n"
     "Compares a mod (a .QLM, or any MPQ with a \"(listfile)\") or a folder tree of\n"
     "mod files with another mod, folder tree, or the game folder (a folder holding\n"
     "d2data.mpq, d2exp.mpq or patch_d2.mpq, read by the first side's names).\n"
+    "A folder tree's files are named as build names them: PREFIX, then the path\n"
+    "below the folder with backslashes. Names match as the archive tells its\n"
+    "entries apart: in any ASCII letter case, other letters as they are.\n"
     "\n"
     "Prints one line per entry that differs: \"changed NAME\", \"only here NAME\"\n"
     "(only in the first side), \"only there NAME\" (only in OTHER). Then, for each\n"
@@ -33,7 +37,9 @@ const char kCompareUsage[] =
     "and the first byte that differs. A string table's texts show in UTF-8; one\n"
     "holding a line end is put in double quotes with C escapes, as info shows it.\n"
     "\n"
-    "  --names-only   print the entry lines only\n"
+    "  --prefix PREFIX   the internal folder a folder tree's names begin with,\n"
+    "                    as it was built with (e.g. data\\)\n"
+    "  --names-only      print the entry lines only\n"
     "\n"
     "Exit status: 0 when both sides are the same, 1 when they differ, 2 when a\n"
     "side cannot be read.\n"
@@ -59,35 +65,37 @@ bool IsGameFolder(const QString& path) {
 
 // A folder holding the game's archives is the game folder; any other folder
 // a tree of mod files; anything else a mod archive.
-std::unique_ptr<compare::Side> SideFor(const QString& path) {
+std::unique_ptr<compare::Side> SideFor(const QString& path, const QByteArray& prefix) {
   const QFileInfo info(path);
   if (info.isDir()) {
     if (IsGameFolder(path)) return std::make_unique<compare::GameSide>(path);
-    return std::make_unique<compare::FolderSide>(path);
+    return std::make_unique<compare::FolderSide>(path, prefix);
   }
   return std::make_unique<compare::ArchiveSide>(path);
 }
 
 }  // namespace
 
+void DeclareCompareOptions(cli::Options& options) {
+  options.Flag(QStringLiteral("--names-only"));
+  options.Value(QStringLiteral("--prefix"));
+}
+
 int RunCompareCommand(const QStringList& args, cli::Io& io) {
-  QStringList paths;
-  bool namesOnly = false;
-  for (const QString& arg : args) {
-    if (arg == QLatin1String("--names-only")) {
-      namesOnly = true;
-    } else if (arg == QLatin1String("-h") || arg == QLatin1String("--help")) {
-      std::fputs(kCompareUsage, io.out);
-      return cli::kOk;
-    } else if (arg.startsWith(QLatin1Char('-')) && arg != QLatin1String("-")) {
-      return Usage(io, QStringLiteral("unknown option %1").arg(arg));
-    } else {
-      paths << arg;
-    }
+  cli::Options words;
+  DeclareCompareOptions(words);
+  words.Flag(QStringLiteral("--help"), QStringLiteral("-h"));
+  if (!words.Parse(args)) return Usage(io, words.Error());
+  if (words.Given(QStringLiteral("--help"))) {
+    std::fputs(kCompareUsage, io.out);
+    return cli::kOk;
   }
+  const QStringList& paths = words.Positional();
+  const bool namesOnly = words.Given(QStringLiteral("--names-only"));
   if (paths.size() != 2) return Usage(io, QStringLiteral("needs two sides to compare"));
-  const std::unique_ptr<compare::Side> here = SideFor(paths.at(0));
-  const std::unique_ptr<compare::Side> there = SideFor(paths.at(1));
+  const QByteArray prefix = cli::ArgumentBytes(words.ValueOf(QStringLiteral("--prefix")));
+  const std::unique_ptr<compare::Side> here = SideFor(paths.at(0), prefix);
+  const std::unique_ptr<compare::Side> there = SideFor(paths.at(1), prefix);
 
   // Each changed entry's differences are worked out while both versions are
   // at hand, so no entry is read twice; they are printed after the names.

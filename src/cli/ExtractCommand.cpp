@@ -7,6 +7,7 @@
 #include "archive/ExportBatch.h"
 #include "archive/NamePattern.h"
 #include "archive/NameRules.h"
+#include "archive/TargetClashes.h"
 #include "archive/Names.h"
 #include "cli/ModArgument.h"
 #include "cli/Options.h"
@@ -20,19 +21,39 @@ namespace cli {
 
 namespace {
 
-// The entries a listing stands for, as the Files list shows them: every line
-// but the record's own, each name once (its first spelling).
+// The entries a listing stands for: every line but the record's own, each
+// entry once (its first spelling), told apart as the archive tells them.
 QList<QByteArray> ListedEntries(const LineList& lines) {
   QList<QByteArray> entries;
-  QSet<QString> seen;
+  QSet<QByteArray> seen;
   for (const QByteArray& name : lines) {
     if (name == kModInfoName || name.isEmpty()) continue;
-    if (!seen.contains(names::Key(name))) {
-      seen.insert(names::Key(name));
+    if (!seen.contains(names::ArchiveKey(name))) {
+      seen.insert(names::ArchiveKey(name));
       entries << name;
     }
   }
   return entries;
+}
+
+// Leaves out, after saying so, every job whose file an earlier job writes
+// (the file system takes their two names as one); false when there was one.
+bool DropSameTargets(Io& io, QList<ExportJob>& jobs) {
+  const QList<qsizetype> earlier = EarlierSameTarget(jobs, files::DiskNameKey);
+  QList<ExportJob> kept;
+  kept.reserve(jobs.size());
+  for (qsizetype i = 0; i < jobs.size(); ++i) {
+    if (earlier.at(i) < 0) {
+      kept.append(jobs.at(i));
+      continue;
+    }
+    Complain(io, QStringLiteral("not extracted: %1 (%2 is the same file here as %3's)")
+                     .arg(QString::fromUtf8(LineText(jobs.at(i).name)), ShownPath(jobs.at(i).target),
+                          QString::fromUtf8(LineText(jobs.at(earlier.at(i)).name))));
+  }
+  const bool none = kept.size() == jobs.size();
+  jobs = kept;
+  return none;
 }
 
 // Where a name goes below folder; empty when it must not be written there.
@@ -115,6 +136,7 @@ int RunExtractCommand(const QStringList& args, Io& io) {
       jobs.append(ExportJob{name, QString(), target});
     }
   }
+  if (!DropSameTargets(io, jobs)) allWritten = false;
 
   QList<ExportResult> results;
   bool synced = true;

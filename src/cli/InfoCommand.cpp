@@ -63,10 +63,14 @@ bool WriteRecord(Io& io, const QString& mod, const ModInfo& info) {
 
 }  // namespace
 
-int RunInfoCommand(const QStringList& args, Io& io) {
-  Options options;
+void DeclareInfoOptions(Options& options) {
   options.Flag(QStringLiteral("--json"));
   DeclareFieldOptions(options, QStringLiteral("set-"));
+}
+
+int RunInfoCommand(const QStringList& args, Io& io) {
+  Options options;
+  DeclareInfoOptions(options);
   if (!options.Parse(args)) {
     Complain(io, QStringLiteral("info: %1 (see quillforge info --help)").arg(options.Error()));
     return kFailed;

@@ -36,6 +36,9 @@ inline constexpr char kInfoUsage[] =
     "Examples: quillforge info MyMod.QLM\n"
     "          quillforge info MyMod.QLM --set-version 1.3 --set-game-version 1.14d\n";
 
+class Options;
+
 int RunInfoCommand(const QStringList& args, Io& io);
+void DeclareInfoOptions(Options& options);
 
 }  // namespace cli

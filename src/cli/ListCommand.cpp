@@ -12,9 +12,13 @@ namespace {
 constexpr qsizetype kChunk = 64 * 1024;
 }  // namespace
 
+void DeclareListOptions(Options& options) {
+  options.Flag(QStringLiteral("--long"), QStringLiteral("-l"));
+}
+
 int RunListCommand(const QStringList& args, Io& io) {
   Options options;
-  options.Flag(QStringLiteral("--long"), QStringLiteral("-l"));
+  DeclareListOptions(options);
   if (!options.Parse(args)) {
     Complain(io, QStringLiteral("list: %1 (see quillforge list --help)").arg(options.Error()));
     return kFailed;

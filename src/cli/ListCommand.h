@@ -18,6 +18,9 @@ inline constexpr char kListUsage[] =
     "\n"
     "Example: quillforge list MyMod.QLM | grep -i excel\n";
 
+class Options;
+
 int RunListCommand(const QStringList& args, Io& io);
+void DeclareListOptions(Options& options);
 
 }  // namespace cli

@@ -53,4 +53,26 @@ bool Options::Parse(const QStringList& words) {
   return true;
 }
 
+QStringList Options::Without(const QStringList& words, const QStringList& spellings, bool& found) const {
+  found = false;
+  QStringList kept;
+  bool optionsEnded = false;
+  for (qsizetype i = 0; i < words.size(); ++i) {
+    const QString& word = words.at(i);
+    if (!optionsEnded && spellings.contains(word)) {
+      found = true;
+      continue;
+    }
+    kept << word;
+    if (optionsEnded || !word.startsWith(QLatin1Char('-'))) continue;
+    if (word == QLatin1String("--")) {
+      optionsEnded = true;
+      continue;
+    }
+    const auto declared = declared_.constFind(word);
+    if (declared != declared_.cend() && declared->takesValue && i + 1 < words.size()) kept << words.at(++i);
+  }
+  return kept;
+}
+
 }  // namespace cli

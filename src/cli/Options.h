@@ -25,6 +25,12 @@ class Options {
   const QStringList& Positional() const { return positional_; }
   const QString& Error() const { return error_; }
 
+  // words without each word that is one of spellings where it stands as an
+  // option: never as the value of a declared option before it (which takes
+  // the next word, whatever it is), never after "--". found tells whether
+  // one was taken out.
+  QStringList Without(const QStringList& words, const QStringList& spellings, bool& found) const;
+
  private:
   struct Declared {
     QString name;

@@ -1,6 +1,7 @@
 #include "Ansi.h"
 
 #include <array>
+#include <utility>
 
 namespace {
 
@@ -22,9 +23,61 @@ int encode(char16_t c) {
   return -1;
 }
 
+// The character of the UTF-8 sequence at in[i] and its length; a length of 0
+// when no well-formed sequence (no overlong form, no surrogate) starts there.
+std::pair<char32_t, int> Utf8At(const QByteArray& in, qsizetype i) {
+  const auto at = [&](qsizetype k) { return k < in.size() ? static_cast<unsigned char>(in[k]) : 0u; };
+  const unsigned lead = at(i);
+  int length = 0;
+  unsigned low = 0x80, high = 0xBF;  // the second byte's range
+  if (lead >= 0xC2 && lead <= 0xDF) {
+    length = 2;
+  } else if (lead >= 0xE0 && lead <= 0xEF) {
+    length = 3;
+    if (lead == 0xE0) low = 0xA0;
+    if (lead == 0xED) high = 0x9F;
+  } else if (lead >= 0xF0 && lead <= 0xF4) {
+    length = 4;
+    if (lead == 0xF0) low = 0x90;
+    if (lead == 0xF4) high = 0x8F;
+  } else {
+    return {0, 0};
+  }
+  char32_t c = lead & (0x7F >> length);
+  for (int k = 1; k < length; ++k) {
+    const unsigned b = at(i + k);
+    if (b < (k == 1 ? low : 0x80) || b > (k == 1 ? high : 0xBF)) return {0, 0};
+    c = (c << 6) | (b & 0x3F);
+  }
+  return {c, length};
+}
+
 }  // namespace
 
 namespace ansi {
+
+qsizetype utf8Length(const QByteArray& name, qsizetype at) {
+  if (static_cast<unsigned char>(name[at]) < 0x80) return 1;
+  return Utf8At(name, at).second;
+}
+
+bool fromDiskName(const QByteArray& name, QByteArray& bytes) {
+  bytes.clear();
+  bytes.reserve(name.size());
+  for (qsizetype i = 0; i < name.size();) {
+    const auto [c, length] = Utf8At(name, i);
+    if (length == 0) {
+      bytes += name[i++];
+      continue;
+    }
+    const int b = c <= 0xFFFF ? encode(char16_t(c)) : -1;
+    if (b < 0) return false;
+    bytes += char(b);
+    i += length;
+  }
+  return true;
+}
+
 
 QString toDisplay(const char* data, qsizetype size) {
   QString out(size, Qt::Uninitialized);

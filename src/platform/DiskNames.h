@@ -19,4 +19,8 @@ QString PathBelow(const QString& folder, const QStringList& levels);
 // path must lie below folder.
 bool LinkOnTheWay(const QString& folder, const QString& path);
 
+// The form two paths share exactly when this system's file system takes them
+// as one file (where it ignores letter case, "A.TXT" and "a.txt" share it).
+QString DiskNameKey(const QString& path);
+
 }  // namespace files

@@ -35,6 +35,8 @@ constexpr uint32_t kCompressionBzip2 = 0x10;
 // Huffman, sparse and the two ADPCM decoders: the library's Huffman decoder
 // dereferences a null tree item on crafted data; these run in a trial child.
 constexpr uint32_t kCompressionsOnTrial = 0x01 | 0x20 | 0x40 | 0x80;
+constexpr uint32_t kCompressionSparse = 0x20;
+constexpr uint32_t kCompressionsAdpcm = 0x40 | 0x80;  // mono, stereo
 constexpr uint32_t kFileFixKey = 0x00020000;
 
 uint32_t Le32(const void* p) {
@@ -229,7 +231,8 @@ bool BzipStreamEnds(std::vector<char>& in, uint32_t out) {
 
 }  // namespace
 
-bool EntryDecodesSafely(int fd, const MpqLayout& layout, const MpqEntryFacts& entry, const char* name) {
+bool EntryDecodesSafely(int fd, const MpqLayout& layout, const MpqEntryFacts& entry, const char* name,
+                        std::vector<uint32_t>* unset) {
   if (!(entry.flags & kFileCompressMask) || entry.size == 0) return true;
   struct Sector {
     uint32_t begin, end, size;  // stored from begin to end; size bytes once decoded
@@ -265,6 +268,9 @@ bool EntryDecodesSafely(int fd, const MpqLayout& layout, const MpqEntryFacts& en
     } else {
       first = Le32(&first);
     }
+    // Sparse coding, applied after ADPCM, writes every byte itself.
+    if (unset && (first & kCompressionsAdpcm) && !(first & kCompressionSparse) && (sector.size & 1))
+      unset->push_back(i * layout.sectorSize + sector.size - 1);
     if (!(first & (kCompressionBzip2 | kCompressionsOnTrial))) continue;
     std::vector<char> bytes(stored);
     if (!ReadAt(fd, start + sector.begin, bytes.data(), stored)) return false;

@@ -9,6 +9,7 @@
 // their header states.
 #include <cstdint>
 #include <optional>
+#include <vector>
 
 namespace storm {
 
@@ -57,6 +58,12 @@ bool EntryFits(const MpqLayout& layout, const MpqEntryFacts& entry);
 //   process (see TrialDecode.h).
 // Reads the table once, the first word of every compressed sector and the
 // whole of each bzip2 or trial one. True for every uncompressed entry.
-bool EntryDecodesSafely(int fd, const MpqLayout& layout, const MpqEntryFacts& entry, const char* name);
+//
+// unset, when given, receives the positions in the entry of bytes the
+// library's decoder leaves as its buffer held them: the ADPCM decoders write
+// whole 16-bit samples, so a sector of odd size coded so (the last of a
+// sound, or a sound stored in one piece) never gets its last byte.
+bool EntryDecodesSafely(int fd, const MpqLayout& layout, const MpqEntryFacts& entry, const char* name,
+                        std::vector<uint32_t>* unset = nullptr);
 
 }  // namespace storm

@@ -91,6 +91,7 @@ struct Entry {
   MpqEntryFacts facts;
   std::string name;
   bool decodeChecked = false;  // the sector table and sectors were checked at the first read
+  std::vector<uint32_t> unset;  // positions the decoder leaves unwritten (found at that check)
 };
 
 struct State {
@@ -285,7 +286,7 @@ int ReadEntry(Handle entry, void* buffer, quint32 count, quint32* read, void* /*
   // Sizes need neither the sector table nor the sectors; the library loads
   // them at the first read. Checked then, so listing a mod costs no extra reads.
   if (!e->decodeChecked) {
-    if (!EntryDecodesSafely(a.fd, a.layout, e->facts, e->name.c_str())) return 0;
+    if (!EntryDecodesSafely(a.fd, a.layout, e->facts, e->name.c_str(), &e->unset)) return 0;
     e->decodeChecked = true;
   }
   // StormLib reports reaching the entry's end as a failure with the bytes it
@@ -297,6 +298,10 @@ int ReadEntry(Handle entry, void* buffer, quint32 count, quint32* read, void* /*
   bool ok = SFileReadFile(e->file, buffer, count, &got, nullptr);
   if (!ok && position != SFILE_INVALID_POS && got == qMin(count, left)) ok = true;
   if (!ok) got = 0;
+  // A byte the decoder does not write would hold whatever the library's
+  // buffer held before: it reads as 0, the same every time.
+  for (const uint32_t at : e->unset)
+    if (at >= position && at - position < got) static_cast<char*>(buffer)[at - position] = 0;
   if (read) *read = got;
   return ok ? 1 : 0;
 }

@@ -55,6 +55,10 @@ QByteArray InternalNameBox(const QByteArray& defaultValue) {
                   defaultValue);
 }
 
+int Choose(const QString& caption, const QString& text, const QStringList& buttons, int defaultButton) {
+  return Backend().Choose(caption, text, buttons, defaultButton);
+}
+
 bool BrowseFolder(const QString& caption, const QString& startDir, QString& chosen) {
   return Backend().BrowseFolder(caption, startDir, chosen);
 }

@@ -52,6 +52,10 @@ class UiBackend {
   virtual bool InputQuery(const QString& caption, const QString& prompt, QByteArray& value) = 0;
   // True and the chosen folder when confirmed.
   virtual bool BrowseFolder(const QString& caption, const QString& startDir, QString& chosen) = 0;
+  // A question answered by one of buttons (their texts, in order, with
+  // Cancel after them): the chosen button's index, or kChoiceCancelled.
+  virtual int Choose(const QString& caption, const QString& text, const QStringList& buttons,
+                     int defaultButton) = 0;
   virtual void SetCursor(int code) = 0;
   virtual void ProcessMessages() = 0;
 };
@@ -73,6 +77,12 @@ bool InternalNameQuery(QByteArray& value);
 QByteArray InternalNameBox(const QByteArray& defaultValue);
 
 bool BrowseFolder(const QString& caption, const QString& startDir, QString& chosen);
+
+// A question with buttons of its own: the index of the one chosen (button
+// defaultButton is the default), or kChoiceCancelled for Cancel, Esc or the
+// box closed.
+inline constexpr int kChoiceCancelled = -1;
+int Choose(const QString& caption, const QString& text, const QStringList& buttons, int defaultButton = 0);
 
 // The screen cursor is a single setting, not a stack: the last code set wins.
 void SetScreenCursor(int code);

@@ -173,6 +173,28 @@ bool QtUiBackend::BrowseFolder(const QString& caption, const QString& startDir, 
   return true;
 }
 
+int QtUiBackend::Choose(const QString& caption, const QString& text, const QStringList& buttons,
+                        int defaultButton) {
+  QMessageBox box(DialogParent());
+  box.setTextFormat(Qt::PlainText);
+  box.setText(text);
+  box.setWindowTitle(caption);
+  box.setIcon(QMessageBox::Question);
+  QList<QPushButton*> choices;
+  for (qsizetype i = 0; i < buttons.size(); ++i) {
+    QPushButton* button = box.addButton(buttons.at(i), QMessageBox::AcceptRole);
+    button->setObjectName(QStringLiteral("btnChoice%1").arg(i));
+    button->setAccessibleName(QString(buttons.at(i)).remove(QLatin1Char('&')));
+    choices << button;
+  }
+  QPushButton* cancel = box.addButton(QMessageBox::Cancel);
+  box.setEscapeButton(cancel);
+  box.setDefaultButton(choices.value(defaultButton, cancel));
+  box.exec();
+  const qsizetype chosen = choices.indexOf(qobject_cast<QPushButton*>(box.clickedButton()));
+  return chosen < 0 ? kChoiceCancelled : int(chosen);
+}
+
 void QtUiBackend::SetCursor(int code) {
   if (code == crDefault) {
     if (overrideActive_) QApplication::restoreOverrideCursor();

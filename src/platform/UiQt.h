@@ -35,6 +35,7 @@ class QtUiBackend : public UiBackend {
   int MessageBox(const QString& text, const QString& title, int flags) override;
   bool InputQuery(const QString& caption, const QString& prompt, QByteArray& value) override;
   bool BrowseFolder(const QString& caption, const QString& startDir, QString& chosen) override;
+  int Choose(const QString& caption, const QString& text, const QStringList& buttons, int defaultButton) override;
   void SetCursor(int code) override;
   void ProcessMessages() override;
 

@@ -25,7 +25,12 @@ bool Build(const QString& path, const Entries& entries, Storage storage, Listing
     if (!SFileCreateArchive2(QFile::encodeName(path).constData(), &create, &mpq)) return false;
   }
   const bool packed = storage == Storage::CompressedEncrypted;
-  const DWORD flags = MPQ_FILE_REPLACEEXISTING | (packed ? MPQ_FILE_COMPRESS | MPQ_FILE_ENCRYPTED : 0);
+  const bool sound = storage == Storage::Sound;
+  const DWORD flags = MPQ_FILE_REPLACEEXISTING | (packed ? MPQ_FILE_COMPRESS | MPQ_FILE_ENCRYPTED : 0) |
+                      (sound ? MPQ_FILE_COMPRESS : 0);
+  const DWORD compression = packed  ? MPQ_COMPRESSION_PKWARE
+                            : sound ? MPQ_COMPRESSION_ADPCM_MONO | MPQ_COMPRESSION_HUFFMANN
+                                    : 0;
   bool ok = true;
   for (const auto& [name, content] : entries) {
     HANDLE file = nullptr;
@@ -34,8 +39,7 @@ bool Build(const QString& path, const Entries& entries, Storage storage, Listing
       break;
     }
     if (!content.isEmpty())
-      ok = SFileWriteFile(file, content.constData(), DWORD(content.size()),
-                          packed ? MPQ_COMPRESSION_PKWARE : 0);
+      ok = SFileWriteFile(file, content.constData(), DWORD(content.size()), compression);
     ok = SFileFinishFile(file) && ok;
     if (!ok) break;
   }

@@ -11,7 +11,8 @@ namespace testarchive {
 
 using Entries = QList<QPair<QByteArray, QByteArray>>;  // name, content
 
-enum class Storage { Plain, CompressedEncrypted };
+// Sound: compressed as the game stores its sounds, ADPCM (mono) then Huffman.
+enum class Storage { Plain, CompressedEncrypted, Sound };
 // The game's own archives carry no "(listfile)"; a mod always has one.
 enum class Listing { WithListfile, NoListfile };
 

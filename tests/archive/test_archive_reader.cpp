@@ -4,6 +4,8 @@
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QtTest>
+#include <cstdlib>
+#include <cstring>
 
 #include "ArchiveBuilder.h"
 #include "Fixtures.h"
@@ -189,6 +191,33 @@ class TestArchiveReader : public QObject {
     QVERIFY(ReadEntryLines(archive, "empty.dat", lines));
     QCOMPARE(lines, LineList{});
     QCOMPARE(EntrySize(archive, "empty.dat"), 0);
+  }
+
+  // ADPCM keeps whole 16-bit samples: a sound of odd size loses its last
+  // byte, which the decoder never writes. It reads as 0 every time, never as
+  // whatever the memory below held.
+  void oddSoundsReadTheSameEveryTime() {
+    QF_REQUIRE_FIXTURES();
+    const QString wav = fixtures::modDir() + "/data/global/sfx/Combat/Player/Assassin/gethit12.wav";
+    const QByteArray content = fixtures::readAll(wav) + "\x7f";
+    QVERIFY(content.size() > 4096 && content.size() % 2 == 1);
+    const QString archive = path("sound.mpq");
+    QVERIFY(testarchive::Build(archive, {{"data\\s.wav", content}}, testarchive::Storage::Sound));
+    QByteArray first;
+    for (int round = 0; round < 8; ++round) {
+      // Freed memory full of other bytes, for the library's buffers to reuse.
+      for (int size = 4096; size <= 4096 + 64 * 16; size += 16) {
+        void* block = std::malloc(size_t(size));
+        std::memset(block, 0xEE - round, size_t(size));
+        std::free(block);
+      }
+      QByteArray bytes;
+      QVERIFY(ReadEntryBytes(archive, "data\\s.wav", bytes));
+      QCOMPARE(bytes.size(), content.size());
+      QCOMPARE(int(bytes.back()), 0);
+      if (round == 0) first = bytes;
+      QCOMPARE(bytes, first);
+    }
   }
 
   void realModData() {

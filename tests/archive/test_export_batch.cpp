@@ -18,6 +18,7 @@
 #include "Fixtures.h"
 #include "archive/ArchiveReader.h"
 #include "archive/ExportBatch.h"
+#include "archive/TargetClashes.h"
 #include "platform/Storm.h"
 
 namespace {
@@ -166,6 +167,21 @@ class TestExportBatch : public QObject {
 
   // A content that cannot be held in memory fails its own file only: the
   // batch goes on and says which file was not written.
+  // Where the file system takes two names as one (here: one that ignores
+  // letter case), each later job for the same file is named with the
+  // earlier one, in the jobs' order; names it tells apart are no clash.
+  void jobsForOneDiskFile() {
+    const QList<ExportJob> jobs{{"caf\xE9.txt", {}, "/out/caf\u00e9.txt"},
+                                {"a.txt", {}, "/out/a.txt"},
+                                {"CAF\xC9.TXT", {}, "/out/CAF\u00c9.TXT"},
+                                {"caf\xE9.TXT", {}, "/out/caf\u00e9.TXT"},
+                                {"b.txt", {}, "/out/b.txt"}};
+    const auto caseBlind = [](const QString& path) { return path.toCaseFolded(); };
+    QCOMPARE(EarlierSameTarget(jobs, caseBlind), (QList<qsizetype>{-1, -1, 0, 0, -1}));
+    const auto exact = [](const QString& path) { return path; };
+    QCOMPARE(EarlierSameTarget(jobs, exact), (QList<qsizetype>{-1, -1, -1, -1, -1}));
+  }
+
   void anEntryTooBigForMemoryFailsAlone() {
 #if defined(__SANITIZE_ADDRESS__)
     // The sanitizer's allocator ends the process where memory runs out

@@ -183,7 +183,7 @@ class TestCompareCommand : public QObject {
 
     const Run help = Compare({"--help"});
     QCOMPARE(help.exit, 0);
-    QCOMPARE(help.out.first(), "usage: quillforge compare MOD_OR_FOLDER OTHER [--names-only]");
+    QCOMPARE(help.out.first(), "usage: quillforge compare MOD_OR_FOLDER OTHER [--prefix PREFIX] [--names-only]");
   }
 };
 

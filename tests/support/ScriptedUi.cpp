@@ -12,7 +12,8 @@ ScriptedUi::~ScriptedUi() {
 }
 
 int ScriptedUi::PendingAnswers() const {
-  return int(fileAnswers_.size() + messageAnswers_.size() + promptAnswers_.size() + folderAnswers_.size());
+  return int(fileAnswers_.size() + messageAnswers_.size() + promptAnswers_.size() + folderAnswers_.size() +
+             choiceAnswers_.size());
 }
 
 void ScriptedUi::ConfirmFileDialog(const QStringList& paths, Hook whileShown) {
@@ -35,6 +36,12 @@ void ScriptedUi::ConfirmFolder(const QString& folder, Hook whileShown) {
 }
 void ScriptedUi::CancelFolder(Hook whileShown) {
   folderAnswers_ << Answer{false, 0, {}, {}, std::move(whileShown)};
+}
+void ScriptedUi::Choose(const QString& button, Hook whileShown) {
+  choiceAnswers_ << Answer{true, 0, {button}, {}, std::move(whileShown)};
+}
+void ScriptedUi::CancelChoice(Hook whileShown) {
+  choiceAnswers_ << Answer{false, 0, {}, {}, std::move(whileShown)};
 }
 
 bool ScriptedUi::Take(QList<Answer>& queue, const QString& what, Answer& answer) {
@@ -84,6 +91,24 @@ bool ScriptedUi::BrowseFolder(const QString& caption, const QString& startDir, Q
   if (!Take(folderAnswers_, QStringLiteral("folder browser"), a) || !a.confirm) return false;
   chosen = a.paths.value(0);
   return true;
+}
+
+int ScriptedUi::Choose(const QString& caption, const QString& text, const QStringList& buttons,
+                       int defaultButton) {
+  choices << ChoiceCall{caption, text, buttons, defaultButton};
+  order << QStringLiteral("choice");
+  Answer a;
+  if (!Take(choiceAnswers_, QStringLiteral("choice \"%1\": \"%2\"").arg(caption, text), a) || !a.confirm)
+    return ui::kChoiceCancelled;
+  const qsizetype index = buttons.indexOf(a.paths.value(0));
+  if (index < 0) {
+    const QString error = QStringLiteral("scripted choice \"%1\" is not among %2")
+                              .arg(a.paths.value(0), buttons.join(QStringLiteral(", ")));
+    errors << error;
+    if (QTest::runningTest()) QTest::qFail(qPrintable(error), __FILE__, __LINE__);
+    return ui::kChoiceCancelled;
+  }
+  return int(index);
 }
 
 void ScriptedUi::SetCursor(int code) {

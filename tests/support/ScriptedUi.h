@@ -35,6 +35,12 @@ class ScriptedUi : public ui::UiBackend {
     QString caption;
     QString startDir;
   };
+  struct ChoiceCall {
+    QString caption;
+    QString text;
+    QStringList buttons;
+    int defaultButton;
+  };
 
   ScriptedUi();
   ~ScriptedUi() override;
@@ -51,6 +57,9 @@ class ScriptedUi : public ui::UiBackend {
   void CancelPrompt(Hook whileShown = {});
   void ConfirmFolder(const QString& folder, Hook whileShown = {});
   void CancelFolder(Hook whileShown = {});
+  // The button of that text (it must be one of those shown), or Cancel.
+  void Choose(const QString& button, Hook whileShown = {});
+  void CancelChoice(Hook whileShown = {});
   // Runs on every message pump (to test re-entry while a loop pumps).
   void OnPump(Hook hook) { onPump_ = std::move(hook); }
 
@@ -63,9 +72,10 @@ class ScriptedUi : public ui::UiBackend {
   QList<FileDialogCall> fileDialogs;
   QList<PromptCall> prompts;
   QList<FolderCall> folders;
+  QList<ChoiceCall> choices;
   QList<int> cursors;
   int pumps = 0;
-  QStringList order;   // "message", "file", "prompt", "folder", in the order asked
+  QStringList order;   // "message", "file", "prompt", "folder", "choice", in the order asked
   QStringList errors;  // dialogs shown with no answer queued
 
   // ---- The backend.
@@ -73,6 +83,7 @@ class ScriptedUi : public ui::UiBackend {
   int MessageBox(const QString& text, const QString& title, int flags) override;
   bool InputQuery(const QString& caption, const QString& prompt, QByteArray& value) override;
   bool BrowseFolder(const QString& caption, const QString& startDir, QString& chosen) override;
+  int Choose(const QString& caption, const QString& text, const QStringList& buttons, int defaultButton) override;
   void SetCursor(int code) override;
   void ProcessMessages() override;
 
@@ -86,7 +97,7 @@ class ScriptedUi : public ui::UiBackend {
   };
   bool Take(QList<Answer>& queue, const QString& what, Answer& answer);
 
-  QList<Answer> fileAnswers_, messageAnswers_, promptAnswers_, folderAnswers_;
+  QList<Answer> fileAnswers_, messageAnswers_, promptAnswers_, folderAnswers_, choiceAnswers_;
   Hook onPump_;
   bool failOnUnanswered_ = true;
   ui::UiBackend* previous_;

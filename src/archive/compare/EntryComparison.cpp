@@ -73,9 +73,11 @@ std::optional<EntryList> CompareEntries(Side& here, Side& there, const CompareOp
 
   const QList<QByteArray> hereNames = here.Names();
   const QList<QByteArray> thereNames = there.Names();
-  QHash<QString, qsizetype> thereIndex;
+  // Matched as the archive tells entries apart: "caf\xE9.txt" and
+  // "CAF\xC9.TXT" are two entries, whatever the window's lists make of them.
+  QHash<QByteArray, qsizetype> thereIndex;
   thereIndex.reserve(thereNames.size());
-  for (qsizetype i = 0; i < thereNames.size(); ++i) thereIndex.insert(names::Key(thereNames.at(i)), i);
+  for (qsizetype i = 0; i < thereNames.size(); ++i) thereIndex.insert(names::ArchiveKey(thereNames.at(i)), i);
 
   EntryList list;
   list.entries.reserve(hereNames.size() + thereNames.size());
@@ -85,7 +87,7 @@ std::optional<EntryList> CompareEntries(Side& here, Side& there, const CompareOp
   for (const QByteArray& name : hereNames) {
     Entry entry;
     entry.here = name;
-    const qsizetype j = thereIndex.value(names::Key(name), -1);
+    const qsizetype j = thereIndex.value(names::ArchiveKey(name), -1);
     if (j < 0) {
       entry.state = EntryState::OnlyHere;
     } else {

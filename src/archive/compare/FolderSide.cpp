@@ -1,10 +1,9 @@
 #include "archive/compare/FolderSide.h"
 
-#include <QFile>
 #include <QFileInfo>
 #include <algorithm>
 
-#include "archive/NameRules.h"
+#include "platform/FolderListing.h"
 #include "platform/FolderWalk.h"
 
 namespace compare {
@@ -20,12 +19,17 @@ bool FolderSide::Open() {
   // The walk's order depends on the file system; names that differ only in
   // letter case (possible on disk, one entry in an archive) then keep the
   // same spelling every time.
-  std::sort(found.begin(), found.end(),
-            [](const files::FoundFile& a, const files::FoundFile& b) { return a.relative < b.relative; });
+  std::sort(found.begin(), found.end(), [](const files::FoundFile& a, const files::FoundFile& b) {
+    return a.name != b.name ? a.name < b.name : a.diskPath < b.diskPath;
+  });
+  QByteArray prefix = prefix_;
+  if (!prefix.isEmpty() && !prefix.endsWith('\\')) prefix += '\\';
   for (const files::FoundFile& file : found) {
-    QByteArray name;
-    if (!names::NameUnder(QByteArray(), file.relative, name) || IsArchiveOwnEntry(name)) continue;
-    if (names_.Add(name)) files_.append(File{file.path, file.size});
+    // A name with no single-byte form is no entry any mod could hold.
+    if (file.name.isEmpty()) continue;
+    const QByteArray name = prefix + file.name;
+    if (IsArchiveOwnEntry(name)) continue;
+    if (names_.Add(name)) files_.append(File{file.diskPath, file.size});
   }
   return true;
 }
@@ -38,10 +42,7 @@ qint64 FolderSide::Size(const QByteArray& name) {
 bool FolderSide::Read(const QByteArray& name, QByteArray& bytes) {
   const qsizetype i = names_.IndexOf(name);
   if (i < 0) return false;
-  QFile file(files_.at(i).path);
-  if (!file.open(QIODevice::ReadOnly)) return false;
-  bytes = file.readAll();
-  return file.error() == QFileDevice::NoError;
+  return files::ReadDiskFile(files_.at(i).diskPath, bytes);
 }
 
 }  // namespace compare

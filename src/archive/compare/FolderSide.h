@@ -1,7 +1,7 @@
 #pragma once
 // A folder tree as a side: every file below it under the internal name Add
-// Folder gives it (the path below the folder, backslashes between levels,
-// letter case kept), read from disk.
+// Folder gives it (the internal folder typed for it, then the path below the
+// folder, backslashes between levels, letter case kept), read from disk.
 #include <QHash>
 
 #include "archive/compare/CompareSide.h"
@@ -11,7 +11,8 @@ namespace compare {
 
 class FolderSide : public Side {
  public:
-  explicit FolderSide(const QString& folder) : folder_(folder) {}
+  // prefix: the internal folder the names begin with ("data\\"), or empty.
+  explicit FolderSide(const QString& folder, const QByteArray& prefix = {}) : folder_(folder), prefix_(prefix) {}
 
   QString Label() const override { return folder_; }
   bool Open() override;
@@ -21,10 +22,11 @@ class FolderSide : public Side {
 
  private:
   struct File {
-    QString path;
+    QByteArray diskPath;
     qint64 size;
   };
   QString folder_;
+  QByteArray prefix_;
   SideNames names_;
   QList<File> files_;  // by the index of the name in names_
 };

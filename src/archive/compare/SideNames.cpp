@@ -5,7 +5,7 @@
 namespace compare {
 
 bool SideNames::Add(const QByteArray& name) {
-  const QString key = names::Key(name);
+  const QByteArray key = names::ArchiveKey(name);
   if (index_.contains(key)) return false;
   index_.insert(key, names_.size());
   names_.append(name);
@@ -18,7 +18,7 @@ void SideNames::Clear() {
 }
 
 qsizetype SideNames::IndexOf(const QByteArray& name) const {
-  return index_.value(names::Key(name), -1);
+  return index_.value(names::ArchiveKey(name), -1);
 }
 
 bool IsArchiveOwnEntry(const QByteArray& name) {

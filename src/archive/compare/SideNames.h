@@ -1,6 +1,7 @@
 #pragma once
-// The name list every side keeps: each name once, compared case-blind the
-// way the archive compares them, the first spelling kept.
+// The name list every side keeps: each name once, compared the way the
+// archive tells its entries apart (ASCII letter case aside), the first
+// spelling kept.
 #include <QByteArray>
 #include <QHash>
 #include <QList>
@@ -10,7 +11,7 @@ namespace compare {
 
 class SideNames {
  public:
-  // False (nothing added) for a name already held in any letter case.
+  // False (nothing added) for a name already held in any ASCII letter case.
   bool Add(const QByteArray& name);
   void Clear();
   const QList<QByteArray>& List() const { return names_; }
@@ -19,7 +20,7 @@ class SideNames {
 
  private:
   QList<QByteArray> names_;
-  QHash<QString, qsizetype> index_;
+  QHash<QByteArray, qsizetype> index_;
 };
 
 // The entries an archive keeps for itself, and the mod's information record:

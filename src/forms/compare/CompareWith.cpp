@@ -17,6 +17,7 @@
 #include "archive/compare/ByteDifference.h"
 #include "archive/compare/EntryKind.h"
 #include "archive/compare/FolderSide.h"
+#include "archive/compare/GameSide.h"
 #include "archive/compare/PendingSide.h"
 #include "archive/compare/RowTaking.h"
 #include "archive/compare/StringTableRows.h"
@@ -67,10 +68,12 @@ CompareWith::CompareWith(TfrmMain& window, ComparePage& page, Runner run)
 
 void CompareWith::Start() {
   if (w_.ModFileName.isEmpty()) return;
-  const int answer = ui::MessageBox(
-      QStringLiteral("Compare the mod with another mod? Choose No to compare it with a folder."), kTitle,
-      ui::mbYesNoCancel | ui::mbIconQuestion);
-  if (answer == ui::idYes) {
+  enum Choice { kMod, kFolder, kGame };
+  const int answer = ui::Choose(kTitle, QStringLiteral("Compare the mod with:"),
+                                {QStringLiteral("Another &Mod..."), QStringLiteral("A &Folder..."),
+                                 QStringLiteral("The &Game")},
+                                kMod);
+  if (answer == kMod) {
     FileDialog& dialog = w_.OpenDialog;
     dialog.Filter = QString::fromLatin1(kCompareModFilter);
     dialog.Options = kOpenOptions;
@@ -79,10 +82,26 @@ void CompareWith::Start() {
     dialog.FileName.clear();
     dialog.InitialDir = w_.OutputFolder();
     if (dialog.Execute()) CompareAgainst(dialog.FileName, OtherKind::Mod);
-  } else if (answer == ui::idNo) {
+  } else if (answer == kFolder) {
     QString folder;
-    if (ui::BrowseFolder(QStringLiteral("Compare With Folder"), w_.InputFolder(), folder))
-      CompareAgainst(folder, OtherKind::Folder);
+    if (!ui::BrowseFolder(QStringLiteral("Compare With Folder"), w_.InputFolder(), folder)) return;
+    // The folder's files stand for entries below an internal folder, as Add
+    // Folder puts them; offered: the folder the mod's names share.
+    QList<QByteArray> captions;
+    for (const ModEntry& e : w_.Rows->Rows()) captions << e.Caption;
+    QByteArray prefix = names::SharedFolder(captions);
+    if (!ui::InputQuery(QStringLiteral("Internal Folder"),
+                        QStringLiteral("Enter the internal directory for the files:"), prefix))
+      return;
+    CompareAgainst(folder, OtherKind::Folder, prefix);
+  } else if (answer == kGame) {
+    const QString game = w_.GameFolder();
+    if (game.isEmpty()) {
+      ui::MessageBox(QStringLiteral("Name the game folder in Preferences first."), kTitle,
+                     ui::mbOk | ui::mbIconInformation);
+      return;
+    }
+    CompareAgainst(game, OtherKind::Game);
   }
 }
 
@@ -94,11 +113,12 @@ std::unique_ptr<compare::Side> CompareWith::ThisSide() const {
 }
 
 std::unique_ptr<compare::Side> CompareWith::OtherSide() const {
-  if (otherKind_ == OtherKind::Folder) return std::make_unique<compare::FolderSide>(otherPath_);
+  if (otherKind_ == OtherKind::Folder) return std::make_unique<compare::FolderSide>(otherPath_, otherPrefix_);
+  if (otherKind_ == OtherKind::Game) return std::make_unique<compare::GameSide>(otherPath_);
   return std::make_unique<compare::ArchiveSide>(otherPath_);
 }
 
-void CompareWith::CompareAgainst(const QString& path, OtherKind kind) {
+void CompareWith::CompareAgainst(const QString& path, OtherKind kind, const QByteArray& prefix) {
   if (w_.ModFileName.isEmpty() || w_.CommandRunning()) return;
   std::optional<compare::EntryList> list;
   QString error;
@@ -109,8 +129,10 @@ void CompareWith::CompareAgainst(const QString& path, OtherKind kind) {
     ui::ScopedCursor busy(ui::crHourGlass);
     const QString before = otherPath_;
     const OtherKind kindBefore = otherKind_;
+    const QByteArray prefixBefore = otherPrefix_;
     otherPath_ = path;
     otherKind_ = kind;
+    otherPrefix_ = prefix;
     const std::unique_ptr<compare::Side> here = ThisSide();
     const std::unique_ptr<compare::Side> there = OtherSide();
     compare::CompareOptions options;
@@ -124,6 +146,7 @@ void CompareWith::CompareAgainst(const QString& path, OtherKind kind) {
     if (!list) {
       otherPath_ = before;
       otherKind_ = kindBefore;
+      otherPrefix_ = prefixBefore;
     }
   }
   if (!list) {

@@ -1,6 +1,6 @@
 #pragma once
 // Compare With: the open mod as its next Update would leave it, compared with
-// another mod or a folder tree on the Compare page; the other side's version
+// another mod, a folder tree or the game on the Compare page; the other side's version
 // of chosen entries taken over as pending changes (undone from the page until
 // Update writes them), and chosen rows of a changed sheet taken into the
 // Edit page's sheet as one step of its history.
@@ -25,14 +25,15 @@ class CompareWith : public QObject {
   Q_OBJECT
  public:
   using Runner = std::function<void(const char* name, const std::function<void()>& command)>;
-  enum class OtherKind { Mod, Folder };
+  enum class OtherKind { Mod, Folder, Game };
 
   CompareWith(TfrmMain& window, ComparePage& page, Runner run);
 
   // The menu command: asks what to compare with, then compares.
   void Start();
-  // The comparison itself, once the other side is chosen.
-  void CompareAgainst(const QString& path, OtherKind kind);
+  // The comparison itself, once the other side is chosen; prefix is the
+  // internal folder a folder tree's names begin with.
+  void CompareAgainst(const QString& path, OtherKind kind, const QByteArray& prefix = {});
 
   // ---- The page's commands
   void TakeTheirs();
@@ -76,6 +77,7 @@ class CompareWith : public QObject {
   Runner run_;
   QString otherPath_;
   OtherKind otherKind_ = OtherKind::Mod;
+  QByteArray otherPrefix_;
   compare::KeyColumnProvider keyColumn_;
   // Whether the shown entry is a sheet whose rows Take Selected Rows can take.
   bool rowsTakeable_ = false;

@@ -16,6 +16,7 @@
 #include "platform/Ansi.h"
 #include "platform/FolderWalk.h"
 #include "platform/Ui.h"
+#include "platform/WorkFiles.h"
 
 namespace {
 
@@ -40,6 +41,16 @@ bool AskInternalFolder(const QString& folder, const QByteArray& lastDir, QByteAr
 
 QString ShownName(const QByteArray& prefix, QString relative) {
   return ansi::toDisplay(prefix) + relative.replace(QLatin1Char('/'), QLatin1Char('\\'));
+}
+
+// The path a row reads the file from. A file whose disk name the program's
+// file classes cannot spell (raw bytes that are no UTF-8) is copied now into
+// a work file they can; empty when that fails.
+QString SourcePathOf(const files::FoundFile& file) {
+  if (!file.path.isEmpty()) return file.path;
+  QByteArray bytes;
+  if (!files::ReadFoundFile(file, bytes)) return {};
+  return files::WriteWorkFile(ansi::toDisplay(file.name.mid(file.name.lastIndexOf('\\') + 1)), bytes);
 }
 
 }  // namespace
@@ -78,12 +89,12 @@ void TfrmMain::AddFolder(const QString& folder) {
   if (found.stopped) return;
 
   QStringList leftOut;
-  for (const QString& relative : std::as_const(found.leftOut)) leftOut << ShownName(prefix, relative);
+  for (const files::LeftOut& left : std::as_const(found.leftOut)) leftOut << ShownName(prefix, left.relative);
   QList<Candidate> candidates;
   candidates.reserve(found.files.size());
   for (const files::FoundFile& file : std::as_const(found.files)) {
-    QByteArray name;
-    if (names::NameUnder(prefix, file.relative, name) && names::Storable(name))
+    const QByteArray name = prefix + file.name;
+    if (!file.name.isEmpty() && names::Storable(name))
       candidates.append(Candidate{name, names::Key(name), &file});
     else
       leftOut << ShownName(prefix, file.relative);
@@ -113,10 +124,15 @@ void TfrmMain::AddFolder(const QString& folder) {
       continue;
     }
     previousKey = &c.key;
-    if (rowOf.contains(c.key))
+    if (rowOf.contains(c.key)) {
       replacing.append(&c);
+      continue;
+    }
+    const QString source = SourcePathOf(*c.file);
+    if (source.isEmpty())
+      leftOut << ShownName(prefix, c.file->relative);
     else
-      fresh.append(ModEntry{c.name, SizeText(c.file->size), c.file->path});
+      fresh.append(ModEntry{c.name, SizeText(c.file->size), source});
   }
 
   QList<QByteArray> placed;
@@ -130,7 +146,12 @@ void TfrmMain::AddFolder(const QString& folder) {
       // and size text stay, as Add's replacement leaves them.
       rowOf = rowsByKey();
       for (const Candidate* c : std::as_const(replacing)) {
-        Rows->SetSourcePath(rowOf.value(c->key), c->file->path);
+        const QString source = SourcePathOf(*c->file);
+        if (source.isEmpty()) {
+          leftOut << ShownName(prefix, c->file->relative);
+          continue;
+        }
+        Rows->SetSourcePath(rowOf.value(c->key), source);
         placed << c->name;
       }
     }

@@ -10,6 +10,7 @@
 
 #include "archive/ExportBatch.h"
 #include "archive/NameRules.h"
+#include "archive/TargetClashes.h"
 #include "forms/files/FilteredRows.h"
 #include "forms/files/NameListMessage.h"
 #include "forms/main/MessagePacer.h"
@@ -54,6 +55,23 @@ void TfrmMain::mniExportAllClick(QObject* Sender) {
       jobs.append(ExportJob{entry.Caption, entry.SourcePath, files::PathBelow(folder, levels)});
       exists.push_back(state == files::PlaceState::Exists);
     }
+  }
+  // Two rows the file system would write to one file: the later is not
+  // exported, and named so.
+  {
+    const QList<qsizetype> earlier = EarlierSameTarget(jobs, files::DiskNameKey);
+    QList<ExportJob> kept;
+    std::vector<bool> keptExists;
+    for (qsizetype i = 0; i < jobs.size(); ++i) {
+      if (earlier.at(i) >= 0) {
+        notExported << ansi::toDisplay(jobs.at(i).name);
+        continue;
+      }
+      kept.append(jobs.at(i));
+      keptExists.push_back(exists[size_t(i)]);
+    }
+    jobs = kept;
+    exists = keptExists;
   }
 
   const qsizetype existing = std::count(exists.cbegin(), exists.cend(), true);

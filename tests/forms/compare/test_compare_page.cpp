@@ -5,6 +5,7 @@
 // the archive Update writes after them, read back with smpq; a string
 // table's texts in the cell view.
 #include <QCheckBox>
+#include <QDir>
 #include <QLabel>
 #include <QLineEdit>
 #include <QProcess>
@@ -12,6 +13,7 @@
 #include <QTabWidget>
 #include <QtTest>
 
+#include "Fixtures.h"
 #include "Workspace.h"
 #include "archive/ModInfo.h"
 #include "archive/sheetedit/SheetEditor.h"
@@ -49,7 +51,7 @@ bool MakeMods(Workspace& ws, QString& here, QString& there) {
 }
 
 void CompareWithMod(Workspace& ws, const QString& other) {
-  ws.ui.AnswerMessage(ui::idYes);
+  ws.ui.Choose(QStringLiteral("Another &Mod..."));
   ws.ui.ConfirmFileDialog({other});
   ws.w->mniCompare->trigger();
 }
@@ -118,7 +120,7 @@ class TestComparePage : public QObject {
     QVERIFY(!ws.w->PageControl->isTabVisible(tab));
 
     CompareWithMod(ws, there);
-    QCOMPARE(ws.ui.messages.last().title, QStringLiteral("Compare With"));
+    QCOMPARE(ws.ui.choices.last().caption, QStringLiteral("Compare With"));
     QCOMPARE(ws.ui.fileDialogs.last().dialog.InitialDir, ws.outputDir());
     ComparePage* page = ws.w->tbsCompare;
     QVERIFY(ws.w->PageControl->isTabVisible(tab));
@@ -165,6 +167,40 @@ class TestComparePage : public QObject {
     // One click back to the Files page.
     page->btnCompareFiles->click();
     QCOMPARE(ws.w->PageControl->currentWidget(), ws.w->tbsFiles);
+  }
+
+  // The folder the mod was built from: its files stand for the entries below
+  // the internal folder asked for, offered as the folder the mod's names
+  // share, so that nothing differs.
+  void comparesWithTheFolderItWasBuiltFrom() {
+    Workspace ws;
+    QString here, there;
+    QVERIFY(MakeMods(ws, here, there));
+    const QString tree = ws.path("tree");
+    QVERIFY(QDir().mkpath(tree + "/global/excel"));
+    QVERIFY(fixtures::writeAll(tree + "/global/excel/gems.txt", kGemsHere));
+    QVERIFY(fixtures::writeAll(tree + "/a.bin", "old bytes"));
+    QVERIFY(fixtures::writeAll(tree + "/gone.bin", "only here"));
+    QVERIFY(fixtures::writeAll(tree + "/keep.bin", "changed"));
+    ws.Open(here);
+    ws.ui.Choose(QStringLiteral("A &Folder..."));
+    ws.ui.ConfirmFolder(tree);
+    ws.ui.ConfirmPrompt();
+    ws.w->mniCompare->trigger();
+    QCOMPARE(ws.ui.choices.last().buttons,
+             (QStringList{"Another &Mod...", "A &Folder...", "The &Game"}));
+    QCOMPARE(ws.ui.prompts.last().preset, QByteArray("data\\"));
+    QCOMPARE(ws.w->tbsCompare->lblCompareCounts->text(),
+             QStringLiteral("1 changed, 0 only here, 0 only there, 3 same"));
+    QCOMPARE(ShownNames(ws.w->tbsCompare), QStringList{"data\\keep.bin"});
+
+    // The game, before Preferences names its folder: said so, nothing compared.
+    ws.ui.Choose(QStringLiteral("The &Game"));
+    ws.ui.AnswerMessage(ui::idOk);
+    ws.w->mniCompare->trigger();
+    QVERIFY(ws.ui.messages.last().text.contains("Preferences"));
+    QCOMPARE(ws.w->tbsCompare->lblCompareCounts->text(),
+             QStringLiteral("1 changed, 0 only here, 0 only there, 3 same"));
   }
 
   // Take Theirs of a changed entry, one only there and one only here: the

@@ -1,6 +1,7 @@
 // Add Folder: a whole tree under one typed internal folder, into the archive
 // and back; one replace question for every name already listed; what cannot
 // be added is left out and named, and nothing else is lost.
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -10,6 +11,7 @@
 
 #include "Fixtures.h"
 #include "Workspace.h"
+#include "archive/ArchiveReader.h"
 #include "archive/Names.h"
 #include "forms/files/FilteredRows.h"
 #include "forms/widgets/StatusCancelButton.h"
@@ -164,6 +166,29 @@ class TestCmdAddFolder : public QObject {
     QCOMPARE(text, QStringLiteral("These files were not added:\n") + named.mid(0, 20).join('\n') +
                        QStringLiteral("\nand %1 more.").arg(named.size() - 20));
     QCOMPARE(ws.ui.messages.last().title, QStringLiteral("Add Folder"));
+  }
+
+  // A raw byte 0xE9 in a file name (as archive tools unpack names) is the
+  // entry's byte 0xE9; the row reads a copy its file classes can open, and
+  // Update stores the file's bytes under that name.
+  void rawByteNamesComeInUnderTheirBytes() {
+    Workspace ws;
+    const QString mod = ws.path("out/raw.QLM");
+    ws.New(mod);
+    const QString tree = ws.path("in/raw");
+    Make(tree + "/plain.txt");
+    const QByteArray raw = QFile::encodeName(tree) + "/caf\xE9.txt";
+    const int fd = ::open(raw.constData(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    QVERIFY(fd >= 0);
+    const auto removeRaw = qScopeGuard([&] { ::unlink(raw.constData()); });
+    QCOMPARE(::write(fd, "raw bytes", 9), 9);
+    QCOMPARE(::close(fd), 0);
+    ws.AddFolder(tree, QByteArray("r"));
+    QCOMPARE(ws.Captions(), (QList<QByteArray>{"r\\caf\xE9.txt", "r\\plain.txt"}));
+    ws.Update();
+    QByteArray stored;
+    QVERIFY(ReadEntryBytes(mod, "r\\caf\xE9.txt", stored));
+    QCOMPARE(stored, QByteArray("raw bytes"));
   }
 
   // A link in a downloaded tree is followed only to a file inside the tree:
