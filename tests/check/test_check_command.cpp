@@ -1,11 +1,13 @@
 // quillforge check: its output lines and exit codes, run as the command line
 // runs it, with the mod, the game and the rules on disk.
+#include <QDir>
 #include <QTemporaryDir>
 #include <QtTest>
 #include <cstdio>
 
 #include "ArchiveBuilder.h"
 #include "CheckSheetsHelp.h"
+#include "Fixtures.h"
 #include "cli/CheckCommand.h"
 #include "platform/ConfigLocation.h"
 #include "platform/Profile.h"
@@ -143,6 +145,49 @@ class TestCheckCommand : public QObject {
     QCOMPARE(r.exit, int(cli::kFailed));
     QVERIFY(r.err.contains("bad.rules:2: unknown statement \"forbid\""));
     QCOMPARE(r.out, QByteArray());
+  }
+
+  // A game whose archives hold the item sheets finds the broken reference;
+  // with any one archive damaged (its header, or one sheet in it) nothing is
+  // checked: the reason on the error stream, exit 2, never a pass.
+  void damagedGameArchive() {
+    QF_REQUIRE_FIXTURES();
+    const QString excel = fixtures::modDir() + QStringLiteral("/data/global/excel/");
+    const QString mod = dir_.filePath("uniques.QLM");
+    QVERIFY(testarchive::Build(
+        mod, {{Internal("UniqueItems.txt"), Sheet({"index|code", "Axe of Old|axe", "Nothing|qz9"})}}));
+    const QString game = dir_.filePath("damaged-game");
+    QVERIFY(QDir().mkpath(game));
+    const auto buildGame = [&] {
+      const auto none = testarchive::Listing::NoListfile;
+      const auto packed = testarchive::Storage::CompressedEncrypted;
+      return testarchive::Build(game + "/d2data.mpq",
+                                {{Internal("weapons.txt"), fixtures::readAll(excel + "weapons.txt")},
+                                 {Internal("misc.txt"), fixtures::readAll(excel + "misc.txt")}},
+                                packed, none) &&
+             testarchive::Build(game + "/d2exp.mpq", {{Internal("armor.txt"), Sheet({"name|code", "Cap|cap"})}},
+                                packed, none);
+    };
+    QVERIFY(buildGame());
+    Run r = Check({mod, "--game", game, "--rules", ""});
+    QCOMPARE(r.exit, int(cli::kFound));
+    QVERIFY(r.out.startsWith("data\\global\\excel\\UniqueItems.txt:3:code: error: \"qz9\" is not an item code"));
+
+    const struct {
+      const char* archive;
+      QByteArray entry;  // empty: the header
+    } damages[] = {{"d2data.mpq", {}}, {"d2data.mpq", Internal("weapons.txt")}, {"d2exp.mpq", {}}};
+    for (const auto& damage : damages) {
+      QVERIFY(buildGame());
+      const QString path = game + '/' + damage.archive;
+      QVERIFY(damage.entry.isEmpty() ? testarchive::DamageHeader(path)
+                                     : testarchive::DamageEntry(path, damage.entry));
+      r = Check({mod, "--game", game, "--rules", ""});
+      QCOMPARE(r.exit, int(cli::kFailed));
+      QCOMPARE(r.out, QByteArray());
+      QVERIFY2(r.err.contains(damage.archive), r.err.constData());
+      if (!damage.entry.isEmpty()) QVERIFY(r.err.contains(damage.entry));
+    }
   }
 
   // Words that make no call: the reason and the usage on the error stream.

@@ -110,10 +110,17 @@ void TfrmMain::mniCheckModClick(QObject*) {
     check::BaseGame base;
     if (!GameFolder().isEmpty()) {
       QString why;
-      if (!check::ReadBaseGame(GameFolder(), rules.Sheets(), base, why))
+      if (!check::ReadBaseGame(GameFolder(), rules.Sheets(), base, why)) {
         Warn(why + QStringLiteral(" The mod is checked without the game's sheets."));
-      else if (!base.problems.isEmpty())
-        Warn(base.problems.join('\n'));
+      } else if (!base.problems.isEmpty()) {
+        // What was read of a damaged game would pass references the missing
+        // sheets would have caught; without any of it, the summary names
+        // every sheet the references needed and did not have.
+        Warn(QStringLiteral("The game folder cannot be read whole:\n%1\n\nThe mod is checked without the "
+                            "game's sheets, so references into them are not checked.")
+                 .arg(base.problems.join('\n')));
+        base = check::BaseGame();
+      }
     }
     QList<QByteArray> unread;
     const check::SheetFiles sheets = SheetsToCheck(unread);

@@ -151,6 +151,30 @@ class TestCheckMod : public QObject {
     QCOMPARE(table()->model()->index(0, 1).data().toString(), QString::fromLatin1(kUnique));
   }
 
+  // A damaged entry of the game's newest archive is said, and its older copy
+  // (which takes the typo) never stands in: the mod is checked without the
+  // game, the status bar naming what went unchecked.
+  void damagedGameArchive() {
+    openMod();
+    const QString game = dir_.filePath("damaged-game");
+    QVERIFY(QDir().mkpath(game));
+    const QByteArray properties = "data\\global\\excel\\Properties.txt";
+    const auto none = testarchive::Listing::NoListfile;
+    const auto packed = testarchive::Storage::CompressedEncrypted;
+    QVERIFY(testarchive::Build(game + "/d2data.mpq", {{properties, "code\r\nallskills\r\nallskils\r\n"}}, packed,
+                               none));
+    QVERIFY(testarchive::Build(game + "/patch_d2.mpq", {{properties, "code\r\nallskills\r\n"}}, packed, none));
+    QVERIFY(testarchive::DamageEntry(game + "/patch_d2.mpq", properties));
+    prefs_->edtGameFolder->setText(game);
+    ui_->AnswerMessage(ui::idOk);
+    checkMod();
+    QCOMPARE(ui_->messages.size(), 1);
+    QVERIFY(ui_->messages.first().text.contains("patch_d2.mpq"));
+    QVERIFY(ui_->messages.first().text.contains(properties));
+    const QString hint = frm_->HintPanel->text();
+    QVERIFY2(hint.contains("not checked (missing: ") && hint.contains("Properties.txt"), qPrintable(hint));
+  }
+
   // Double-click on a finding: its entry selected, the Edit page open, the
   // cell current and scrolled into view. Enter does the same.
   void findingOpensItsCell() {
