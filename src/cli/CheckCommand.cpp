@@ -26,6 +26,8 @@ const char kCheckUsage[] =
     "\n"
     "Without --game or --rules, the Game folder and Rules file set in the\n"
     "program's Preferences are used (--game \"\" checks without the game).\n"
+    "The findings are followed by the messages that repeat most, each with its\n"
+    "count and first place, and the totals.\n"
     "\n"
     "Exit status: 0 no errors, 1 errors found, 2 the mod, the game folder (any\n"
     "one of its archives or sheets) or the rules could not be read.\n"
@@ -34,6 +36,10 @@ const char kCheckUsage[] =
     "  quillforge check MyMod.QLM --game ~/Games/Diablo2 --rules my.rules\n";
 
 namespace {
+
+// How many of the repeated messages the summary names, the most repeated
+// first (a value a mod's engine adds can repeat in thousands of rows).
+constexpr int kRepeatLines = 10;
 
 void Fail(cli::Io& io, const QString& message) {
   cli::Complain(io, "check", message);
@@ -147,6 +153,7 @@ int RunCheckCommand(const QStringList& args, cli::Io& io) {
 
   const check::CheckReport report = check::CheckSheets(rules, sheets, base.sheets);
   for (const check::Finding& f : report.findings) cli::WriteLine(io.out, check::FindingLine(f));
+  for (const QByteArray& line : check::RepeatLines(report, kRepeatLines)) cli::WriteLine(io.out, line);
   cli::WriteLine(io.out, check::SummaryLine(report));
   std::fflush(io.out);
   if (!unread.isEmpty()) return cli::kFailed;

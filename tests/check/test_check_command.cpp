@@ -190,6 +190,50 @@ class TestCheckCommand : public QObject {
     }
   }
 
+  // The fixture mod: after its findings, each message that repeats is
+  // named once, with how often and where first, before the totals.
+  void repeatedMessagesSummed() {
+    QF_REQUIRE_FIXTURES();
+    const QString excel = fixtures::modDir() + QStringLiteral("/data/global/excel");
+    testarchive::Entries sheets;
+    for (const QString& name : QDir(excel).entryList({QStringLiteral("*.txt")}, QDir::Files))
+      sheets.append({fixtures::internalName(excel + '/' + name), fixtures::readAll(excel + '/' + name)});
+    const QString mod = dir_.filePath("fixture.QLM");
+    QVERIFY(testarchive::Build(mod, sheets));
+    const Run r = Check({mod, "--rules", "", "--game", ""});
+    QCOMPARE(r.exit, int(cli::kFound));
+
+    // What the finding lines say: each message's count and first place.
+    QList<QByteArray> lines = r.out.split('\n');
+    QCOMPARE(lines.takeLast(), QByteArray());
+    QVERIFY(lines.takeLast().contains(" errors, "));
+    QMap<QByteArray, int> counts;
+    QMap<QByteArray, QByteArray> firstAt;
+    QList<QByteArray> summary;
+    for (const QByteArray& line : lines) {
+      const qsizetype severity = line.indexOf(": error: ");
+      if (severity < 0) {
+        summary.append(line);
+        continue;
+      }
+      QVERIFY2(summary.isEmpty(), "a finding after the summary");
+      const QByteArray message = line.mid(severity + 9);
+      if (++counts[message] == 1) firstAt.insert(message, line.left(severity));
+    }
+    QStringList expected;
+    for (auto it = counts.cbegin(); it != counts.cend(); ++it)
+      if (it.value() > 1)
+        expected.append(QStringLiteral("%1 times: %2, first at %3")
+                            .arg(it.value())
+                            .arg(QString::fromLatin1(it.key()), QString::fromLatin1(firstAt.value(it.key()))));
+    QVERIFY(!expected.isEmpty());
+    QStringList got;
+    for (const QByteArray& line : summary) got.append(QString::fromLatin1(line));
+    got.sort();
+    expected.sort();
+    QCOMPARE(got, expected);
+  }
+
   // Words that make no call: the reason and the usage on the error stream.
   void usage() {
     for (const QStringList& args :

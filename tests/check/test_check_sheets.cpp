@@ -7,6 +7,7 @@
 #include "Fixtures.h"
 #include "archive/TextLines.h"
 #include "archive/check/DefaultRules.h"
+#include "archive/check/FindingText.h"
 #include "archive/check/ModChecker.h"
 #include "archive/check/RulesReader.h"
 #include "archive/check/SheetLines.h"
@@ -225,6 +226,25 @@ class TestCheckSheets : public QObject {
     QVERIFY(ReadRules("off ref cubemain.txt\nseverity cells warning\n", QStringLiteral("more.rules"), rules,
                       problems));
     QVERIFY(CheckSheets(rules, mod).findings.empty());
+  }
+
+  // Messages met more than once, the most repeated first (equal counts in
+  // the order met), at most as many as asked, then how many more.
+  void repeatedMessagesLargestFirst() {
+    CheckReport report;
+    int line = 1;
+    for (const char* message : {"x [ref]", "y [ref]", "y [ref]", "z [ref]", "x [ref]", "y [ref]", "z [ref]", "once"}) {
+      Finding f;
+      f.file = "data\\a.txt";
+      f.line = ++line;
+      f.column = "c";
+      f.message = message;
+      report.findings.push_back(f);
+    }
+    QCOMPARE(RepeatLines(report, 2), QList<QByteArray>({"3 times: y [ref], first at data\\a.txt:3:c",
+                                                        "2 times: x [ref], first at data\\a.txt:2:c",
+                                                        "and 1 more message repeated"}));
+    QCOMPARE(RepeatLines(report, 10).size(), 3);
   }
 
   // The fixture mod's sheets raise nothing but what its engine adds to the
