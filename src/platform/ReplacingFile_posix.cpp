@@ -5,7 +5,6 @@
 #include <unistd.h>
 
 #include <QFile>
-#include <QFileInfo>
 #include <QRandomGenerator>
 #include <atomic>
 #include <cerrno>
@@ -16,8 +15,6 @@
 namespace files {
 
 namespace {
-
-qint64 writeLimit = -1;
 
 QByteArray Encoded(const QString& name) {
   return QFile::encodeName(name);
@@ -56,35 +53,6 @@ int CreateTempAt(int dirFd, QByteArray& name) {
 }
 
 }  // namespace
-
-class ReplacingFile::TempFile : public QFile {
- public:
-  using QFile::QFile;
-
- protected:
-  qint64 writeData(const char* data, qint64 size) override {
-    if (writeLimit >= 0 && written_ + size > writeLimit) return -1;
-    const qint64 n = QFile::writeData(data, size);
-    if (n > 0) written_ += n;
-    return n;
-  }
-
- private:
-  qint64 written_ = 0;
-};
-
-void ReplacingFile::SetWriteLimitForTesting(qint64 bytes) {
-  writeLimit = bytes;
-}
-
-ReplacingFile::ReplacingFile(QString target) : belowFolder_(false) {
-  const QFileInfo info(target);
-  folder_ = info.absolutePath();
-  levels_ = {info.fileName()};
-}
-
-ReplacingFile::ReplacingFile(QString folder, QStringList levels)
-    : folder_(std::move(folder)), levels_(std::move(levels)), belowFolder_(true) {}
 
 ReplacingFile::~ReplacingFile() {
   if (file_) {
@@ -134,10 +102,6 @@ bool ReplacingFile::Open(bool makeFolders) {
   tempName_ = QString::fromLatin1(temp);
   file_ = std::move(file);
   return true;
-}
-
-QIODevice& ReplacingFile::Device() {
-  return *file_;
 }
 
 bool ReplacingFile::Commit(FolderSyncs* syncs) {
@@ -200,10 +164,11 @@ std::atomic<bool> unnamedFiles{true};
 
 // Every byte to fd; false when one is refused.
 bool WriteAll(int fd, const QByteArray& bytes) {
+  const qint64 limit = ReplacingFile::WriteLimitForTesting();
   qint64 size = bytes.size();
   bool whole = true;
-  if (writeLimit >= 0 && size > writeLimit) {
-    size = writeLimit;
+  if (limit >= 0 && size > limit) {
+    size = limit;
     whole = false;
   }
   for (qint64 done = 0; done < size;) {
@@ -287,18 +252,6 @@ WriteResult WriteFileAt(int folderFd, const QString& name, const QByteArray& byt
   }
   if (IsLinkAt(folderFd, target)) return WriteResult::NotCreated;
   return WriteNamed(folderFd, target, bytes);
-}
-
-bool CopyInto(const QString& path, QIODevice& device) {
-  QFile in(path);
-  if (!in.open(QIODevice::ReadOnly)) return false;
-  char buffer[64 * 1024];
-  for (;;) {
-    const qint64 n = in.read(buffer, sizeof buffer);
-    if (n < 0) return false;
-    if (n == 0) return true;
-    if (device.write(buffer, n) != n) return false;
-  }
 }
 
 }  // namespace files
