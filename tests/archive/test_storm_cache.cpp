@@ -68,6 +68,9 @@ class TestStormCache : public QObject {
   // number: StormLib closes descriptor 0 when it fails to open a file (a
   // failed create does), and the kept archive would then read nothing.
   void keptArchiveSurvivesAClosedStandardInput() {
+#ifdef Q_OS_WIN
+    QSKIP("StormLib on Windows reads through handles and closes no C runtime descriptor");
+#endif
     const QString archive = path("stdin.mpq");
     QVERIFY(testarchive::Build(archive, {{"data\\x.txt", QByteArray(5000, 'k')}}));
     QVERIFY(testarchive::MakeOld(archive));
