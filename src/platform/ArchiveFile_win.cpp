@@ -26,9 +26,17 @@ HANDLE HandleOf(int fd) {
   return reinterpret_cast<HANDLE>(_get_osfhandle(fd));
 }
 
-// 100-nanosecond ticks since 1601 as nanoseconds.
+// 100-nanosecond ticks since 1601 from 1601 to 1970.
+constexpr int64_t kTicksTo1970 = 116444736000000000;
+
+// 100-nanosecond ticks since 1601 as nanoseconds since 1970 (counted from
+// 1601, nanoseconds would not fit in 64 bits).
+int64_t Nanoseconds(int64_t ticks) {
+  return (ticks - kTicksTo1970) * 100;
+}
+
 int64_t Nanoseconds(const FILETIME& t) {
-  return int64_t((uint64_t(t.dwHighDateTime) << 32) | t.dwLowDateTime) * 100;
+  return Nanoseconds(int64_t((uint64_t(t.dwHighDateTime) << 32) | t.dwLowDateTime));
 }
 
 // The system's single-byte form of a wide name, when every character of it
@@ -66,7 +74,7 @@ bool StampOfRegularFile(const char* path, FileStamp& stamp) {
   stamp.path = path;
   stamp.size = (int64_t(info.nFileSizeHigh) << 32) | info.nFileSizeLow;
   stamp.mtimeNs = Nanoseconds(info.ftLastWriteTime);
-  stamp.ctimeNs = basic.ChangeTime.QuadPart * 100;
+  stamp.ctimeNs = Nanoseconds(basic.ChangeTime.QuadPart);
   stamp.device = info.dwVolumeSerialNumber;
   stamp.inode = (uint64_t(info.nFileIndexHigh) << 32) | info.nFileIndexLow;
   return true;
