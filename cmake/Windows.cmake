@@ -51,7 +51,8 @@ endfunction()
 # What the programs need beside them to run (under Wine too): the Qt,
 # StormLib and MinGW runtime DLLs, the platform and style plugins, and for
 # the offscreen platform, which finds no fonts of the system's, fonts where
-# Qt looks for them (lib/fonts beside Qt's prefix, the folder above bin/).
+# Qt looks for them (lib/fonts below Qt's prefix, which without a qt.conf is
+# the programs' own folder).
 function(qf_windows_runtime)
   set(sdk ${QF_WINSDK_DIR})
   set(bin ${CMAKE_BINARY_DIR}/bin)
@@ -65,7 +66,7 @@ function(qf_windows_runtime)
   file(GLOB fonts /usr/share/fonts/truetype/dejavu/DejaVuSans*.ttf)
   foreach(font ${fonts})
     get_filename_component(name ${font} NAME)
-    list(APPEND copies ${font} ${CMAKE_BINARY_DIR}/lib/fonts/${name})
+    list(APPEND copies ${font} ${bin}/lib/fonts/${name})
   endforeach()
   set(outputs)
   set(commands)
