@@ -345,9 +345,9 @@ class DirectionDecoder {
     // The last stream runs to the direction's end, which is its last byte.
     const BitStream& codes = s_.pixelCodes;
     if (codes.Overrun() || codes.End() - codes.Position() >= 8) {
-      fault = QStringLiteral("the pixel-code stream %1 before the next direction")
-                  .arg(codes.Overrun() ? QStringLiteral("runs past the direction's end")
-                                       : QStringLiteral("ends %1 bytes").arg((codes.End() - codes.Position()) / 8));
+      fault = codes.Overrun() ? QStringLiteral("the pixel-code stream runs past the direction's end")
+                              : QStringLiteral("the pixel-code stream stops %1 bytes short of the direction's end")
+                                    .arg((codes.End() - codes.Position()) / 8);
       return false;
     }
     return true;
