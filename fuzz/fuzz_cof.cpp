@@ -16,13 +16,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     return 0;
   }
   fuzz::Check(cof.events.size() == cof.framesPerDirection, "events of the wrong count");
-  fuzz::Check(cof.drawOrder.size() == qsizetype(cof.directions) * cof.framesPerDirection * qsizetype(cof.layers.size()),
+  fuzz::Check(cof.drawOrder.size() ==
+                  qsizetype(cof.directions) * cof.framesPerDirection * qsizetype(cof.layers.size()),
               "a draw order of the wrong size");
   for (int d = 0; d < cof.directions; ++d)
     for (int f = 0; f < cof.framesPerDirection; ++f)
       for (int i = 0; i < int(cof.layers.size()); ++i)
         fuzz::Check(!graphics::ComponentName(cof.DrawnAt(d, f, i)).isEmpty(), "a component past the 16");
   for (const graphics::CofLayer& layer : cof.layers)
-    fuzz::Check(!graphics::ComponentName(layer.component).isEmpty() && layer.weaponClass.size() <= 4, "a bad layer");
+    fuzz::Check(!graphics::ComponentName(layer.component).isEmpty() && layer.weaponClass.size() <= 4,
+                "a bad layer");
   return 0;
 }

@@ -17,7 +17,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     return 0;
   }
   for (const graphics::Dc6Frame& frame : image.frames)
-    fuzz::Check(frame.image.pixels.size() == qsizetype(frame.image.width) * frame.image.height, "pixels of the wrong size");
+    fuzz::Check(frame.image.pixels.size() == qsizetype(frame.image.width) * frame.image.height,
+                "pixels of the wrong size");
   const QByteArray written = graphics::WriteDc6(image);
   graphics::Dc6 back;
   fuzz::Check(graphics::ReadDc6(written, back, fault), "a written image does not read");
@@ -26,6 +27,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   graphics::Dc6 recoded;
   fuzz::Check(graphics::ReadDc6(graphics::WriteDc6(back), recoded, fault), "recoded frames do not read");
   for (size_t i = 0; i < image.frames.size(); ++i)
-    fuzz::Check(recoded.frames[i].image == image.frames[i].image, "a frame coded afresh reads back otherwise");
+    fuzz::Check(recoded.frames[i].image == image.frames[i].image,
+                "a frame coded afresh reads back otherwise");
   return 0;
 }

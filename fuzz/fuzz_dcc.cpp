@@ -29,10 +29,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     }
     if (!direction.frames.empty()) {
       const graphics::IndexFrame placed = direction.OnBox(direction.frames.size() - 1);
-      fuzz::Check(placed.width == direction.box.width && placed.height == direction.box.height, "placed off the box");
+      fuzz::Check(placed.width == direction.box.width && placed.height == direction.box.height,
+                  "placed off the box");
     }
     graphics::DccDirection alone;
-    fuzz::Check(graphics::ReadDccDirection(bytes, dcc.header, d, alone, fault), "a direction alone does not decode");
+    fuzz::Check(graphics::ReadDccDirection(bytes, dcc.header, d, alone, fault),
+                "a direction alone does not decode");
     for (size_t f = 0; f < alone.frames.size(); ++f)
       fuzz::Check(alone.frames[f].image == direction.frames[f].image, "a direction alone decodes otherwise");
   }

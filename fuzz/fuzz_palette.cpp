@@ -23,7 +23,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (graphics::ReadColourMap(bytes, map, fault)) {
     fuzz::Check(qsizetype(map.tables.size()) * 256 == bytes.size(), "tables of the wrong count");
     for (size_t k = 0; k < map.tables.size(); ++k)
-      fuzz::Check(std::memcmp(map.tables[k].data(), bytes.constData() + 256 * k, 256) == 0, "a table changed");
+      fuzz::Check(std::memcmp(map.tables[k].data(), bytes.constData() + 256 * k, 256) == 0,
+                  "a table changed");
   } else {
     fuzz::Check(!fault.isEmpty() && map.tables.empty(), "a refused map names no fault");
   }

@@ -39,8 +39,10 @@ int main(int argc, char** argv) {
   bench::require(!dccs.empty(), "find the fixture DCCs");
   graphics::Palette palette;
   QString fault;
-  const std::string pal = bench::readFile(bench::fixturesDir() + "/../graphics/data/global/palette/ACT1/pal.dat");
-  bench::require(graphics::ReadPalette(QByteArray::fromStdString(pal), palette, fault), "read the ACT1 palette");
+  const std::string pal =
+      bench::readFile(bench::fixturesDir() + "/../graphics/data/global/palette/ACT1/pal.dat");
+  bench::require(graphics::ReadPalette(QByteArray::fromStdString(pal), palette, fault),
+                 "read the ACT1 palette");
 
   // The peer's files: every frame as a PNG on its direction's box.
   bench::ScratchDir scratch;
@@ -58,7 +60,8 @@ int main(int argc, char** argv) {
         pixels += direction.frames[f].image.pixels.size();
       }
   }
-  std::printf("# %zu DCC files, %zu frames, %lld frame pixels\n", dccs.size(), pngs.size(), static_cast<long long>(pixels));
+  std::printf("# %zu DCC files, %zu frames, %lld frame pixels\n", dccs.size(), pngs.size(),
+              static_cast<long long>(pixels));
 
   qint64 sink = 0;
   auto decode = [&] {
@@ -85,6 +88,7 @@ int main(int argc, char** argv) {
     theirs.push_back(bench::seconds(load));
   }
   std::printf("# sink %lld\n", static_cast<long long>(sink));
-  bench::report("graphics_dcc_decode_all_frames", bench::median(ours), "s", "qt_png_read", bench::median(theirs), "0.5");
+  bench::report("graphics_dcc_decode_all_frames", bench::median(ours), "s", "qt_png_read",
+                bench::median(theirs), "0.5");
   return 0;
 }

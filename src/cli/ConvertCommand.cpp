@@ -42,7 +42,8 @@ QByteArray ReadInput(const QString& path, qint64 limit) {
   if (info.size() > limit)
     throw Refusal{QStringLiteral("%1: %2 bytes, too large").arg(ShownPath(path)).arg(info.size())};
   QByteArray bytes;
-  if (!files::ReadFileBytes(path, bytes)) throw Refusal{QStringLiteral("%1: cannot be read").arg(ShownPath(path))};
+  if (!files::ReadFileBytes(path, bytes))
+    throw Refusal{QStringLiteral("%1: cannot be read").arg(ShownPath(path))};
   return bytes;
 }
 
@@ -59,7 +60,8 @@ graphics::Palette LoadPalette(const Options& options) {
     return palette;
   }
   if (act && !QFileInfo::exists(word))
-    throw Refusal{QStringLiteral("--palette %1 needs --game FOLDER, the game folder that holds it").arg(word)};
+    throw Refusal{
+        QStringLiteral("--palette %1 needs --game FOLDER, the game folder that holds it").arg(word)};
   if (!graphics::ReadPalette(ReadInput(word, graphics::kPl2Size), palette, fault))
     throw Refusal{QStringLiteral("%1: %2").arg(ShownPath(word), fault)};
   return palette;
@@ -91,7 +93,8 @@ QByteArray PngBytes(const QImage& image) {
   QBuffer buffer(&bytes);
   buffer.open(QIODevice::WriteOnly);
   QImageWriter writer(&buffer, "png");
-  if (!writer.write(image)) throw Refusal{QStringLiteral("a frame cannot be made a PNG: %1").arg(writer.errorString())};
+  if (!writer.write(image))
+    throw Refusal{QStringLiteral("a frame cannot be made a PNG: %1").arg(writer.errorString())};
   return bytes;
 }
 
@@ -101,7 +104,8 @@ struct OutFile {
 };
 
 // Every frame of the image as a PNG, named for its direction and frame.
-std::vector<OutFile> FramesAsPng(const QString& path, const graphics::Palette& palette, const uint8_t* shift) {
+std::vector<OutFile> FramesAsPng(const QString& path, const graphics::Palette& palette,
+                                 const uint8_t* shift) {
   const QByteArray bytes = ReadInput(path, kMaxInput);
   const QString name = QFileInfo(path).completeBaseName();
   std::vector<OutFile> out;
@@ -131,7 +135,9 @@ std::vector<OutFile> FramesAsPng(const QString& path, const graphics::Palette& p
 
 graphics::Dc6 Dc6FromPngs(const QStringList& paths, const graphics::Palette& palette, uint32_t directions) {
   if (paths.size() % qsizetype(directions) != 0)
-    throw Refusal{QStringLiteral("%1 PNG files do not make %2 directions of equal frames").arg(paths.size()).arg(directions)};
+    throw Refusal{QStringLiteral("%1 PNG files do not make %2 directions of equal frames")
+                      .arg(paths.size())
+                      .arg(directions)};
   std::vector<graphics::IndexFrame> frames;
   qint64 pixels = 0;
   for (const QString& path : paths) {
@@ -147,10 +153,14 @@ graphics::Dc6 Dc6FromPngs(const QStringList& paths, const graphics::Palette& pal
     }
     if (size.isValid() && (size.width() > graphics::kMaxSide || size.height() > graphics::kMaxSide))
       throw Refusal{QStringLiteral("%1: %2 by %3 pixels, larger than a frame can be")
-                        .arg(ShownPath(path)).arg(size.width()).arg(size.height())};
+                        .arg(ShownPath(path))
+                        .arg(size.width())
+                        .arg(size.height())};
     pixels += qint64(size.width()) * size.height();
     if (pixels > graphics::kMaxPixels)
-      throw Refusal{QStringLiteral("%1: the frames hold more than %2 pixels together").arg(ShownPath(path)).arg(graphics::kMaxPixels)};
+      throw Refusal{QStringLiteral("%1: the frames hold more than %2 pixels together")
+                        .arg(ShownPath(path))
+                        .arg(graphics::kMaxPixels)};
     QImage image;
     {
       const files::ErrorStreamMute quiet;  // the PNG library's own words on a damaged file
@@ -163,10 +173,15 @@ graphics::Dc6 Dc6FromPngs(const QStringList& paths, const graphics::Palette& pal
   return graphics::NewDc6(frames, directions);
 }
 
-// Writes a file whole or not at all; false after saying why.
-bool Put(Io& io, files::ReplacingFile& file, const QString& shown, const QByteArray& bytes) {
+// Writes a file whole or not at all; false after saying why (and how many
+// files before it were written, when there were some).
+bool Put(Io& io, files::ReplacingFile& file, const QString& shown, const QByteArray& bytes,
+         size_t before = 0) {
   if (!file.Open() || file.Device().write(bytes) != bytes.size() || !file.Commit()) {
-    Complain(io, QStringLiteral("%1: cannot be written").arg(ShownPath(shown)));
+    Complain(io, before ? QStringLiteral("%1: cannot be written (the %2 frames before it are)")
+                              .arg(ShownPath(shown))
+                              .arg(before)
+                        : QStringLiteral("%1: cannot be written").arg(ShownPath(shown)));
     return false;
   }
   return true;
@@ -180,16 +195,14 @@ int ToPng(Io& io, const Options& options) {
   const std::array<uint8_t, 256> shift = LoadShift(options, shifted);
   const std::vector<OutFile> files = FramesAsPng(words.at(0), palette, shifted ? shift.data() : nullptr);
   const QFileInfo info(folder);
-  if (info.exists() && !info.isDir()) throw Refusal{QStringLiteral("%1: not a folder").arg(ShownPath(folder))};
+  if (info.exists() && !info.isDir())
+    throw Refusal{QStringLiteral("%1: not a folder").arg(ShownPath(folder))};
   if (!info.exists() && !QDir().mkpath(folder))
     throw Refusal{QStringLiteral("%1: cannot make the folder").arg(ShownPath(folder))};
   size_t written = 0;
   for (const OutFile& out : files) {
     files::ReplacingFile file(folder, {out.name});
-    if (!Put(io, file, QDir(folder).filePath(out.name), out.bytes)) {
-      if (written) Complain(io, QStringLiteral("%1 of %2 frames written").arg(written).arg(files.size()));
-      return kFailed;
-    }
+    if (!Put(io, file, QDir(folder).filePath(out.name), out.bytes, written)) return kFailed;
     ++written;
   }
   return kOk;
@@ -206,7 +219,8 @@ int ToDc6(Io& io, const Options& options) {
     bool ok = false;
     const int n = options.ValueOf(QStringLiteral("--directions")).toInt(&ok);
     if (!ok || n < 1 || n > pngs.size())
-      throw Refusal{QStringLiteral("--directions %1: 1 to the number of PNG files").arg(options.ValueOf(QStringLiteral("--directions")))};
+      throw Refusal{QStringLiteral("--directions %1: 1 to the number of PNG files")
+                        .arg(options.ValueOf(QStringLiteral("--directions")))};
     directions = uint32_t(n);
   }
   if (options.Given(QStringLiteral("--colormap")) || options.Given(QStringLiteral("--shift")))

@@ -1,9 +1,9 @@
-#include "platform/ErrorStreamMute.h"
-
 #include <fcntl.h>
 #include <unistd.h>
 
 #include <cstdio>
+
+#include "platform/ErrorStreamMute.h"
 
 namespace files {
 

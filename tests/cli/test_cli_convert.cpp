@@ -58,27 +58,30 @@ class TestCliConvert : public QObject {
 
   // DC6 -> PNG -> DC6 gives the same colours and offsets, frame by frame.
   void dc6ThroughPngAndBack() {
-    for (const QString& name : {QStringLiteral("items/invcap.DC6"), QStringLiteral("ui/plugy/StashBtns.dc6")}) {
+    for (const QString& name :
+         {QStringLiteral("items/invcap.DC6"), QStringLiteral("ui/plugy/StashBtns.dc6")}) {
       const QString source = fixtures::graphicsFile(name);
       Dc6 image;
       QString fault;
       QVERIFY(ReadDc6(fixtures::readAll(source), image, fault));
       const QString out = Path(QStringLiteral("png-") + QFileInfo(name).baseName());
-      const clirun::Result toPng = clirun::Run({QStringLiteral("convert"), source, out, QStringLiteral("--palette"), Pal()});
+      const clirun::Result toPng =
+          clirun::Run({QStringLiteral("convert"), source, out, QStringLiteral("--palette"), Pal()});
       QVERIFY2(toPng.code == 0, toPng.err.constData());
       QStringList pngs;
       for (uint32_t f = 0; f < image.framesPerDirection; ++f)
         pngs << QStringLiteral("%1/%2-d0-f%3.png").arg(out, QFileInfo(name).completeBaseName()).arg(f);
       QCOMPARE(QDir(out).entryList(QDir::Files).size(), pngs.size());
       const QString made = Path(QFileInfo(name).baseName() + QStringLiteral("-made.dc6"));
-      const clirun::Result back =
-          clirun::Run(QStringList{QStringLiteral("convert")} + pngs + QStringList{made, QStringLiteral("--palette"), Pal()});
+      const clirun::Result back = clirun::Run(QStringList{QStringLiteral("convert")} + pngs +
+                                              QStringList{made, QStringLiteral("--palette"), Pal()});
       QVERIFY2(back.code == 0, back.err.constData());
       Dc6 again;
       QVERIFY2(ReadDc6(fixtures::readAll(made), again, fault), qPrintable(fault));
       QCOMPARE(again.frames.size(), image.frames.size());
       for (size_t i = 0; i < image.frames.size(); ++i) {
-        QCOMPARE(QImage(pngs.at(qsizetype(i))).convertToFormat(QImage::Format_ARGB32), Shown(image.frames[i].image));
+        QCOMPARE(QImage(pngs.at(qsizetype(i))).convertToFormat(QImage::Format_ARGB32),
+                 Shown(image.frames[i].image));
         QCOMPARE(Shown(again.frames[i].image), Shown(image.frames[i].image));
         QCOMPARE(again.frames[i].image.offsetY, image.frames[i].image.offsetY);
       }
@@ -94,7 +97,8 @@ class TestCliConvert : public QObject {
     QVERIFY(ReadDcc(fixtures::readAll(source), dcc, fault));
     const QString out = Path(QStringLiteral("blood"));
     const QString shifted = Path(QStringLiteral("blood-shifted"));
-    QCOMPARE(clirun::Run({QStringLiteral("convert"), source, out, QStringLiteral("--palette"), Pal()}).code, 0);
+    QCOMPARE(clirun::Run({QStringLiteral("convert"), source, out, QStringLiteral("--palette"), Pal()}).code,
+             0);
     const QString map = fixtures::graphicsFile(QStringLiteral("items/Palette/invgreybrown.dat"));
     QCOMPARE(clirun::Run({QStringLiteral("convert"), source, shifted, QStringLiteral("--palette"), Pal(),
                           QStringLiteral("--colormap"), map, QStringLiteral("--shift"), QStringLiteral("11")})
@@ -124,25 +128,30 @@ class TestCliConvert : public QObject {
   void paletteFromTheGame() {
     const QString source = fixtures::graphicsFile(QStringLiteral("items/invcap.DC6"));
     const QString extracted = Path(QStringLiteral("game-extracted"));
-    QVERIFY(clirun::WriteFile(extracted + QStringLiteral("/data/global/palette/ACT1/pal.dat"), fixtures::readAll(Pal())));
+    QVERIFY(clirun::WriteFile(extracted + QStringLiteral("/data/global/palette/ACT1/pal.dat"),
+                              fixtures::readAll(Pal())));
     const QString fromFile = Path(QStringLiteral("cap-file")), fromGame = Path(QStringLiteral("cap-game"));
-    QCOMPARE(clirun::Run({QStringLiteral("convert"), source, fromFile, QStringLiteral("--palette"), Pal()}).code, 0);
-    QCOMPARE(clirun::Run({QStringLiteral("convert"), source, fromGame, QStringLiteral("--palette"), QStringLiteral("ACT1"),
-                          QStringLiteral("--game"), extracted})
+    QCOMPARE(
+        clirun::Run({QStringLiteral("convert"), source, fromFile, QStringLiteral("--palette"), Pal()}).code,
+        0);
+    QCOMPARE(clirun::Run({QStringLiteral("convert"), source, fromGame, QStringLiteral("--palette"),
+                          QStringLiteral("ACT1"), QStringLiteral("--game"), extracted})
                  .code,
              0);
     QCOMPARE(clirun::Tree(fromGame), clirun::Tree(fromFile));
     if (!QFile::exists(clirun::kSmpq)) QSKIP("smpq not installed");
     const QString game = Path(QStringLiteral("game-archive"));
     QVERIFY(QDir().mkpath(game));
-    QVERIFY(!clirun::RunSmpq({QStringLiteral("-c"), QStringLiteral("-q"), QStringLiteral("-M"), QStringLiteral("1"),
-                              QStringLiteral("-C"), QStringLiteral("none"), game + QStringLiteral("/d2data.mpq"),
-                              QStringLiteral("data/global/palette/ACT1/pal.dat")},
-                             extracted)
+    QVERIFY(!clirun::RunSmpq(
+                 {QStringLiteral("-c"), QStringLiteral("-q"), QStringLiteral("-M"), QStringLiteral("1"),
+                  QStringLiteral("-C"), QStringLiteral("none"), game + QStringLiteral("/d2data.mpq"),
+                  QStringLiteral("data/global/palette/ACT1/pal.dat")},
+                 extracted)
                  .isNull());
     const QString fromArchive = Path(QStringLiteral("cap-archive"));
-    const clirun::Result r = clirun::Run({QStringLiteral("convert"), source, fromArchive, QStringLiteral("--palette"),
-                                          QStringLiteral("act1"), QStringLiteral("--game"), game});
+    const clirun::Result r =
+        clirun::Run({QStringLiteral("convert"), source, fromArchive, QStringLiteral("--palette"),
+                     QStringLiteral("act1"), QStringLiteral("--game"), game});
     QVERIFY2(r.code == 0, r.err.constData());
     QCOMPARE(clirun::Tree(fromArchive), clirun::Tree(fromFile));
   }
@@ -158,15 +167,18 @@ class TestCliConvert : public QObject {
     ExpectRefusal(clirun::Run({convert, cut, out, QStringLiteral("--palette"), pal}), "not a sound DC6");
     ExpectRefusal(clirun::Run({convert, dc6, out}), "needs --palette");
     ExpectRefusal(clirun::Run({convert, dc6, out, QStringLiteral("--palette"), tiny}), "not a palette");
-    ExpectRefusal(clirun::Run({convert, dc6, out, QStringLiteral("--palette"), QStringLiteral("act2")}), "needs --game");
-    ExpectRefusal(clirun::Run({convert, dc6, out, QStringLiteral("--palette"), QStringLiteral("act2"), QStringLiteral("--game"),
-                               Path(QStringLiteral("no-game"))}),
+    ExpectRefusal(clirun::Run({convert, dc6, out, QStringLiteral("--palette"), QStringLiteral("act2")}),
+                  "needs --game");
+    ExpectRefusal(clirun::Run({convert, dc6, out, QStringLiteral("--palette"), QStringLiteral("act2"),
+                               QStringLiteral("--game"), Path(QStringLiteral("no-game"))}),
                   "does not exist");
-    ExpectRefusal(clirun::Run({convert, dc6, out, QStringLiteral("--palette"), pal, QStringLiteral("--colormap"),
-                               fixtures::graphicsFile(QStringLiteral("items/Palette/invgreybrown.dat")),
-                               QStringLiteral("--shift"), QStringLiteral("21")}),
-                  "tables 0 to 20");
-    ExpectRefusal(clirun::Run({convert, dc6, out, QStringLiteral("--palette"), pal, QStringLiteral("--shift"), QStringLiteral("1")}),
+    ExpectRefusal(
+        clirun::Run({convert, dc6, out, QStringLiteral("--palette"), pal, QStringLiteral("--colormap"),
+                     fixtures::graphicsFile(QStringLiteral("items/Palette/invgreybrown.dat")),
+                     QStringLiteral("--shift"), QStringLiteral("21")}),
+        "tables 0 to 20");
+    ExpectRefusal(clirun::Run({convert, dc6, out, QStringLiteral("--palette"), pal, QStringLiteral("--shift"),
+                               QStringLiteral("1")}),
                   "go together");
     QVERIFY(!QFileInfo::exists(out));
     // PNGs: one that is not a picture, a count no direction count divides.
@@ -174,13 +186,16 @@ class TestCliConvert : public QObject {
     QVERIFY(QImage(3, 3, QImage::Format_ARGB32).save(png));
     QVERIFY(clirun::WriteFile(fake, "not a png"));
     const QString made = Path(QStringLiteral("made.dc6"));
-    ExpectRefusal(clirun::Run({convert, png, fake, made, QStringLiteral("--palette"), pal}), "not a PNG picture");
-    ExpectRefusal(clirun::Run({convert, png, png, png, made, QStringLiteral("--palette"), pal, QStringLiteral("--directions"),
-                               QStringLiteral("2")}),
+    ExpectRefusal(clirun::Run({convert, png, fake, made, QStringLiteral("--palette"), pal}),
+                  "not a PNG picture");
+    ExpectRefusal(clirun::Run({convert, png, png, png, made, QStringLiteral("--palette"), pal,
+                               QStringLiteral("--directions"), QStringLiteral("2")}),
                   "directions");
-    ExpectRefusal(clirun::Run({convert, png, QStringLiteral("made.txt"), QStringLiteral("--palette"), pal}), "convert takes");
+    ExpectRefusal(clirun::Run({convert, png, QStringLiteral("made.txt"), QStringLiteral("--palette"), pal}),
+                  "convert takes");
     QVERIFY(!QFileInfo::exists(made));
-    QVERIFY(clirun::Run({QStringLiteral("convert"), QStringLiteral("--help")}).out.contains("NAME-dD-fF.png"));
+    QVERIFY(
+        clirun::Run({QStringLiteral("convert"), QStringLiteral("--help")}).out.contains("NAME-dD-fF.png"));
   }
 };
 

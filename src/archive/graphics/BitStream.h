@@ -12,7 +12,8 @@ namespace graphics {
 class BitStream {
  public:
   BitStream() = default;
-  BitStream(const uint8_t* data, qint64 beginBit, qint64 endBit) : data_(data), pos_(beginBit), end_(endBit) {}
+  BitStream(const uint8_t* data, qint64 beginBit, qint64 endBit)
+      : data_(data), pos_(beginBit), end_(endBit) {}
 
   // n bits (0..32) as an unsigned number.
   uint32_t Read(int n) {

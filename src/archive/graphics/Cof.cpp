@@ -6,7 +6,7 @@ namespace graphics {
 
 QByteArray ComponentName(int component) {
   static const char* const kNames[kCofComponents] = {"HD", "TR", "LG", "RA", "LA", "RH", "LH", "SH",
-                                                      "S1", "S2", "S3", "S4", "S5", "S6", "S7", "S8"};
+                                                     "S1", "S2", "S3", "S4", "S5", "S6", "S7", "S8"};
   return component >= 0 && component < kCofComponents ? QByteArray(kNames[component]) : QByteArray();
 }
 
@@ -31,12 +31,13 @@ bool ReadCof(QByteArrayView bytes, Cof& cof, QString& fault) {
   const qint64 orderSize = qint64(read.directions) * read.framesPerDirection * layers;
   const qint64 needed = kCofHeaderSize + kCofLayerSize * layers + read.framesPerDirection + orderSize;
   if (needed > size) {
-    fault = QStringLiteral("truncated: %1 layers, %2 directions of %3 frames need %4 bytes, the file holds %5")
-                .arg(layers)
-                .arg(read.directions)
-                .arg(read.framesPerDirection)
-                .arg(needed)
-                .arg(size);
+    fault =
+        QStringLiteral("truncated: %1 layers, %2 directions of %3 frames need %4 bytes, the file holds %5")
+            .arg(layers)
+            .arg(read.directions)
+            .arg(read.framesPerDirection)
+            .arg(needed)
+            .arg(size);
     return false;
   }
   const char* at = d + kCofHeaderSize;
@@ -50,7 +51,8 @@ bool ReadCof(QByteArrayView bytes, Cof& cof, QString& fault) {
     const QByteArray weapon(at + 5, 4);
     layer.weaponClass = weapon.left(weapon.indexOf('\0') < 0 ? 4 : weapon.indexOf('\0'));
     if (layer.component >= kCofComponents) {
-      fault = QStringLiteral("layer %1 names component %2, past the 16 there are").arg(i).arg(layer.component);
+      fault =
+          QStringLiteral("layer %1 names component %2, past the 16 there are").arg(i).arg(layer.component);
       return false;
     }
     read.layers.push_back(layer);

@@ -44,7 +44,8 @@ struct Cof {
 
   // The component drawn in place at position i of that direction and frame.
   uint8_t DrawnAt(int direction, int frame, int i) const {
-    return uint8_t(drawOrder.at((qsizetype(direction) * framesPerDirection + frame) * qsizetype(layers.size()) + i));
+    return uint8_t(
+        drawOrder.at((qsizetype(direction) * framesPerDirection + frame) * qsizetype(layers.size()) + i));
   }
 };
 

@@ -122,7 +122,10 @@ bool ReadDc6(QByteArrayView bytes, Dc6& image, QString& fault) {
     const uint32_t width = Le32(h + 4), height = Le32(h + 8);
     const qint64 length = Le32(h + 28);
     if (width > uint32_t(kMaxSide) || height > uint32_t(kMaxSide)) {
-      fault = QStringLiteral("frame %1 is %2 by %3 pixels, larger than a frame can be").arg(i).arg(width).arg(height);
+      fault = QStringLiteral("frame %1 is %2 by %3 pixels, larger than a frame can be")
+                  .arg(i)
+                  .arg(width)
+                  .arg(height);
       return false;
     }
     pixels += qint64(width) * height;
@@ -187,7 +190,9 @@ QByteArray WriteDc6(const Dc6& image) {
     PutLe32(out, at + uint32_t(kDc6FrameHeaderSize + coded.size() + kEndingSize));
     PutLe32(out, uint32_t(coded.size()));
     out += coded;
-    out += frame.ending.size() == kEndingSize ? frame.ending : QByteArray(kEndingSize, image.termination.isEmpty() ? '\xEE' : image.termination.at(0));
+    out += frame.ending.size() == kEndingSize
+               ? frame.ending
+               : QByteArray(kEndingSize, image.termination.isEmpty() ? '\xEE' : image.termination.at(0));
   }
   out += image.tail;
   return out;

@@ -31,9 +31,9 @@ constexpr qsizetype kDc6FrameHeaderSize = 32;
 struct Dc6Frame {
   IndexFrame image;
   uint32_t flip = 0;
-  uint32_t zero = 0;   // the header word before the next block's offset, as read
-  QByteArray coded;    // the rows as read
-  QByteArray ending;   // the 3 bytes after the rows
+  uint32_t zero = 0;     // the header word before the next block's offset, as read
+  QByteArray coded;      // the rows as read
+  QByteArray ending;     // the 3 bytes after the rows
   bool changed = false;  // coded afresh from image when written
 };
 

@@ -19,7 +19,7 @@ constexpr int kCell = 4;
 // column and row end on the grid, the last ones take up a remainder of one
 // pixel, so a cell is 1 to 5 pixels wide and high.
 struct Cuts {
-  int first = 0;  // grid column (or row) of the first cell
+  int first = 0;            // grid column (or row) of the first cell
   std::vector<int> starts;  // in box coordinates
   std::vector<int> sizes;
 };
@@ -88,7 +88,8 @@ class DirectionDecoder {
     for (int& w : widths) w = kFieldBits[h.Read(4)];
     // Every frame takes at least its bottom-up bit.
     if (frameCount_ > quint64(bits_)) {
-      fault = QStringLiteral("%1 frames do not fit in the direction's %2 bytes").arg(frameCount_).arg(bits_ / 8);
+      fault =
+          QStringLiteral("%1 frames do not fit in the direction's %2 bytes").arg(frameCount_).arg(bits_ / 8);
       return false;
     }
     out.frames.resize(frameCount_);
@@ -104,7 +105,8 @@ class DirectionDecoder {
       frame.bottomUp = h.Read(1) != 0;
       if (h.Overrun()) break;
       if (width > uint32_t(kMaxSide) || height > uint32_t(kMaxSide)) {
-        fault = QStringLiteral("a frame of %1 by %2 pixels, larger than a frame can be").arg(width).arg(height);
+        fault =
+            QStringLiteral("a frame of %1 by %2 pixels, larger than a frame can be").arg(width).arg(height);
         return false;
       }
       if (optionalBytes > quint64(bits_ / 8)) {
@@ -177,7 +179,9 @@ class DirectionDecoder {
 
   bool CheckSizes(DccDirection& out, QString& fault) {
     if (boxWidth_ > kMaxSide || boxHeight_ > kMaxSide) {
-      fault = QStringLiteral("the frames spread over %1 by %2 pixels, more than a direction can").arg(boxWidth_).arg(boxHeight_);
+      fault = QStringLiteral("the frames spread over %1 by %2 pixels, more than a direction can")
+                  .arg(boxWidth_)
+                  .arg(boxHeight_);
       return false;
     }
     qint64 pixels = 0;
@@ -267,7 +271,9 @@ class DirectionDecoder {
     for (CellColours& cell : cells_) {
       for (uint32_t& c : cell.colour) {
         if (c >= codes_.size()) {
-          fault = QStringLiteral("a colour code %1 past the %2 colours the direction uses").arg(c).arg(codes_.size());
+          fault = QStringLiteral("a colour code %1 past the %2 colours the direction uses")
+                      .arg(c)
+                      .arg(codes_.size());
           return false;
         }
         c = codes_[c];
@@ -296,17 +302,21 @@ class DirectionDecoder {
           if (nextCell < cells_.size() && cells_[nextCell].frame == f && cells_[nextCell].cell == number) {
             const std::array<uint32_t, 4>& c = cells_[nextCell++].colour;
             if (c[0] == c[1]) {
-              for (int y = 0; y < h; ++y) std::memset(at + size_t(y) * size_t(boxWidth_), int(c[0]), size_t(w));
+              for (int y = 0; y < h; ++y)
+                std::memset(at + size_t(y) * size_t(boxWidth_), int(c[0]), size_t(w));
             } else {
               const int bits = c[1] == c[2] ? 1 : 2;
               for (int y = 0; y < h; ++y)
-                for (int x = 0; x < w; ++x) at[size_t(y) * size_t(boxWidth_) + size_t(x)] = uint8_t(c[s_.pixelCodes.Read(bits)]);
+                for (int x = 0; x < w; ++x)
+                  at[size_t(y) * size_t(boxWidth_) + size_t(x)] = uint8_t(c[s_.pixelCodes.Read(bits)]);
             }
           } else if (last.w == w && last.h == h) {
             // Unchanged: the cell as last painted, wherever that was.
             const uint8_t* from = canvas.data() + size_t(last.y) * size_t(boxWidth_) + size_t(last.x);
-            for (int y = 0; y < h; ++y) std::memcpy(scratch + y * w, from + size_t(y) * size_t(boxWidth_), size_t(w));
-            for (int y = 0; y < h; ++y) std::memcpy(at + size_t(y) * size_t(boxWidth_), scratch + y * w, size_t(w));
+            for (int y = 0; y < h; ++y)
+              std::memcpy(scratch + y * w, from + size_t(y) * size_t(boxWidth_), size_t(w));
+            for (int y = 0; y < h; ++y)
+              std::memcpy(at + size_t(y) * size_t(boxWidth_), scratch + y * w, size_t(w));
           } else {
             for (int y = 0; y < h; ++y) std::memset(at + size_t(y) * size_t(boxWidth_), 0, size_t(w));
           }
@@ -336,18 +346,19 @@ class DirectionDecoder {
                                                               {&s_.rawPixels, "raw-pixel"}};
     for (const auto& [stream, name] : sized) {
       if (stream->Overrun() || stream->Position() != stream->End()) {
-        fault = QStringLiteral("the %1 stream %2").arg(QLatin1String(name),
-                                                       stream->Overrun() ? QStringLiteral("runs short")
-                                                                         : QStringLiteral("is not used up"));
+        fault = QStringLiteral("the %1 stream %2")
+                    .arg(QLatin1String(name),
+                         stream->Overrun() ? QStringLiteral("runs short") : QStringLiteral("is not used up"));
         return false;
       }
     }
     // The last stream runs to the direction's end, which is its last byte.
     const BitStream& codes = s_.pixelCodes;
     if (codes.Overrun() || codes.End() - codes.Position() >= 8) {
-      fault = codes.Overrun() ? QStringLiteral("the pixel-code stream runs past the direction's end")
-                              : QStringLiteral("the pixel-code stream stops %1 bytes short of the direction's end")
-                                    .arg((codes.End() - codes.Position()) / 8);
+      fault = codes.Overrun()
+                  ? QStringLiteral("the pixel-code stream runs past the direction's end")
+                  : QStringLiteral("the pixel-code stream stops %1 bytes short of the direction's end")
+                        .arg((codes.End() - codes.Position()) / 8);
       return false;
     }
     return true;
@@ -376,7 +387,8 @@ bool ReadDccHeader(QByteArrayView bytes, DccHeader& header, QString& fault) {
     return false;
   }
   if (uint8_t(d[0]) != 0x74) {
-    fault = QStringLiteral("not a DCC: signature 0x%1 where 0x74 is expected").arg(uint8_t(d[0]), 2, 16, QLatin1Char('0'));
+    fault = QStringLiteral("not a DCC: signature 0x%1 where 0x74 is expected")
+                .arg(uint8_t(d[0]), 2, 16, QLatin1Char('0'));
     return false;
   }
   DccHeader read;
@@ -391,14 +403,20 @@ bool ReadDccHeader(QByteArrayView bytes, DccHeader& header, QString& fault) {
   read.dc6Size = Le32(d + 11);
   const qint64 tableEnd = kDccHeaderSize + 4 * qint64(directions);
   if (tableEnd > size) {
-    fault = QStringLiteral("truncated: the offsets of %1 directions run past the file's %2 bytes").arg(directions).arg(size);
+    fault = QStringLiteral("truncated: the offsets of %1 directions run past the file's %2 bytes")
+                .arg(directions)
+                .arg(size);
     return false;
   }
   qint64 previous = tableEnd;
   for (int i = 0; i < directions; ++i) {
     const qint64 at = Le32(d + kDccHeaderSize + 4 * i);
     if (at < previous || at > size) {
-      fault = QStringLiteral("direction %1 starts at %2, %3").arg(i).arg(at).arg(at > size ? QStringLiteral("past the end of the file") : QStringLiteral("inside what comes before it"));
+      fault = QStringLiteral("direction %1 starts at %2, %3")
+                  .arg(i)
+                  .arg(at)
+                  .arg(at > size ? QStringLiteral("past the end of the file")
+                                 : QStringLiteral("inside what comes before it"));
       return false;
     }
     if (i > 0) read.spans.back().second = at;
@@ -409,7 +427,10 @@ bool ReadDccHeader(QByteArrayView bytes, DccHeader& header, QString& fault) {
   for (size_t i = 0; i < read.spans.size(); ++i) {
     const qint64 bits = 8 * (read.spans[i].second - read.spans[i].first);
     if (read.framesPerDirection > quint64(bits)) {
-      fault = QStringLiteral("direction %1: %2 frames do not fit in its %3 bytes").arg(i).arg(read.framesPerDirection).arg(bits / 8);
+      fault = QStringLiteral("direction %1: %2 frames do not fit in its %3 bytes")
+                  .arg(i)
+                  .arg(read.framesPerDirection)
+                  .arg(bits / 8);
       return false;
     }
   }

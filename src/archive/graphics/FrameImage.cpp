@@ -44,7 +44,8 @@ QImage ToIndexedImage(const IndexFrame& frame, const Palette& palette) {
   table[0] = qRgba(qRed(table[0]), qGreen(table[0]), qBlue(table[0]), 0);
   image.setColorTable(table);
   for (int y = 0; y < frame.height; ++y)
-    std::memcpy(image.scanLine(y), frame.pixels.constData() + qsizetype(y) * frame.width, size_t(frame.width));
+    std::memcpy(image.scanLine(y), frame.pixels.constData() + qsizetype(y) * frame.width,
+                size_t(frame.width));
   SetOffsets(image, frame);
   return image;
 }

@@ -39,7 +39,8 @@ QByteArray ActPaletteName(int act) {
 }
 
 int ActOfWord(const QString& word) {
-  static const QRegularExpression act(QStringLiteral("^act([1-5])$"), QRegularExpression::CaseInsensitiveOption);
+  static const QRegularExpression act(QStringLiteral("^act([1-5])$"),
+                                      QRegularExpression::CaseInsensitiveOption);
   const QRegularExpressionMatch match = act.match(word);
   return match.hasMatch() ? match.captured(1).toInt() : 0;
 }
@@ -60,7 +61,8 @@ bool ReadGamePalette(const QString& folder, int act, Palette& palette, QString& 
     found = !path.isEmpty() && ReadArchiveEntry(path, ActPaletteName(act), bytes);
   }
   if (!found) {
-    fault = QStringLiteral("the game folder %1 holds no %2").arg(folder, QString::fromLatin1(ActPaletteName(act)));
+    fault = QStringLiteral("the game folder %1 holds no %2")
+                .arg(folder, QString::fromLatin1(ActPaletteName(act)));
     return false;
   }
   if (!ReadPalette(bytes, palette, fault)) {

@@ -3,9 +3,10 @@
 //   pal.dat (data\global\palette\ACTn\pal.dat): 768 bytes, 256 entries of B, G, R.
 //   Pal.PL2: 443,175 bytes starting with the same colours as R, G, B, x
 //   entries, followed by the light, blend and text-colour tables.
+#include <QtGui/qrgb.h>
+
 #include <QByteArrayView>
 #include <QString>
-#include <QtGui/qrgb.h>
 #include <array>
 
 namespace graphics {

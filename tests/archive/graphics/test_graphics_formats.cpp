@@ -7,8 +7,8 @@
 #include <QtTest>
 
 #include "GraphicsFixtures.h"
-#include "archive/graphics/ColourMap.h"
 #include "archive/graphics/Cof.h"
+#include "archive/graphics/ColourMap.h"
 #include "archive/graphics/Dc6.h"
 #include "archive/graphics/Dcc.h"
 #include "archive/graphics/FrameImage.h"
@@ -106,7 +106,8 @@ QColor MeanColour(const IndexFrame& frame, const Palette& palette) {
 Palette Act1() {
   Palette palette;
   QString fault;
-  if (!ReadPalette(fixtures::readAll(fixtures::graphicsFile(QStringLiteral("palette/ACT1/pal.dat"))), palette, fault))
+  if (!ReadPalette(fixtures::readAll(fixtures::graphicsFile(QStringLiteral("palette/ACT1/pal.dat"))), palette,
+                   fault))
     qFatal("ACT1: %s", qPrintable(fault));
   return palette;
 }
@@ -152,17 +153,21 @@ class TestGraphicsFormats : public QObject {
   void colourMapTintsTheCap() {
     ColourMap map;
     QString fault;
-    QVERIFY(ReadColourMap(fixtures::readAll(fixtures::graphicsFile(QStringLiteral("items/Palette/invgreybrown.dat"))), map, fault));
+    QVERIFY(ReadColourMap(
+        fixtures::readAll(fixtures::graphicsFile(QStringLiteral("items/Palette/invgreybrown.dat"))), map,
+        fault));
     QCOMPARE(map.tables.size(), size_t(kColourMapTables));
     Dc6 cap;
-    QVERIFY(ReadDc6(fixtures::readAll(fixtures::graphicsFile(QStringLiteral("items/invcap.DC6"))), cap, fault));
+    QVERIFY(
+        ReadDc6(fixtures::readAll(fixtures::graphicsFile(QStringLiteral("items/invcap.DC6"))), cap, fault));
     const Palette palette = Act1();
     const IndexFrame brown = cap.Frame(0, 0);
     const IndexFrame green = Mapped(brown, map.tables[11].data());
     const QColor before = MeanColour(brown, palette), after = MeanColour(green, palette);
     QVERIFY2(before.hue() >= 15 && before.hue() <= 50, qPrintable(before.name()));
     QVERIFY2(after.hue() >= 90 && after.hue() <= 150 && after.saturation() > 64, qPrintable(after.name()));
-    for (qsizetype i = 0; i < brown.pixels.size(); ++i) QCOMPARE(green.pixels.at(i) == 0, brown.pixels.at(i) == 0);
+    for (qsizetype i = 0; i < brown.pixels.size(); ++i)
+      QCOMPARE(green.pixels.at(i) == 0, brown.pixels.at(i) == 0);
   }
 
   // Every real DC6: read, written back the same bytes, every frame's rows
@@ -215,15 +220,18 @@ class TestGraphicsFormats : public QObject {
           QVERIFY(frame.pixels.count('\0') < frame.pixels.size());
           // On the box, the frame's pixels are all there.
           const IndexFrame placed = direction.OnBox(f);
-          QCOMPARE(placed.pixels.count('\0') - (placed.pixels.size() - frame.pixels.size()), frame.pixels.count('\0'));
+          QCOMPARE(placed.pixels.count('\0') - (placed.pixels.size() - frame.pixels.size()),
+                   frame.pixels.count('\0'));
         }
       }
       // The first direction one byte longer, then one shorter.
       const qsizetype end = qsizetype(dcc.header.spans[0].second);
       for (const bool longer : {true, false}) {
         QByteArray moved = bytes;
-        if (longer) moved.insert(end, '\0');
-        else moved.remove(end - 1, 1);
+        if (longer)
+          moved.insert(end, '\0');
+        else
+          moved.remove(end - 1, 1);
         for (size_t d = 1; d < dcc.header.spans.size(); ++d)
           Put32(moved, 15 + 4 * qsizetype(d), uint32_t(dcc.header.spans[d].first + (longer ? 1 : -1)));
         QVERIFY2(DccFault(moved).startsWith(QStringLiteral("direction 0: ")), qPrintable(DccFault(moved)));
@@ -263,13 +271,17 @@ class TestGraphicsFormats : public QObject {
     signature[0] = 'B';
     QVERIFY(DccFault(signature).contains(QStringLiteral("signature")));
     // Every cut of a real file is refused.
-    const QByteArray real = fixtures::readAll(fixtures::graphicsFile(QStringLiteral("monsters/blood/BloodSmall01.dcc")));
-    for (qsizetype size = 0; size < real.size(); size += 37) QVERIFY(DccFault(real.left(size)) != QStringLiteral("<read>"));
+    const QByteArray real =
+        fixtures::readAll(fixtures::graphicsFile(QStringLiteral("monsters/blood/BloodSmall01.dcc")));
+    for (qsizetype size = 0; size < real.size(); size += 37)
+      QVERIFY(DccFault(real.left(size)) != QStringLiteral("<read>"));
   }
 
   void hostileDc6sRefused() {
-    const QByteArray real = fixtures::readAll(fixtures::graphicsFile(QStringLiteral("ui/plugy/SharedGoldBtns.dc6")));
-    for (qsizetype size = 0; size < real.size(); size += 29) QVERIFY(Dc6Fault(real.left(size)) != QStringLiteral("<read>"));
+    const QByteArray real =
+        fixtures::readAll(fixtures::graphicsFile(QStringLiteral("ui/plugy/SharedGoldBtns.dc6")));
+    for (qsizetype size = 0; size < real.size(); size += 29)
+      QVERIFY(Dc6Fault(real.left(size)) != QStringLiteral("<read>"));
     QByteArray counts = real;
     Put32(counts, 16, 0xFFFFFFFFu);
     QVERIFY(Dc6Fault(counts).contains(QStringLiteral("do not fit")));
