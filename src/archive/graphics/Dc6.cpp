@@ -138,6 +138,12 @@ bool ReadDc6(QByteArrayView bytes, Dc6& image, QString& fault) {
       fault = QStringLiteral("frame %1's %2 bytes run past the end of the file").arg(i).arg(length);
       return false;
     }
+    // Every row ends with its own 0x80, so a frame's rows cannot outnumber
+    // its bytes: this keeps the pixels a file makes in proportion to it.
+    if (height > length) {
+      fault = QStringLiteral("frame %1's %2 rows cannot fit in its %3 bytes").arg(i).arg(height).arg(length);
+      return false;
+    }
     frame.image.width = int(width);
     frame.image.height = int(height);
     frame.image.offsetX = int32_t(Le32(h + 12));

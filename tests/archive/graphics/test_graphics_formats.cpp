@@ -289,6 +289,9 @@ class TestGraphicsFormats : public QObject {
     QByteArray wide = real;
     Put32(wide, first + 4, 3000000);
     QVERIFY(Dc6Fault(wide).contains(QStringLiteral("larger than a frame can be")));
+    QByteArray tall = real;  // more rows than the frame's bytes could end
+    Put32(tall, first + 8, qFromLittleEndian<uint32_t>(real.constData() + first + 28) + 1);
+    QVERIFY(Dc6Fault(tall).contains(QStringLiteral("rows cannot fit")));
     QByteArray narrow = real;
     Put32(narrow, first + 4, 1);
     QVERIFY(Dc6Fault(narrow).contains(QStringLiteral("past the frame's width")));
@@ -301,6 +304,37 @@ class TestGraphicsFormats : public QObject {
     QByteArray version = real;
     Put32(version, 0, 5);
     QVERIFY(Dc6Fault(version).contains(QStringLiteral("version 5")));
+  }
+
+  // The inputs the fuzzers once stalled or crashed on come back, each
+  // refused or read.
+  void fuzzFindingsComeBack() {
+    const QDir dir(QStringLiteral(QF_FUZZ_REGRESSIONS));
+    const QStringList found = dir.entryList({QStringLiteral("dc6-*"), QStringLiteral("dcc-*"), QStringLiteral("cof-*"),
+                                             QStringLiteral("palette-*")},
+                                            QDir::Files);
+    QVERIFY(!found.isEmpty());
+    for (const QString& name : found) {
+      const QByteArray bytes = fixtures::readAll(dir.filePath(name));
+      QString fault;
+      bool read = false;
+      if (name.startsWith(QStringLiteral("dc6-"))) {
+        Dc6 image;
+        read = ReadDc6(bytes, image, fault);
+        if (read) WriteDc6(image);
+      } else if (name.startsWith(QStringLiteral("dcc-"))) {
+        Dcc dcc;
+        read = ReadDcc(bytes, dcc, fault);
+      } else if (name.startsWith(QStringLiteral("cof-"))) {
+        Cof cof;
+        read = ReadCof(bytes, cof, fault);
+      } else {
+        Palette palette;
+        ColourMap map;
+        read = ReadPalette(bytes, palette, fault) || ReadColourMap(bytes, map, fault);
+      }
+      QVERIFY2(read || !fault.isEmpty(), qPrintable(name));
+    }
   }
 
   // The real COFs: every layer's component in range, every draw-order byte
