@@ -25,13 +25,21 @@ const char kCheckUsage[] =
     "                 (values, relations, checks turned off)\n"
     "\n"
     "Without --game or --rules, the Game folder and Rules file set in the\n"
-    "program's Preferences are used. Exit status: 0 no errors, 1 errors found,\n"
-    "2 the mod, the game folder or the rules could not be read.\n"
+    "program's Preferences are used (--game \"\" checks without the game).\n"
+    "The findings are followed by the messages that repeat most, each with its\n"
+    "count and first place, and the totals.\n"
+    "\n"
+    "Exit status: 0 no errors, 1 errors found, 2 the mod, the game folder (any\n"
+    "one of its archives or sheets) or the rules could not be read.\n"
     "\n"
     "Example:\n"
     "  quillforge check MyMod.QLM --game ~/Games/Diablo2 --rules my.rules\n";
 
 namespace {
+
+// How many of the repeated messages the summary names, the most repeated
+// first (a value a mod's engine adds can repeat in thousands of rows).
+constexpr int kRepeatLines = 10;
 
 void Fail(cli::Io& io, const QString& message) {
   cli::Complain(io, "check", message);
@@ -123,7 +131,15 @@ int RunCheckCommand(const QStringList& args, cli::Io& io) {
       Fail(io, why);
       return cli::kFailed;
     }
-    for (const QString& p : base.problems) Fail(io, p);
+    if (!base.problems.isEmpty()) {
+      // A check without the sheets that could not be read would pass what
+      // they would have found: no result rather than a wrong one.
+      for (const QString& p : base.problems) Fail(io, p);
+      Fail(io, QStringLiteral("the game folder %1 cannot be read whole; mend it, or check without "
+                              "the game (--game \"\")")
+                   .arg(o.game));
+      return cli::kFailed;
+    }
   }
 
   check::SheetFiles sheets;
@@ -137,6 +153,7 @@ int RunCheckCommand(const QStringList& args, cli::Io& io) {
 
   const check::CheckReport report = check::CheckSheets(rules, sheets, base.sheets);
   for (const check::Finding& f : report.findings) cli::WriteLine(io.out, check::FindingLine(f));
+  for (const QByteArray& line : check::RepeatLines(report, kRepeatLines)) cli::WriteLine(io.out, line);
   cli::WriteLine(io.out, check::SummaryLine(report));
   std::fflush(io.out);
   if (!unread.isEmpty()) return cli::kFailed;

@@ -42,7 +42,8 @@ const char kCompareUsage[] =
     "  --names-only      print the entry lines only\n"
     "\n"
     "Exit status: 0 when both sides are the same, 1 when they differ, 2 when a\n"
-    "side cannot be read.\n"
+    "side (any one of the game's archives) or an entry of either side cannot be\n"
+    "read.\n"
     "\n"
     "Example:\n"
     "  quillforge compare MyMod.QLM mymod-tree/ --names-only\n";
@@ -138,16 +139,21 @@ int RunCompareCommand(const QStringList& args, cli::Io& io) {
     return cli::kFailed;
   }
 
+  bool unreadable = false;
   for (const compare::Entry& entry : list->entries) {
     if (entry.state == compare::EntryState::Same) continue;
     cli::WriteLine(io.out, QByteArray(compare::StateText(entry.state)) + ' ' + cli::Shown(entry.Name()));
-    if (entry.unreadable)
+    if (entry.unreadable) {
+      unreadable = true;
       cli::Complain(io, "compare",
-                    "cannot read " + QString::fromUtf8(cli::Shown(entry.Name())) + " on both sides");
+                    "cannot read " + QString::fromUtf8(cli::Shown(entry.Name())) + " on one side or both");
+    }
   }
   for (const compare::Entry& entry : list->entries)
     if (entry.state == compare::EntryState::Changed)
       for (const QByteArray& line : details.value(entry.here)) cli::WriteLine(io.out, line);
   std::fflush(io.out);
+  // An entry that cannot be read is neither the same nor known to differ.
+  if (unreadable) return cli::kFailed;
   return list->AllSame() ? cli::kOk : cli::kFound;
 }

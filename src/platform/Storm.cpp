@@ -212,6 +212,16 @@ int OpenEntry(Handle archive, const char* name, quint32 /*scope*/, Handle* entry
   return 1;
 }
 
+int HoldsEntry(Handle archive, const char* name) {
+  if (!name) return 0;
+  State& s = state();
+  std::lock_guard lock(s.mutex);
+  Archive* a = s.FindArchive(archive);
+  if (!a || a->users == 0) return 0;
+  std::lock_guard archiveLock(a->io);
+  return SFileHasFile(a->mpq, name) ? 1 : 0;
+}
+
 quint32 EntrySize(Handle entry, quint32* sizeHigh) {
   State& s = state();
   std::lock_guard lock(s.mutex);

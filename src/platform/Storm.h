@@ -40,6 +40,11 @@ int Release();
 // the bytes the entry takes in the archive and its flags as stored there.
 int EntryStorage(Handle entry, quint32* storedSize, quint32* flags);
 
+// Not one of the game library's calls: whether the archive's tables name the
+// entry, readable or not, so that a caller can tell an entry that is not
+// there from one that OpenEntry refuses as damaged.
+int HoldsEntry(Handle archive, const char* name);
+
 // Not part of the reader's calls: the update library's binding tells the layer
 // that an archive file has just been rewritten, and tests watch the cache.
 namespace cache {

@@ -46,6 +46,36 @@ bool Build(const QString& path, const Entries& entries, Storage storage, Listing
   return SFileCloseArchive(mpq) && ok;
 }
 
+namespace {
+
+bool Overwrite(const QString& path, qint64 offset, qint64 length) {
+  QFile f(path);
+  if (!f.open(QIODevice::ReadWrite) || offset + length > f.size() || !f.seek(offset)) return false;
+  return f.write(QByteArray(length, '\xA5')) == length;
+}
+
+}  // namespace
+
+bool DamageHeader(const QString& path) {
+  return Overwrite(path, 0, 32);
+}
+
+bool DamageEntry(const QString& path, const QByteArray& name) {
+  HANDLE mpq = nullptr;
+  if (!SFileOpenArchive(QFile::encodeName(path).constData(), 0, STREAM_FLAG_READ_ONLY, &mpq)) return false;
+  HANDLE file = nullptr;
+  ULONGLONG offset = 0;
+  DWORD stored = 0;
+  bool found = SFileOpenFileEx(mpq, name.constData(), SFILE_OPEN_FROM_MPQ, &file);
+  if (found) {
+    found = SFileGetFileInfo(file, SFileInfoByteOffset, &offset, sizeof offset, nullptr) &&
+            SFileGetFileInfo(file, SFileInfoCompressedSize, &stored, sizeof stored, nullptr) && stored > 0;
+    SFileCloseFile(file);
+  }
+  SFileCloseArchive(mpq);
+  return found && Overwrite(path, qint64(offset), qint64(stored));
+}
+
 bool SetModified(const QString& path, const QDateTime& when) {
   QFile f(path);
   return f.open(QIODevice::ReadWrite) && f.setFileTime(when, QFileDevice::FileModificationTime);

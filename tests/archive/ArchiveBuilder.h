@@ -21,6 +21,14 @@ enum class Listing { WithListfile, NoListfile };
 bool Build(const QString& path, const Entries& entries, Storage storage = Storage::CompressedEncrypted,
            Listing listing = Listing::WithListfile);
 
+// Damage as a bad download or disk leaves it. DamageHeader overwrites the
+// archive's header, so the file no longer opens as an archive. DamageEntry
+// overwrites the stored bytes of one compressed entry (its sector table and
+// data) and leaves the header and tables whole, so the archive opens and
+// names the entry but cannot read it. False when the file or entry is not found.
+bool DamageHeader(const QString& path);
+bool DamageEntry(const QString& path, const QByteArray& name);
+
 // Sets the file's modification time (its change time becomes now).
 bool SetModified(const QString& path, const QDateTime& when);
 // Sets the modification time an hour back, so the reader no longer counts the

@@ -1,11 +1,13 @@
 // quillforge check: its output lines and exit codes, run as the command line
 // runs it, with the mod, the game and the rules on disk.
+#include <QDir>
 #include <QTemporaryDir>
 #include <QtTest>
 #include <cstdio>
 
 #include "ArchiveBuilder.h"
 #include "CheckSheetsHelp.h"
+#include "Fixtures.h"
 #include "cli/CheckCommand.h"
 #include "platform/ConfigLocation.h"
 #include "platform/Profile.h"
@@ -143,6 +145,93 @@ class TestCheckCommand : public QObject {
     QCOMPARE(r.exit, int(cli::kFailed));
     QVERIFY(r.err.contains("bad.rules:2: unknown statement \"forbid\""));
     QCOMPARE(r.out, QByteArray());
+  }
+
+  // A game whose archives hold the item sheets finds the broken reference;
+  // with any one archive damaged (its header, or one sheet in it) nothing is
+  // checked: the reason on the error stream, exit 2, never a pass.
+  void damagedGameArchive() {
+    QF_REQUIRE_FIXTURES();
+    const QString excel = fixtures::modDir() + QStringLiteral("/data/global/excel/");
+    const QString mod = dir_.filePath("uniques.QLM");
+    QVERIFY(testarchive::Build(
+        mod, {{Internal("UniqueItems.txt"), Sheet({"index|code", "Axe of Old|axe", "Nothing|qz9"})}}));
+    const QString game = dir_.filePath("damaged-game");
+    QVERIFY(QDir().mkpath(game));
+    const auto buildGame = [&] {
+      const auto none = testarchive::Listing::NoListfile;
+      const auto packed = testarchive::Storage::CompressedEncrypted;
+      return testarchive::Build(game + "/d2data.mpq",
+                                {{Internal("weapons.txt"), fixtures::readAll(excel + "weapons.txt")},
+                                 {Internal("misc.txt"), fixtures::readAll(excel + "misc.txt")}},
+                                packed, none) &&
+             testarchive::Build(game + "/d2exp.mpq", {{Internal("armor.txt"), Sheet({"name|code", "Cap|cap"})}},
+                                packed, none);
+    };
+    QVERIFY(buildGame());
+    Run r = Check({mod, "--game", game, "--rules", ""});
+    QCOMPARE(r.exit, int(cli::kFound));
+    QVERIFY(r.out.startsWith("data\\global\\excel\\UniqueItems.txt:3:code: error: \"qz9\" is not an item code"));
+
+    const struct {
+      const char* archive;
+      QByteArray entry;  // empty: the header
+    } damages[] = {{"d2data.mpq", {}}, {"d2data.mpq", Internal("weapons.txt")}, {"d2exp.mpq", {}}};
+    for (const auto& damage : damages) {
+      QVERIFY(buildGame());
+      const QString path = game + '/' + damage.archive;
+      QVERIFY(damage.entry.isEmpty() ? testarchive::DamageHeader(path)
+                                     : testarchive::DamageEntry(path, damage.entry));
+      r = Check({mod, "--game", game, "--rules", ""});
+      QCOMPARE(r.exit, int(cli::kFailed));
+      QCOMPARE(r.out, QByteArray());
+      QVERIFY2(r.err.contains(damage.archive), r.err.constData());
+      if (!damage.entry.isEmpty()) QVERIFY(r.err.contains(damage.entry));
+    }
+  }
+
+  // The fixture mod: after its findings, each message that repeats is
+  // named once, with how often and where first, before the totals.
+  void repeatedMessagesSummed() {
+    QF_REQUIRE_FIXTURES();
+    const QString excel = fixtures::modDir() + QStringLiteral("/data/global/excel");
+    testarchive::Entries sheets;
+    for (const QString& name : QDir(excel).entryList({QStringLiteral("*.txt")}, QDir::Files))
+      sheets.append({fixtures::internalName(excel + '/' + name), fixtures::readAll(excel + '/' + name)});
+    const QString mod = dir_.filePath("fixture.QLM");
+    QVERIFY(testarchive::Build(mod, sheets));
+    const Run r = Check({mod, "--rules", "", "--game", ""});
+    QCOMPARE(r.exit, int(cli::kFound));
+
+    // What the finding lines say: each message's count and first place.
+    QList<QByteArray> lines = r.out.split('\n');
+    QCOMPARE(lines.takeLast(), QByteArray());
+    QVERIFY(lines.takeLast().contains(" errors, "));
+    QMap<QByteArray, int> counts;
+    QMap<QByteArray, QByteArray> firstAt;
+    QList<QByteArray> summary;
+    for (const QByteArray& line : lines) {
+      const qsizetype severity = line.indexOf(": error: ");
+      if (severity < 0) {
+        summary.append(line);
+        continue;
+      }
+      QVERIFY2(summary.isEmpty(), "a finding after the summary");
+      const QByteArray message = line.mid(severity + 9);
+      if (++counts[message] == 1) firstAt.insert(message, line.left(severity));
+    }
+    QStringList expected;
+    for (auto it = counts.cbegin(); it != counts.cend(); ++it)
+      if (it.value() > 1)
+        expected.append(QStringLiteral("%1 times: %2, first at %3")
+                            .arg(it.value())
+                            .arg(QString::fromLatin1(it.key()), QString::fromLatin1(firstAt.value(it.key()))));
+    QVERIFY(!expected.isEmpty());
+    QStringList got;
+    for (const QByteArray& line : summary) got.append(QString::fromLatin1(line));
+    got.sort();
+    expected.sort();
+    QCOMPARE(got, expected);
   }
 
   // Words that make no call: the reason and the usage on the error stream.

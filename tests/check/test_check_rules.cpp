@@ -2,6 +2,7 @@
 // column other features ask for.
 #include <QtTest>
 
+#include "archive/check/AcceptLines.h"
 #include "archive/check/DefaultRules.h"
 #include "archive/check/RulesReader.h"
 
@@ -116,6 +117,31 @@ class TestCheckRules : public QObject {
     QCOMPARE(rules.relations.size(), relations + 1);
     QVERIFY(rules.relations.back().hasSeverity);
     QCOMPARE(rules.relations.back().severity, Severity::Warning);
+  }
+
+  // The lines that accept a reported value: one per sheet, naming its
+  // columns, blanks quoted. A value no word of a rules file can hold is
+  // refused rather than written as something else.
+  void acceptLinesPerSheet() {
+    const auto finding = [](const char* sheet, const char* column, const char* value) {
+      Finding f;
+      f.file = QByteArray("data\\global\\excel\\") + sheet;
+      f.column = column;
+      f.value = value;
+      return f;
+    };
+    const Finding a = finding("UniqueItems.txt", "prop1", "my fire"), b = finding("UniqueItems.txt", "prop2", "my fire"),
+                  c = finding("SetItems.txt", "prop1", "my fire"), d = finding("uniqueitems.txt", "PROP1", "my fire");
+    QList<QByteArray> lines;
+    QString why;
+    QVERIFY(AcceptLines({&a, &b, &c, &d}, lines, why));
+    QCOMPARE(lines, QList<QByteArray>({"allow UniqueItems.txt : prop1 prop2 = \"my fire\"",
+                                       "allow SetItems.txt : prop1 = \"my fire\""}));
+    for (const char* bad : {"fi\"re", "{1..3}", "="}) {
+      const Finding e = finding("UniqueItems.txt", "prop1", bad);
+      QVERIFY(!AcceptLines({&e}, lines, why));
+      QVERIFY(lines.isEmpty() && !why.isEmpty());
+    }
   }
 
   // The key column of a sheet, by file or internal name in any case.

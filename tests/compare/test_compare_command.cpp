@@ -163,6 +163,21 @@ class TestCompareCommand : public QObject {
     QCOMPARE(run.out, (QList<QByteArray>{"changed data\\global\\excel\\gems.txt",
                                          "only here data\\global\\ui\\new.dc6",
                                          "data\\global\\excel\\gems.txt:Ruby:code: r\xc3\xa9 -> r"}));
+
+    // A damaged archive of the game is named and nothing compared; a damaged
+    // entry of the patch is never stood in for by the older archive's copy.
+    QVERIFY(testarchive::Build(game + "/d2exp.mpq", {{"data\\global\\excel\\misc.txt", "x"}}));
+    QVERIFY(testarchive::DamageHeader(game + "/d2exp.mpq"));
+    Run damaged = Compare({mod, game});
+    QCOMPARE(damaged.exit, 2);
+    QVERIFY(damaged.out.isEmpty());
+    QVERIFY2(damaged.err.contains("d2exp.mpq"), damaged.err.constData());
+    QVERIFY(QFile::remove(game + "/d2exp.mpq"));
+    QVERIFY(testarchive::Build(game + "/patch_d2.mpq", {{"data\\global\\excel\\gems.txt", "name\tcode\nRuby\tr\xe9\n"}}));
+    QVERIFY(testarchive::DamageEntry(game + "/patch_d2.mpq", "data\\global\\excel\\gems.txt"));
+    damaged = Compare({mod, game});
+    QCOMPARE(damaged.exit, 2);
+    QVERIFY2(damaged.err.contains("cannot read data\\global\\excel\\gems.txt"), damaged.err.constData());
   }
 
   // A side that cannot be read, or wrong words: exit 2, the reason on the

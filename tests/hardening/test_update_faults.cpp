@@ -8,6 +8,7 @@
 // shown.
 #include <signal.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <QBuffer>
@@ -77,6 +78,7 @@ class TestUpdateFaults : public QObject {
   QString folder_;   // holds the archive alone
   QString archive_;  // the mod under update
   QString sources_;  // the files the child adds
+  QString childTemp_;
   QByteArray pristine_;
   Contents before_;
   Contents after_;  // what a committed update leaves
@@ -88,6 +90,7 @@ class TestUpdateFaults : public QObject {
                     int killAfterPumps = -1, int killAfterMs = -1) {
     QProcess child;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("TMPDIR"), childTemp_);
     env.insert(QString::fromLatin1(kChildArchive), archive_);
     env.insert(QString::fromLatin1(kChildSources), pairs_.join('\n'));
     if (deleteSources) env.insert(QString::fromLatin1(kChildDeleteSources), QStringLiteral("1"));
@@ -166,6 +169,11 @@ class TestUpdateFaults : public QObject {
     folder_ = scratch_.filePath(QStringLiteral("mods"));
     sources_ = scratch_.filePath(QStringLiteral("sources"));
     QVERIFY(QDir().mkpath(folder_) && QDir().mkpath(sources_));
+    // The children's temporary folder: a killed child leaves its scratch
+    // folder and record file there, and they go with the parent's.
+    childTemp_ = scratch_.filePath(QStringLiteral("child-tmp"));
+    QVERIFY(QDir().mkpath(childTemp_));
+    QVERIFY(::chmod(QFile::encodeName(childTemp_).constData(), 01777) == 0);
     archive_ = folder_ + QStringLiteral("/mod.QLM");
 
     // The mod holds the sheets; the update replaces two and adds the rest of

@@ -28,19 +28,24 @@ class OpenArchive {
 
   bool IsOpen() const { return archive_ != nullptr; }
 
-  bool Read(const QByteArray& name, QByteArray& bytes) const {
+  enum class Got { Missing, Read, Unreadable };
+
+  // An entry the archive's tables name but that cannot be opened or read in
+  // full is damaged, which is not the same as not being there.
+  Got Read(const QByteArray& name, QByteArray& bytes) const {
+    if (!storm::HoldsEntry(archive_, name.constData())) return Got::Missing;
     storm::Handle entry = nullptr;
-    if (!storm::OpenEntry(archive_, name.constData(), 0, &entry)) return false;
+    if (!storm::OpenEntry(archive_, name.constData(), 0, &entry)) return Got::Unreadable;
     const quint32 size = storm::EntrySize(entry, nullptr);
     bool ok = size != 0xFFFFFFFFu;
     if (ok) {
       bytes = QByteArray(qsizetype(size), Qt::Uninitialized);
       quint32 got = 0;
-      ok = storm::ReadEntry(entry, bytes.data(), size, &got, nullptr) || size == 0;
+      ok = (storm::ReadEntry(entry, bytes.data(), size, &got, nullptr) && got == size) || size == 0;
       bytes.truncate(qsizetype(qMin(got, size)));
     }
     storm::CloseEntry(entry);
-    return ok;
+    return ok ? Got::Read : Got::Unreadable;
   }
 
  private:
@@ -78,7 +83,17 @@ bool ReadBaseGame(const QString& folder, const QList<QByteArray>& sheetNames, Ba
     for (const QByteArray& sheet : sheetNames) {
       const QByteArray internal = kSheetFolder + sheet;
       QByteArray bytes;
-      if (archive.Read(internal, bytes)) put(sheet, SheetFile{archiveName + (':' + internal), bytes});
+      switch (archive.Read(internal, bytes)) {
+        case OpenArchive::Got::Read:
+          put(sheet, SheetFile{archiveName + (':' + internal), bytes});
+          break;
+        case OpenArchive::Got::Unreadable:
+          base.problems.append(QStringLiteral("%1 cannot be read from %2")
+                                   .arg(QString::fromLatin1(internal), path));
+          break;
+        case OpenArchive::Got::Missing:
+          break;
+      }
     }
   }
   const QString excel = files::FindCaseBlind(
@@ -87,9 +102,12 @@ bool ReadBaseGame(const QString& folder, const QList<QByteArray>& sheetNames, Ba
     found = true;
     for (const QByteArray& sheet : sheetNames) {
       const QString path = files::FindCaseBlind(excel, {QString::fromLatin1(sheet)});
+      if (path.isEmpty()) continue;
       QByteArray bytes;
-      if (!path.isEmpty() && files::ReadFileBytes(path, bytes))
+      if (files::ReadFileBytes(path, bytes))
         put(sheet, SheetFile{"game folder:" + (kSheetFolder + sheet), bytes});
+      else
+        base.problems.append(QStringLiteral("%1 cannot be read").arg(path));
     }
   }
   if (!found) {

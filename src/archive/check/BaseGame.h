@@ -16,7 +16,10 @@ namespace check {
 
 struct BaseGame {
   SheetFiles sheets;     // named "d2exp.mpq:data\global\excel\Armor.txt" and the like
-  QStringList problems;  // archives that are there but cannot be read
+  // Archives, and sheets in them or in the folder, that are there but cannot
+  // be read: sheets the check would have taken from them are missing or come
+  // from an older archive, so a check by what was read cannot be trusted.
+  QStringList problems;
 };
 
 // False, with why, when the folder does not exist or holds neither an

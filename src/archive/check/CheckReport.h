@@ -24,6 +24,11 @@ struct Finding {
   QByteArray column;   // the column's header text; empty for a whole row
   QByteArray check;    // "cells", "space", "dup", "ref"
   QByteArray message;  // ending with the check id in brackets
+  // For a reference that names nothing known: the value it names, which a
+  // rules file's "allow" (or, for a cube qualifier, "qualifier") line for the
+  // sheet and column would accept. Empty for other findings.
+  QByteArray value;
+  bool qualifier = false;
 };
 
 struct CheckReport {

@@ -1,5 +1,7 @@
 #include "archive/check/FindingText.h"
 
+#include "archive/check/FindingGroups.h"
+
 namespace check {
 namespace {
 
@@ -13,10 +15,29 @@ QByteArray SeverityText(Severity severity) {
   return severity == Severity::Error ? "error" : "warning";
 }
 
+QByteArray PlaceText(const Finding& f) {
+  QByteArray place = f.file + ':' + QByteArray::number(f.line);
+  if (!f.column.isEmpty()) place += ':' + f.column;
+  return place;
+}
+
 QByteArray FindingLine(const Finding& f) {
-  QByteArray line = f.file + ':' + QByteArray::number(f.line) + ':';
-  if (!f.column.isEmpty()) line += f.column + ':';
-  return line + ' ' + SeverityText(f.severity) + ": " + f.message;
+  return PlaceText(f) + ": " + SeverityText(f.severity) + ": " + f.message;
+}
+
+QList<QByteArray> RepeatLines(const CheckReport& report, int limit) {
+  const std::vector<FindingGroup> groups = RepeatedGroups(report.findings);
+  QList<QByteArray> lines;
+  for (const FindingGroup& g : groups) {
+    if (lines.size() == limit) break;
+    const Finding& first = report.findings[g.places.front()];
+    lines.append(QByteArray::number(qulonglong(g.places.size())) + " times: " + first.message + ", first at " +
+                 PlaceText(first));
+  }
+  if (groups.size() > size_t(lines.size()))
+    lines.append("and " + Counted(int(groups.size()) - int(lines.size()), "more message", "more messages") +
+                 " repeated");
+  return lines;
 }
 
 QByteArray SummaryLine(const CheckReport& report) {

@@ -153,6 +153,15 @@ class Checker {
     Finding finding;
   };
 
+  // A value no key or rule accepts, in a reference column.
+  void AddUnknown(const Sheet& sheet, int line, const ColumnJob& job, std::string_view value, bool qualifier,
+                  const QByteArray& message) {
+    Add(sheet, line, job.column, "ref", job.severity, message);
+    Finding& f = pending_.back().finding;
+    f.value = Bytes(value);
+    f.qualifier = qualifier;
+  }
+
   void Add(const Sheet& sheet, int line, int column, const QByteArray& check, Severity severity,
            const QByteArray& message) {
     Finding f;
@@ -299,7 +308,7 @@ class Checker {
     if (!job.relation->cube) {
       const std::string_view value = TrimSpaces(cell);
       if (job.complete && !value.empty() && !Known(job, value))
-        Add(sheet, line, job.column, "ref", job.severity, Quoted(value) + " is not " + job.what);
+        AddUnknown(sheet, line, job, value, false, Quoted(value) + " is not " + job.what);
       return;
     }
     // A cube cell: quotes are no part of its value; the part before the first
@@ -313,7 +322,7 @@ class Checker {
     const size_t comma = text.find(',');
     const std::string_view first = TrimSpaces(text.substr(0, comma));
     if (job.complete && !first.empty() && !Known(job, first))
-      Add(sheet, line, job.column, "ref", job.severity, Quoted(first) + " is not " + job.what);
+      AddUnknown(sheet, line, job, first, false, Quoted(first) + " is not " + job.what);
     if (!job.qualifiers || comma == std::string_view::npos) return;
     std::string_view rest = text.substr(comma + 1);
     for (;;) {
@@ -321,7 +330,7 @@ class Checker {
       const std::string_view part = rest.substr(0, next);
       const std::string_view name = TrimSpaces(part.substr(0, part.find('=')));
       if (!name.empty() && !job.qualifiers->Contains(name))
-        Add(sheet, line, job.column, "ref", job.severity, Quoted(name) + " is not a known qualifier");
+        AddUnknown(sheet, line, job, name, true, Quoted(name) + " is not a known qualifier");
       if (next == std::string_view::npos) break;
       rest = rest.substr(next + 1);
     }

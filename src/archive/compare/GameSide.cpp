@@ -27,7 +27,15 @@ bool GameSide::Open() {
   bool any = false;
   for (size_t i = 0; i < archives_.size(); ++i) {
     const QString path = FindCaseBlind(folder, QString::fromLatin1(ArchiveNames()[i]));
-    if (!path.isEmpty() && archives_[i].Open(path)) any = true;
+    if (path.isEmpty()) continue;
+    // Without one of its archives the game is another game: entries it would
+    // give or replace would show the wrong version, or none.
+    if (!archives_[i].Open(path)) {
+      error_ = QStringLiteral("%1 cannot be read as an archive").arg(path);
+      Close();
+      return false;
+    }
+    any = true;
   }
   if (!any) {
     error_ = QStringLiteral("%1 holds none of the game's archives d2data.mpq, d2exp.mpq, patch_d2.mpq")
@@ -45,7 +53,7 @@ void GameSide::Close() {
 
 const HeldArchive* GameSide::Holder(const QByteArray& name) const {
   for (auto it = archives_.rbegin(); it != archives_.rend(); ++it)
-    if (it->IsOpen() && it->Size(name) >= 0) return &*it;
+    if (it->IsOpen() && it->Holds(name)) return &*it;
   return nullptr;
 }
 

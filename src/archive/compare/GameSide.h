@@ -29,7 +29,9 @@ class GameSide : public Side {
   static const std::array<const char*, 3>& ArchiveNames();
 
  private:
-  // The last opened archive that holds name; null when none does.
+  // The last opened archive whose tables name the entry, a damaged one too
+  // (its read then fails, rather than an older copy standing in for it);
+  // null when none does.
   const HeldArchive* Holder(const QByteArray& name) const;
 
   QString folder_;

@@ -41,6 +41,10 @@ void HeldArchive::Close() {
   archive_ = nullptr;
 }
 
+bool HeldArchive::Holds(const QByteArray& name) const {
+  return archive_ && !name.contains('\0') && storm::HoldsEntry(archive_, name.constData());
+}
+
 qint64 HeldArchive::Size(const QByteArray& name) const {
   const HeldEntry entry(archive_, name);
   if (!entry.get()) return -1;

@@ -22,6 +22,9 @@ class HeldArchive {
   void Close();
   bool IsOpen() const { return archive_ != nullptr; }
 
+  // Whether the archive's tables name the entry, whether or not it can be
+  // read (Size and Read fail for a damaged one).
+  bool Holds(const QByteArray& name) const;
   // The entry's size; -1 when the archive holds no entry of that name.
   qint64 Size(const QByteArray& name) const;
   // The entry's bytes; false when it cannot be opened or read. A read that

@@ -137,6 +137,9 @@ class TfrmMain : public QMainWindow {
   // Selects the finding's entry, opens the Edit page and makes its cell
   // current and visible.
   void ShowFinding(const check::Finding& finding);
+  // Accepts the findings' value in the rules file (asking first; without a
+  // rules file, offering one beside the mod), then checks again.
+  void AllowFindingValue(const std::vector<check::Finding>& findings);
   void mniCompareClick(QObject* Sender = nullptr);
 
   // ---- The commands' steps after their dialogs, for other ways in --------

@@ -3,10 +3,13 @@
 // dock; a chosen finding opens its cell on the Edit page.
 #include <QApplication>
 #include <QBuffer>
+#include <QDir>
+#include <QFileInfo>
 #include <QTabWidget>
 
 #include "archive/ArchiveReader.h"
 #include "archive/EntryKind.h"
+#include "archive/check/AcceptLines.h"
 #include "archive/check/BaseGame.h"
 #include "archive/check/DefaultRules.h"
 #include "archive/check/FindingText.h"
@@ -15,10 +18,13 @@
 #include "forms/edit/EditPageGrid.h"
 #include "forms/files/FilteredRows.h"
 #include "forms/main/untMain.h"
+#include "forms/preferences/RulesFileEdit.h"
+#include "forms/preferences/untPreferences.h"
 #include "forms/problems/ProblemsDock.h"
 #include "forms/widgets/StatusProgressBar.h"
 #include "platform/Ansi.h"
 #include "platform/FileBytes.h"
+#include "platform/ReplacingFile.h"
 #include "platform/Ui.h"
 
 namespace {
@@ -61,6 +67,20 @@ check::Rules LoadRules(const QString& path) {
   return rules;
 }
 
+// The rules file with lines added at its end, in its own line ends, written
+// whole or not at all; a file not there yet is made.
+bool AppendRules(const QString& path, const QList<QByteArray>& lines) {
+  QByteArray text;
+  if (QFileInfo::exists(path) && !files::ReadFileBytes(path, text)) return false;
+  const QByteArray end = text.contains("\r\n") ? "\r\n" : "\n";
+  if (!text.isEmpty() && !text.endsWith('\n') && !text.endsWith('\r')) text += end;
+  for (const QByteArray& line : lines) text += line + end;
+  // A link keeps pointing at the file it names: the file itself is replaced.
+  const QString target = QFileInfo(path).isSymLink() ? QFileInfo(path).canonicalFilePath() : path;
+  files::ReplacingFile file(target.isEmpty() ? path : target);
+  return file.Open() && file.Device().write(text) == text.size() && file.Commit();
+}
+
 }  // namespace
 
 void TfrmMain::BuildProblemsDock() {
@@ -69,6 +89,9 @@ void TfrmMain::BuildProblemsDock() {
   dockProblems->hide();
   connect(dockProblems, &ProblemsDock::findingChosen, this, [this](const check::Finding& finding) {
     RunNamed("ShowFinding", [this, finding] { ShowFinding(finding); });
+  });
+  connect(dockProblems, &ProblemsDock::allowValueAsked, this, [this](const std::vector<check::Finding>& found) {
+    RunNamed("AllowFindingValue", [this, found] { AllowFindingValue(found); });
   });
 }
 
@@ -110,10 +133,17 @@ void TfrmMain::mniCheckModClick(QObject*) {
     check::BaseGame base;
     if (!GameFolder().isEmpty()) {
       QString why;
-      if (!check::ReadBaseGame(GameFolder(), rules.Sheets(), base, why))
+      if (!check::ReadBaseGame(GameFolder(), rules.Sheets(), base, why)) {
         Warn(why + QStringLiteral(" The mod is checked without the game's sheets."));
-      else if (!base.problems.isEmpty())
-        Warn(base.problems.join('\n'));
+      } else if (!base.problems.isEmpty()) {
+        // What was read of a damaged game would pass references the missing
+        // sheets would have caught; without any of it, the summary names
+        // every sheet the references needed and did not have.
+        Warn(QStringLiteral("The game folder cannot be read whole:\n%1\n\nThe mod is checked without the "
+                            "game's sheets, so references into them are not checked.")
+                 .arg(base.problems.join('\n')));
+        base = check::BaseGame();
+      }
     }
     QList<QByteArray> unread;
     const check::SheetFiles sheets = SheetsToCheck(unread);
@@ -166,4 +196,54 @@ void TfrmMain::ShowFinding(const check::Finding& finding) {
       break;
     }
   grid.ShowCell(SheetCell{col, finding.line - 1});
+}
+
+void TfrmMain::AllowFindingValue(const std::vector<check::Finding>& findings) {
+  if (ModFileName.isEmpty() || findings.empty()) return;
+  std::vector<const check::Finding*> places;
+  for (const check::Finding& f : findings) places.push_back(&f);
+  QList<QByteArray> lines;
+  QString why;
+  if (!check::AcceptLines(places, lines, why)) {
+    Warn(why);
+    return;
+  }
+  QStringList shown;
+  for (const QByteArray& line : lines) shown.append(ansi::toDisplay(line));
+  const QString value = ansi::toDisplay(findings.front().value);
+  QString path = RulesFile();
+  const bool choose = path.isEmpty();
+  if (choose) {
+    if (!frmPreferences_) {
+      Warn(QStringLiteral("Name a rules file in Preferences to allow \"%1\".").arg(value));
+      return;
+    }
+    // A mod's own rules go with it: beside it, named after it.
+    const QFileInfo mod(ModFileName);
+    path = mod.dir().filePath(mod.completeBaseName() + QStringLiteral(".rules"));
+    const QString question =
+        QFileInfo::exists(path)
+            ? QStringLiteral("No rules file is set in Preferences. Add these lines to %1 and make it the "
+                             "rules file?\n\n%2")
+            : QStringLiteral("No rules file is set in Preferences. Create %1 beside the mod with these lines "
+                             "and make it the rules file?\n\n%2");
+    if (ui::MessageBox(question.arg(path, shown.join('\n')), QString::fromLatin1(kCheckTitle),
+                       ui::mbYesNo | ui::mbIconQuestion) != ui::idYes)
+      return;
+  } else if (ui::MessageBox(QStringLiteral("Allow \"%1\" by adding these lines to the rules file %2?\n\n%3")
+                                .arg(value, path, shown.join('\n')),
+                            QString::fromLatin1(kCheckTitle), ui::mbYesNo | ui::mbIconQuestion) != ui::idYes) {
+    return;
+  }
+  if (!AppendRules(path, lines)) {
+    Warn(QStringLiteral("Cannot write the rules file %1; it is left as it was. Name a rules file you can "
+                        "write in Preferences.")
+             .arg(path));
+    return;
+  }
+  if (choose) {
+    frmPreferences_->edtRulesFile->setText(path);
+    frmPreferences_->StorePreferences();
+  }
+  mniCheckModClick();
 }

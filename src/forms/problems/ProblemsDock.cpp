@@ -1,8 +1,9 @@
 #include "forms/problems/ProblemsDock.h"
 
+#include <QAction>
 #include <QHeaderView>
 #include <QSortFilterProxyModel>
-#include <QTableView>
+#include <QTreeView>
 
 #include "forms/problems/ProblemsModel.h"
 
@@ -15,7 +16,7 @@ ProblemsDock::ProblemsDock(QWidget* parent) : QDockWidget(QStringLiteral("Proble
   model_ = new ProblemsModel(this);
   sorted_ = new QSortFilterProxyModel(this);
   sorted_->setSourceModel(model_);
-  tblProblems = new QTableView(this);
+  tblProblems = new QTreeView(this);
   tblProblems->setObjectName(QStringLiteral("tblProblems"));
   tblProblems->setAccessibleName(QStringLiteral("Problems"));
   tblProblems->setModel(sorted_);
@@ -24,31 +25,66 @@ ProblemsDock::ProblemsDock(QWidget* parent) : QDockWidget(QStringLiteral("Proble
   tblProblems->setSelectionBehavior(QAbstractItemView::SelectRows);
   tblProblems->setSelectionMode(QAbstractItemView::SingleSelection);
   tblProblems->setEditTriggers(QAbstractItemView::NoEditTriggers);
+  tblProblems->setUniformRowHeights(true);
   tblProblems->setWordWrap(false);
-  tblProblems->verticalHeader()->hide();
-  tblProblems->verticalHeader()->setDefaultSectionSize(18);
-  tblProblems->horizontalHeader()->setStretchLastSection(true);
-  tblProblems->setColumnWidth(ProblemsModel::kSeverity, 60);
+  // Activation alone opens and closes a message's places, so a double-click
+  // does it once, as Enter does.
+  tblProblems->setExpandsOnDoubleClick(false);
+  tblProblems->header()->setStretchLastSection(true);
+  tblProblems->setColumnWidth(ProblemsModel::kSeverity, 80);
   tblProblems->setColumnWidth(ProblemsModel::kFile, 200);
   tblProblems->setColumnWidth(ProblemsModel::kLine, 50);
   tblProblems->setColumnWidth(ProblemsModel::kColumn, 90);
   setWidget(tblProblems);
-  // Activation is a double-click, or Enter on the current row.
-  connect(tblProblems, &QAbstractItemView::activated, this, [this](const QModelIndex& index) {
-    if (index.isValid()) emit findingChosen(FindingAt(index.row()));
+  connect(tblProblems, &QAbstractItemView::activated, this, &ProblemsDock::Activate);
+
+  mniAllowValue = new QAction(QStringLiteral("&Allow Value in Rules File..."), this);
+  mniAllowValue->setObjectName(QStringLiteral("mniAllowValue"));
+  mniAllowValue->setStatusTip(
+      QStringLiteral("Accept this value where Check Mod reported it, with a line in the mod's rules file."));
+  tblProblems->addAction(mniAllowValue);
+  tblProblems->setContextMenuPolicy(Qt::ActionsContextMenu);
+  connect(mniAllowValue, &QAction::triggered, this, [this] {
+    const QModelIndex current = sorted_->mapToSource(tblProblems->currentIndex());
+    std::vector<check::Finding> findings;
+    for (const check::Finding* f : model_->GroupAt(current)) findings.push_back(*f);
+    if (!findings.empty() && !findings.front().value.isEmpty()) emit allowValueAsked(findings);
   });
+  connect(tblProblems->selectionModel(), &QItemSelectionModel::currentChanged, this,
+          &ProblemsDock::UpdateAllowValue);
+  UpdateAllowValue();
 }
 
 void ProblemsDock::ShowReport(const check::CheckReport& report) {
   model_->SetFindings(report.findings);
   setWindowTitle(QStringLiteral("Problems (%1)").arg(Count()));
-  if (Count() > 0) tblProblems->setCurrentIndex(sorted_->index(0, 0));
+  if (sorted_->rowCount() > 0) tblProblems->setCurrentIndex(sorted_->index(0, 0));
+  UpdateAllowValue();
 }
 
 int ProblemsDock::Count() const {
-  return model_->rowCount();
+  return model_->FindingCount();
 }
 
 const check::Finding& ProblemsDock::FindingAt(int shownRow) const {
-  return model_->At(sorted_->mapToSource(sorted_->index(shownRow, 0)).row());
+  return *model_->GroupAt(sorted_->mapToSource(sorted_->index(shownRow, 0))).front();
+}
+
+const check::Finding* ProblemsDock::PlaceAt(const QModelIndex& shown) const {
+  return model_->PlaceAt(sorted_->mapToSource(shown));
+}
+
+void ProblemsDock::Activate(const QModelIndex& shown) {
+  if (!shown.isValid()) return;
+  if (const check::Finding* place = PlaceAt(shown)) {
+    emit findingChosen(*place);
+    return;
+  }
+  const QModelIndex first = shown.siblingAtColumn(0);
+  tblProblems->setExpanded(first, !tblProblems->isExpanded(first));
+}
+
+void ProblemsDock::UpdateAllowValue() {
+  const std::vector<const check::Finding*> group = model_->GroupAt(sorted_->mapToSource(tblProblems->currentIndex()));
+  mniAllowValue->setEnabled(!group.empty() && !group.front()->value.isEmpty());
 }

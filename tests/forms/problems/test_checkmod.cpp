@@ -2,12 +2,13 @@
 // grid, the game folder of the preferences), the Problems dock, and a
 // finding opening its cell on the Edit page.
 #include <QDir>
+#include <QFileInfo>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QSignalSpy>
 #include <QTabWidget>
-#include <QTableView>
+#include <QTreeView>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -17,6 +18,7 @@
 #include "archive/ArchiveReader.h"
 #include "forms/edit/EditPageGrid.h"
 #include "forms/main/untMain.h"
+#include "forms/preferences/RulesFileEdit.h"
 #include "forms/preferences/untPreferences.h"
 #include "forms/problems/ProblemsDock.h"
 #include "forms/widgets/FolderEdit.h"
@@ -47,7 +49,7 @@ class TestCheckMod : public QObject {
   std::unique_ptr<TfrmMain> frm_;
 
   EditPageGrid& grid() const { return *qobject_cast<EditPageGrid*>(frm_->StringGrid); }
-  QTableView* table() const { return frm_->dockProblems->tblProblems; }
+  QTreeView* table() const { return frm_->dockProblems->tblProblems; }
 
   int rowOf(const QByteArray& name) const {
     for (int r = 0; r < frm_->Rows->Count(); ++r)
@@ -151,6 +153,30 @@ class TestCheckMod : public QObject {
     QCOMPARE(table()->model()->index(0, 1).data().toString(), QString::fromLatin1(kUnique));
   }
 
+  // A damaged entry of the game's newest archive is said, and its older copy
+  // (which takes the typo) never stands in: the mod is checked without the
+  // game, the status bar naming what went unchecked.
+  void damagedGameArchive() {
+    openMod();
+    const QString game = dir_.filePath("damaged-game");
+    QVERIFY(QDir().mkpath(game));
+    const QByteArray properties = "data\\global\\excel\\Properties.txt";
+    const auto none = testarchive::Listing::NoListfile;
+    const auto packed = testarchive::Storage::CompressedEncrypted;
+    QVERIFY(testarchive::Build(game + "/d2data.mpq", {{properties, "code\r\nallskills\r\nallskils\r\n"}}, packed,
+                               none));
+    QVERIFY(testarchive::Build(game + "/patch_d2.mpq", {{properties, "code\r\nallskills\r\n"}}, packed, none));
+    QVERIFY(testarchive::DamageEntry(game + "/patch_d2.mpq", properties));
+    prefs_->edtGameFolder->setText(game);
+    ui_->AnswerMessage(ui::idOk);
+    checkMod();
+    QCOMPARE(ui_->messages.size(), 1);
+    QVERIFY(ui_->messages.first().text.contains("patch_d2.mpq"));
+    QVERIFY(ui_->messages.first().text.contains(properties));
+    const QString hint = frm_->HintPanel->text();
+    QVERIFY2(hint.contains("not checked (missing: ") && hint.contains("Properties.txt"), qPrintable(hint));
+  }
+
   // Double-click on a finding: its entry selected, the Edit page open, the
   // cell current and scrolled into view. Enter does the same.
   void findingOpensItsCell() {
@@ -176,6 +202,78 @@ class TestCheckMod : public QObject {
     QCOMPARE(frm_->SelectedRow(), rowOf(kUnique));
     checkShownCell(202, 5);
     QVERIFY(ui_->messages.isEmpty());
+  }
+
+  // A message met in many places is one row with its count, opened to its
+  // places by a double-click; a double-click on a place opens its cell.
+  // Allowing its value asks first, offers a rules file beside the mod when
+  // none is set, writes the line the rules reader reads, and checks again.
+  void repeatedMessagesGroupedAndAllowed() {
+    QTemporaryDir here;
+    const QString mod = here.filePath("Repeats.QLM");
+    QVERIFY(testarchive::Build(mod, {{kUnique, "index\tcode\tprop1\tprop4\r\nA\tcap\tallskils\t\r\n"
+                                               "B\tcap\tallskils\t\r\nC\tcap\tfire\tallskils\r\n"},
+                                     {kWeapons, "name\tcode\r\nAxe\taxe\r\n"},
+                                     {kArmor, "name\tcode\r\nCap\tcap\r\n"},
+                                     {kMisc, "name\tcode\r\nRing\trin\r\n"}}));
+    openMod(mod, {kUnique, kWeapons, kArmor, kMisc});
+    prefs_->edtGameFolder->setText(dir_.filePath("game"));
+    checkMod();
+    QCOMPARE(frm_->dockProblems->windowTitle(), QStringLiteral("Problems (4)"));
+    QAbstractItemModel* shown = table()->model();
+    QCOMPARE(shown->rowCount(), 2);
+    QCOMPARE(shown->index(0, 4).data().toString(),
+             QStringLiteral("\"allskils\" is not a Properties code [ref] (3 times)"));
+    const QModelIndex group = shown->index(0, 0);
+    QCOMPARE(shown->rowCount(group), 3);
+    QCOMPARE(shown->rowCount(shown->index(1, 0)), 0);
+
+    QVERIFY(!table()->isExpanded(group));
+    const QPoint groupAt = table()->visualRect(shown->index(0, 4)).center();
+    QTest::mouseClick(table()->viewport(), Qt::LeftButton, {}, groupAt);
+    QTest::mouseDClick(table()->viewport(), Qt::LeftButton, {}, groupAt);
+    QVERIFY(table()->isExpanded(group));
+    QCOMPARE(frm_->PageControl->currentWidget(), frm_->tbsFiles);
+    const QPoint placeAt = table()->visualRect(shown->index(2, 4, group)).center();
+    QTest::mouseClick(table()->viewport(), Qt::LeftButton, {}, placeAt);
+    QTest::mouseDClick(table()->viewport(), Qt::LeftButton, {}, placeAt);
+    checkShownCell(4, 3);
+
+    // No rules file: the one beside the mod is offered; No changes nothing.
+    QVERIFY(prefs_->RulesFile().isEmpty());
+    const QString beside = here.filePath("Repeats.rules");
+    table()->setCurrentIndex(shown->index(1, 0, group));
+    QVERIFY(frm_->dockProblems->mniAllowValue->isEnabled());
+    ui_->AnswerMessage(ui::idNo);
+    frm_->dockProblems->mniAllowValue->trigger();
+    QVERIFY(ui_->messages.last().text.contains(beside));
+    QVERIFY(!QFileInfo::exists(beside));
+    ui_->AnswerMessage(ui::idYes);
+    frm_->dockProblems->mniAllowValue->trigger();
+    QCOMPARE(fixtures::readAll(beside), QByteArray("allow UniqueItems.txt : prop1 prop4 = allskils\n"));
+    QCOMPARE(prefs_->RulesFile(), beside);
+    QCOMPARE(frm_->dockProblems->windowTitle(), QStringLiteral("Problems (1)"));
+
+    // With a rules file set, its line ends kept; a cube qualifier is allowed
+    // by a qualifier line, quoted where a column name holds a blank.
+    QVERIFY(fixtures::writeAll(beside, "# mine\r\noff space"));
+    QVERIFY(testarchive::Build(mod, {{"data\\global\\excel\\cubemain.txt",
+                                      "description\tinput 1\toutput\r\na\t\"cap,zap\"\tcap\r\n"}}));
+    openMod(mod, {"data\\global\\excel\\cubemain.txt"});
+    prefs_->edtGameFolder->setText(QString());
+    checkMod();
+    const int zap = findingRow("\"zap\" is not a known qualifier");
+    QVERIFY(zap >= 0);
+    table()->setCurrentIndex(shown->index(zap, 0));
+    ui_->AnswerMessage(ui::idYes);
+    frm_->dockProblems->mniAllowValue->trigger();
+    QCOMPARE(fixtures::readAll(beside),
+             QByteArray("# mine\r\noff space\r\nqualifier cubemain.txt : \"input 1\" = zap\r\n"));
+    QCOMPARE(findingRow("zap"), -1);
+    QVERIFY(ui_->messages.size() == 3 && ui_->errors.isEmpty());
+
+    prefs_->edtRulesFile->setText(QString());
+    prefs_->StorePreferences();
   }
 
   // Edits no Save has written are checked as the grid shows them, and a
@@ -207,10 +305,12 @@ class TestCheckMod : public QObject {
 
  private:
   void openMod() {
-    frm_->ModFileName = mod_;
-    for (const QByteArray& name :
-         {kUnique, kWeapons, kArmor, kMisc, QByteArray("data\\global\\ui\\panel.dc6")})
-      frm_->Rows->Append({name, SizeText(EntrySize(mod_, name)), QString()});
+    openMod(mod_, {kUnique, kWeapons, kArmor, kMisc, QByteArray("data\\global\\ui\\panel.dc6")});
+  }
+  void openMod(const QString& mod, const QList<QByteArray>& names) {
+    frm_->Rows->Clear();
+    frm_->ModFileName = mod;
+    for (const QByteArray& name : names) frm_->Rows->Append({name, SizeText(EntrySize(mod, name)), QString()});
     frm_->CommandsModStarted();
   }
 };
