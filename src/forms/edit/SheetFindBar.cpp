@@ -87,8 +87,8 @@ SheetFindBar::SheetFindBar(QWidget* parent) : QWidget(parent) {
   edtFind->installEventFilter(this);
   edtReplace->installEventFilter(this);
 
-  tabStops_ = {edtFind, edtReplace, btnFindNext, btnFindPrevious, btnReplace, btnReplaceAll,
-               chkMatchCase, chkWholeCell, btnFindClose};
+  tabStops_ = {edtFind,       edtReplace,   btnFindNext,  btnFindPrevious, btnReplace,
+               btnReplaceAll, chkMatchCase, chkWholeCell, btnFindClose};
   for (qsizetype i = 1; i < tabStops_.size(); ++i) setTabOrder(tabStops_[i - 1], tabStops_[i]);
   hide();
 }

@@ -347,9 +347,9 @@ class TestCmdSheetEdit : public QObject {
     Workspace ws;
     ShowSheet(ws, {{"data/global/excel/Small.txt", kSmall}});
     SheetFindBar& bar = *ws.w->EditActions->FindBar;
-    const QList<QWidget*> all = {bar.edtFind,       bar.edtReplace,   bar.btnFindNext,
-                                 bar.btnFindPrevious, bar.btnReplace, bar.btnReplaceAll,
-                                 bar.chkMatchCase,  bar.chkWholeCell, bar.btnFindClose};
+    const QList<QWidget*> all = {bar.edtFind,         bar.edtReplace,   bar.btnFindNext,
+                                 bar.btnFindPrevious, bar.btnReplace,   bar.btnReplaceAll,
+                                 bar.chkMatchCase,    bar.chkWholeCell, bar.btnFindClose};
     auto tabRound = [&](const QList<QWidget*>& stops) {
       for (qsizetype i = 1; i <= stops.size(); ++i) {
         Key(Qt::Key_Tab);
@@ -374,7 +374,8 @@ class TestCmdSheetEdit : public QObject {
     Key(Qt::Key_Escape);
     Key(Qt::Key_F, Qt::ControlModifier);
     QList<QWidget*> findOnly = all;
-    for (QWidget* w : QList<QWidget*>{bar.edtReplace, bar.btnReplace, bar.btnReplaceAll}) findOnly.removeOne(w);
+    for (QWidget* w : QList<QWidget*>{bar.edtReplace, bar.btnReplace, bar.btnReplaceAll})
+      findOnly.removeOne(w);
     tabRound(findOnly);
   }
 
