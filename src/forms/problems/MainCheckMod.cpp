@@ -14,6 +14,7 @@
 #include "archive/check/RulesReader.h"
 #include "forms/edit/EditPageGrid.h"
 #include "forms/files/FilteredRows.h"
+#include "forms/main/ModListModel.h"
 #include "forms/main/untMain.h"
 #include "forms/problems/ProblemsDock.h"
 #include "forms/widgets/StatusProgressBar.h"
@@ -70,6 +71,12 @@ void TfrmMain::BuildProblemsDock() {
   connect(dockProblems, &ProblemsDock::findingChosen, this, [this](const check::Finding& finding) {
     RunNamed("ShowFinding", [this, finding] { ShowFinding(finding); });
   });
+  connect(dockProblems, &ProblemsDock::checkRequested, this, [this] { mniCheckMod->trigger(); });
+  // Every change to what Update would write (add, remove, a saved sheet, a
+  // take or its undo on the Compare page, Update itself) and another mod
+  // open leave the findings out of date.
+  connect(Rows, &ModListModel::pendingChanged, dockProblems, &ProblemsDock::MarkOutOfDate);
+  connect(Rows, &QAbstractItemModel::modelReset, dockProblems, &ProblemsDock::MarkOutOfDate);
 }
 
 check::SheetFiles TfrmMain::SheetsToCheck(QList<QByteArray>& unread) {
