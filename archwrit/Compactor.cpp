@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "MpqCrypt.h"
-#include "PosixFile.h"
+#include "FileLayer.h"
 
 namespace archwrit {
 

@@ -8,7 +8,7 @@
 #include "ImplodeBound.h"
 #include "MpqCrypt.h"
 #include "MpqFormat.h"
-#include "PosixFile.h"
+#include "FileLayer.h"
 
 namespace archwrit {
 

@@ -4,8 +4,9 @@
 
 #include <vector>
 
+#include "FileLayer.h"
 #include "MpqCrypt.h"
-#include "PosixFile.h"
+#include "platform/ArchiveFile.h"
 
 namespace archwrit {
 
@@ -47,9 +48,11 @@ bool fileInfo(HANDLE file, SFileInfoClass what, T& value) {
 std::optional<std::vector<char>> readListfile(int fd, const std::string& path,
                                               const storm::MpqLayout& layout) {
   HANDLE mpq = nullptr;
-  constexpr DWORD kFlags =
-      MPQ_OPEN_READ_ONLY | MPQ_OPEN_NO_LISTFILE | MPQ_OPEN_NO_ATTRIBUTES | MPQ_OPEN_FORCE_MPQ_V1;
-  if (!SFileOpenArchive(path.c_str(), 0, kFlags, &mpq)) return std::nullopt;
+  // Shared with this session's own open for writing (where the system asks).
+  constexpr DWORD kFlags = MPQ_OPEN_READ_ONLY | STREAM_FLAG_WRITE_SHARE | MPQ_OPEN_NO_LISTFILE |
+                           MPQ_OPEN_NO_ATTRIBUTES | MPQ_OPEN_FORCE_MPQ_V1;
+  const std::string libraryPath = storm::LibraryPath(path.c_str());
+  if (libraryPath.empty() || !SFileOpenArchive(libraryPath.c_str(), 0, kFlags, &mpq)) return std::nullopt;
   std::optional<std::vector<char>> text;
   HANDLE file = nullptr;
   if (SFileOpenFileEx(mpq, LISTFILE_NAME, SFILE_OPEN_FROM_MPQ, &file)) {

@@ -5,7 +5,7 @@
 #include <algorithm>
 
 #include "MpqCrypt.h"
-#include "PosixFile.h"
+#include "FileLayer.h"
 
 namespace archwrit {
 

@@ -1,16 +1,8 @@
 #include "ShadowFile.h"
 
-#include <dirent.h>
-#include <errno.h>
-#include <fcntl.h>
-#include <stdio.h>
-#include <sys/file.h>
-#include <sys/random.h>
-#include <sys/stat.h>
-#include <time.h>
-#include <unistd.h>
-
 #include <cstring>
+#include <ctime>
+#include <thread>
 
 namespace archwrit {
 
@@ -35,39 +27,15 @@ std::string shadowPrefix(const std::string& target) {
 std::string randomToken() {
   static const char kAlphabet[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
   unsigned char raw[kTokenLength];
-  size_t got = 0;
-  while (got < sizeof raw) {
-    const ssize_t n = ::getrandom(raw + got, sizeof raw - got, 0);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) break;
-    got += static_cast<size_t>(n);
-  }
+  const size_t got = randomBytes(raw, sizeof raw);
+  const size_t thread = std::hash<std::thread::id>()(std::this_thread::get_id());
   std::string token(kTokenLength, 'a');
   for (size_t i = 0; i < kTokenLength; ++i) {
-    // Without randomness, fall back on the pid and the clock; O_EXCL still keeps names apart.
-    const unsigned v =
-        i < got ? raw[i] : static_cast<unsigned>((::getpid() >> (i % 16)) + ::time(nullptr) + i);
+    // Without randomness, fall back on the thread and the clock; the exclusive create still keeps names apart.
+    const unsigned v = i < got ? raw[i] : static_cast<unsigned>((thread >> (i % 16)) + std::time(nullptr) + i);
     token[i] = kAlphabet[v % (sizeof kAlphabet - 1)];
   }
   return token;
-}
-
-bool sameInode(const struct stat& a, const struct stat& b) {
-  return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
-}
-
-// Opens name exclusively and takes its lock; checks the name still refers to
-// the file locked, since a sweeper may have removed it in between.
-UniqueFd createLocked(const std::string& name, mode_t mode) {
-  UniqueFd fd(::open(name.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, mode));
-  if (!fd.valid()) return fd;
-  struct stat byFd, byName;
-  if (::flock(fd.get(), LOCK_EX | LOCK_NB) != 0 || ::fstat(fd.get(), &byFd) != 0 ||
-      ::lstat(name.c_str(), &byName) != 0 || !sameInode(byFd, byName)) {
-    errno = EEXIST;  // the name went to a sweeper in between: try another
-    return UniqueFd();
-  }
-  return fd;
 }
 
 bool endsWith(const std::string& s, const std::string& tail) {
@@ -90,76 +58,40 @@ bool isShadowName(const std::string& name, const std::string& prefix) {
 
 }  // namespace
 
-ShadowFile::ShadowFile(std::string path, UniqueFd fd, mode_t createdMode)
+ShadowFile::ShadowFile(std::string path, UniqueFd fd, uint32_t createdMode)
     : path_(std::move(path)), fd_(std::move(fd)), createdMode_(createdMode) {}
 
-std::unique_ptr<ShadowFile> ShadowFile::create(const std::string& target, mode_t mode) {
-  const std::string stem = dirName(target) + "/" + shadowPrefix(target);
+std::unique_ptr<ShadowFile> ShadowFile::create(const std::string& target, uint32_t mode) {
+  const std::string stem = joinPath(dirName(target), shadowPrefix(target));
   for (int attempt = 0; attempt < 8; ++attempt) {
     const std::string name = stem + randomToken() + kSuffix;
-    UniqueFd fd = createLocked(name, mode);
+    bool taken = false;
+    UniqueFd fd = createHeld(name, mode, taken);
     if (fd.valid()) {
-      struct stat st;
-      if (::fstat(fd.get(), &st) != 0) {
-        ::unlink(name.c_str());
+      FileFacts facts;
+      if (!factsOf(fd.get(), facts)) {
+        removeFileAt(fd.get(), name);
         return nullptr;
       }
-      return std::unique_ptr<ShadowFile>(new ShadowFile(name, std::move(fd), st.st_mode & 07777));
+      return std::unique_ptr<ShadowFile>(new ShadowFile(name, std::move(fd), facts.mode));
     }
-    if (errno != EEXIST && errno != 0) return nullptr;  // e.g. the folder is not writable
-    errno = 0;
+    if (!taken) return nullptr;  // e.g. the folder is not writable
   }
   return nullptr;
 }
 
 void ShadowFile::sweepStale(const std::string& target) {
-  const std::string dir = dirName(target);
   const std::string prefix = shadowPrefix(target);
-  UniqueFd dirFd(::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-  if (!dirFd.valid()) return;
-  DIR* listing = ::fdopendir(::dup(dirFd.get()));
-  if (listing == nullptr) return;
-  while (struct dirent* entry = ::readdir(listing)) {
-    const std::string name = entry->d_name;
-    if (!isShadowName(name, prefix)) continue;
-    UniqueFd fd(::openat(dirFd.get(), name.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK));
-    if (!fd.valid()) continue;
-    // A live session holds the lock; the lock of a dead one went with its process.
-    if (::flock(fd.get(), LOCK_EX | LOCK_NB) != 0) continue;
-    struct stat byFd, byName;
-    if (::fstat(fd.get(), &byFd) == 0 && S_ISREG(byFd.st_mode) &&
-        ::fstatat(dirFd.get(), name.c_str(), &byName, AT_SYMLINK_NOFOLLOW) == 0 && sameInode(byFd, byName)) {
-      ::unlinkat(dirFd.get(), name.c_str(), 0);
-    }
-  }
-  ::closedir(listing);
+  sweepUnheld(dirName(target), [&prefix](const std::string& name) { return isShadowName(name, prefix); });
 }
 
 ShadowFile::~ShadowFile() {
-  if (ownsInodeAt(path_)) ::unlink(path_.c_str());
+  removeFileAt(fd_.get(), path_);
 }
 
-bool ShadowFile::ownsInodeAt(const std::string& name) const {
-  struct stat byName, byFd;
-  return ::lstat(name.c_str(), &byName) == 0 && ::fstat(fd_.get(), &byFd) == 0 && sameInode(byFd, byName);
-}
-
-bool ShadowFile::publish(const std::string& target, bool replace, mode_t mode) {
-  if (!ownsInodeAt(path_)) return false;
-  if (::fchmod(fd_.get(), mode & 07777) != 0) return false;
-  if (::fsync(fd_.get()) != 0) return false;
-
-  if (replace) {
-    if (::rename(path_.c_str(), target.c_str()) != 0) return false;
-  } else if (::renameat2(AT_FDCWD, path_.c_str(), AT_FDCWD, target.c_str(), RENAME_NOREPLACE) != 0) {
-    if (errno != EINVAL && errno != ENOSYS) return false;
-    // The file system cannot rename without replacing: a hard link fails just as well on an existing name.
-    if (::link(path_.c_str(), target.c_str()) != 0) return false;
-    ::unlink(path_.c_str());
-  }
-  // The new archive is in place either way; a folder that cannot be synced does not undo that.
-  syncDirectory(dirName(target));
-  return true;
+bool ShadowFile::publish(const std::string& target, bool replace, uint32_t mode) {
+  if (!isFileAt(fd_.get(), path_)) return false;
+  return publishFile(fd_.get(), path_, target, replace, mode);
 }
 
 }  // namespace archwrit

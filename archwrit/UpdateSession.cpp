@@ -2,13 +2,6 @@
 
 #include <StormLib.h>
 #include <errno.h>
-#include <fcntl.h>
-#include <stdlib.h>
-#include <strings.h>
-#include <sys/file.h>
-#include <sys/stat.h>
-#include <sys/statvfs.h>
-#include <unistd.h>
 
 #include <cctype>
 #include <cstdio>
@@ -24,11 +17,22 @@ namespace archwrit {
 
 namespace {
 
+// Whether a and b agree in their first n characters (all of them when both
+// end before), but for the letter case of ASCII letters.
+bool asciiEqualNoCase(const char* a, const char* b, size_t n = SIZE_MAX) {
+  for (size_t i = 0; i < n; ++i) {
+    if (std::tolower(static_cast<unsigned char>(a[i])) != std::tolower(static_cast<unsigned char>(b[i])))
+      return false;
+    if (a[i] == '\0') break;
+  }
+  return true;
+}
+
 // Entries the library writes itself; a user file under one of these names
 // would be overwritten when the archive is committed, or clobber it.
 bool isInternalName(const char* name) {
   for (const char* internal : {LISTFILE_NAME, ATTRIBUTES_NAME, SIGNATURE_NAME}) {
-    if (strcasecmp(name, internal) == 0) return true;
+    if (asciiEqualNoCase(name, internal)) return true;
   }
   return false;
 }
@@ -36,45 +40,11 @@ bool isInternalName(const char* name) {
 // "File00000012.xxx" is how the archive library names entries whose real
 // name it does not know; such a name would not read back as an entry of its own.
 bool looksLikeUnknownEntryName(const char* name) {
-  if (strncasecmp(name, "File", 4) != 0) return false;
+  if (!asciiEqualNoCase(name, "File", 4)) return false;
   for (int i = 4; i < 12; ++i) {
     if (!isdigit(static_cast<unsigned char>(name[i]))) return false;
   }
   return name[12] == '.';
-}
-
-// Resolves a symbolic link at path, so the archive it points to is updated
-// and the link stays a link.
-std::string resolveTarget(const char* path) {
-  struct stat st;
-  if (::lstat(path, &st) == 0 && S_ISLNK(st.st_mode)) {
-    if (char* real = ::realpath(path, nullptr)) {
-      std::string resolved = real;
-      ::free(real);
-      return resolved;
-    }
-  }
-  return path;
-}
-
-// Opens the existing archive and takes its update lock, making sure the lock
-// is on the file that is at path now and not on one a finished update replaced.
-UniqueFd openAndLock(const std::string& path, struct stat& st) {
-  for (int attempt = 0; attempt < 8; ++attempt) {
-    UniqueFd fd(::open(path.c_str(), O_RDWR | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
-    if (!fd.valid() || ::fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode)) return UniqueFd();
-    if (::flock(fd.get(), LOCK_EX | LOCK_NB) != 0) return UniqueFd();  // another update is running
-    struct stat now;
-    if (::stat(path.c_str(), &now) == 0 && now.st_dev == st.st_dev && now.st_ino == st.st_ino) return fd;
-  }
-  return UniqueFd();
-}
-
-bool syncData(int fd) {
-  while (::fdatasync(fd) != 0) {
-    if (errno != EINTR) return false;
-  }
-  return true;
 }
 
 // Archive format version 1 holds sizes of 32 bits.
@@ -89,13 +59,12 @@ constexpr uint64_t kCompactionSlack = 1 << 20;
 std::unique_ptr<UpdateSession> UpdateSession::open(const char* path, uint32_t openValue, uint32_t maxFiles) {
   if (path == nullptr || *path == '\0') return nullptr;
   std::unique_ptr<UpdateSession> session(new UpdateSession);
-  session->target_ = resolveTarget(path);
-  struct stat st;
-  const bool exists = ::stat(session->target_.c_str(), &st) == 0;
+  session->target_ = resolveLink(path);
+  const PathState state = stateOf(session->target_);
   bool opened = false;
-  if (exists && (openValue & ARCHWRIT_OPEN_EXISTING)) {
+  if (state == PathState::Present && (openValue & ARCHWRIT_OPEN_EXISTING)) {
     opened = session->openExisting(openValue);
-  } else if (!exists && errno == ENOENT && (openValue & ARCHWRIT_OPEN_CREATE)) {
+  } else if (state == PathState::Missing && (openValue & ARCHWRIT_OPEN_CREATE)) {
     opened = session->openNew(openValue, maxFiles);
   }
   // Otherwise there is nothing to open, or a file where a new archive was to be created: leave it alone.
@@ -103,17 +72,17 @@ std::unique_ptr<UpdateSession> UpdateSession::open(const char* path, uint32_t op
 }
 
 bool UpdateSession::openExisting(uint32_t openValue) {
-  struct stat st;
-  original_ = openAndLock(target_, st);
+  FileFacts facts;
+  original_ = openAndLock(target_, facts);
   if (!original_.valid()) return false;
   // A file without any write permission is read-only to its owner's wish,
   // also when a superuser could open it for writing.
-  if ((st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0) return false;
+  if (!facts.writable) return false;
   // A folder that takes no new file is no reason to refuse: appending needs
   // only the archive itself, and packing can happen inside it.
   existed_ = true;
-  mode_ = st.st_mode & 07777;
-  originalSize_ = uint64_t(st.st_size);
+  mode_ = facts.mode;
+  originalSize_ = facts.size;
 
   std::optional<ExistingArchive> archive = readExistingArchive(original_.get(), target_);
   if (!archive) return false;
@@ -154,9 +123,9 @@ UpdateSession::~UpdateSession() {
   writer_.reset();
   // What an uncommitted update appended is no part of any archive; a reader
   // that opened the file before reads nothing past its old end.
-  struct stat st;
-  if (existed_ && !committed_ && ::fstat(original_.get(), &st) == 0 && uint64_t(st.st_size) > originalSize_) {
-    if (::ftruncate(original_.get(), off_t(originalSize_)) != 0) {
+  FileFacts facts;
+  if (existed_ && !committed_ && factsOf(original_.get(), facts) && facts.size > originalSize_) {
+    if (!truncateFile(original_.get(), originalSize_)) {
       // Left for the next commit's packing, which counts it as waste.
     }
   }
@@ -174,12 +143,11 @@ bool UpdateSession::add(const char* sourcePath, const char* entryName, uint32_t 
       (table_.contains(name) ? 0 : 1) + (keepListfile_ && !table_.contains(LISTFILE_NAME));
   if (!table_.makeRoom(newNames)) return false;
 
-  UniqueFd source(::open(sourcePath, O_RDONLY | O_CLOEXEC));
-  struct stat st;
-  if (!source.valid() || ::fstat(source.get(), &st) != 0 || !S_ISREG(st.st_mode) || st.st_size < 0 ||
-      uint64_t(st.st_size) > kMaxSourceSize)
+  UniqueFd source = openForReading(sourcePath);
+  FileFacts facts;
+  if (!source.valid() || !factsOf(source.get(), facts) || !facts.regular || facts.size > kMaxSourceSize)
     return false;
-  const uint32_t size = uint32_t(st.st_size);
+  const uint32_t size = uint32_t(facts.size);
   const bool compress = flags & ARCHWRIT_ADD_COMPRESS, encrypt = flags & ARCHWRIT_ADD_ENCRYPT;
   const uint32_t blockFlags =
       mpq::kFileExists | (compress ? mpq::kFileCompress : 0) | (encrypt ? mpq::kFileEncrypted : 0);
@@ -204,19 +172,16 @@ bool UpdateSession::feedSource(int fd, uint32_t size) {
   for (uint64_t done = 0; done < size;) {
     std::vector<uint8_t> piece(size_t(std::min<uint64_t>(writer_->pieceBytes(), size - done)));
     for (size_t got = 0; got < piece.size();) {
-      const ssize_t n = ::read(fd, piece.data() + got, piece.size() - got);
-      if (n < 0 && errno == EINTR) continue;
-      if (n <= 0) return false;
-      got += size_t(n);
+      size_t n = 0;
+      if (!readOn(fd, piece.data() + got, piece.size() - got, n) || n == 0) return false;
+      got += n;
     }
     done += piece.size();
     writer_->feed(std::move(piece));
   }
   char probe;
-  ssize_t n;
-  while ((n = ::read(fd, &probe, 1)) < 0 && errno == EINTR) {
-  }
-  return n == 0;
+  size_t n = 0;
+  return readOn(fd, &probe, 1, n) && n == 0;
 }
 
 bool UpdateSession::remove(const char* entryName) {
@@ -291,7 +256,7 @@ bool UpdateSession::writeTablesAndHeader(int fd, const EntryTable::Encoded& tabl
   const bool inPlace = existed_ && fd == original_.get();
   if (!writeAllAt(fd, tables.hashTable.data(), tables.hashTable.size(), tablesAt) ||
       !writeAllAt(fd, tables.blockTable.data(), tables.blockTable.size(), blockAt) ||
-      (!inPlace && ::ftruncate(fd, off_t(end)) != 0))
+      (!inPlace && !truncateFile(fd, end)))
     return false;
 
   uint8_t header[mpq::kHeaderSize] = {};
@@ -324,7 +289,7 @@ bool UpdateSession::writeTablesAndHeader(int fd, const EntryTable::Encoded& tabl
   }
   // Only now may what lies after the new tables go: the old header could
   // still have pointed into it.
-  if (::ftruncate(fd, off_t(end)) != 0) {
+  if (!truncateFile(fd, end)) {
     // Left as space no table points at, for the next commit to count as waste.
   }
   return true;
@@ -355,8 +320,7 @@ bool UpdateSession::compact(const PackPlan& plan) {
   const EntryTable::Encoded sizes = packed.encode(headerOffset_);
   const uint64_t needed =
       plan.entriesEnd() + sizes.hashTable.size() + sizes.blockTable.size() + kCompactionSlack;
-  struct statvfs disk;
-  if (::fstatvfs(dataFd(), &disk) == 0 && uint64_t(disk.f_bavail) * disk.f_frsize < needed) return false;
+  if (lacksSpace(dataFd(), needed)) return false;
   std::unique_ptr<ShadowFile> copy = ShadowFile::create(target_, existed_ ? 0600 : 0666);
   if (!copy || !keepsOwnership(copy->fd())) {
     copy.reset();
@@ -370,27 +334,10 @@ bool UpdateSession::compact(const PackPlan& plan) {
   return true;
 }
 
-// Gives the empty packed copy the archive's owner and group, or its group
-// alone when only a privileged process could give the owner (the updater
-// then owns the packed archive, and those who shared it through its group
-// still do). False when not even the group can be kept, when the archive
-// has other hard links, which a new file in its place would leave holding
-// the old archive, or when the copy could not be renamed over the archive
-// (a sticky folder lets only the owner of the folder or of the replaced
-// file do that): such an archive is packed in its own file.
+// Whether the packed copy can take the archive's place keeping what its file
+// is (see copyCanReplace); else the archive is packed in its own file.
 bool UpdateSession::keepsOwnership(int copyFd) const {
-  if (!existed_) return true;
-  struct stat archive, copy, folder;
-  if (::fstat(original_.get(), &archive) != 0 || ::fstat(copyFd, &copy) != 0 ||
-      ::stat(dirName(target_).c_str(), &folder) != 0)
-    return false;
-  if (archive.st_nlink > 1) return false;
-  const uid_t self = ::geteuid();
-  if ((folder.st_mode & S_ISVTX) && self != 0 && self != folder.st_uid && self != archive.st_uid)
-    return false;
-  if (copy.st_uid == archive.st_uid && copy.st_gid == archive.st_gid) return true;
-  if (::fchown(copyFd, archive.st_uid, archive.st_gid) == 0) return true;
-  return copy.st_gid == archive.st_gid || ::fchown(copyFd, uid_t(-1), archive.st_gid) == 0;
+  return !existed_ || copyCanReplace(original_.get(), copyFd, dirName(target_));
 }
 
 // Packs the archive inside its own file, keeping its inode, owner, group

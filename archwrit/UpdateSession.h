@@ -14,17 +14,15 @@
 // archive is always built beside its path and renamed into place.
 #pragma once
 
-#include <sys/types.h>
-
 #include <cstdint>
 #include <memory>
 #include <string>
 
 #include "EntryTable.h"
 #include "EntryWriter.h"
+#include "FileLayer.h"
 #include "MpqFormat.h"
 #include "PackPlan.h"
-#include "PosixFile.h"
 #include "ShadowFile.h"
 
 namespace archwrit {
@@ -70,7 +68,7 @@ class UpdateSession {
   std::string target_;                  // the archive's path (a symbolic link resolved)
   bool existed_ = false;                // target_ was an archive before open()
   UniqueFd original_;                   // the archive, locked against other sessions
-  mode_t mode_ = 0;                     // permission bits a new or packed file gets
+  uint32_t mode_ = 0;                   // permission bits a new or packed file gets
   std::unique_ptr<ShadowFile> shadow_;  // a new archive, until it is renamed into place
   uint64_t headerOffset_ = 0;
   uint64_t originalSize_ = 0;  // of the archive's file at open()

@@ -2,10 +2,10 @@
 
 #include <QCoreApplication>
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
 
 #include "platform/DynLib.h"
+#include "platform/FolderListing.h"
 #include "platform/Storm.h"
 
 namespace {
@@ -100,7 +100,7 @@ namespace UpdateLibrary {
 
 ArchiveHandle MpqOpenArchiveForUpdate(const QString& archivePath, quint32 openValue, quint32 maxFiles) {
   const Binding& b = binding();
-  const QByteArray path = QFile::encodeName(archivePath);
+  const QByteArray path = files::DiskPath(archivePath);
   if (!b.open || !Passable(path)) return nullptr;
   // The reader must not go on using its copy of an archive about to change.
   storm::cache::Drop();
@@ -117,7 +117,7 @@ qint32 MpqCloseUpdatedArchive(ArchiveHandle archive, quint32 reserved) {
 
 qint32 MpqAddFileToArcive(ArchiveHandle archive, const QString& sourcePath, const QByteArray& entryName,
                           quint32 flags) {
-  return MpqAddDiskFile(archive, QFile::encodeName(sourcePath), entryName, flags);
+  return MpqAddDiskFile(archive, files::DiskPath(sourcePath), entryName, flags);
 }
 
 qint32 MpqAddDiskFile(ArchiveHandle archive, const QByteArray& source, const QByteArray& entryName,

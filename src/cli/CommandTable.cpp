@@ -3,6 +3,7 @@
 #include "cli/BuildCommand.h"
 #include "cli/CheckCommand.h"
 #include "cli/CompareCommand.h"
+#include "cli/ConvertCommand.h"
 #include "cli/ExtractCommand.h"
 #include "cli/InfoCommand.h"
 #include "cli/ListCommand.h"
@@ -18,6 +19,8 @@ const Command kCommands[] = {
      DeclareCheckOptions},
     {"compare", "Compare a mod with another mod or a folder", kCompareUsage, RunCompareCommand,
      DeclareCompareOptions},
+    {"convert", "Write a DC6 or DCC as PNG files, or make a DC6 from them", kConvertUsage,
+     RunConvertCommand, DeclareConvertOptions},
     {"extract", "Write a mod's entries below a folder", kExtractUsage, RunExtractCommand, nullptr},
     {"info", "Show or change a mod's information", kInfoUsage, RunInfoCommand, DeclareInfoOptions},
     {"list", "List a mod's entries with their sizes", kListUsage, RunListCommand, DeclareListOptions},

@@ -4,7 +4,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QStandardPaths>
 #include <QTemporaryFile>
 
 namespace config {
@@ -12,22 +11,6 @@ namespace config {
 namespace {
 
 QString programFolderOverride;
-
-// The folders a system install puts programs in. They are shared with every
-// other program, so one writable there (as it is for root) makes no portable
-// copy: its preferences would land among the system's binaries, where no
-// package removal takes them away again.
-bool IsSharedProgramFolder(const QString& folder) {
-  static const QStringList shared = {QStringLiteral("/bin"),
-                                     QStringLiteral("/sbin"),
-                                     QStringLiteral("/usr/bin"),
-                                     QStringLiteral("/usr/sbin"),
-                                     QStringLiteral("/usr/games"),
-                                     QStringLiteral("/usr/local/bin"),
-                                     QStringLiteral("/usr/local/sbin"),
-                                     QStringLiteral("/usr/local/games")};
-  return shared.contains(QDir::cleanPath(folder));
-}
 
 }  // namespace
 
@@ -43,17 +26,6 @@ bool CanWrite(const QString& path) {
   // Opening to append neither empties nor changes the file.
   QFile file(path);
   return file.open(QIODevice::WriteOnly | QIODevice::Append);
-}
-
-QString ConfigHome() {
-#if defined(Q_OS_UNIX) && !defined(Q_OS_MACOS)
-  const QString xdg = qEnvironmentVariable("XDG_CONFIG_HOME");
-  // A relative value is no valid setting and is ignored.
-  if (!xdg.isEmpty() && QDir::isAbsolutePath(xdg)) return QDir::cleanPath(xdg);
-  return QDir(QDir::homePath()).filePath(QStringLiteral(".config"));
-#else
-  return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation);
-#endif
 }
 
 QString ChooseIniFile(const QString& programFolder, const QString& configHome,

@@ -2,7 +2,7 @@
 // Where the preferences file lives. A portable copy, whose program folder can
 // be written, keeps it beside the executable; an installed copy, whose folder
 // belongs to the system, keeps it in the user's configuration folder
-// ($XDG_CONFIG_HOME, else ~/.config) under "Quillforge".
+// ($XDG_CONFIG_HOME, else ~/.config; on Windows %APPDATA%) under "Quillforge".
 #include <QString>
 #include <functional>
 
@@ -17,8 +17,13 @@ bool CanWrite(const QString& path);
 using WritableCheck = std::function<bool(const QString& path)>;
 
 // The user's configuration folder: $XDG_CONFIG_HOME when it is an absolute
-// path, else ".config" in the home folder.
+// path, else ".config" in the home folder; on Windows the roaming
+// application data folder (%APPDATA%).
 QString ConfigHome();
+
+// Whether folder is one the system shares among its programs (/usr/bin; on
+// Windows the Windows folder and Program Files), which makes no portable copy.
+bool IsSharedProgramFolder(const QString& folder);
 
 // The choice itself: beside the program when its folder can be written (a
 // folder the system shares among its programs, such as /usr/bin, never counts),

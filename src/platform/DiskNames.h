@@ -7,8 +7,14 @@
 namespace files {
 
 // False for an empty name, ".", "..", and a name this file system cannot hold
-// (a separator or a NUL in it, or longer than a file name may be).
+// (a separator or a NUL in it, or longer than a file name may be; on Windows
+// also a device's name such as "CON" or "LPT1.txt", a name ending in a dot
+// or a space, and one holding < > : " | ? * or a control character).
 bool CanBeFileName(const QString& name);
+
+// True when path itself (not what it leads to) is a symbolic link; on
+// Windows also a junction or any other reparse point.
+bool IsLink(const QString& path);
 
 // folder, then each level as one folder level (the last one the file); empty
 // when a level cannot be a file name here.

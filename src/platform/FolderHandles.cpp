@@ -1,9 +1,5 @@
 #include "platform/FolderHandles.h"
 
-#include <fcntl.h>
-#include <unistd.h>
-
-#include <QFile>
 #include <set>
 
 #include "platform/FolderLevel.h"
@@ -23,8 +19,8 @@ FolderHandles::FolderHandles(QString root, qsizetype capacity)
     : root_(std::move(root)), capacity_(std::max<qsizetype>(capacity, 1)) {}
 
 FolderHandles::~FolderHandles() {
-  for (const Held& h : order_) ::close(h.fd);
-  if (rootFd_ >= 0) ::close(rootFd_);
+  for (const Held& h : order_) CloseFolder(h.fd);
+  if (rootFd_ >= 0) CloseFolder(rootFd_);
 }
 
 int FolderHandles::Root(bool make) {
@@ -33,7 +29,7 @@ int FolderHandles::Root(bool make) {
 }
 
 void FolderHandles::Release() {
-  for (const Held& h : order_) ::close(h.fd);
+  for (const Held& h : order_) CloseFolder(h.fd);
   order_.clear();
   byKey_.clear();
 }
@@ -43,7 +39,7 @@ void FolderHandles::Hold(const QString& key, int fd) {
   byKey_.insert(key, order_.begin());
   while (qsizetype(order_.size()) > capacity_) {
     byKey_.remove(order_.back().key);
-    ::close(order_.back().fd);
+    CloseFolder(order_.back().fd);
     order_.pop_back();
   }
 }
@@ -71,7 +67,7 @@ int FolderHandles::Open(const QStringList& levels, bool make) {
     const int next = OpenLevel(fd, levels.at(i), make, made);
     if (made) made_ << KeyOf(levels, i + 1);
     if (next < 0) {
-      for (const Held& h : opened) ::close(h.fd);
+      for (const Held& h : opened) CloseFolder(h.fd);
       return -1;
     }
     opened.push_back(Held{KeyOf(levels, i + 1), next});
@@ -86,14 +82,14 @@ void FolderHandles::RemoveMadeExcept(const QSet<QString>& kept) {
     if (kept.contains(*key)) continue;
     const auto held = byKey_.find(*key);
     if (held != byKey_.end()) {
-      ::close(held.value()->fd);
+      CloseFolder(held.value()->fd);
       order_.erase(held.value());
       byKey_.erase(held);
     }
     QStringList levels = key->split(QLatin1Char('/'));
     const QString name = levels.takeLast();
     const int parent = Open(levels, false);
-    if (parent >= 0) ::unlinkat(parent, QFile::encodeName(name).constData(), AT_REMOVEDIR);
+    if (parent >= 0) RemoveFolderLevel(parent, name);
   }
 }
 

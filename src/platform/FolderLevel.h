@@ -1,6 +1,8 @@
 #pragma once
 // The steps of opening a folder below a chosen one: the chosen folder itself,
-// then each level relative to the one above it, never through a link.
+// then each level relative to the one above it, never through a link. The
+// folders are held by descriptors (on Windows C runtime descriptors over the
+// folders' handles).
 #include <QString>
 
 namespace files {
@@ -15,5 +17,13 @@ int OpenChosenFolder(const QString& folder, bool make);
 // open fails, so that the caller can take the folder away again).
 int OpenLevel(int fd, const QString& name);
 int OpenLevel(int fd, const QString& name, bool make, bool& made);
+
+// Closes a folder opened here.
+void CloseFolder(int fd);
+// Another descriptor of the folder fd; -1 when none can be had.
+int DuplicateFolder(int fd);
+// Removes the empty folder name below fd; false when it is not there, not
+// empty, or a link.
+bool RemoveFolderLevel(int fd, const QString& name);
 
 }  // namespace files

@@ -1,13 +1,11 @@
 #include "platform/MpqGuard.h"
 
+#include "platform/ArchiveFile.h"
 #include "platform/TrialDecode.h"
 
 #include <bzlib.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include <algorithm>
-#include <cerrno>
 #include <cstdint>
 #include <vector>
 
@@ -51,16 +49,7 @@ uint16_t Le16(const void* p) {
 
 // Reads exactly size bytes at offset; false on a short read or an error.
 bool ReadAt(int fd, uint64_t offset, void* buffer, size_t size) {
-  auto* out = static_cast<char*>(buffer);
-  while (size > 0) {
-    const ssize_t got = ::pread(fd, out, size, off_t(offset));
-    if (got < 0 && errno == EINTR) continue;
-    if (got <= 0) return false;
-    out += got;
-    offset += uint64_t(got);
-    size -= size_t(got);
-  }
-  return true;
+  return ReadArchiveAt(fd, offset, buffer, size);
 }
 
 // The first 512-byte boundary holding either MPQ signature, scanning the file
@@ -142,9 +131,8 @@ bool TableFits(uint64_t headerOffset, uint32_t position, uint32_t entries, uint6
 }  // namespace
 
 std::optional<MpqLayout> CheckArchiveFile(int fd) {
-  struct stat st {};
-  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || st.st_size <= 0) return std::nullopt;
-  const uint64_t fileSize = uint64_t(st.st_size);
+  uint64_t fileSize = 0;
+  if (!RegularFileSize(fd, fileSize) || fileSize == 0) return std::nullopt;
 
   uint32_t signature = 0;
   const std::optional<uint64_t> at = FindSignature(fd, fileSize, &signature);

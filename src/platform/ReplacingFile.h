@@ -10,12 +10,11 @@
 // without following a link, and a level or a file name that is a link is
 // refused, so a link planted in the folder cannot send the file elsewhere.
 #include <QByteArray>
+#include <QFile>
 #include <QString>
 #include <QStringList>
 #include <memory>
 #include <vector>
-
-class QIODevice;
 
 namespace files {
 
@@ -46,9 +45,20 @@ class ReplacingFile {
   // Tests: a file refuses every byte past the first bytes written to it
   // (as a full disk would); a negative value turns this off.
   static void SetWriteLimitForTesting(qint64 bytes);
+  static qint64 WriteLimitForTesting();
 
  private:
-  class TempFile;
+  // The temporary file, refusing bytes past the write limit.
+  class TempFile : public QFile {
+   public:
+    using QFile::QFile;
+
+   protected:
+    qint64 writeData(const char* data, qint64 size) override;
+
+   private:
+    qint64 written_ = 0;
+  };
   // Opens (or makes) the folder levels; the fd of the file's folder, or -1.
   int OpenFolder(bool makeFolders);
   void RemoveMadeFolders();

@@ -1,14 +1,9 @@
 #include "platform/Storm.h"
 
 #include <StormLib.h>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include <QByteArray>
 #include <algorithm>
-#include <cerrno>
-#include <ctime>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -16,45 +11,11 @@
 #include <thread>
 #include <vector>
 
+#include "platform/ArchiveFile.h"
 #include "platform/MpqGuard.h"
 
 namespace storm {
 namespace {
-
-// What a stat tells about a file; when any of it differs, the file has changed.
-struct FileIdentity {
-  QByteArray path;
-  qint64 size = 0;
-  qint64 mtimeNs = 0;
-  qint64 ctimeNs = 0;
-  quint64 device = 0;
-  quint64 inode = 0;
-  bool operator==(const FileIdentity&) const = default;
-};
-
-qint64 Nanoseconds(const timespec& t) {
-  return qint64(t.tv_sec) * 1000000000 + t.tv_nsec;
-}
-
-qint64 WallClockNs() {
-  timespec now{};
-  clock_gettime(CLOCK_REALTIME, &now);
-  return Nanoseconds(now);
-}
-
-// Only regular files are archives; a folder or a pipe is refused before
-// anything tries to read it.
-bool StatFile(const char* path, FileIdentity& id) {
-  struct stat st {};
-  if (::stat(path, &st) != 0 || !S_ISREG(st.st_mode)) return false;
-  id.path = path;
-  id.size = st.st_size;
-  id.mtimeNs = Nanoseconds(st.st_mtim);
-  id.ctimeNs = Nanoseconds(st.st_ctim);
-  id.device = st.st_dev;
-  id.inode = st.st_ino;
-  return true;
-}
 
 // A file written within a short while before it was looked at may be written
 // again without its times changing: timestamps come from a clock that moves in
@@ -69,7 +30,7 @@ qint64 RacyWindowNs(qint64 mtimeNs) {
 
 struct Archive {
   HANDLE mpq = nullptr;
-  FileIdentity id;
+  FileStamp id;
   MpqLayout layout;
   int fd = -1;  // the file the layout was read from, for the entry checks
   int users = 0;
@@ -81,7 +42,7 @@ struct Archive {
   std::thread::id holder;
   std::mutex io;
   ~Archive() {
-    if (fd >= 0) ::close(fd);
+    if (fd >= 0) CloseArchiveFile(fd);
   }
 };
 
@@ -136,30 +97,18 @@ struct State {
 };
 
 // Read-only, without loading the listing or attribute entries at open, and as
-// format 1 whatever the header's version says, as the game's library reads it.
-constexpr DWORD kOpenFlags =
-    MPQ_OPEN_READ_ONLY | MPQ_OPEN_NO_LISTFILE | MPQ_OPEN_NO_ATTRIBUTES | MPQ_OPEN_FORCE_MPQ_V1;
-
-// Descriptors 0 to 2 held (on /dev/null where one is closed), so that no
-// archive file, ours or the library's own, is given one of their numbers:
-// StormLib closes descriptor 0 when it fails to open a file, which would take
-// a kept archive's file from under the cache.
-void HoldStandardDescriptors() {
-  for (int fd = 0; fd <= 2; ++fd) {
-    if (::fcntl(fd, F_GETFD) != -1 || errno != EBADF) continue;
-    const int held = ::open("/dev/null", O_RDWR);
-    if (held >= 0 && held != fd) ::close(held);  // taken meanwhile; nothing to hold
-  }
-}
+// format 1 whatever the header's version says, as the game's library reads it;
+// shared with an update writing the archive (where the system asks).
+constexpr DWORD kOpenFlags = MPQ_OPEN_READ_ONLY | STREAM_FLAG_WRITE_SHARE | MPQ_OPEN_NO_LISTFILE |
+                             MPQ_OPEN_NO_ATTRIBUTES | MPQ_OPEN_FORCE_MPQ_V1;
 
 // The file open for reading, when it passes the archive checks; -1 otherwise.
 int OpenChecked(const char* path, MpqLayout& layout) {
-  HoldStandardDescriptors();
-  const int fd = ::open(path, O_RDONLY | O_CLOEXEC);
+  const int fd = OpenArchiveFile(path);
   if (fd < 0) return -1;
   const std::optional<MpqLayout> checked = CheckArchiveFile(fd);
   if (!checked) {
-    ::close(fd);
+    CloseArchiveFile(fd);
     return -1;
   }
   layout = *checked;
@@ -196,9 +145,9 @@ int OpenArchive(const char* path, quint32 /*priority*/, quint32 /*flags*/, Handl
   State& s = state();
   std::lock_guard lock(s.mutex);
 
-  const qint64 now = WallClockNs();
-  FileIdentity before;
-  if (!StatFile(path, before)) return 0;
+  const int64_t now = WallClockNs();
+  FileStamp before;
+  if (!StampOfRegularFile(path, before)) return 0;
   const std::thread::id self = std::this_thread::get_id();
   for (auto& a : s.archives) {
     if (a->reusable && a->id == before && (a->users == 0 || a->holder == self)) {
@@ -216,8 +165,9 @@ int OpenArchive(const char* path, quint32 /*priority*/, quint32 /*flags*/, Handl
   const int fd = OpenChecked(path, layout);
   if (fd < 0) return 0;
   HANDLE mpq = nullptr;
-  if (!SFileOpenArchive(path, 0, kOpenFlags, &mpq)) {
-    ::close(fd);
+  const std::string libraryPath = LibraryPath(path);
+  if (libraryPath.empty() || !SFileOpenArchive(libraryPath.c_str(), 0, kOpenFlags, &mpq)) {
+    CloseArchiveFile(fd);
     return 0;
   }
   auto a = std::make_unique<Archive>();
@@ -229,8 +179,8 @@ int OpenArchive(const char* path, quint32 /*priority*/, quint32 /*flags*/, Handl
   a->holder = self;
   // Changed while it was being opened, or too fresh to trust its times: use it
   // for this transaction only.
-  FileIdentity after;
-  a->reusable = StatFile(path, after) && after == before && after.size == qint64(layout.fileSize) &&
+  FileStamp after;
+  a->reusable = StampOfRegularFile(path, after) && after == before && after.size == qint64(layout.fileSize) &&
                 now - before.mtimeNs >= RacyWindowNs(before.mtimeNs);
   *archive = a.get();
   s.archives.push_back(std::move(a));

@@ -4,7 +4,11 @@
 #include <stdint.h>
 #include <string.h>
 
+#ifdef _WIN32
+#define EXPORT __declspec(dllexport)
+#else
 #define EXPORT __attribute__((visibility("default")))
+#endif
 
 #ifndef FAKE_INIT_RESULT
 #define FAKE_INIT_RESULT 1

@@ -1,9 +1,6 @@
 // The export batch: many entries decoded at once on worker threads, each
 // with an archive of its own, every file its entry's bytes; and the reading
 // threads' archives in the storm layer.
-#include <sys/resource.h>
-#include <unistd.h>
-
 #include <QBuffer>
 #include <QDir>
 #include <QTemporaryDir>
@@ -20,17 +17,6 @@
 #include "archive/ExportBatch.h"
 #include "archive/TargetClashes.h"
 #include "platform/Storm.h"
-
-namespace {
-
-// The process's address space in use now, in bytes.
-qint64 VirtualBytes() {
-  QFile status(QStringLiteral("/proc/self/statm"));
-  if (!status.open(QIODevice::ReadOnly)) return 0;
-  return status.readAll().split(' ').value(0).toLongLong() * ::sysconf(_SC_PAGESIZE);
-}
-
-}  // namespace
 
 class TestExportBatch : public QObject {
   Q_OBJECT
@@ -120,27 +106,6 @@ class TestExportBatch : public QObject {
     QCOMPARE(fixtures::readAll(out + QStringLiteral("/kept/twice")), QByteArray("later"));
   }
 
-  // The folders held open by the whole batch stay within the cap: a
-  // process allowed little more than that still writes every file.
-  void heldFoldersStayWithinTheCap() {
-    const QString out = scratch_.filePath(QStringLiteral("capped"));
-    QList<ExportJob> jobs;
-    for (qsizetype i = 0; i < entries_.size(); ++i)
-      jobs.append(ExportJob{entries_.at(i).first, QString(), out + QStringLiteral("/f%1/deep/e").arg(i)});
-    rlimit before{};
-    QVERIFY(::getrlimit(RLIMIT_NOFILE, &before) == 0);
-    const rlim_t open = rlim_t(QDir(QStringLiteral("/proc/self/fd")).entryList(QDir::AllEntries).size());
-    rlimit capped = before;
-    capped.rlim_cur =
-        std::min<rlim_t>(before.rlim_cur, open + 256 + 32 + 8 * rlim_t(QThread::idealThreadCount()));
-    QVERIFY(::setrlimit(RLIMIT_NOFILE, &capped) == 0);
-    const QList<ExportResult> results = ExportEntries(archive_, out, jobs);
-    QVERIFY(::setrlimit(RLIMIT_NOFILE, &before) == 0);
-    QCOMPARE(results.count(ExportResult::Written), jobs.size());
-    QCOMPARE(qsizetype(QDir(QStringLiteral("/proc/self/fd")).entryList(QDir::AllEntries).size()),
-             qsizetype(open));
-  }
-
   // Threads that read the same file at once each get their archive, and
   // every read is whole.
   void threadsReadSideBySide() {
@@ -182,40 +147,6 @@ class TestExportBatch : public QObject {
     QCOMPARE(EarlierSameTarget(jobs, exact), (QList<qsizetype>{-1, -1, -1, -1, -1}));
   }
 
-  void anEntryTooBigForMemoryFailsAlone() {
-#if defined(__SANITIZE_ADDRESS__)
-    // The sanitizer's allocator ends the process where memory runs out
-    // instead of letting the allocation fail as the system's does.
-    QSKIP("an allocation that fails cannot be tried under AddressSanitizer");
-#endif
-    const QString huge = scratch_.filePath(QStringLiteral("huge"));
-    {
-      QFile file(huge);
-      QVERIFY(file.open(QIODevice::WriteOnly));
-      QVERIFY(file.resize(qint64(8) << 30));  // sparse: no disk space taken
-    }
-    const QString out = scratch_.filePath(QStringLiteral("big-out"));
-    const QList<ExportJob> jobs{
-        ExportJob{"d1\\e1", QString(), out + QStringLiteral("/first")},
-        ExportJob{"d0\\e0", huge, out + QStringLiteral("/huge")},
-        ExportJob{"d2\\e2", QString(), out + QStringLiteral("/last")},
-    };
-    // Room for the program and its threads, not for the 8 GiB file.
-    rlimit before{};
-    QCOMPARE(::getrlimit(RLIMIT_AS, &before), 0);
-    rlimit limited = before;
-    limited.rlim_cur = rlim_t(VirtualBytes() + (qint64(2) << 30));
-    QCOMPARE(::setrlimit(RLIMIT_AS, &limited), 0);
-    const QList<ExportResult> results = ExportEntries(archive_, out, jobs);
-    QCOMPARE(::setrlimit(RLIMIT_AS, &before), 0);
-
-    QCOMPARE(results,
-             (QList<ExportResult>{ExportResult::Written, ExportResult::NotWritten, ExportResult::Written}));
-    QCOMPARE(fixtures::readAll(out + QStringLiteral("/first")), entries_.at(1).second);
-    QCOMPARE(fixtures::readAll(out + QStringLiteral("/last")), entries_.at(2).second);
-    QVERIFY(!QFileInfo::exists(out + QStringLiteral("/huge")));
-    QCOMPARE(QDir(out).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot).size(), 2);
-  }
 };
 
 QTEST_GUILESS_MAIN(TestExportBatch)

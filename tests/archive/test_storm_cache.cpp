@@ -5,6 +5,7 @@
 #include <QFile>
 #include <QTemporaryDir>
 #include <QtTest>
+#include <filesystem>
 #include <unistd.h>
 
 #include "ArchiveBuilder.h"
@@ -16,6 +17,13 @@ using testarchive::Entries;
 using testarchive::Storage;
 
 namespace {
+
+// Renames from over to, replacing the file there as one step.
+bool Replace(const QString& from, const QString& to) {
+  std::error_code error;
+  std::filesystem::rename(from.toStdWString(), to.toStdWString(), error);
+  return !error;
+}
 
 QByteArray Read(const QString& archive, const QByteArray& name) {
   LineList lines;
@@ -68,6 +76,9 @@ class TestStormCache : public QObject {
   // number: StormLib closes descriptor 0 when it fails to open a file (a
   // failed create does), and the kept archive would then read nothing.
   void keptArchiveSurvivesAClosedStandardInput() {
+#ifdef Q_OS_WIN
+    QSKIP("StormLib on Windows reads through handles and closes no C runtime descriptor");
+#endif
     const QString archive = path("stdin.mpq");
     QVERIFY(testarchive::Build(archive, {{"data\\x.txt", QByteArray(5000, 'k')}}));
     QVERIFY(testarchive::MakeOld(archive));
@@ -112,7 +123,7 @@ class TestStormCache : public QObject {
     QCOMPARE(Read(archive, "data\\x.txt"), QByteArray("before"));
     QVERIFY(testarchive::Build(path("next.mpq"), {{"data\\x.txt", "after\r\nmore"}}));
     QVERIFY(testarchive::MakeOld(path("next.mpq")));  // even an old time does not hide the new inode
-    QVERIFY(::rename(QFile::encodeName(path("next.mpq")), QFile::encodeName(archive)) == 0);
+    QVERIFY(Replace(path("next.mpq"), archive));
     QCOMPARE(Read(archive, "data\\x.txt"), QByteArray("after|more"));
   }
 

@@ -1,34 +1,28 @@
 // Binding the update library: stand-in libraries built beside this test are
 // refused or accepted, loads never pile up, and the entry points pass their
 // arguments through unchanged.
-#include <dlfcn.h>
-
 #include <QTemporaryDir>
 #include <QtTest>
 
 #include "ArchiveBuilder.h"
+#include "LoadedLibrary.h"
 #include "archive/ArchiveReader.h"
 #include "archive/UpdateLibrary.h"
+#include "platform/FolderListing.h"
 #include "platform/Storm.h"
 
 namespace {
 
 // Whether the library file is loaded in this process (without loading it).
 bool IsLoaded(const char* file) {
-  void* h = dlopen(file, RTLD_NOW | RTLD_NOLOAD);
-  if (h) dlclose(h);
-  return h != nullptr;
+  return fixtures::isLoaded(file);
 }
 
 // Calls a Fake* export of a loaded stand-in.
 template <typename R>
 R Probe(const char* file, const char* name) {
-  void* h = dlopen(file, RTLD_NOW | RTLD_NOLOAD);
-  if (!h) return R{};
-  auto fn = reinterpret_cast<R (*)()>(dlsym(h, name));
-  R result = fn ? fn() : R{};
-  dlclose(h);
-  return result;
+  auto fn = reinterpret_cast<R (*)()>(fixtures::loadedExport(file, name));
+  return fn ? fn() : R{};
 }
 
 bool Load(const char* file) {
@@ -55,7 +49,7 @@ class TestUpdateLibrary : public QObject {
     QTest::newRow("no MpqAddFileToArcive") << fake_archwrit_no_MpqAddFileToArcive;
     QTest::newRow("no MpqDeleteFile") << fake_archwrit_no_MpqDeleteFile;
     QTest::newRow("MpqInitialize returns 0") << fake_archwrit_init_fails;
-    QTest::newRow("no such file") << QStringLiteral("/nonexistent/libARCHWRIT.so");
+    QTest::newRow("no such file") << QStringLiteral("/nonexistent/") + QStringLiteral(QF_ARCHWRIT_FILE_NAME);
   }
   void incompleteLibrariesAreRefused() {
     QFETCH(QString, file);
@@ -94,7 +88,8 @@ class TestUpdateLibrary : public QObject {
     const QString archive = QString::fromUtf8("/tmp/m\xc3\xa9od dir/My Mod.QLM");
     UpdateLibrary::ArchiveHandle h = UpdateLibrary::MpqOpenArchiveForUpdate(archive, 9, 1000);
     QVERIFY(h);
-    QCOMPARE(QByteArray(Probe<const char*>(lib, "FakeLastPath")), QFile::encodeName(archive));
+    // In the system's disk form (on Windows UTF-8, which the library takes to the wide calls).
+    QCOMPARE(QByteArray(Probe<const char*>(lib, "FakeLastPath")), files::DiskPath(archive));
     QCOMPARE(Probe<quint32>(lib, "FakeLastOpenValue"), 9u);
     QCOMPARE(Probe<quint32>(lib, "FakeLastMaxFiles"), 1000u);
 

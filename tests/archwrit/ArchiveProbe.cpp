@@ -18,7 +18,9 @@ namespace {
 class Archive {
  public:
   explicit Archive(const QString& path) {
-    if (!SFileOpenArchive(QFile::encodeName(path).constData(), 0, STREAM_FLAG_READ_ONLY, &handle_))
+    // A reader that lets an update write meanwhile (where the system asks).
+    if (!SFileOpenArchive(QFile::encodeName(path).constData(), 0, STREAM_FLAG_READ_ONLY | STREAM_FLAG_WRITE_SHARE,
+                          &handle_))
       handle_ = nullptr;
   }
   ~Archive() {

@@ -3,7 +3,6 @@
 // what it stores: PKWARE DCL sectors only, the same bytes at every run.
 // Everything is read back through StormLib.
 #include <StormLib.h>
-#include <sys/stat.h>
 
 #include <QFile>
 #include <QRandomGenerator>
@@ -40,15 +39,11 @@ Contents readThrough(HANDLE mpq, const QByteArrayList& names) {
   return entries;
 }
 
-ino_t inode(const QString& file) {
-  struct stat st;
-  return ::stat(QFile::encodeName(file).constData(), &st) == 0 ? st.st_ino : 0;
-}
-
 quint32 hashTableSize(const QString& archive) {
   HANDLE mpq = nullptr;
   DWORD size = 0;
-  if (SFileOpenArchive(QFile::encodeName(archive).constData(), 0, STREAM_FLAG_READ_ONLY, &mpq)) {
+  if (SFileOpenArchive(QFile::encodeName(archive).constData(), 0, STREAM_FLAG_READ_ONLY | STREAM_FLAG_WRITE_SHARE,
+                       &mpq)) {
     SFileGetFileInfo(mpq, SFileMpqHashTableSize, &size, sizeof size, nullptr);
     SFileCloseArchive(mpq);
   }
@@ -78,7 +73,9 @@ class TestArchwritCommit : public QObject, probe::Scratch {
     const Contents before = probe::contents(archive);
     const QByteArray oldBytes = fixtures::readAll(archive);
     HANDLE opened = nullptr;
-    QVERIFY(SFileOpenArchive(QFile::encodeName(archive).constData(), 0, STREAM_FLAG_READ_ONLY, &opened));
+    // A reader that lets the update write meanwhile (where the system asks).
+    QVERIFY(SFileOpenArchive(QFile::encodeName(archive).constData(), 0, STREAM_FLAG_READ_ONLY | STREAM_FLAG_WRITE_SHARE,
+                             &opened));
 
     // A small change: appended, the file keeps every byte but its header.
     const QList<Change> small = {{"data\\global\\excel\\Arena.txt", source("arena", "changed")},
@@ -100,7 +97,7 @@ class TestArchwritCommit : public QObject, probe::Scratch {
     QCOMPARE(probe::contents(archive), probe::expectedContents(small, before));
     QCOMPARE(readThrough(opened, before.keys()), before);
 
-    // Removing most of it leaves more than a quarter unused: packed into a new file.
+    // Removing most of it leaves more than a quarter unused: packed.
     QList<Change> removals;
     for (const QByteArray& name : before.keys())
       if (name.contains("excel\\") && !name.endsWith("Arena.txt")) removals.append({name, {}});
@@ -109,7 +106,11 @@ class TestArchwritCommit : public QObject, probe::Scratch {
     QCOMPARE(probe::contents(archive), after);
     QVERIFY(QFileInfo(archive).size() < newBytes.size() / 2);
     QCOMPARE(QFileInfo(archive).size(), probe::usedBytes(archive));
+#ifndef Q_OS_WIN
+    // Windows renames nothing over an open file, so there the archive is
+    // packed in its own file, and a reader from before reads moved bytes.
     QCOMPARE(readThrough(opened, before.keys()), before);
+#endif
     SFileCloseArchive(opened);
     QCOMPARE(probe::folderEntries(scratchFolder()).filter("append.QLM"), QStringList{"append.QLM"});
   }
@@ -121,18 +122,17 @@ class TestArchwritCommit : public QObject, probe::Scratch {
     const QByteArray name = "data\\global\\excel\\misc.txt";
     int packings = 0, appends = 0;
     for (int i = 0; i < 12; ++i) {
-      const ino_t before = inode(archive);
       const QString edited = source("edit" + QString::number(i), sheet + "edit\t" + QByteArray::number(i));
       QCOMPARE(probe::update(archive, 5, {{name, edited}}, 0x10201), 1);
       const qint64 size = QFileInfo(archive).size(), used = probe::usedBytes(archive);
       QVERIFY2(size - used <= size / 4,
                qPrintable(QString("%1 of %2 bytes unused").arg(size - used).arg(size)));
-      // Packing puts a new file in the archive's place; appending keeps the file.
-      if (inode(archive) == before) {
-        ++appends;
-      } else {
+      // Packing leaves no byte unused; an append leaves at least the edited
+      // entry's old copy.
+      if (size == used) {
         ++packings;
-        QCOMPARE(size, used);
+      } else {
+        ++appends;
       }
       QCOMPARE(probe::contents(archive).value(name), fixtures::readAll(edited));
     }

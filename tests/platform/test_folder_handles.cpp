@@ -8,6 +8,7 @@
 #include <QtTest>
 
 #include "Fixtures.h"
+#include "Links.h"
 #include "platform/FolderHandles.h"
 #include "platform/ReplacingFile.h"
 
@@ -38,14 +39,14 @@ class TestFolderHandles : public QObject {
     QCOMPARE(files::WriteFileAt(a, "f1", "one"), WriteResult::Written);
 
     // Beside the first file, and below its folder.
-    QVERIFY(QFile::link(outside + "/rc", out + "/a/f2") && QFile::link(outside, out + "/a/sub"));
+    QVERIFY(fixtures::makeLink(outside + "/rc", out + "/a/f2") && fixtures::makeLink(outside, out + "/a/sub"));
     QCOMPARE(files::WriteFileAt(folders.Open({"a"}, false), "f2", "planted"), WriteResult::NotCreated);
     QCOMPARE(folders.Open({"a", "sub"}, true), -1);
     QVERIFY(QFileInfo(out + "/a/f2").isSymLink());
 
     // In the held folder's place: the file goes to the folder that was
     // checked, never through the link.
-    QVERIFY(QDir(out).rename("a", "moved") && QFile::link(outside, out + "/a"));
+    QVERIFY(QDir(out).rename("a", "moved") && fixtures::makeLink(outside, out + "/a"));
     QCOMPARE(files::WriteFileAt(folders.Open({"a"}, false), "f3", "three"), WriteResult::Written);
     QCOMPARE(fixtures::readAll(out + "/moved/f3"), QByteArray("three"));
     QCOMPARE(Names(outside), QStringList{"rc"});
@@ -64,7 +65,7 @@ class TestFolderHandles : public QObject {
     QCOMPARE(folders.HeldForTesting(), 2);  // x was given up, x/deep and y kept
     QCOMPARE(files::WriteFileAt(folders.Open({"x", "deep"}, false), "kept", "k"), WriteResult::Written);
     QVERIFY(folders.Open({"z"}, true) >= 0);  // gives up y
-    QVERIFY(QDir(out).rename("y", "y-moved") && QFile::link(outside, out + "/y"));
+    QVERIFY(QDir(out).rename("y", "y-moved") && fixtures::makeLink(outside, out + "/y"));
     QCOMPARE(folders.Open({"y"}, false), -1);
     QCOMPARE(Names(outside), QStringList());
     QCOMPARE(fixtures::readAll(out + "/x/deep/kept"), QByteArray("k"));

@@ -4,19 +4,19 @@
 #include <QGridLayout>
 #include <QKeyEvent>
 #include <QLabel>
-#include <QToolButton>
+#include <QPushButton>
 
 #include "forms/widgets/AnsiLineEdit.h"
 
 namespace {
 
-QToolButton* Button(QWidget* parent, const char* name, const QString& caption) {
-  auto* b = new QToolButton(parent);
+// A push button: every style marks the one that has the focus. Tab reaches
+// it, a click leaves the focus in the field; Enter belongs to the fields.
+QPushButton* Button(QWidget* parent, const char* name, const QString& caption) {
+  auto* b = new QPushButton(caption, parent);
   b->setObjectName(QString::fromLatin1(name));
-  b->setText(caption);
   b->setAccessibleName(caption);
-  b->setToolButtonStyle(Qt::ToolButtonTextOnly);
-  b->setAutoRaise(true);
+  b->setAutoDefault(false);
   b->setFocusPolicy(Qt::TabFocus);
   return b;
 }
@@ -78,14 +78,18 @@ SheetFindBar::SheetFindBar(QWidget* parent) : QWidget(parent) {
   layout->addWidget(replaceLine_, 1, 0, 1, 7);
   layout->setColumnStretch(1, 1);
 
-  connect(btnFindNext, &QToolButton::clicked, this, &SheetFindBar::findNext);
-  connect(btnFindPrevious, &QToolButton::clicked, this, &SheetFindBar::findPrevious);
-  connect(btnFindClose, &QToolButton::clicked, this, &SheetFindBar::closeRequested);
-  connect(btnReplace, &QToolButton::clicked, this, &SheetFindBar::replaceOne);
-  connect(btnReplaceAll, &QToolButton::clicked, this, &SheetFindBar::replaceAll);
+  connect(btnFindNext, &QPushButton::clicked, this, &SheetFindBar::findNext);
+  connect(btnFindPrevious, &QPushButton::clicked, this, &SheetFindBar::findPrevious);
+  connect(btnFindClose, &QPushButton::clicked, this, &SheetFindBar::closeRequested);
+  connect(btnReplace, &QPushButton::clicked, this, &SheetFindBar::replaceOne);
+  connect(btnReplaceAll, &QPushButton::clicked, this, &SheetFindBar::replaceAll);
   // Enter finds on (Shift+Enter back); in the replace field it replaces.
   edtFind->installEventFilter(this);
   edtReplace->installEventFilter(this);
+
+  tabStops_ = {edtFind,       edtReplace,   btnFindNext,  btnFindPrevious, btnReplace,
+               btnReplaceAll, chkMatchCase, chkWholeCell, btnFindClose};
+  for (qsizetype i = 1; i < tabStops_.size(); ++i) setTabOrder(tabStops_[i - 1], tabStops_[i]);
   hide();
 }
 
@@ -130,5 +134,18 @@ bool SheetFindBar::eventFilter(QObject* watched, QEvent* event) {
     emit findPrevious();
   else
     emit findNext();
+  return true;
+}
+
+bool SheetFindBar::focusNextPrevChild(bool next) {
+  QList<QWidget*> shown;
+  for (QWidget* w : tabStops_)
+    if (w->isVisibleTo(this) && w->isEnabled()) shown.append(w);
+  const qsizetype at = shown.indexOf(focusWidget());
+  if (at < 0) return QWidget::focusNextPrevChild(next);
+  // Past the last control Tab comes round to the first rather than leaving
+  // for the page's tabs, and Shift+Tab the other way.
+  const qsizetype n = shown.size();
+  shown[(at + (next ? 1 : n - 1)) % n]->setFocus(next ? Qt::TabFocusReason : Qt::BacktabFocusReason);
   return true;
 }

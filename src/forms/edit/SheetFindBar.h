@@ -2,14 +2,16 @@
 // The find bar under the Edit page's grid: the text to find with its two
 // options and Next / Previous, and, for replacing, a second line with the
 // replacement and Replace / Replace All. It only collects what the user
-// asks for; the page does the finding.
+// asks for; the page does the finding. Tab goes round the bar's own
+// controls, fields first, and a focused button shows its focus.
+#include <QList>
 #include <QWidget>
 
 #include "archive/sheetedit/SheetFinder.h"
 
 class AnsiLineEdit;
 class QCheckBox;
-class QToolButton;
+class QPushButton;
 
 class SheetFindBar : public QWidget {
   Q_OBJECT
@@ -32,7 +34,7 @@ class SheetFindBar : public QWidget {
 
   AnsiLineEdit *edtFind, *edtReplace;
   QCheckBox *chkMatchCase, *chkWholeCell;
-  QToolButton *btnFindNext, *btnFindPrevious, *btnFindClose, *btnReplace, *btnReplaceAll;
+  QPushButton *btnFindNext, *btnFindPrevious, *btnFindClose, *btnReplace, *btnReplaceAll;
 
  signals:
   void findNext();
@@ -43,7 +45,11 @@ class SheetFindBar : public QWidget {
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
+  // Tab and Shift+Tab from any of the bar's controls.
+  bool focusNextPrevChild(bool next) override;
 
  private:
   QWidget* replaceLine_;
+  // The Tab stops in order; hidden ones (the replace line) are passed over.
+  QList<QWidget*> tabStops_;
 };

@@ -179,6 +179,7 @@ void ModListModel::ShowPendingMarks(bool pending, const QList<QByteArray>& remov
   if (Count() > 0)
     emit dataChanged(index(0, 0), index(Count() - 1, ColumnCount - 1),
                      {Qt::FontRole, Qt::ToolTipRole, Qt::AccessibleDescriptionRole});
+  emit pendingChanged();
 }
 
 void ModListModel::Clear() {

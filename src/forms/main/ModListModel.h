@@ -68,6 +68,8 @@ class ModListModel : public QAbstractTableModel {
 
  signals:
   void sortStateChanged(int column, Qt::SortOrder order);
+  // ShowPendingMarks was called: what the next Update writes has changed.
+  void pendingChanged();
 
  private:
   bool Before(const SortKey& a, const SortKey& b) const;

@@ -17,6 +17,7 @@
 #include "archive/check/RulesReader.h"
 #include "forms/edit/EditPageGrid.h"
 #include "forms/files/FilteredRows.h"
+#include "forms/main/ModListModel.h"
 #include "forms/main/untMain.h"
 #include "forms/preferences/RulesFileEdit.h"
 #include "forms/preferences/untPreferences.h"
@@ -93,6 +94,12 @@ void TfrmMain::BuildProblemsDock() {
   connect(dockProblems, &ProblemsDock::allowValueAsked, this, [this](const std::vector<check::Finding>& found) {
     RunNamed("AllowFindingValue", [this, found] { AllowFindingValue(found); });
   });
+  connect(dockProblems, &ProblemsDock::checkRequested, this, [this] { mniCheckMod->trigger(); });
+  // Every change to what Update would write (add, remove, a saved sheet, a
+  // take or its undo on the Compare page, Update itself) and another mod
+  // open leave the findings out of date.
+  connect(Rows, &ModListModel::pendingChanged, dockProblems, &ProblemsDock::MarkOutOfDate);
+  connect(Rows, &QAbstractItemModel::modelReset, dockProblems, &ProblemsDock::MarkOutOfDate);
 }
 
 check::SheetFiles TfrmMain::SheetsToCheck(QList<QByteArray>& unread) {

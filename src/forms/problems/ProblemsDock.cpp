@@ -1,7 +1,11 @@
 #include "forms/problems/ProblemsDock.h"
 
 #include <QAction>
+#include <QBoxLayout>
+#include <QFrame>
 #include <QHeaderView>
+#include <QLabel>
+#include <QPushButton>
 #include <QSortFilterProxyModel>
 #include <QTreeView>
 
@@ -35,7 +39,38 @@ ProblemsDock::ProblemsDock(QWidget* parent) : QDockWidget(QStringLiteral("Proble
   tblProblems->setColumnWidth(ProblemsModel::kFile, 200);
   tblProblems->setColumnWidth(ProblemsModel::kLine, 50);
   tblProblems->setColumnWidth(ProblemsModel::kColumn, 90);
-  setWidget(tblProblems);
+  currentPalette_ = tblProblems->palette();
+
+  pnlProblemsOutOfDate = new QFrame(this);
+  pnlProblemsOutOfDate->setObjectName(QStringLiteral("pnlProblemsOutOfDate"));
+  pnlProblemsOutOfDate->setFrameShape(QFrame::StyledPanel);
+  lblProblemsOutOfDate =
+      new QLabel(QStringLiteral("The mod has changed since this check: these findings may no longer hold. "
+                                "Check again (F7) to bring them up to date."),
+                 pnlProblemsOutOfDate);
+  lblProblemsOutOfDate->setObjectName(QStringLiteral("lblProblemsOutOfDate"));
+  lblProblemsOutOfDate->setAccessibleName(QStringLiteral("Findings out of date"));
+  lblProblemsOutOfDate->setWordWrap(true);
+  btnProblemsCheckAgain = new QPushButton(QStringLiteral("Check Again"), pnlProblemsOutOfDate);
+  btnProblemsCheckAgain->setObjectName(QStringLiteral("btnProblemsCheckAgain"));
+  btnProblemsCheckAgain->setAccessibleName(QStringLiteral("Check Again"));
+  btnProblemsCheckAgain->setToolTip(QStringLiteral("Check the mod again (F7)"));
+  btnProblemsCheckAgain->setAutoDefault(false);
+  auto* bannerLayout = new QHBoxLayout(pnlProblemsOutOfDate);
+  bannerLayout->setContentsMargins(6, 3, 3, 3);
+  bannerLayout->addWidget(lblProblemsOutOfDate, 1);
+  bannerLayout->addWidget(btnProblemsCheckAgain);
+  pnlProblemsOutOfDate->hide();
+  connect(btnProblemsCheckAgain, &QPushButton::clicked, this, &ProblemsDock::checkRequested);
+
+  auto* content = new QWidget(this);
+  content->setObjectName(QStringLiteral("pnlProblems"));
+  auto* layout = new QVBoxLayout(content);
+  layout->setContentsMargins(0, 0, 0, 0);
+  layout->setSpacing(0);
+  layout->addWidget(pnlProblemsOutOfDate);
+  layout->addWidget(tblProblems, 1);
+  setWidget(content);
   connect(tblProblems, &QAbstractItemView::activated, this, &ProblemsDock::Activate);
 
   mniAllowValue = new QAction(QStringLiteral("&Allow Value in Rules File..."), this);
@@ -57,6 +92,8 @@ ProblemsDock::ProblemsDock(QWidget* parent) : QDockWidget(QStringLiteral("Proble
 
 void ProblemsDock::ShowReport(const check::CheckReport& report) {
   model_->SetFindings(report.findings);
+  checked_ = true;
+  ShowOutOfDate(false);
   setWindowTitle(QStringLiteral("Problems (%1)").arg(Count()));
   if (sorted_->rowCount() > 0) tblProblems->setCurrentIndex(sorted_->index(0, 0));
   UpdateAllowValue();
@@ -87,4 +124,20 @@ void ProblemsDock::Activate(const QModelIndex& shown) {
 void ProblemsDock::UpdateAllowValue() {
   const std::vector<const check::Finding*> group = model_->GroupAt(sorted_->mapToSource(tblProblems->currentIndex()));
   mniAllowValue->setEnabled(!group.empty() && !group.front()->value.isEmpty());
+}
+
+void ProblemsDock::MarkOutOfDate() {
+  if (checked_ && !outOfDate_) ShowOutOfDate(true);
+}
+
+void ProblemsDock::ShowOutOfDate(bool outOfDate) {
+  outOfDate_ = outOfDate;
+  pnlProblemsOutOfDate->setVisible(outOfDate);
+  // Greyed as disabled text is, yet still chosen and opened as before: the
+  // old findings may still lead to a fault that holds.
+  QPalette palette = currentPalette_;
+  if (outOfDate)
+    for (QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive})
+      palette.setColor(group, QPalette::Text, currentPalette_.color(QPalette::Disabled, QPalette::Text));
+  tblProblems->setPalette(palette);
 }

@@ -11,6 +11,7 @@
 #include <QMenu>
 #include <QMimeData>
 #include <QProcess>
+#include <QPushButton>
 #include <QScrollBar>
 #include <QTabWidget>
 #include <QToolButton>
@@ -336,6 +337,46 @@ class TestCmdSheetEdit : public QObject {
     ws.w->ListView->setFocus();
     Key(Qt::Key_F, Qt::ControlModifier);
     QVERIFY(bar.isHidden());
+  }
+
+  // Tab goes from Find to Replace With, then the buttons and options, and
+  // comes round to Find; Shift+Tab goes back. Each stop has the focus, and a
+  // button draws otherwise with it than without. Without the replace line
+  // its controls are passed over.
+  void findBarTabStops() {
+    Workspace ws;
+    ShowSheet(ws, {{"data/global/excel/Small.txt", kSmall}});
+    SheetFindBar& bar = *ws.w->EditActions->FindBar;
+    const QList<QWidget*> all = {bar.edtFind,         bar.edtReplace,   bar.btnFindNext,
+                                 bar.btnFindPrevious, bar.btnReplace,   bar.btnReplaceAll,
+                                 bar.chkMatchCase,    bar.chkWholeCell, bar.btnFindClose};
+    auto tabRound = [&](const QList<QWidget*>& stops) {
+      for (qsizetype i = 1; i <= stops.size(); ++i) {
+        Key(Qt::Key_Tab);
+        QWidget* stop = stops[i % stops.size()];
+        QCOMPARE(QApplication::focusWidget(), stop);
+        QVERIFY(stop->hasFocus());
+        if (auto* button = qobject_cast<QAbstractButton*>(stop)) {
+          const QImage focused = button->grab().toImage();
+          button->clearFocus();
+          QVERIFY2(button->grab().toImage() != focused, qPrintable(button->objectName()));
+          button->setFocus(Qt::TabFocusReason);
+        }
+      }
+      Key(Qt::Key_Tab, Qt::ShiftModifier);
+      QCOMPARE(QApplication::focusWidget(), stops.last());
+    };
+    Key(Qt::Key_H, Qt::ControlModifier);
+    QCOMPARE(QApplication::focusWidget(), bar.edtFind);
+    tabRound(all);
+    if (QTest::currentTestFailed()) return;
+
+    Key(Qt::Key_Escape);
+    Key(Qt::Key_F, Qt::ControlModifier);
+    QList<QWidget*> findOnly = all;
+    for (QWidget* w : QList<QWidget*>{bar.edtReplace, bar.btnReplace, bar.btnReplaceAll})
+      findOnly.removeOne(w);
+    tabRound(findOnly);
   }
 
   void frozenFirstColumnStaysInViewAndEditable() {

@@ -2,12 +2,20 @@
  * to the file that QF_ARCHWRIT_LOG names (one line per call) and then passed
  * on to the real ARCHWRIT, so a test sees both the values the program passed
  * and the archive that resulted. */
+#ifdef _WIN32
+#include <windows.h>
+#else
 #include <dlfcn.h>
+#endif
 #include <stdint.h>
 #include <stdio.h>
 #include <stdlib.h>
 
+#ifdef _WIN32
+#define EXPORT __declspec(dllexport)
+#else
 #define EXPORT __attribute__((visibility("default")))
+#endif
 
 typedef int32_t (*InitFn)(void);
 typedef const char* (*VersionFn)(void);
@@ -17,9 +25,15 @@ typedef int32_t (*AddFn)(void*, const char*, const char*, uint32_t);
 typedef int32_t (*DeleteFn)(void*, const char*);
 
 static void* real(const char* name) {
+#ifdef _WIN32
+  static HMODULE lib;
+  if (!lib) lib = LoadLibraryA(REAL_ARCHWRIT);
+  return lib ? (void*)GetProcAddress(lib, name) : NULL;
+#else
   static void* lib;
   if (!lib) lib = dlopen(REAL_ARCHWRIT, RTLD_NOW | RTLD_LOCAL);
   return lib ? dlsym(lib, name) : NULL;
+#endif
 }
 
 /* "<call> <name>|<source> <number> -> <result>" */

@@ -6,10 +6,12 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QSignalSpy>
 #include <QTabWidget>
 #include <QTreeView>
 #include <QTemporaryDir>
+#include <QToolButton>
 #include <QtTest>
 
 #include "ArchiveBuilder.h"
@@ -22,6 +24,7 @@
 #include "forms/preferences/untPreferences.h"
 #include "forms/problems/ProblemsDock.h"
 #include "forms/widgets/FolderEdit.h"
+#include "platform/Ui.h"
 
 namespace {
 
@@ -301,6 +304,55 @@ class TestCheckMod : public QObject {
     QVERIFY(grid().Modified());
     QCOMPARE(grid().Grid().Cell(1, 2), QByteArray("rin"));
     checkShownCell(3, 1);
+  }
+
+  // A change to what Update writes greys the findings under a line that
+  // offers to check again; the button and F7 do, and the findings are
+  // current again. Remove, a saved sheet, Update and Open each do it.
+  void changesLeaveTheFindingsOutOfDate() {
+    openMod();
+    ProblemsDock& dock = *frm_->dockProblems;
+    const QString pending = dir_.filePath("weapons.txt");
+    QVERIFY(fixtures::writeAll(pending, "name\tcode\ttype\r\nAxe\taxe\taxe\r\nHand Axe\thaxaxe\r\n"));
+    frm_->Rows->SetSourcePath(rowOf(kWeapons), pending);
+    checkMod();
+    QCOMPARE(dock.Count(), 1);
+    QVERIFY(!dock.OutOfDate());
+    QVERIFY(!dock.pnlProblemsOutOfDate->isVisible());
+    const QPalette current = table()->palette();
+    QVERIFY(current.color(QPalette::Text) != current.color(QPalette::Disabled, QPalette::Text));
+
+    frm_->SelectRow(rowOf(kWeapons));
+    frm_->btnRemove->click();
+    QCOMPARE(rowOf(kWeapons), -1);
+    QVERIFY(dock.pnlProblemsOutOfDate->isVisible());
+    QVERIFY(dock.lblProblemsOutOfDate->text().contains("F7"));
+    QCOMPARE(dock.Count(), 1);
+    QCOMPARE(table()->palette().color(QPalette::Text), current.color(QPalette::Disabled, QPalette::Text));
+    dock.btnProblemsCheckAgain->click();
+    QCOMPARE(dock.Count(), 0);
+    QVERIFY(!dock.pnlProblemsOutOfDate->isVisible());
+    QCOMPARE(table()->palette().color(QPalette::Text), current.color(QPalette::Text));
+
+    // The repeated key, once saved.
+    frm_->SelectRow(rowOf(kMisc));
+    frm_->EditSelectedSheet();
+    QVERIFY(grid().model()->setData(grid().model()->index(1, 1), QStringLiteral("rin")));
+    QVERIFY(!dock.OutOfDate());
+    ui_->ConfirmFileDialog({dir_.filePath("misc.txt")});
+    frm_->tbSheetSave->click();
+    QVERIFY(dock.OutOfDate());
+    QTest::keyClick(table(), Qt::Key_F7);
+    QVERIFY(!dock.OutOfDate());
+    QVERIFY(findingRow("repeats the key") >= 0);
+
+    frm_->CommandsUpdated();
+    QVERIFY(dock.OutOfDate());
+    checkMod();
+    ui_->AnswerMessage(ui::idOk);  // the test mod has no mod information
+    frm_->OpenModFile(mod_);
+    QVERIFY(dock.OutOfDate());
+    QVERIFY(ui_->errors.isEmpty());
   }
 
  private:

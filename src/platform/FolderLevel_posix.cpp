@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <QDir>
 #include <QFile>
@@ -26,6 +27,18 @@ int OpenLevel(int fd, const QString& name, bool make, bool& made) {
     return opened;
   made = true;
   return OpenLevel(fd, name);
+}
+
+void CloseFolder(int fd) {
+  ::close(fd);
+}
+
+int DuplicateFolder(int fd) {
+  return ::dup(fd);
+}
+
+bool RemoveFolderLevel(int fd, const QString& name) {
+  return ::unlinkat(fd, QFile::encodeName(name).constData(), AT_REMOVEDIR) == 0;
 }
 
 }  // namespace files

@@ -1,0 +1,75 @@
+#include "archive/graphics/GamePalette.h"
+
+#include <QFile>
+#include <QRegularExpression>
+
+#include "platform/FileBytes.h"
+#include "platform/Storm.h"
+
+namespace graphics {
+
+namespace {
+
+constexpr const char* kArchives[] = {"patch_d2.mpq", "d2exp.mpq", "d2data.mpq"};
+
+// The entry's bytes, read only when its size is one a palette can have.
+bool ReadArchiveEntry(const QString& path, const QByteArray& name, QByteArray& bytes) {
+  const QByteArray native = QFile::encodeName(path);
+  storm::Handle archive = nullptr;
+  if (native.contains('\0') || !storm::OpenArchive(native.constData(), 0, 0, &archive)) return false;
+  storm::Handle entry = nullptr;
+  bool ok = false;
+  if (storm::OpenEntry(archive, name.constData(), 0, &entry)) {
+    const quint32 size = storm::EntrySize(entry, nullptr);
+    if (size == quint32(kPalDatSize) || size == quint32(kPl2Size)) {
+      bytes = QByteArray(qsizetype(size), Qt::Uninitialized);
+      quint32 got = 0;
+      ok = storm::ReadEntry(entry, bytes.data(), size, &got, nullptr) && got == size;
+    }
+    storm::CloseEntry(entry);
+  }
+  storm::CloseArchive(archive);
+  return ok;
+}
+
+}  // namespace
+
+QByteArray ActPaletteName(int act) {
+  return "data\\global\\palette\\ACT" + QByteArray::number(act) + "\\pal.dat";
+}
+
+int ActOfWord(const QString& word) {
+  static const QRegularExpression act(QStringLiteral("^act([1-5])$"),
+                                      QRegularExpression::CaseInsensitiveOption);
+  const QRegularExpressionMatch match = act.match(word);
+  return match.hasMatch() ? match.captured(1).toInt() : 0;
+}
+
+bool ReadGamePalette(const QString& folder, int act, Palette& palette, QString& fault) {
+  if (!files::FolderExists(folder)) {
+    fault = QStringLiteral("the game folder %1 does not exist").arg(folder);
+    return false;
+  }
+  QByteArray bytes;
+  const QString extracted = files::FindCaseBlind(
+      folder, {QStringLiteral("data"), QStringLiteral("global"), QStringLiteral("palette"),
+               QStringLiteral("ACT%1").arg(act), QStringLiteral("pal.dat")});
+  bool found = !extracted.isEmpty() && files::ReadFileBytes(extracted, bytes);
+  for (const char* archive : kArchives) {
+    if (found) break;
+    const QString path = files::FindCaseBlind(folder, {QString::fromLatin1(archive)});
+    found = !path.isEmpty() && ReadArchiveEntry(path, ActPaletteName(act), bytes);
+  }
+  if (!found) {
+    fault = QStringLiteral("the game folder %1 holds no %2")
+                .arg(folder, QString::fromLatin1(ActPaletteName(act)));
+    return false;
+  }
+  if (!ReadPalette(bytes, palette, fault)) {
+    fault = QStringLiteral("the game's %1: %2").arg(QString::fromLatin1(ActPaletteName(act)), fault);
+    return false;
+  }
+  return true;
+}
+
+}  // namespace graphics

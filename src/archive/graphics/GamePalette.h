@@ -1,0 +1,22 @@
+#pragma once
+// The palettes of the game's five acts (data\global\palette\ACTn\pal.dat),
+// taken from a game folder: from the palette folder extracted below it, else
+// from its archives (patch_d2.mpq, then d2exp.mpq, then d2data.mpq: the
+// first that holds the entry, as a later archive overrides an earlier one).
+#include <QByteArray>
+#include <QString>
+
+#include "archive/graphics/Palette.h"
+
+namespace graphics {
+
+// The internal name of act's palette (1..5).
+QByteArray ActPaletteName(int act);
+
+// 1..5 for "act1".."act5" in any letter case, else 0.
+int ActOfWord(const QString& word);
+
+// False with why when the folder holds no readable palette for the act.
+bool ReadGamePalette(const QString& folder, int act, Palette& palette, QString& fault);
+
+}  // namespace graphics
