@@ -205,6 +205,11 @@ void EditPageGrid::SetFirstColumnFrozen(bool frozen) {
   setHorizontalScrollMode(ScrollPerItem);
 }
 
+void EditPageGrid::CloseEditors() {
+  CloseEditor();
+  if (frozen_) frozen_->CloseEditor();
+}
+
 void EditPageGrid::changeEvent(QEvent* event) {
   SheetGridView::changeEvent(event);
   if (event->type() == QEvent::EnabledChange) emit enabledChanged(isEnabled());

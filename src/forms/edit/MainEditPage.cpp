@@ -120,6 +120,11 @@ void TfrmMain::BuildEditPage() {
       *this, [this](const char* name, const std::function<void()>& command) { RunNamed(name, command); });
 }
 
+void TfrmMain::CloseEditPageEditors() {
+  PageGrid(StringGrid).CloseEditors();
+  StringsPage->CloseEditor();
+}
+
 QTableView* TfrmMain::CreateStringGrid(QWidget* parent) {
   return new EditPageGrid(parent);
 }
@@ -148,10 +153,24 @@ void TfrmMain::tbsEditEnter(QObject*) {
     grid.ChangeGrid([](SheetGrid& cells) { ClearGrid(cells); });
     return;
   }
-  ShowStringsPage(false);
-  StringsPage->ClearTable();
+  // The grid is filled (and enabled) before it takes the string table's
+  // place, so the focus can move over to it instead of out of the page.
+  auto showGrid = [&] {
+    ShowStringsPage(false);
+    StringsPage->ClearTable();
+  };
   if (row >= 0 && IsSheetEntry(Rows->Row(row).Caption)) LoadSheetStrings();
-  grid.ChangeGrid([&](SheetGrid& cells) {
+  try {
+    FillSheetGrid(row);
+  } catch (...) {
+    showGrid();
+    throw;
+  }
+  showGrid();
+}
+
+void TfrmMain::FillSheetGrid(int row) {
+  PageGrid(StringGrid).ChangeGrid([&](SheetGrid& cells) {
     ClearGrid(cells);
     if (row < 0 || !IsSheetEntry(Rows->Row(row).Caption)) return;
     const ModEntry entry = Rows->Row(row);

@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QFocusEvent>
 #include <QHeaderView>
+#include <QPointer>
 #include <QScrollBar>
 
 #include "forms/edit/LiveCellDelegate.h"
@@ -76,6 +77,9 @@ void SheetGridView::ChangeGrid(const std::function<void(SheetGrid&)>& change) {
 void SheetGridView::ShowGridState() {
   horizontalHeader()->setVisible(grid_.FixedRows() > 0);
   setEnabled(grid_.Enabled());
+  // A disabled grid is no place to come back to: a page switch then puts the
+  // focus on the page's first control that takes it, not on the grid.
+  if (!isEnabled()) clearFocus();
   setCurrentIndex(model_->index(0, 0));
 }
 
@@ -87,6 +91,11 @@ bool SheetGridView::HasFocusInside() const {
 void SheetGridView::ShowEditor() {
   const QModelIndex current = currentIndex();
   if (current.isValid() && isEnabled() && state() != EditingState) edit(current, AllEditTriggers, nullptr);
+}
+
+void SheetGridView::CloseEditor() {
+  if (QWidget* editor = indexWidget(currentIndex()); editor && state() == EditingState)
+    QTableView::closeEditor(editor, QAbstractItemDelegate::NoHint);
 }
 
 void SheetGridView::currentChanged(const QModelIndex& current, const QModelIndex& previous) {
@@ -106,5 +115,20 @@ void SheetGridView::closeEditor(QWidget* editor, QAbstractItemDelegate::EndEditH
 
 void SheetGridView::focusInEvent(QFocusEvent* event) {
   QTableView::focusInEvent(event);
-  ShowEditor();
+  // Not at once: the focus may be arriving as part of a page switch whose
+  // handlers refill the grid (and ask about unsaved edits, in a box that
+  // takes the focus and closes editors) before the move is over. An editor
+  // opened here would be torn down under the focus change that opened it.
+  // Once the move has settled, the editor opens in the current cell, if
+  // that is still the cell of the same model and the focus is still here.
+  if (editorQueued_) return;
+  editorQueued_ = true;
+  QMetaObject::invokeMethod(
+      this,
+      [this, shown = QPointer<QAbstractItemModel>(model()), at = QPersistentModelIndex(currentIndex())] {
+        editorQueued_ = false;
+        if (model() != shown || !at.isValid() || at != currentIndex() || !HasFocusInside()) return;
+        ShowEditor();
+      },
+      Qt::QueuedConnection);
 }

@@ -1,7 +1,8 @@
 #pragma once
 // The Edit page's sheet grid (`StringGrid`): a table view over its own
 // SheetGrid. Lines between all cells; rows and columns sized with the mouse;
-// while the view has the focus the cell editor is open in the current cell,
+// while the view has the focus the cell editor is open in the current cell
+// (opened once a focus move into the view has settled),
 // and every change typed into it is stored in the cell at once; Tab moves to
 // the next cell. The fixed row is the column header and cannot be edited.
 #include <QTableView>
@@ -33,6 +34,8 @@ class SheetGridView : public QTableView {
 
   // Opens the cell editor in the current cell (while the view is enabled).
   void ShowEditor();
+  // Closes the open cell editor, if any (its text is in the cell already).
+  void CloseEditor();
 
  protected:
   // Each key press and shortcut override that reaches the open cell editor;
@@ -54,4 +57,5 @@ class SheetGridView : public QTableView {
 
   SheetGrid grid_;
   SheetGridModel* model_;
+  bool editorQueued_ = false;
 };

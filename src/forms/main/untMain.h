@@ -283,14 +283,22 @@ class TfrmMain : public QMainWindow {
   // shown (true), or a message naming the fault (false); Save.
   bool ShowStringTable(int row);
   void SaveStringTable();
+  // The sheet grid filled with the row's sheet, cleared for any other row.
+  void FillSheetGrid(int row);
   // Which of the Edit page's two editors is shown.
   void ShowStringsPage(bool strings);
   // The texts the sheet grid's tooltips show for keys in its cells.
   void LoadSheetStrings();
+  // A page switch leaves no cell editor open on the Edit page: coming back,
+  // the focus would go to that editor, and entering the page (which may ask
+  // about unsaved edits in a box that takes the focus) could close it under
+  // the very focus change that enters.
+  void CloseEditPageEditors();
 
   TfrmAbout* frmAbout_ = nullptr;
   TfrmPreferences* frmPreferences_ = nullptr;
   QPointer<QWidget> lastFocus_;
+  bool lastFocusInEdit_ = false;  // whether lastFocus_ was on the Edit page
   QMetaObject::Connection focusConnection_;
   bool destroyed_ = false;
 };

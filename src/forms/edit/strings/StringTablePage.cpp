@@ -157,6 +157,12 @@ void StringTablePage::CommitEdit() {
     emit grid_->itemDelegate()->commitData(editor);
 }
 
+void StringTablePage::CloseEditor() {
+  CommitEdit();
+  if (QWidget* editor = grid_->indexWidget(grid_->currentIndex()))
+    emit grid_->itemDelegate()->closeEditor(editor, QAbstractItemDelegate::NoHint);
+}
+
 void StringTablePage::Redo() {
   const StringCell at = editor_.Redo();
   ShowString(at.col, at.index);

@@ -36,6 +36,8 @@ class StringTablePage : public QWidget {
   // The text of a cell editor still open taken into the table, as Enter
   // would, before the table is written.
   void CommitEdit();
+  // The open cell editor's text taken in, and the editor closed.
+  void CloseEditor();
 
   // ---- The Edit toolbar's commands
   void Undo();

@@ -1,0 +1,302 @@
+// A modder's session on the Edit page of the real, shown window, driven by
+// mouse and keys: edits left unsaved while another entry is opened (from the
+// Files list, a Problems finding, Take Selected Rows), with a real box up
+// while the question is asked.
+#include <QApplication>
+#include <QHeaderView>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTabBar>
+#include <QTabWidget>
+#include <QTableView>
+#include <QTemporaryDir>
+#include <QTreeView>
+#include <QtTest>
+
+#include "ArchiveBuilder.h"
+#include "Fixtures.h"
+#include "StringFixtures.h"
+#include "ModalDriver.h"
+#include "ScriptedUi.h"
+#include "archive/ArchiveReader.h"
+#include "forms/compare/CompareEntryFilter.h"
+#include "forms/compare/ComparePage.h"
+#include "forms/edit/EditPageGrid.h"
+#include "forms/edit/strings/StringTablePage.h"
+#include "forms/files/FilesView.h"
+#include "forms/main/untMain.h"
+#include "forms/preferences/untPreferences.h"
+#include "forms/problems/ProblemsDock.h"
+
+namespace {
+
+const QByteArray kMisc = "data\\global\\excel\\misc.txt";
+const QByteArray kCube = "data\\global\\excel\\cubemain.txt";
+const QByteArray kPatch = "data\\local\\lng\\eng\\patchstring.tbl";
+
+QLineEdit* CellEditor() {
+  return qobject_cast<QLineEdit*>(QApplication::focusWidget());
+}
+
+}  // namespace
+
+class TestEditSession : public QObject {
+  Q_OBJECT
+
+  QTemporaryDir dir_;
+  QString mod_, other_;
+  int miscRows_ = 0;
+  std::unique_ptr<ScriptedUi> ui_;
+  std::unique_ptr<TfrmPreferences> prefs_;
+  std::unique_ptr<TfrmMain> frm_;
+
+  EditPageGrid& grid() const { return *qobject_cast<EditPageGrid*>(frm_->StringGrid); }
+
+  int rowOf(const QByteArray& name) const {
+    for (int r = 0; r < frm_->Rows->Count(); ++r)
+      if (frm_->Rows->Row(r).Caption == name) return r;
+    return -1;
+  }
+
+  // A click on the page's tab, as the user switches pages.
+  void clickTab(QWidget* page) {
+    QTabBar* bar = frm_->PageControl->tabBar();
+    QTest::mouseClick(bar, Qt::LeftButton, {}, bar->tabRect(frm_->PageControl->indexOf(page)).center());
+  }
+  // A click on the entry's row in the Files list.
+  void clickRow(const QByteArray& name) {
+    const QModelIndex index = frm_->ListView->model()->index(rowOf(name), 0);
+    frm_->ListView->scrollTo(index);
+    QTest::mouseClick(frm_->ListView->viewport(), Qt::LeftButton, {},
+                      frm_->ListView->visualRect(index).center());
+  }
+  // A click on a cell of the grid.
+  void clickCell(int row, int col) {
+    const QModelIndex index = grid().model()->index(row, col);
+    static_cast<QTableView&>(grid()).scrollTo(index);
+    QTest::mouseClick(grid().viewport(), Qt::LeftButton, {}, grid().visualRect(index).center());
+  }
+  // The discard question answered Yes, while the box's own event loop runs.
+  // A real box is on screen meanwhile: it takes the focus and gives it back.
+  void discardWhenAsked(bool activatedAgain = true) { answerWhenAsked(ui::idYes, activatedAgain); }
+  void answerWhenAsked(int answer, bool activatedAgain = true) {
+    ui_->AnswerMessage(answer, [this, answer, activatedAgain] {
+      QMessageBox box(QMessageBox::Question, QStringLiteral("Discard Changes"), QStringLiteral("Discard?"),
+                      QMessageBox::Yes | QMessageBox::No, frm_.get());
+      modal::WhenShown<QMessageBox>([answer](QMessageBox* shown) {
+        QVERIFY(QTest::qWaitForWindowActive(shown));
+        // As on a desktop, the box's default button takes the focus.
+        shown->button(QMessageBox::Yes)->setFocus(Qt::ActiveWindowFocusReason);
+        QApplication::processEvents();
+        shown->button(answer == ui::idYes ? QMessageBox::Yes : QMessageBox::No)->click();
+      });
+      box.exec();
+      if (!activatedAgain) return;
+      // The window manager gives the window back its activation.
+      frm_->activateWindow();
+      QVERIFY(QTest::qWaitForWindowActive(frm_.get()));
+    });
+  }
+  void settle() {
+    QApplication::processEvents();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    QApplication::processEvents();
+  }
+
+  // The entry opened on the Edit page with the Files list's row and the tab.
+  void openByTab(const QByteArray& name) {
+    clickTab(frm_->tbsFiles);
+    settle();  // the user's pause
+    clickRow(name);
+    clickTab(frm_->tbsEdit);
+    settle();
+  }
+
+  // The grid shows the sheet and its editor is open in the current cell.
+  void checkShowing(const QByteArray& name) {
+    QCOMPARE(frm_->EditShownName, name);
+    QVERIFY(!grid().Modified());
+    QVERIFY(CellEditor());
+    QVERIFY(grid().isAncestorOf(CellEditor()));
+    QCOMPARE(CellEditor()->text(), grid().currentIndex().data().toString());
+  }
+
+ private slots:
+  void initTestCase() {
+    QF_REQUIRE_FIXTURES();
+    QF_REQUIRE_STRING_FIXTURES();
+    QVERIFY(dir_.isValid());
+    const QString excel = fixtures::modDir() + "/data/global/excel/";
+    mod_ = dir_.filePath("Session.QLM");
+    const QByteArray misc = fixtures::readAll(excel + "misc.txt");
+    QVERIFY(testarchive::Build(mod_, {{kMisc, misc},
+                                      {kCube, fixtures::readAll(excel + "cubemain.txt")},
+                                      {kPatch, fixtures::readAll(fixtures::stringsDir() + "/lng/eng/patchstring.tbl")}}));
+    // The other mod's misc.txt has one row more, right under the header.
+    miscRows_ = int(misc.count("\r\n"));
+    QByteArray otherMisc = misc;
+    otherMisc.insert(otherMisc.indexOf("\r\n") + 2, "Taken\r\n");
+    other_ = dir_.filePath("Other.QLM");
+    QVERIFY(testarchive::Build(other_, {{kMisc, otherMisc}}));
+    TfrmPreferences::SetIniFileNameForTesting(dir_.filePath("QUILL.INI"));
+  }
+  void cleanupTestCase() { ReleaseArchiveState(); }
+
+  void init() {
+    ui_ = std::make_unique<ScriptedUi>();
+    prefs_ = std::make_unique<TfrmPreferences>();
+    frm_ = std::make_unique<TfrmMain>();
+    frm_->SetForms(nullptr, prefs_.get());
+    frm_->ModFileName = mod_;
+    for (const QByteArray& name : {kMisc, kCube, kPatch})
+      frm_->Rows->Append({name, SizeText(EntrySize(mod_, name)), QString()});
+    frm_->CommandsModStarted();
+    frm_->resize(900, 700);
+    frm_->show();
+    frm_->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(frm_.get()));
+  }
+  void cleanup() {
+    if (frm_) frm_->CommandsUpdated();
+    frm_.reset();
+    prefs_.reset();
+    ui_.reset();
+  }
+
+  // Edited, not saved, another sheet selected on the Files page, the Edit
+  // tab clicked and the edits discarded: the other sheet is shown.
+  void discardingByTheEditTab() {
+    openByTab(kMisc);
+    checkShowing(kMisc);
+    clickCell(1, 1);
+    QTest::keyClicks(CellEditor(), QStringLiteral("edited"));
+    QVERIFY(grid().Modified());
+    discardWhenAsked();
+    openByTab(kCube);
+    QCOMPARE(ui_->messages.size(), 1);
+    checkShowing(kCube);
+    QTest::keyClicks(CellEditor(), QStringLiteral("x"));
+    QVERIFY(grid().Modified());
+  }
+
+  // Without a window manager the window stays inactive after the box: keys
+  // still reach the grid and open an editor there, which no focus change
+  // closes. Leaving the page and coming back must not trip over it.
+  void discardingTwiceWithoutActivation() {
+    openByTab(kMisc);
+    clickCell(1, 1);
+    QTest::keyClicks(CellEditor(), QStringLiteral("edited"));
+    discardWhenAsked(false);
+    openByTab(kCube);
+    QCOMPARE(frm_->EditShownName, kCube);
+    QTest::keyClicks(&grid(), QStringLiteral("typed"));
+    QVERIFY(grid().Modified());
+    // The click on the Files tab brings the window back.
+    clickTab(frm_->tbsFiles);
+    frm_->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(frm_.get()));
+    settle();
+    clickRow(kMisc);
+    discardWhenAsked();
+    clickTab(frm_->tbsEdit);
+    settle();
+    QCOMPARE(ui_->messages.size(), 2);
+    checkShowing(kMisc);
+  }
+
+  // A string table edited, a sheet opened instead, and back.
+  void discardingAStringTable() {
+    openByTab(kPatch);
+    QTableView* strings = frm_->StringsPage->Grid();
+    QVERIFY(frm_->StringsPage->Active());
+    const QModelIndex text = strings->model()->index(3, 2);
+    QTest::mouseClick(strings->viewport(), Qt::LeftButton, {}, strings->visualRect(text).center());
+    QTest::mouseDClick(strings->viewport(), Qt::LeftButton, {}, strings->visualRect(text).center());
+    QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("edited"));
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+    QVERIFY(frm_->StringsPage->Modified());
+    discardWhenAsked();
+    openByTab(kMisc);
+    checkShowing(kMisc);
+    clickCell(2, 2);
+    QTest::keyClicks(CellEditor(), QStringLiteral("edited"));
+    discardWhenAsked();
+    openByTab(kPatch);
+    QVERIFY(frm_->StringsPage->Active());
+    QVERIFY(!frm_->StringsPage->Modified());
+    QCOMPARE(ui_->messages.size(), 2);
+  }
+
+  // Take Selected Rows opens the Compare page's sheet on the Edit page,
+  // where another sheet has unsaved edits: asked once; No keeps them and
+  // takes nothing, Yes takes the row, and Undo puts the sheet back.
+  void takingRowsOverUnsavedEdits() {
+    openByTab(kCube);
+    clickCell(0, 0);
+    QTest::keyClicks(CellEditor(), QStringLiteral("edited"));
+    ui_->Choose(QStringLiteral("Another &Mod..."));
+    ui_->ConfirmFileDialog({other_});
+    frm_->mniCompare->trigger();
+    settle();
+    ComparePage* page = frm_->tbsCompare;
+    QCOMPARE(frm_->PageControl->currentWidget(), page);
+    for (int r = 0; r < page->Filter->rowCount(); ++r)
+      if (page->Filter->index(r, 0).data().toString() == QString::fromLatin1(kMisc))
+        page->lvCompare->setCurrentIndex(page->Filter->index(r, 0));
+    QTreeView* cells = page->lvCompareCells;
+    QTest::mouseClick(cells->viewport(), Qt::LeftButton, {}, cells->visualRect(cells->model()->index(0, 0)).center());
+    QVERIFY(page->btnTakeRows->isEnabled());
+
+    answerWhenAsked(ui::idNo);
+    QTest::mouseClick(page->btnTakeRows, Qt::LeftButton);
+    settle();
+    QCOMPARE(ui_->messages.size(), 1);
+    QCOMPARE(frm_->EditShownName, kCube);
+    QVERIFY(grid().Modified());
+
+    frm_->PageControl->setCurrentWidget(page);
+    settle();
+    discardWhenAsked();
+    QTest::mouseClick(page->btnTakeRows, Qt::LeftButton);
+    settle();
+    QCOMPARE(ui_->messages.size(), 2);
+    QCOMPARE(frm_->EditShownName, kMisc);
+    QCOMPARE(grid().Editor().Stack().undoText(), QStringLiteral("Take Selected Rows"));
+    QCOMPARE(grid().Grid().RowCount(), miscRows_ + 1);
+    QVERIFY(CellEditor());
+    QTest::keyClick(CellEditor(), Qt::Key_Z, Qt::ControlModifier);
+    settle();
+    QCOMPARE(grid().Grid().RowCount(), miscRows_);
+    QVERIFY(!grid().Modified());
+    QVERIFY(CellEditor());
+    QCOMPARE(CellEditor()->text(), grid().currentIndex().data().toString());
+  }
+
+  // The same from a finding of Check Mod in the sheet not shown.
+  void discardingByAFinding() {
+    openByTab(kMisc);
+    clickCell(1, 1);
+    QTest::keyClicks(CellEditor(), QStringLiteral("edited"));
+    clickTab(frm_->tbsFiles);
+    settle();
+    clickRow(kCube);
+    frm_->mniCheckMod->trigger();
+    settle();
+    QTableView* problems = frm_->dockProblems->tblProblems;
+    int found = -1;
+    for (int r = 0; r < frm_->dockProblems->Count() && found < 0; ++r)
+      if (frm_->dockProblems->FindingAt(r).file == kCube) found = r;
+    QVERIFY(found >= 0);
+    const QRect cell = problems->visualRect(problems->model()->index(found, 4));
+    discardWhenAsked();
+    QTest::mouseClick(problems->viewport(), Qt::LeftButton, {}, cell.center());
+    QTest::mouseDClick(problems->viewport(), Qt::LeftButton, {}, cell.center());
+    settle();
+    checkShowing(kCube);
+    QCOMPARE(grid().CurrentCell().row, frm_->dockProblems->FindingAt(found).line - 1);
+  }
+};
+
+QTEST_MAIN(TestEditSession)
+#include "test_editsession.moc"
