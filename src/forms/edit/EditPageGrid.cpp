@@ -72,6 +72,7 @@ bool EditPageGrid::ExtendBlock(QKeyEvent* key) {
 
 void EditPageGrid::GridReplaced() {
   editor_.NewHistory();
+  GridModel()->MarkShown();
   GridModel()->SetMarkedHeader(-1);
 }
 
