@@ -3,11 +3,15 @@
 #include <QApplication>
 #include <QFocusEvent>
 #include <QHeaderView>
+#include <QLineEdit>
+#include <QStyle>
+#include <algorithm>
 #include <QPointer>
 #include <QScrollBar>
 
 #include "forms/edit/LiveCellDelegate.h"
 #include "forms/edit/SheetGridModel.h"
+#include "platform/Ansi.h"
 
 namespace {
 
@@ -47,6 +51,10 @@ SheetGridView::SheetGridView(QWidget* parent) : QTableView(parent), model_(new S
 
   SetUpHeader(horizontalHeader(), kDefaultColWidth);
   SetUpHeader(verticalHeader(), kDefaultRowHeight);
+  // A double-click on a header's border fits the column to every row's
+  // text, not only to the rows near those in view.
+  disconnect(horizontalHeader(), &QHeaderView::sectionHandleDoubleClicked, this, nullptr);
+  connect(horizontalHeader(), &QHeaderView::sectionHandleDoubleClicked, this, &SheetGridView::FitColumn);
   // No fixed columns: the row header shows the rows' line numbers and is the
   // handle for sizing rows; it is as wide as its numbers need.
   ShowGridState();
@@ -96,6 +104,39 @@ void SheetGridView::ShowEditor() {
 void SheetGridView::CloseEditor() {
   if (QWidget* editor = indexWidget(currentIndex()); editor && state() == EditingState)
     QTableView::closeEditor(editor, QAbstractItemDelegate::NoHint);
+}
+
+void SheetGridView::SelectEditorText() {
+  if (auto* editor = qobject_cast<QLineEdit*>(indexWidget(currentIndex()))) editor->selectAll();
+}
+
+void SheetGridView::FitColumn(int col) {
+  if (col < 0 || col >= grid_.ColCount()) return;
+  const QFontMetrics metrics = fontMetrics();
+  int widest = horizontalHeader()->sectionSizeHint(col);
+  int textWidest = 0;
+  for (int r = grid_.FixedRows(); r < grid_.RowCount(); ++r) {
+    const QByteArrayView cell = grid_.CellView(col, r);
+    if (!cell.isEmpty()) textWidest = std::max(textWidest, metrics.horizontalAdvance(ansi::toDisplay(cell.toByteArray())));
+  }
+  // The item's own margins on both sides, and the grid line.
+  const int margin = 2 * (style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, this) + 1) + 1;
+  widest = std::max(widest, textWidest + margin);
+  setColumnWidth(col, widest);
+}
+
+void SheetGridView::mousePressEvent(QMouseEvent* event) {
+  const QModelIndex before = currentIndex();
+  QTableView::mousePressEvent(event);
+  enteredByPress_ = currentIndex() != before;
+}
+
+void SheetGridView::mouseReleaseEvent(QMouseEvent* event) {
+  QTableView::mouseReleaseEvent(event);
+  // A click that entered a cell leaves its text selected whole, whatever
+  // the release did to the editor opened on the press.
+  if (enteredByPress_) SelectEditorText();
+  enteredByPress_ = false;
 }
 
 void SheetGridView::currentChanged(const QModelIndex& current, const QModelIndex& previous) {

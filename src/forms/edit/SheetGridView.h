@@ -36,6 +36,10 @@ class SheetGridView : public QTableView {
   void ShowEditor();
   // Closes the open cell editor, if any (its text is in the cell already).
   void CloseEditor();
+  // Selects the whole text of the open cell editor, the caret at its end.
+  void SelectEditorText();
+  // The column as wide as its widest text (its header's included).
+  void FitColumn(int col);
 
  protected:
   // Each key press and shortcut override that reaches the open cell editor;
@@ -51,6 +55,8 @@ class SheetGridView : public QTableView {
   void currentChanged(const QModelIndex& current, const QModelIndex& previous) override;
   void closeEditor(QWidget* editor, QAbstractItemDelegate::EndEditHint hint) override;
   void focusInEvent(QFocusEvent* event) override;
+  void mousePressEvent(QMouseEvent* event) override;
+  void mouseReleaseEvent(QMouseEvent* event) override;
 
  private:
   void ShowGridState();
@@ -58,4 +64,5 @@ class SheetGridView : public QTableView {
   SheetGrid grid_;
   SheetGridModel* model_;
   bool editorQueued_ = false;
+  bool enteredByPress_ = false;
 };

@@ -3,6 +3,7 @@
 // Files list, a Problems finding, Take Selected Rows), with a real box up
 // while the question is asked.
 #include <QApplication>
+#include <QColor>
 #include <QHeaderView>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -34,6 +35,22 @@ namespace {
 const QByteArray kMisc = "data\\global\\excel\\misc.txt";
 const QByteArray kCube = "data\\global\\excel\\cubemain.txt";
 const QByteArray kPatch = "data\\local\\lng\\eng\\patchstring.tbl";
+const QByteArray kWide = "data\\global\\excel\\wide.txt";
+const int kWideRow = 1400;  // far below the rows in view
+
+// Many short cells and, far down, one wide one in column 1.
+QByteArray WideSheet() {
+  QByteArray text = "a\tb\tc\r\n";
+  for (int r = 1; r < 1500; ++r)
+    text += r == kWideRow ? "x\tthe one cell of this column that is wider than all others\tz\r\n" : "x\ty\tz\r\n";
+  return text;
+}
+
+// Whether the cell shows the tint of a changed cell.
+bool Tinted(const QAbstractItemModel* model, int row, int col) {
+  const QVariant tint = model->index(row, col).data(Qt::BackgroundRole);
+  return tint.isValid() && tint.value<QColor>().alpha() > 0;
+}
 
 QLineEdit* CellEditor() {
   return qobject_cast<QLineEdit*>(QApplication::focusWidget());
@@ -98,6 +115,10 @@ class TestEditSession : public QObject {
       QVERIFY(QTest::qWaitForWindowActive(frm_.get()));
     });
   }
+  // Keys as the keyboard sends them: each to whatever has the focus then.
+  static void typeKeys(const QString& text) {
+    for (QChar c : text) QTest::keyClick(QApplication::focusWidget(), c.toLatin1());
+  }
   void settle() {
     QApplication::processEvents();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
@@ -132,7 +153,8 @@ class TestEditSession : public QObject {
     const QByteArray misc = fixtures::readAll(excel + "misc.txt");
     QVERIFY(testarchive::Build(mod_, {{kMisc, misc},
                                       {kCube, fixtures::readAll(excel + "cubemain.txt")},
-                                      {kPatch, fixtures::readAll(fixtures::stringsDir() + "/lng/eng/patchstring.tbl")}}));
+                                      {kPatch, fixtures::readAll(fixtures::stringsDir() + "/lng/eng/patchstring.tbl")},
+                                      {kWide, WideSheet()}}));
     // The other mod's misc.txt has one row more, right under the header.
     miscRows_ = int(misc.count("\r\n"));
     QByteArray otherMisc = misc;
@@ -149,7 +171,7 @@ class TestEditSession : public QObject {
     frm_ = std::make_unique<TfrmMain>();
     frm_->SetForms(nullptr, prefs_.get());
     frm_->ModFileName = mod_;
-    for (const QByteArray& name : {kMisc, kCube, kPatch})
+    for (const QByteArray& name : {kMisc, kCube, kPatch, kWide})
       frm_->Rows->Append({name, SizeText(EntrySize(mod_, name)), QString()});
     frm_->CommandsModStarted();
     frm_->resize(900, 700);
@@ -264,13 +286,128 @@ class TestEditSession : public QObject {
     QCOMPARE(frm_->EditShownName, kMisc);
     QCOMPARE(grid().Editor().Stack().undoText(), QStringLiteral("Take Selected Rows"));
     QCOMPARE(grid().Grid().RowCount(), miscRows_ + 1);
+    // One row is tinted, the taken one: the rows that stayed are not.
+    int tintedRows = 0;
+    for (int r = 0; r < grid().model()->rowCount(); ++r) tintedRows += Tinted(grid().model(), r, 0);
+    QCOMPARE(tintedRows, 1);
     QVERIFY(CellEditor());
     QTest::keyClick(CellEditor(), Qt::Key_Z, Qt::ControlModifier);
     settle();
     QCOMPARE(grid().Grid().RowCount(), miscRows_);
+    tintedRows = 0;
+    for (int r = 0; r < grid().model()->rowCount(); ++r) tintedRows += Tinted(grid().model(), r, 0);
+    QCOMPARE(tintedRows, 0);
     QVERIFY(!grid().Modified());
     QVERIFY(CellEditor());
     QCOMPARE(CellEditor()->text(), grid().currentIndex().data().toString());
+  }
+
+  // Entering a cell by a click, an arrow key or Tab selects its whole text,
+  // so typing replaces it; Ctrl+A selects it again. Undo goes back to the
+  // cell with its text selected and in view.
+  void cellEditorOnEnteringACell() {
+    openByTab(kMisc);
+    auto wholeSelected = [this] {
+      QLineEdit* editor = CellEditor();
+      return editor && !editor->text().isEmpty() && editor->selectedText() == editor->text();
+    };
+    clickCell(2, 0);
+    QVERIFY(wholeSelected());
+    QTest::keyClick(CellEditor(), Qt::Key_Down);
+    QCOMPARE(grid().currentIndex().row(), 3);
+    QVERIFY(wholeSelected());
+    QTest::keyClick(CellEditor(), Qt::Key_Tab);
+    QVERIFY(wholeSelected());
+    const QString before = CellEditor()->text();
+    QTest::keyClicks(CellEditor(), QStringLiteral("a value typed over the old one and longer than the cell is wide"));
+    QCOMPARE(grid().Grid().Cell(1, 4), QByteArray("a value typed over the old one and longer than the cell is wide"));
+    clickCell(2, 0);
+    QTest::keyClick(CellEditor(), Qt::Key_End);
+    QVERIFY(!wholeSelected());
+    QTest::keyClick(CellEditor(), Qt::Key_A, Qt::ControlModifier);
+    QVERIFY(wholeSelected());
+
+    QTest::keyClick(CellEditor(), Qt::Key_Z, Qt::ControlModifier);
+    QCOMPARE(grid().currentIndex(), grid().model()->index(3, 1));
+    QCOMPARE(CellEditor()->text(), before);
+    QVERIFY(wholeSelected());
+    // The caret, at the end of the selection, is inside the editor.
+    CellEditor()->repaint();
+    QVERIFY(CellEditor()->rect().contains(CellEditor()->inputMethodQuery(Qt::ImCursorRectangle).toRect().center()));
+    QVERIFY(!grid().Modified());
+
+    // Undone where the editor is: the old text whole, selected, in view.
+    const QString old = CellEditor()->text();
+    QTest::keyClick(CellEditor(), Qt::Key_End);
+    QTest::keyClicks(CellEditor(), QStringLiteral(" and a long tail that runs far past the right edge of the cell"));
+    QTest::keyClick(CellEditor(), Qt::Key_Z, Qt::ControlModifier);
+    QCOMPARE(CellEditor()->text(), old);
+    QVERIFY(wholeSelected());
+    CellEditor()->repaint();
+    QVERIFY(CellEditor()->rect().contains(CellEditor()->inputMethodQuery(Qt::ImCursorRectangle).toRect().center()));
+  }
+
+  // In the string table, Ctrl+A and typing over a text replace it.
+  void stringTextReplacedAfterCtrlA() {
+    openByTab(kPatch);
+    QTableView* strings = frm_->StringsPage->Grid();
+    const QModelIndex text = strings->model()->index(5, 2);
+    QVERIFY(!text.data().toString().isEmpty());
+    QTest::mouseClick(strings->viewport(), Qt::LeftButton, {}, strings->visualRect(text).center());
+    QTest::keyClick(strings, Qt::Key_A, Qt::ControlModifier);
+    typeKeys(QStringLiteral("Edited by hand 2456"));
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+    QCOMPARE(text.data().toString(), QStringLiteral("Edited by hand 2456"));
+    // Inside the open editor, Ctrl+A selects its text: typing replaces it.
+    QTest::mouseDClick(strings->viewport(), Qt::LeftButton, {}, strings->visualRect(text).center());
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_A, Qt::ControlModifier);
+    typeKeys(QStringLiteral("Again"));
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+    QCOMPARE(text.data().toString(), QStringLiteral("Again"));
+  }
+
+  // Cells changed since the sheet was shown have a tint, rows inserted too;
+  // an undone change has none; a fresh showing clears them all.
+  void changedCellsAreTinted() {
+    openByTab(kMisc);
+    const QAbstractItemModel* model = grid().model();
+    auto tinted = [model](int row, int col) { return Tinted(model, row, col); };
+    QVERIFY(!tinted(1, 1));
+    clickCell(1, 1);
+    QTest::keyClicks(CellEditor(), QStringLiteral("changed"));
+    QVERIFY(tinted(1, 1));
+    QVERIFY(!tinted(1, 0));
+    QVERIFY(!tinted(2, 1));
+    // A row inserted above: the changed cell moves down with its tint.
+    clickCell(0, 0);
+    QTest::keyClick(CellEditor(), Qt::Key_I, Qt::ControlModifier);
+    QVERIFY(tinted(0, 0));
+    QVERIFY(!tinted(1, 1));
+    QVERIFY(tinted(2, 1));
+    QTest::keyClick(CellEditor(), Qt::Key_Z, Qt::ControlModifier);
+    QTest::keyClick(CellEditor(), Qt::Key_Z, Qt::ControlModifier);
+    QVERIFY(!tinted(1, 1));
+    QVERIFY(!tinted(0, 0));
+    QTest::keyClicks(CellEditor(), QStringLiteral("again"));
+    QVERIFY(grid().Modified());
+    discardWhenAsked();
+    openByTab(kMisc);
+    QVERIFY(!tinted(grid().currentIndex().row(), grid().currentIndex().column()));
+  }
+
+  // A double-click on a column header's right border fits the column to
+  // its widest text, also one far below the rows in view.
+  void headerBorderFitsTheColumn() {
+    openByTab(kWide);
+    QHeaderView* header = grid().horizontalHeader();
+    const QModelIndex wide = grid().model()->index(kWideRow - 1, 1);
+    const int needed = grid().fontMetrics().horizontalAdvance(wide.data().toString());
+    QVERIFY(grid().columnWidth(1) < needed);
+    const QPoint border(header->sectionViewportPosition(1) + header->sectionSize(1) - 1, header->height() / 2);
+    QTest::mouseDClick(header->viewport(), Qt::LeftButton, {}, border);
+    QVERIFY(grid().columnWidth(1) >= needed);
+    QVERIFY(grid().columnWidth(1) < needed + 40);
+    QCOMPARE(grid().columnWidth(0), SheetGridView::kDefaultColWidth);
   }
 
   // The same from a finding of Check Mod in the sheet not shown.

@@ -3,7 +3,10 @@
 #include <QAbstractItemDelegate>
 #include <QClipboard>
 #include <QGuiApplication>
+#include <QCoreApplication>
 #include <QHeaderView>
+#include <QKeyEvent>
+#include <QPlainTextEdit>
 #include <QSplitter>
 #include <QTableView>
 #include <QTextCursor>
@@ -55,6 +58,7 @@ StringTablePage::StringTablePage(QWidget* parent) : QWidget(parent), editor_(mod
   layout->setContentsMargins(0, 0, 0, 0);
   layout->addWidget(splitter);
 
+  grid_->installEventFilter(this);
   connect(grid_->selectionModel(), &QItemSelectionModel::currentChanged, this, [this] { UpdatePreview(); });
   connect(&model_, &QAbstractItemModel::dataChanged, this, [this] { UpdatePreview(); });
   connect(&model_, &QAbstractItemModel::modelReset, this, [this] { UpdatePreview(); });
@@ -140,6 +144,22 @@ void StringTablePage::UpdatePreview() {
     format.setForeground(colourcodes::Paint(span.colour));
     cursor.insertText(stringtext::ToDisplay(span.text), format);
   }
+}
+
+bool StringTablePage::eventFilter(QObject* watched, QEvent* event) {
+  if (watched != grid_ || event->type() != QEvent::KeyPress) return QWidget::eventFilter(watched, event);
+  auto* key = static_cast<QKeyEvent*>(event);
+  const QModelIndex current = grid_->currentIndex();
+  const bool typed = !key->text().isEmpty() && key->text().at(0).isPrint() &&
+                     !(key->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier));
+  if (!typed || !current.isValid() || !(current.flags() & Qt::ItemIsEditable) || grid_->indexWidget(current))
+    return false;
+  grid_->edit(current);
+  auto* editor = qobject_cast<QPlainTextEdit*>(grid_->indexWidget(current));
+  if (!editor) return false;
+  editor->selectAll();
+  QCoreApplication::sendEvent(editor, key);
+  return true;
 }
 
 // ---- Commands ----------------------------------------------------------------

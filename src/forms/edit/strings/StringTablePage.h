@@ -58,6 +58,11 @@ class StringTablePage : public QWidget {
   // A table was shown, or the page emptied.
   void activeChanged();
 
+ protected:
+  // A character typed on a cell opens its editor with the text replaced,
+  // as spreadsheets do.
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
  private:
   struct Block {
     int firstCol = 0, first = 0, lastCol = -1, last = -1;  // editor columns, string indexes
