@@ -31,7 +31,16 @@ StringTablePage::StringTablePage(QWidget* parent) : QWidget(parent), editor_(mod
   grid_->setObjectName(QStringLiteral("grdStrings"));
   grid_->setAccessibleName(QStringLiteral("String table"));
   grid_->setModel(&model_);
-  grid_->setItemDelegate(new StringCellDelegate(grid_));
+  auto* delegate = new StringCellDelegate(grid_);
+  grid_->setItemDelegate(delegate);
+  // The preview follows the text being typed, before it is taken in.
+  connect(delegate, &StringCellDelegate::textTyped, this, [this](const QString& typed) {
+    const int index = CurrentIndex();
+    if (CurrentCol() != StringTableEditor::kTextCol || index < 0) return;
+    ShowPreview(editor_.FromShown(StringTableEditor::kTextCol, index, typed));
+  });
+  // An editor left with Escape leaves the text as it was.
+  connect(delegate, &QAbstractItemDelegate::closeEditor, this, [this] { UpdatePreview(); });
   grid_->setSelectionMode(QAbstractItemView::ContiguousSelection);
   grid_->setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed |
                          QAbstractItemView::AnyKeyPressed);
@@ -135,11 +144,15 @@ void StringTablePage::ShowString(int col, int index) {
 // ---- Preview -----------------------------------------------------------------
 
 void StringTablePage::UpdatePreview() {
-  preview_->clear();
   const int index = CurrentIndex();
-  if (!active_ || index < 0 || index >= editor_.Count()) return;
+  if (!active_ || index < 0 || index >= editor_.Count()) return preview_->clear();
+  ShowPreview(editor_.Text(index));
+}
+
+void StringTablePage::ShowPreview(QByteArrayView text) {
+  preview_->clear();
   QTextCursor cursor(preview_->document());
-  for (const ColourSpan& span : colourcodes::Spans(editor_.Text(index))) {
+  for (const ColourSpan& span : colourcodes::Spans(text)) {
     QTextCharFormat format;
     format.setForeground(colourcodes::Paint(span.colour));
     cursor.insertText(stringtext::ToDisplay(span.text), format);

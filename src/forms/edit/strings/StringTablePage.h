@@ -75,6 +75,8 @@ class StringTablePage : public QWidget {
   int CurrentCol() const;  // an editor column, -1 on "#"
   void ShowString(int col, int index);
   void UpdatePreview();
+  // The preview of a text, as the game colours it.
+  void ShowPreview(QByteArrayView text);
 
   StringTableModel model_;
   StringTableEditor editor_;
