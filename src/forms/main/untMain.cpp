@@ -446,7 +446,9 @@ void TfrmMain::CommandsAtStart() {
 void TfrmMain::CommandsModStarted() {
   // The grid's sheet, if any, belongs to the mod that was open before.
   EditShownName.clear();
-  for (QToolButton* b : {btnAdd, btnRemove, btnExport, tbSheetSave, tbSheetImport}) b->setEnabled(true);
+  for (QToolButton* b : {btnAdd, btnRemove, btnExport, tbSheetImport}) b->setEnabled(true);
+  // Save stays off while the Edit page says its entry has no editor.
+  tbSheetSave->setEnabled(lblNoEditor->isHidden());
   for (QAction* a :
        {mniAddFile, mniRemoveFile, mniExportFile, mniAddFolder, mniExportAll, mniCheckMod, mniCompare})
     a->setEnabled(true);

@@ -98,8 +98,10 @@ class TfrmMain : public QMainWindow {
   QWidget* dckEdit;
   QToolBar* tbEdit;
   QToolButton *tbSheetSave, *tbSheetImport;
+  QLabel* lblEditEntry;  // above the editor: the entry shown, and the file it comes from
   QTableView* StringGrid;
   StringTablePage* StringsPage;  // shown instead of StringGrid for a string table (.tbl)
+  QLabel* lblNoEditor;           // shown instead of both for an entry neither can show
   QAction* actEditSave;          // Ctrl+S on the Edit page: presses Save
   EditPageActions* EditActions;  // undo, rows, clipboard, find (EditPageActions.cpp)
   // The internal name of the sheet the grid was last filled with on entering
@@ -285,6 +287,14 @@ class TfrmMain : public QMainWindow {
   void SaveStringTable();
   // The sheet grid filled with the row's sheet, cleared for any other row.
   void FillSheetGrid(int row);
+  // The line above the editor: the entry's name and its pending file, if
+  // any; or what an imported sheet came from; empty: nothing shown.
+  void ShowEditEntry(int row);
+  void ShowImportedFrom(const QString& path);
+  // For an entry no editor shows, the note saying so stands in for the grid
+  // and Save is off; otherwise the note goes and Save is on.
+  void ShowNoEditorNote(const QByteArray& caption);
+  void HideNoEditorNote();
   // Which of the Edit page's two editors is shown.
   void ShowStringsPage(bool strings);
   // The texts the sheet grid's tooltips show for keys in its cells.

@@ -3,6 +3,11 @@
 // Files list, a Problems finding, Take Selected Rows), with a real box up
 // while the question is asked.
 #include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QTextEdit>
+#include <QToolButton>
 #include <QColor>
 #include <QHeaderView>
 #include <QLineEdit>
@@ -36,6 +41,7 @@ const QByteArray kMisc = "data\\global\\excel\\misc.txt";
 const QByteArray kCube = "data\\global\\excel\\cubemain.txt";
 const QByteArray kPatch = "data\\local\\lng\\eng\\patchstring.tbl";
 const QByteArray kWide = "data\\global\\excel\\wide.txt";
+const QByteArray kSound = "data\\global\\sfx\\hit.wav";
 const int kWideRow = 1400;  // far below the rows in view
 
 // Many short cells and, far down, one wide one in column 1.
@@ -154,7 +160,8 @@ class TestEditSession : public QObject {
     QVERIFY(testarchive::Build(mod_, {{kMisc, misc},
                                       {kCube, fixtures::readAll(excel + "cubemain.txt")},
                                       {kPatch, fixtures::readAll(fixtures::stringsDir() + "/lng/eng/patchstring.tbl")},
-                                      {kWide, WideSheet()}}));
+                                      {kWide, WideSheet()},
+                                      {kSound, QByteArray("RIFF\x04\0\0\0WAVE", 12)}}));
     // The other mod's misc.txt has one row more, right under the header.
     miscRows_ = int(misc.count("\r\n"));
     QByteArray otherMisc = misc;
@@ -171,7 +178,7 @@ class TestEditSession : public QObject {
     frm_ = std::make_unique<TfrmMain>();
     frm_->SetForms(nullptr, prefs_.get());
     frm_->ModFileName = mod_;
-    for (const QByteArray& name : {kMisc, kCube, kPatch, kWide})
+    for (const QByteArray& name : {kMisc, kCube, kPatch, kWide, kSound})
       frm_->Rows->Append({name, SizeText(EntrySize(mod_, name)), QString()});
     frm_->CommandsModStarted();
     frm_->resize(900, 700);
@@ -408,6 +415,63 @@ class TestEditSession : public QObject {
     QVERIFY(grid().columnWidth(1) >= needed);
     QVERIFY(grid().columnWidth(1) < needed + 40);
     QCOMPARE(grid().columnWidth(0), SheetGridView::kDefaultColWidth);
+  }
+
+  // The line above the editor names the entry, and its pending file once it
+  // has one.
+  void headerNamesTheEntry() {
+    openByTab(kMisc);
+    QCOMPARE(frm_->lblEditEntry->text(), QString::fromLatin1(kMisc));
+    QVERIFY(frm_->lblEditEntry->isVisible());
+    const QString saved = dir_.filePath("saved-misc.txt");
+    ui_->ConfirmFileDialog({saved});
+    QTest::keyClick(CellEditor(), Qt::Key_S, Qt::ControlModifier);
+    QVERIFY(QFile::exists(saved));
+    QCOMPARE(frm_->lblEditEntry->text(), QString::fromLatin1(kMisc) + QStringLiteral(" \u2014 from the pending file ") +
+                                             QDir::toNativeSeparators(saved));
+    openByTab(kPatch);
+    QCOMPARE(frm_->lblEditEntry->text(), QString::fromLatin1(kPatch));
+    QVERIFY(QFile::remove(saved));
+  }
+
+  // An entry no editor shows: a note in the grid's place naming its kind
+  // and Export, Save off (Ctrl+S asks for nothing); a sheet after it is
+  // shown and saved as before.
+  void entryWithoutAnEditor() {
+    openByTab(kSound);
+    QVERIFY(frm_->lblNoEditor->isVisible());
+    QVERIFY(!frm_->StringGrid->isVisible());
+    QVERIFY(frm_->lblNoEditor->text().contains(QStringLiteral(".wav")));
+    QVERIFY(frm_->lblNoEditor->text().contains(QStringLiteral("Export")));
+    QCOMPARE(frm_->lblEditEntry->text(), QString::fromLatin1(kSound));
+    QVERIFY(!frm_->tbSheetSave->isEnabled());
+    QTest::keyClick(frm_->tbsEdit, Qt::Key_S, Qt::ControlModifier);
+    QVERIFY(ui_->order.isEmpty());
+    openByTab(kMisc);
+    QVERIFY(!frm_->lblNoEditor->isVisible());
+    QVERIFY(frm_->StringGrid->isVisible());
+    QVERIFY(frm_->tbSheetSave->isEnabled());
+    checkShowing(kMisc);
+  }
+
+  // The string table's preview follows each keystroke in the cell editor,
+  // and goes back to the text when the editor is left with Escape.
+  void previewFollowsTyping() {
+    openByTab(kPatch);
+    QTableView* strings = frm_->StringsPage->Grid();
+    const QModelIndex text = strings->model()->index(5, 2);
+    QTest::mouseClick(strings->viewport(), Qt::LeftButton, {}, strings->visualRect(text).center());
+    const QString before = frm_->StringsPage->Preview()->toPlainText();
+    QVERIFY(!before.isEmpty());
+    QTest::mouseDClick(strings->viewport(), Qt::LeftButton, {}, strings->visualRect(text).center());
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_End, Qt::ControlModifier);
+    typeKeys(QStringLiteral("Zq"));
+    QCOMPARE(frm_->StringsPage->Preview()->toPlainText(), before + QStringLiteral("Zq"));
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backspace);
+    QCOMPARE(frm_->StringsPage->Preview()->toPlainText(), before + QStringLiteral("Z"));
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
+    QCOMPARE(frm_->StringsPage->Preview()->toPlainText(), before);
+    QVERIFY(!frm_->StringsPage->Modified());
   }
 
   // The same from a finding of Check Mod in the sheet not shown.

@@ -90,6 +90,7 @@ void TfrmMain::SaveStringTable() {
   stringtable::SaveFile(SaveDialog.FileName, bytes);
   Rows->SetSourcePath(row, SaveDialog.FileName);
   StringsPage->SetModified(false);
+  ShowEditEntry(row);
   CommandsChanged();
 }
 
