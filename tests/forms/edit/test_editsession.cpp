@@ -1,7 +1,11 @@
 // A modder's session on the Edit page of the real, shown window, driven by
 // mouse and keys: edits left unsaved while another entry is opened (from the
-// Files list, a Problems finding, Take Selected Rows), with a real box up
-// while the question is asked.
+// Files list, a Problems finding, Take Selected Rows, a string table), with a
+// real box up while the question is asked; the cell editor on entering a
+// cell, changed cells tinted, columns fitted by their header's border; the
+// line naming the entry, entries no editor shows, the string table's preview
+// while typing, the find bar's keyboard order, and the Problems dock marked
+// out of date.
 #include <QApplication>
 #include <QDir>
 #include <QFile>
