@@ -36,7 +36,7 @@ class DiscardSession:
         self.s = None
 
     def start(self):
-        ds.log(f"scratch folder {self.work} (kept when the run fails)")
+        ds.log(f"scratch folder {self.work}")
         program = ds.install(self.o.cmake, self.o.build, os.path.join(self.work, "prefix"))
         env = ds.user_environment(self.work)
         # The mod comes from the folder through the command line, as a modder builds one.
@@ -152,7 +152,7 @@ class DiscardSession:
         finally:
             if self.s:
                 self.s.kill()
-        shutil.rmtree(self.work, ignore_errors=True)
+            shutil.rmtree(self.work, ignore_errors=True)
 
 
 def main():
