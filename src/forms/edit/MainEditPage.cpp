@@ -4,8 +4,8 @@
 // Import (its button is hidden) fills the grid from any sheet file.
 #include <QAction>
 #include <QDir>
-#include <QLabel>
 #include <QHBoxLayout>
+#include <QLabel>
 #include <QTabWidget>
 #include <QTableView>
 #include <QToolBar>

@@ -4,10 +4,10 @@
 #include <QFocusEvent>
 #include <QHeaderView>
 #include <QLineEdit>
-#include <QStyle>
-#include <algorithm>
 #include <QPointer>
 #include <QScrollBar>
+#include <QStyle>
+#include <algorithm>
 
 #include "forms/edit/LiveCellDelegate.h"
 #include "forms/edit/SheetGridModel.h"
@@ -117,7 +117,8 @@ void SheetGridView::FitColumn(int col) {
   int textWidest = 0;
   for (int r = grid_.FixedRows(); r < grid_.RowCount(); ++r) {
     const QByteArrayView cell = grid_.CellView(col, r);
-    if (!cell.isEmpty()) textWidest = std::max(textWidest, metrics.horizontalAdvance(ansi::toDisplay(cell.toByteArray())));
+    if (!cell.isEmpty())
+      textWidest = std::max(textWidest, metrics.horizontalAdvance(ansi::toDisplay(cell.toByteArray())));
   }
   // The item's own margins on both sides, and the grid line.
   const int margin = 2 * (style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, this) + 1) + 1;

@@ -215,6 +215,9 @@ class TfrmMain : public QMainWindow {
   void CommandsUpdated();     // Update ended
   // Pending changes: the enabled state of btnUpdate.
   bool ChangesPending() const;
+  // The Problems dock is marked out of date by every change to the rows and
+  // to the grid's cells, and its Check Again runs Check Mod.
+  void WatchPendingState();
 
   // Asks "Save changes to <file>" while changes are pending; Yes runs Update.
   void SaveChangesGuard();

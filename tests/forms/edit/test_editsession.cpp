@@ -7,13 +7,11 @@
 // while typing, the find bar's keyboard order, and the Problems dock marked
 // out of date.
 #include <QApplication>
+#include <QColor>
 #include <QDir>
 #include <QFile>
-#include <QLabel>
-#include <QTextEdit>
-#include <QToolButton>
-#include <QColor>
 #include <QHeaderView>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
@@ -21,14 +19,16 @@
 #include <QTabWidget>
 #include <QTableView>
 #include <QTemporaryDir>
+#include <QTextEdit>
+#include <QToolButton>
 #include <QTreeView>
 #include <QtTest>
 
 #include "ArchiveBuilder.h"
 #include "Fixtures.h"
-#include "StringFixtures.h"
 #include "ModalDriver.h"
 #include "ScriptedUi.h"
+#include "StringFixtures.h"
 #include "archive/ArchiveReader.h"
 #include "forms/compare/CompareEntryFilter.h"
 #include "forms/compare/ComparePage.h"
@@ -52,7 +52,8 @@ const int kWideRow = 1400;  // far below the rows in view
 QByteArray WideSheet() {
   QByteArray text = "a\tb\tc\r\n";
   for (int r = 1; r < 1500; ++r)
-    text += r == kWideRow ? "x\tthe one cell of this column that is wider than all others\tz\r\n" : "x\ty\tz\r\n";
+    text +=
+        r == kWideRow ? "x\tthe one cell of this column that is wider than all others\tz\r\n" : "x\ty\tz\r\n";
   return text;
 }
 
@@ -161,11 +162,12 @@ class TestEditSession : public QObject {
     const QString excel = fixtures::modDir() + "/data/global/excel/";
     mod_ = dir_.filePath("Session.QLM");
     const QByteArray misc = fixtures::readAll(excel + "misc.txt");
-    QVERIFY(testarchive::Build(mod_, {{kMisc, misc},
-                                      {kCube, fixtures::readAll(excel + "cubemain.txt")},
-                                      {kPatch, fixtures::readAll(fixtures::stringsDir() + "/lng/eng/patchstring.tbl")},
-                                      {kWide, WideSheet()},
-                                      {kSound, QByteArray("RIFF\x04\0\0\0WAVE", 12)}}));
+    QVERIFY(testarchive::Build(
+        mod_, {{kMisc, misc},
+               {kCube, fixtures::readAll(excel + "cubemain.txt")},
+               {kPatch, fixtures::readAll(fixtures::stringsDir() + "/lng/eng/patchstring.tbl")},
+               {kWide, WideSheet()},
+               {kSound, QByteArray("RIFF\x04\0\0\0WAVE", 12)}}));
     // The other mod's misc.txt has one row more, right under the header.
     miscRows_ = int(misc.count("\r\n"));
     QByteArray otherMisc = misc;
@@ -278,7 +280,8 @@ class TestEditSession : public QObject {
       if (page->Filter->index(r, 0).data().toString() == QString::fromLatin1(kMisc))
         page->lvCompare->setCurrentIndex(page->Filter->index(r, 0));
     QTreeView* cells = page->lvCompareCells;
-    QTest::mouseClick(cells->viewport(), Qt::LeftButton, {}, cells->visualRect(cells->model()->index(0, 0)).center());
+    QTest::mouseClick(cells->viewport(), Qt::LeftButton, {},
+                      cells->visualRect(cells->model()->index(0, 0)).center());
     QVERIFY(page->btnTakeRows->isEnabled());
 
     answerWhenAsked(ui::idNo);
@@ -330,8 +333,10 @@ class TestEditSession : public QObject {
     QTest::keyClick(CellEditor(), Qt::Key_Tab);
     QVERIFY(wholeSelected());
     const QString before = CellEditor()->text();
-    QTest::keyClicks(CellEditor(), QStringLiteral("a value typed over the old one and longer than the cell is wide"));
-    QCOMPARE(grid().Grid().Cell(1, 4), QByteArray("a value typed over the old one and longer than the cell is wide"));
+    QTest::keyClicks(CellEditor(),
+                     QStringLiteral("a value typed over the old one and longer than the cell is wide"));
+    QCOMPARE(grid().Grid().Cell(1, 4),
+             QByteArray("a value typed over the old one and longer than the cell is wide"));
     clickCell(2, 0);
     QTest::keyClick(CellEditor(), Qt::Key_End);
     QVERIFY(!wholeSelected());
@@ -344,18 +349,21 @@ class TestEditSession : public QObject {
     QVERIFY(wholeSelected());
     // The caret, at the end of the selection, is inside the editor.
     CellEditor()->repaint();
-    QVERIFY(CellEditor()->rect().contains(CellEditor()->inputMethodQuery(Qt::ImCursorRectangle).toRect().center()));
+    QVERIFY(CellEditor()->rect().contains(
+        CellEditor()->inputMethodQuery(Qt::ImCursorRectangle).toRect().center()));
     QVERIFY(!grid().Modified());
 
     // Undone where the editor is: the old text whole, selected, in view.
     const QString old = CellEditor()->text();
     QTest::keyClick(CellEditor(), Qt::Key_End);
-    QTest::keyClicks(CellEditor(), QStringLiteral(" and a long tail that runs far past the right edge of the cell"));
+    QTest::keyClicks(CellEditor(),
+                     QStringLiteral(" and a long tail that runs far past the right edge of the cell"));
     QTest::keyClick(CellEditor(), Qt::Key_Z, Qt::ControlModifier);
     QCOMPARE(CellEditor()->text(), old);
     QVERIFY(wholeSelected());
     CellEditor()->repaint();
-    QVERIFY(CellEditor()->rect().contains(CellEditor()->inputMethodQuery(Qt::ImCursorRectangle).toRect().center()));
+    QVERIFY(CellEditor()->rect().contains(
+        CellEditor()->inputMethodQuery(Qt::ImCursorRectangle).toRect().center()));
   }
 
   // In the string table, Ctrl+A and typing over a text replace it.
@@ -414,7 +422,8 @@ class TestEditSession : public QObject {
     const QModelIndex wide = grid().model()->index(kWideRow - 1, 1);
     const int needed = grid().fontMetrics().horizontalAdvance(wide.data().toString());
     QVERIFY(grid().columnWidth(1) < needed);
-    const QPoint border(header->sectionViewportPosition(1) + header->sectionSize(1) - 1, header->height() / 2);
+    const QPoint border(header->sectionViewportPosition(1) + header->sectionSize(1) - 1,
+                        header->height() / 2);
     QTest::mouseDClick(header->viewport(), Qt::LeftButton, {}, border);
     QVERIFY(grid().columnWidth(1) >= needed);
     QVERIFY(grid().columnWidth(1) < needed + 40);
@@ -431,7 +440,8 @@ class TestEditSession : public QObject {
     ui_->ConfirmFileDialog({saved});
     QTest::keyClick(CellEditor(), Qt::Key_S, Qt::ControlModifier);
     QVERIFY(QFile::exists(saved));
-    QCOMPARE(frm_->lblEditEntry->text(), QString::fromLatin1(kMisc) + QStringLiteral(" \u2014 from the pending file ") +
+    QCOMPARE(frm_->lblEditEntry->text(), QString::fromLatin1(kMisc) +
+                                             QStringLiteral(" \u2014 from the pending file ") +
                                              QDir::toNativeSeparators(saved));
     openByTab(kPatch);
     QCOMPARE(frm_->lblEditEntry->text(), QString::fromLatin1(kPatch));

@@ -2,8 +2,8 @@
 
 #include <QAbstractItemDelegate>
 #include <QClipboard>
-#include <QGuiApplication>
 #include <QCoreApplication>
+#include <QGuiApplication>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QPlainTextEdit>
