@@ -70,8 +70,14 @@ class DiscardSession:
         s.type("unsaved")
         ds.wait_for("the typed cell", lambda: "unsaved" in table.getAccessibleAt(0, 1).name)
         s.key(KEY_F7)
-        problems = s.find(self.main, "table", "Problems", timeout=20)
-        finding = ds.wait_for("a finding in the second sheet", lambda: self.first_finding(problems))
+        problems = s.find(self.main, "tree", "Problems", timeout=20)
+        ds.wait_for("a finding in the second sheet",
+                    lambda: self.first_finding(problems) or self.first_finding(problems, many=True))
+        group = self.first_finding(problems, many=True)
+        if group and not self.first_finding(problems):
+            # Only messages met in many places: a double-click opens one to its places.
+            s.click(group[0], "a message met in many places", double=True)
+        finding = ds.wait_for("a place in the second sheet", lambda: self.first_finding(problems))
         cell, line, column = finding
         s.click(cell, "the finding", double=True)
         self.answer_discard()
@@ -126,12 +132,17 @@ class DiscardSession:
                 return table.getAccessibleAt(r, 0)
         raise ds.E2EFailure(f"no row {name!r} in the Files list")
 
-    def first_finding(self, problems):
-        """The File cell of the first finding in the second sheet, its line and its column's name."""
+    def first_finding(self, problems, many=False):
+        """The File cell of the first finding in the second sheet, its line and its column's name:
+        of a place (a message met once, or a place of one met many times), or with `many` of a message
+        met in many places."""
         table = problems.queryTable()
         heads = [table.getColumnDescription(c) for c in range(table.nColumns)]
         for r in range(table.nRows):
             cells = {heads[c]: table.getAccessibleAt(r, c) for c in range(table.nColumns)}
+            grouped = (cells["Message"].name or "").endswith(" times)")
+            if grouped != many:
+                continue
             if cells["File"].name == SECOND_NAME and cells["Column"].name and cells["Line"].name.isdigit():
                 return cells["File"], int(cells["Line"].name), cells["Column"].name
         return None
