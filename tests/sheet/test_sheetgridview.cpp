@@ -28,6 +28,8 @@ class TestSheetGridView : public QObject {
     view->activateWindow();
     view->setFocus();
     if (!QTest::qWaitForWindowActive(view.get())) qWarning("window not active");
+    // The editor opens once the focus move has settled.
+    QCoreApplication::processEvents();
     return view;
   }
 

@@ -394,11 +394,11 @@ void CompareWith::TakeRows() {
   // The sheet on the Edit page, filled with this mod's version of the entry.
   w_.ClearFilter();
   w_.SelectRow(row);
-  w_.PageControl->setCurrentWidget(w_.tbsEdit);
-  w_.StringGrid->setFocus();
+  // Entered once, as the Edit tab enters it (the focus move itself may).
+  w_.EditSelectedSheet();
   auto& grid = *static_cast<EditPageGrid*>(w_.StringGrid);
-  w_.tbsEditEnter(nullptr);
-  if (grid.Modified()) return;  // the user kept edits not saved yet
+  // The user kept edits not saved yet, or the sheet could not be shown.
+  if (grid.Modified() || !names::SameName(w_.EditShownName, entry.here)) return;
 
   ui::ScopedCursor busy(ui::crHourGlass);
   QByteArray here;

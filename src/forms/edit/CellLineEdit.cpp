@@ -18,6 +18,7 @@ CellLineEdit::CellLineEdit(QWidget* parent, InsertHook hook) : QLineEdit(parent)
 }
 
 void CellLineEdit::SetCellText(const QString& text) {
+  filled_ = true;
   before_ = text;
   setText(text);
 }

@@ -19,6 +19,8 @@ class CellLineEdit : public QLineEdit {
 
   // The cell's text, put in by the grid (not a change by the user).
   void SetCellText(const QString& text);
+  // Whether the grid has put a cell's text in yet.
+  bool Filled() const { return filled_; }
 
  protected:
   void contextMenuEvent(QContextMenuEvent* event) override;
@@ -34,4 +36,5 @@ class CellLineEdit : public QLineEdit {
   InsertHook hook_;
   // The text as it stood before the last change, to put back a refused one.
   QString before_;
+  bool filled_ = false;
 };

@@ -286,11 +286,14 @@ void EditPageActions::Status(const QString& text) {
 void EditPageActions::Undo() {
   if (Strings()) return strings_.Undo();
   grid_.ShowCell(grid_.Editor().Undo());
+  // Also when the cell was the current one: its text as entered afresh.
+  grid_.SelectEditorText();
 }
 
 void EditPageActions::Redo() {
   if (Strings()) return strings_.Redo();
   grid_.ShowCell(grid_.Editor().Redo());
+  grid_.SelectEditorText();
 }
 
 void EditPageActions::InsertRow() {

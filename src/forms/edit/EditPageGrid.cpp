@@ -72,6 +72,7 @@ bool EditPageGrid::ExtendBlock(QKeyEvent* key) {
 
 void EditPageGrid::GridReplaced() {
   editor_.NewHistory();
+  GridModel()->MarkShown();
   GridModel()->SetMarkedHeader(-1);
 }
 
@@ -203,6 +204,11 @@ void EditPageGrid::SetFirstColumnFrozen(bool frozen) {
   frozen_->CloseEditor();
   frozen_->hide();
   setHorizontalScrollMode(ScrollPerItem);
+}
+
+void EditPageGrid::CloseEditors() {
+  CloseEditor();
+  if (frozen_) frozen_->CloseEditor();
 }
 
 void EditPageGrid::changeEvent(QEvent* event) {

@@ -53,6 +53,9 @@ class EditPageGrid : public SheetGridView {
     return moveCursor(action, modifiers);
   }
 
+  // The open cell editors closed, the frozen column's too.
+  void CloseEditors();
+
   using QTableView::edit;
 
  signals:

@@ -24,6 +24,12 @@ QWidget* LiveCellDelegate::createEditor(QWidget* parent, const QStyleOptionViewI
 void LiveCellDelegate::setEditorData(QWidget* editor, const QModelIndex& index) const {
   auto* line = static_cast<CellLineEdit*>(editor);
   const QString text = index.data(Qt::EditRole).toString();
+  // Entering a cell selects its whole text, so typing replaces the value.
+  if (!line->Filled()) {
+    line->SetCellText(text);
+    line->selectAll();
+    return;
+  }
   // The model echoes each commit back; leave the caret where the user has it.
   if (line->text() == text) return;
   const int caret = line->cursorPosition();

@@ -3,7 +3,9 @@
 // writes the grid to a disk file that becomes the entry's pending source, and
 // Import (its button is hidden) fills the grid from any sheet file.
 #include <QAction>
+#include <QDir>
 #include <QHBoxLayout>
+#include <QLabel>
 #include <QTabWidget>
 #include <QTableView>
 #include <QToolBar>
@@ -94,16 +96,33 @@ void TfrmMain::BuildEditPage() {
   dockLayout->setContentsMargins(0, 0, 0, 0);
   dockLayout->addWidget(tbEdit);
 
+  lblEditEntry = new QLabel(tbsEdit);
+  lblEditEntry->setObjectName(QStringLiteral("lblEditEntry"));
+  lblEditEntry->setAccessibleName(QStringLiteral("Entry shown"));
+  lblEditEntry->setTextFormat(Qt::PlainText);
+  lblEditEntry->setContentsMargins(4, 2, 4, 2);
+  // A long path must not widen the window.
+  lblEditEntry->setMinimumWidth(1);
+  lblEditEntry->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
   StringGrid = CreateStringGrid(tbsEdit);
   StringGrid->setObjectName(QStringLiteral("StringGrid"));
   auto* layout = new QVBoxLayout(tbsEdit);
   layout->setContentsMargins(0, 0, 0, 0);
   layout->setSpacing(0);
   layout->addWidget(dckEdit);
+  layout->addWidget(lblEditEntry);
   layout->addWidget(StringGrid, 1);
   StringsPage = new StringTablePage(tbsEdit);
   StringsPage->hide();
   layout->addWidget(StringsPage, 1);
+  lblNoEditor = new QLabel(tbsEdit);
+  lblNoEditor->setObjectName(QStringLiteral("lblNoEditor"));
+  lblNoEditor->setAccessibleName(QStringLiteral("No editor"));
+  lblNoEditor->setTextFormat(Qt::PlainText);
+  lblNoEditor->setAlignment(Qt::AlignCenter);
+  lblNoEditor->setWordWrap(true);
+  lblNoEditor->hide();
+  layout->addWidget(lblNoEditor, 1);
   PageControl->addTab(tbsEdit, QStringLiteral("&Edit"));
 
   // Ctrl+S presses Save, for a sheet and a string table alike.
@@ -120,6 +139,11 @@ void TfrmMain::BuildEditPage() {
       *this, [this](const char* name, const std::function<void()>& command) { RunNamed(name, command); });
 }
 
+void TfrmMain::CloseEditPageEditors() {
+  PageGrid(StringGrid).CloseEditors();
+  StringsPage->CloseEditor();
+}
+
 QTableView* TfrmMain::CreateStringGrid(QWidget* parent) {
   return new EditPageGrid(parent);
 }
@@ -130,6 +154,18 @@ void TfrmMain::tbsEditEnter(QObject*) {
   grid.SetModified(false);
   EditShownName.clear();
   const int row = SelectedRow();
+  ShowEditEntry(-1);
+  if (row >= 0 && !EditPageShows(Rows->Row(row).Caption)) {
+    // The note comes before the grid is cleared, so the focus it had goes
+    // nowhere the user would not expect.
+    ShowStringsPage(false);
+    StringsPage->ClearTable();
+    ShowNoEditorNote(Rows->Row(row).Caption);
+    grid.ChangeGrid([](SheetGrid& cells) { ClearGrid(cells); });
+    ShowEditEntry(row);
+    return;
+  }
+  HideNoEditorNote();
   if (row >= 0 && IsStringTableEntry(Rows->Row(row).Caption)) {
     // The table's editor takes the focus before the sheet grid is cleared:
     // a disabled grid would hand it out of the page. A table that cannot be
@@ -146,12 +182,66 @@ void TfrmMain::tbsEditEnter(QObject*) {
       throw;
     }
     grid.ChangeGrid([](SheetGrid& cells) { ClearGrid(cells); });
+    ShowEditEntry(row);
     return;
   }
-  ShowStringsPage(false);
-  StringsPage->ClearTable();
+  // The grid is filled (and enabled) before it takes the string table's
+  // place, so the focus can move over to it instead of out of the page.
+  auto showGrid = [&] {
+    ShowStringsPage(false);
+    StringsPage->ClearTable();
+  };
   if (row >= 0 && IsSheetEntry(Rows->Row(row).Caption)) LoadSheetStrings();
-  grid.ChangeGrid([&](SheetGrid& cells) {
+  try {
+    FillSheetGrid(row);
+  } catch (...) {
+    showGrid();
+    throw;
+  }
+  showGrid();
+  if (!EditShownName.isEmpty()) ShowEditEntry(row);
+  // Coming from the note, which takes no focus, the page itself may hold it.
+  if (focusWidget() == tbsEdit && StringGrid->isEnabled()) StringGrid->setFocus(Qt::OtherFocusReason);
+}
+
+void TfrmMain::ShowEditEntry(int row) {
+  if (row < 0) return lblEditEntry->clear();
+  const ModEntry& entry = Rows->Row(row);
+  const QString name = ansi::toDisplay(entry.Caption);
+  lblEditEntry->setText(entry.SourcePath.isEmpty()
+                            ? name
+                            : QStringLiteral("%1 \u2014 from the pending file %2")
+                                  .arg(name, QDir::toNativeSeparators(entry.SourcePath)));
+  lblEditEntry->setToolTip(lblEditEntry->text());
+}
+
+void TfrmMain::ShowImportedFrom(const QString& path) {
+  lblEditEntry->setText(
+      QStringLiteral("Imported from %1, not saved yet").arg(QDir::toNativeSeparators(path)));
+  lblEditEntry->setToolTip(lblEditEntry->text());
+}
+
+void TfrmMain::ShowNoEditorNote(const QByteArray& caption) {
+  const QByteArray extension = EntryExtension(caption);
+  const QString kind = extension.isEmpty() ? QStringLiteral("an entry without an extension")
+                                           : QStringLiteral("a %1 entry").arg(ansi::toDisplay(extension));
+  lblNoEditor->setText(QStringLiteral("There is no editor here for %1. Export, on the Files page, "
+                                      "writes it to disk.")
+                           .arg(kind));
+  lblNoEditor->show();
+  StringGrid->hide();
+  tbSheetSave->setEnabled(false);
+}
+
+void TfrmMain::HideNoEditorNote() {
+  if (lblNoEditor->isHidden()) return;
+  StringGrid->show();
+  lblNoEditor->hide();
+  tbSheetSave->setEnabled(!ModFileName.isEmpty());
+}
+
+void TfrmMain::FillSheetGrid(int row) {
+  PageGrid(StringGrid).ChangeGrid([&](SheetGrid& cells) {
     ClearGrid(cells);
     if (row < 0 || !IsSheetEntry(Rows->Row(row).Caption)) return;
     const ModEntry entry = Rows->Row(row);
@@ -189,6 +279,7 @@ void TfrmMain::tbSheetSaveClick(QObject*) {
   GridToFile(SaveDialog.FileName, grid.Grid());
   Rows->SetSourcePath(row, SaveDialog.FileName);
   grid.SetModified(false);
+  ShowEditEntry(row);
   // The saved sheet is a pending change: Update writes it into the mod, and
   // the save-changes question asks about it.
   CommandsChanged();
@@ -209,9 +300,11 @@ void TfrmMain::tbSheetImportClick(QObject*) {
   if (!MayDiscardEdits(grid, *StringsPage)) return;
   grid.SetModified(false);
   // An imported sheet shows in the sheet grid, whatever was shown before.
+  HideNoEditorNote();
   StringsPage->ClearTable();
   ShowStringsPage(false);
   const QString path = OpenDialog.FileName;
+  ShowImportedFrom(path);
   grid.ChangeGrid([&](SheetGrid& cells) {
     PrepareForSheet(cells);
     LinesToGrid(LoadFileLines(path), cells);

@@ -1,5 +1,6 @@
 #include "SheetGridModel.h"
 
+#include <QColor>
 #include <QFont>
 #include <QGuiApplication>
 #include <QPalette>
@@ -21,7 +22,18 @@ int SheetGridModel::columnCount(const QModelIndex& parent) const {
   return parent.isValid() ? 0 : grid_->ColCount();
 }
 
+bool SheetGridModel::CellChanged(const QModelIndex& index) const {
+  return index.isValid() && changed_.Changed(*grid_, index.column(), index.row() + grid_->FixedRows());
+}
+
 QVariant SheetGridModel::data(const QModelIndex& index, int role) const {
+  if (role == Qt::BackgroundRole) {
+    if (!CellChanged(index)) return {};
+    // The selection colour, faint: it shows on light and dark themes alike.
+    QColor tint = QGuiApplication::palette().color(QPalette::Highlight);
+    tint.setAlpha(64);
+    return tint;
+  }
   if (index.isValid() && role == Qt::ToolTipRole && strings_) {
     const QByteArray cell = grid_->Cell(index.column(), index.row() + grid_->FixedRows());
     const QByteArray* text = cell.isEmpty() ? nullptr : strings_->Find(cell);
@@ -115,7 +127,14 @@ void SheetGridModel::CellsChanged(int firstRow, int lastRow, int firstCol, int l
                      {Qt::DisplayRole, Qt::EditRole});
 }
 
+void SheetGridModel::EndReset() {
+  changed_.Rematch(*grid_);
+  endResetModel();
+}
+
 void SheetGridModel::BeginRows(bool insert, int at, int count) {
+  rowsAt_ = at;
+  rowsCount_ = count;
   const int fixed = grid_->FixedRows();
   rowsReset_ = at < fixed;
   if (rowsReset_)
@@ -127,6 +146,10 @@ void SheetGridModel::BeginRows(bool insert, int at, int count) {
 }
 
 void SheetGridModel::EndRows(bool insert) {
+  if (insert)
+    changed_.RowsInserted(rowsAt_, rowsCount_);
+  else
+    changed_.RowsRemoved(rowsAt_, rowsCount_);
   if (rowsReset_)
     endResetModel();
   else if (insert)

@@ -4,11 +4,13 @@
 // they stay on top while the rest scrolls and no cell editor reaches them.
 // Model row r is grid row r + FixedRows. Cells show as Windows-1252 text.
 // It shows the edits of a SheetEditor as they happen, row by row, and hands
-// typed text to that editor, so that typing is undoable too.
+// typed text to that editor, so that typing is undoable too. Cells changed
+// since the grid was last shown afresh have a tinted background.
 #include <QAbstractTableModel>
 #include <memory>
 
 #include "archive/SheetGrid.h"
+#include "archive/sheetedit/ChangedCells.h"
 #include "archive/sheetedit/SheetChangeSink.h"
 
 class SheetEditor;
@@ -28,6 +30,9 @@ class SheetGridModel : public QAbstractTableModel, public SheetChangeSink {
   void SetStrings(std::shared_ptr<const StringLookup> strings) { strings_ = std::move(strings); }
   // One header section shown marked (a search found its text); -1: none.
   void SetMarkedHeader(int col);
+  // The grid as it stands is the one shown: no cell is tinted.
+  void MarkShown() { changed_.Shown(*grid_); }
+  bool CellChanged(const QModelIndex& index) const;
 
   // Brackets a change made to the grid directly (sizes, cells, fixed rows);
   // views drop their rows, headers and editors and show the grid afresh.
@@ -51,7 +56,7 @@ class SheetGridModel : public QAbstractTableModel, public SheetChangeSink {
   void BeginRemoveRows(int at, int count) override { BeginRows(false, at, count); }
   void EndRemoveRows() override { EndRows(false); }
   void BeginReset() override { beginResetModel(); }
-  void EndReset() override { endResetModel(); }
+  void EndReset() override;
 
  private:
   // A row change that reaches into the fixed rows is shown as a reset.
@@ -63,4 +68,6 @@ class SheetGridModel : public QAbstractTableModel, public SheetChangeSink {
   std::shared_ptr<const StringLookup> strings_;
   int markedHeader_ = -1;
   bool rowsReset_ = false;
+  int rowsAt_ = 0, rowsCount_ = 0;
+  ChangedCells changed_;
 };

@@ -1,7 +1,8 @@
 #pragma once
 // The Edit page's sheet grid (`StringGrid`): a table view over its own
 // SheetGrid. Lines between all cells; rows and columns sized with the mouse;
-// while the view has the focus the cell editor is open in the current cell,
+// while the view has the focus the cell editor is open in the current cell
+// (opened once a focus move into the view has settled),
 // and every change typed into it is stored in the cell at once; Tab moves to
 // the next cell. The fixed row is the column header and cannot be edited.
 #include <QTableView>
@@ -33,6 +34,12 @@ class SheetGridView : public QTableView {
 
   // Opens the cell editor in the current cell (while the view is enabled).
   void ShowEditor();
+  // Closes the open cell editor, if any (its text is in the cell already).
+  void CloseEditor();
+  // Selects the whole text of the open cell editor, the caret at its end.
+  void SelectEditorText();
+  // The column as wide as its widest text (its header's included).
+  void FitColumn(int col);
 
  protected:
   // Each key press and shortcut override that reaches the open cell editor;
@@ -48,10 +55,14 @@ class SheetGridView : public QTableView {
   void currentChanged(const QModelIndex& current, const QModelIndex& previous) override;
   void closeEditor(QWidget* editor, QAbstractItemDelegate::EndEditHint hint) override;
   void focusInEvent(QFocusEvent* event) override;
+  void mousePressEvent(QMouseEvent* event) override;
+  void mouseReleaseEvent(QMouseEvent* event) override;
 
  private:
   void ShowGridState();
 
   SheetGrid grid_;
   SheetGridModel* model_;
+  bool editorQueued_ = false;
+  bool enteredByPress_ = false;
 };

@@ -307,9 +307,12 @@ void TfrmMain::FocusChanged(QWidget* now) {
   // Only moves inside this window count: coming back from a dialog to the
   // control that had the focus enters nothing.
   if (!now || now->window() != this) return;
-  QWidget* prev = lastFocus_;
+  // The control that had the focus may be gone (a cell editor closed while
+  // a box was up): where it was still counts.
+  const bool wasInEdit = lastFocus_ ? FocusEntersPage(tbsEdit, nullptr, lastFocus_) : lastFocusInEdit_;
   lastFocus_ = now;
-  if (FocusEntersPage(tbsEdit, prev, now)) Run("tbsEditEnter", &TfrmMain::tbsEditEnter, tbsEdit);
+  lastFocusInEdit_ = FocusEntersPage(tbsEdit, nullptr, now);
+  if (lastFocusInEdit_ && !wasInEdit) Run("tbsEditEnter", &TfrmMain::tbsEditEnter, tbsEdit);
 }
 
 // ---- Forms --------------------------------------------------------------------
@@ -368,6 +371,9 @@ bool TfrmMain::eventFilter(QObject* watched, QEvent* event) {
     case QEvent::StatusTip:
       ApplicationHint(static_cast<QStatusTipEvent*>(event)->tip());
       return true;
+    case QEvent::Hide:
+      if (watched == tbsEdit) CloseEditPageEditors();
+      break;
     case QEvent::KeyPress:
       if (watched == ListView && FilesListKey(static_cast<QKeyEvent*>(event))) return true;
       break;
@@ -440,7 +446,9 @@ void TfrmMain::CommandsAtStart() {
 void TfrmMain::CommandsModStarted() {
   // The grid's sheet, if any, belongs to the mod that was open before.
   EditShownName.clear();
-  for (QToolButton* b : {btnAdd, btnRemove, btnExport, tbSheetSave, tbSheetImport}) b->setEnabled(true);
+  for (QToolButton* b : {btnAdd, btnRemove, btnExport, tbSheetImport}) b->setEnabled(true);
+  // Save stays off while the Edit page says its entry has no editor.
+  tbSheetSave->setEnabled(lblNoEditor->isHidden());
   for (QAction* a :
        {mniAddFile, mniRemoveFile, mniExportFile, mniAddFolder, mniExportAll, mniCheckMod, mniCompare})
     a->setEnabled(true);

@@ -98,8 +98,10 @@ class TfrmMain : public QMainWindow {
   QWidget* dckEdit;
   QToolBar* tbEdit;
   QToolButton *tbSheetSave, *tbSheetImport;
+  QLabel* lblEditEntry;  // above the editor: the entry shown, and the file it comes from
   QTableView* StringGrid;
   StringTablePage* StringsPage;  // shown instead of StringGrid for a string table (.tbl)
+  QLabel* lblNoEditor;           // shown instead of both for an entry neither can show
   QAction* actEditSave;          // Ctrl+S on the Edit page: presses Save
   EditPageActions* EditActions;  // undo, rows, clipboard, find (EditPageActions.cpp)
   // The internal name of the sheet the grid was last filled with on entering
@@ -213,6 +215,9 @@ class TfrmMain : public QMainWindow {
   void CommandsUpdated();     // Update ended
   // Pending changes: the enabled state of btnUpdate.
   bool ChangesPending() const;
+  // The Problems dock is marked out of date by every change to the rows and
+  // to the grid's cells, and its Check Again runs Check Mod.
+  void WatchPendingState();
 
   // Asks "Save changes to <file>" while changes are pending; Yes runs Update.
   void SaveChangesGuard();
@@ -283,14 +288,30 @@ class TfrmMain : public QMainWindow {
   // shown (true), or a message naming the fault (false); Save.
   bool ShowStringTable(int row);
   void SaveStringTable();
+  // The sheet grid filled with the row's sheet, cleared for any other row.
+  void FillSheetGrid(int row);
+  // The line above the editor: the entry's name and its pending file, if
+  // any; or what an imported sheet came from; empty: nothing shown.
+  void ShowEditEntry(int row);
+  void ShowImportedFrom(const QString& path);
+  // For an entry no editor shows, the note saying so stands in for the grid
+  // and Save is off; otherwise the note goes and Save is on.
+  void ShowNoEditorNote(const QByteArray& caption);
+  void HideNoEditorNote();
   // Which of the Edit page's two editors is shown.
   void ShowStringsPage(bool strings);
   // The texts the sheet grid's tooltips show for keys in its cells.
   void LoadSheetStrings();
+  // A page switch leaves no cell editor open on the Edit page: coming back,
+  // the focus would go to that editor, and entering the page (which may ask
+  // about unsaved edits in a box that takes the focus) could close it under
+  // the very focus change that enters.
+  void CloseEditPageEditors();
 
   TfrmAbout* frmAbout_ = nullptr;
   TfrmPreferences* frmPreferences_ = nullptr;
   QPointer<QWidget> lastFocus_;
+  bool lastFocusInEdit_ = false;  // whether lastFocus_ was on the Edit page
   QMetaObject::Connection focusConnection_;
   bool destroyed_ = false;
 };

@@ -40,7 +40,9 @@ void TfrmMain::ShowStringsPage(bool strings) {
   if (StringsPage->isHidden() != strings && StringGrid->isHidden() == strings) return;
   // The focus goes to the editor being shown before the other hides, so it
   // never leaves the page (coming back into the page refills it).
-  const bool focusInside = tbsEdit->isAncestorOf(QApplication::focusWidget());
+  // The window's own focus widget: while a box is up (asking about unsaved
+  // edits) the focus is in the box, and comes back to this one.
+  const bool focusInside = tbsEdit->isAncestorOf(focusWidget());
   QWidget* shown = strings ? static_cast<QWidget*>(StringsPage) : StringGrid;
   QWidget* hidden = strings ? StringGrid : static_cast<QWidget*>(StringsPage);
   shown->show();
@@ -88,6 +90,7 @@ void TfrmMain::SaveStringTable() {
   stringtable::SaveFile(SaveDialog.FileName, bytes);
   Rows->SetSourcePath(row, SaveDialog.FileName);
   StringsPage->SetModified(false);
+  ShowEditEntry(row);
   CommandsChanged();
 }
 

@@ -12,6 +12,10 @@ QWidget* StringCellDelegate::createEditor(QWidget* parent, const QStyleOptionVie
   editor->setAccessibleName(QStringLiteral("Cell text"));
   editor->setTabChangesFocus(true);
   editor->setLineWrapMode(QPlainTextEdit::NoWrap);
+  auto* self = const_cast<StringCellDelegate*>(this);
+  connect(editor, &QPlainTextEdit::textChanged, self, [self, editor] {
+    if (editor->document()->isModified()) emit self->textTyped(CellText(editor));
+  });
   return editor;
 }
 
@@ -35,17 +39,20 @@ void StringCellDelegate::setEditorData(QWidget* editor, const QModelIndex& index
   text->moveCursor(QTextCursor::End);
 }
 
-void StringCellDelegate::setModelData(QWidget* editor, QAbstractItemModel* model,
-                                      const QModelIndex& index) const {
-  const QTextDocument* document = static_cast<QPlainTextEdit*>(editor)->document();
-  // Untouched, the cell keeps its bytes: the document has no CR to give back.
-  if (!document->isModified()) return;
+QString StringCellDelegate::CellText(const QWidget* editor) {
   // The raw text, not the plain one: that would turn no-break spaces into
   // spaces and line separators into line ends, all through the text.
-  QString text = document->toRawText();
+  QString text = static_cast<const QPlainTextEdit*>(editor)->document()->toRawText();
   text.replace(QChar::ParagraphSeparator, QLatin1Char('\n'));
   if (editor->property(kMarksCr).toBool()) text.replace(kCrMark, QLatin1Char('\r'));
-  model->setData(index, text, Qt::EditRole);
+  return text;
+}
+
+void StringCellDelegate::setModelData(QWidget* editor, QAbstractItemModel* model,
+                                      const QModelIndex& index) const {
+  // Untouched, the cell keeps its bytes: the document has no CR to give back.
+  if (!static_cast<QPlainTextEdit*>(editor)->document()->isModified()) return;
+  model->setData(index, CellText(editor), Qt::EditRole);
 }
 
 void StringCellDelegate::updateEditorGeometry(QWidget* editor, const QStyleOptionViewItem& option,

@@ -2,8 +2,11 @@
 
 #include <QAbstractItemDelegate>
 #include <QClipboard>
+#include <QCoreApplication>
 #include <QGuiApplication>
 #include <QHeaderView>
+#include <QKeyEvent>
+#include <QPlainTextEdit>
 #include <QSplitter>
 #include <QTableView>
 #include <QTextCursor>
@@ -28,7 +31,16 @@ StringTablePage::StringTablePage(QWidget* parent) : QWidget(parent), editor_(mod
   grid_->setObjectName(QStringLiteral("grdStrings"));
   grid_->setAccessibleName(QStringLiteral("String table"));
   grid_->setModel(&model_);
-  grid_->setItemDelegate(new StringCellDelegate(grid_));
+  auto* delegate = new StringCellDelegate(grid_);
+  grid_->setItemDelegate(delegate);
+  // The preview follows the text being typed, before it is taken in.
+  connect(delegate, &StringCellDelegate::textTyped, this, [this](const QString& typed) {
+    const int index = CurrentIndex();
+    if (CurrentCol() != StringTableEditor::kTextCol || index < 0) return;
+    ShowPreview(editor_.FromShown(StringTableEditor::kTextCol, index, typed));
+  });
+  // An editor left with Escape leaves the text as it was.
+  connect(delegate, &QAbstractItemDelegate::closeEditor, this, [this] { UpdatePreview(); });
   grid_->setSelectionMode(QAbstractItemView::ContiguousSelection);
   grid_->setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed |
                          QAbstractItemView::AnyKeyPressed);
@@ -55,6 +67,7 @@ StringTablePage::StringTablePage(QWidget* parent) : QWidget(parent), editor_(mod
   layout->setContentsMargins(0, 0, 0, 0);
   layout->addWidget(splitter);
 
+  grid_->installEventFilter(this);
   connect(grid_->selectionModel(), &QItemSelectionModel::currentChanged, this, [this] { UpdatePreview(); });
   connect(&model_, &QAbstractItemModel::dataChanged, this, [this] { UpdatePreview(); });
   connect(&model_, &QAbstractItemModel::modelReset, this, [this] { UpdatePreview(); });
@@ -131,15 +144,35 @@ void StringTablePage::ShowString(int col, int index) {
 // ---- Preview -----------------------------------------------------------------
 
 void StringTablePage::UpdatePreview() {
-  preview_->clear();
   const int index = CurrentIndex();
-  if (!active_ || index < 0 || index >= editor_.Count()) return;
+  if (!active_ || index < 0 || index >= editor_.Count()) return preview_->clear();
+  ShowPreview(editor_.Text(index));
+}
+
+void StringTablePage::ShowPreview(QByteArrayView text) {
+  preview_->clear();
   QTextCursor cursor(preview_->document());
-  for (const ColourSpan& span : colourcodes::Spans(editor_.Text(index))) {
+  for (const ColourSpan& span : colourcodes::Spans(text)) {
     QTextCharFormat format;
     format.setForeground(colourcodes::Paint(span.colour));
     cursor.insertText(stringtext::ToDisplay(span.text), format);
   }
+}
+
+bool StringTablePage::eventFilter(QObject* watched, QEvent* event) {
+  if (watched != grid_ || event->type() != QEvent::KeyPress) return QWidget::eventFilter(watched, event);
+  auto* key = static_cast<QKeyEvent*>(event);
+  const QModelIndex current = grid_->currentIndex();
+  const bool typed = !key->text().isEmpty() && key->text().at(0).isPrint() &&
+                     !(key->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier));
+  if (!typed || !current.isValid() || !(current.flags() & Qt::ItemIsEditable) || grid_->indexWidget(current))
+    return false;
+  grid_->edit(current);
+  auto* editor = qobject_cast<QPlainTextEdit*>(grid_->indexWidget(current));
+  if (!editor) return false;
+  editor->selectAll();
+  QCoreApplication::sendEvent(editor, key);
+  return true;
 }
 
 // ---- Commands ----------------------------------------------------------------
@@ -155,6 +188,12 @@ void StringTablePage::CommitEdit() {
   // waiting for Enter or a focus change.
   if (QWidget* editor = grid_->indexWidget(grid_->currentIndex()))
     emit grid_->itemDelegate()->commitData(editor);
+}
+
+void StringTablePage::CloseEditor() {
+  CommitEdit();
+  if (QWidget* editor = grid_->indexWidget(grid_->currentIndex()))
+    emit grid_->itemDelegate()->closeEditor(editor, QAbstractItemDelegate::NoHint);
 }
 
 void StringTablePage::Redo() {

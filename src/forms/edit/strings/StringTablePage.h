@@ -36,6 +36,8 @@ class StringTablePage : public QWidget {
   // The text of a cell editor still open taken into the table, as Enter
   // would, before the table is written.
   void CommitEdit();
+  // The open cell editor's text taken in, and the editor closed.
+  void CloseEditor();
 
   // ---- The Edit toolbar's commands
   void Undo();
@@ -56,6 +58,11 @@ class StringTablePage : public QWidget {
   // A table was shown, or the page emptied.
   void activeChanged();
 
+ protected:
+  // A character typed on a cell opens its editor with the text replaced,
+  // as spreadsheets do.
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
  private:
   struct Block {
     int firstCol = 0, first = 0, lastCol = -1, last = -1;  // editor columns, string indexes
@@ -68,6 +75,8 @@ class StringTablePage : public QWidget {
   int CurrentCol() const;  // an editor column, -1 on "#"
   void ShowString(int col, int index);
   void UpdatePreview();
+  // The preview of a text, as the game colours it.
+  void ShowPreview(QByteArrayView text);
 
   StringTableModel model_;
   StringTableEditor editor_;
