@@ -20,6 +20,7 @@
 #include "forms/edit/strings/StringTablePage.h"
 #include "forms/main/MainIcons.h"
 #include "forms/main/untMain.h"
+#include "forms/problems/ProblemsDock.h"
 #include "platform/Ansi.h"
 #include "platform/AppError.h"
 #include "platform/Ui.h"
@@ -151,6 +152,8 @@ QTableView* TfrmMain::CreateStringGrid(QWidget* parent) {
 void TfrmMain::tbsEditEnter(QObject*) {
   EditPageGrid& grid = PageGrid(StringGrid);
   if (!MayDiscardEdits(grid, *StringsPage)) return;
+  // Check Mod read the edits being dropped.
+  if (grid.Modified()) dockProblems->MarkOutOfDate();
   grid.SetModified(false);
   EditShownName.clear();
   const int row = SelectedRow();

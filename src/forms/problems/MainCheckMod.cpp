@@ -100,6 +100,16 @@ void TfrmMain::BuildProblemsDock() {
   // open leave the findings out of date.
   connect(Rows, &ModListModel::pendingChanged, dockProblems, &ProblemsDock::MarkOutOfDate);
   connect(Rows, &QAbstractItemModel::modelReset, dockProblems, &ProblemsDock::MarkOutOfDate);
+  // So does an edit in the grid, whose unsaved cells the check reads: a
+  // typed cell, a paste, a row inserted or deleted, and their undo. Showing
+  // another sheet resets the model and changes nothing checked.
+  QAbstractItemModel* cells = PageGrid(StringGrid).model();
+  connect(cells, &QAbstractItemModel::dataChanged, dockProblems,
+          [this](const QModelIndex&, const QModelIndex&, const QList<int>& roles) {
+            if (roles.isEmpty() || roles.contains(Qt::EditRole)) dockProblems->MarkOutOfDate();
+          });
+  connect(cells, &QAbstractItemModel::rowsInserted, dockProblems, &ProblemsDock::MarkOutOfDate);
+  connect(cells, &QAbstractItemModel::rowsRemoved, dockProblems, &ProblemsDock::MarkOutOfDate);
 }
 
 check::SheetFiles TfrmMain::SheetsToCheck(QList<QByteArray>& unread) {

@@ -334,17 +334,34 @@ class TestCheckMod : public QObject {
     QVERIFY(!dock.pnlProblemsOutOfDate->isVisible());
     QCOMPARE(table()->palette().color(QPalette::Text), current.color(QPalette::Text));
 
-    // The repeated key, once saved.
+    // The repeated key typed, checked unsaved, then saved; showing another
+    // sheet changes nothing checked, and dropping unsaved edits does.
     frm_->SelectRow(rowOf(kMisc));
     frm_->EditSelectedSheet();
-    QVERIFY(grid().model()->setData(grid().model()->index(1, 1), QStringLiteral("rin")));
     QVERIFY(!dock.OutOfDate());
+    QVERIFY(grid().model()->setData(grid().model()->index(1, 1), QStringLiteral("rin")));
+    QVERIFY(dock.OutOfDate());
+    QTest::keyClick(table(), Qt::Key_F7);
+    QVERIFY(!dock.OutOfDate());
+    QVERIFY(findingRow("repeats the key") >= 0);
     ui_->ConfirmFileDialog({dir_.filePath("misc.txt")});
     frm_->tbSheetSave->click();
     QVERIFY(dock.OutOfDate());
     QTest::keyClick(table(), Qt::Key_F7);
     QVERIFY(!dock.OutOfDate());
     QVERIFY(findingRow("repeats the key") >= 0);
+    frm_->PageControl->setCurrentWidget(frm_->tbsFiles);
+    frm_->SelectRow(rowOf(kArmor));
+    frm_->EditSelectedSheet();
+    QVERIFY(!dock.OutOfDate());
+    QVERIFY(grid().model()->setData(grid().model()->index(0, 0), QStringLiteral("Helm")));
+    QTest::keyClick(table(), Qt::Key_F7);
+    ui_->AnswerMessage(ui::idYes);
+    frm_->PageControl->setCurrentWidget(frm_->tbsFiles);
+    frm_->SelectRow(rowOf(kMisc));
+    frm_->EditSelectedSheet();
+    QVERIFY(ui_->messages.last().text.contains("Discard the changes"));
+    QVERIFY(dock.OutOfDate());
 
     frm_->CommandsUpdated();
     QVERIFY(dock.OutOfDate());
