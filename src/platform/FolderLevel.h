@@ -22,6 +22,10 @@ int OpenLevel(int fd, const QString& name, bool make, bool& made);
 void CloseFolder(int fd);
 // Another descriptor of the folder fd; -1 when none can be had.
 int DuplicateFolder(int fd);
+// Whether name below fd is a link (on Windows any reparse point), never
+// followed; and whether anything stands under the name, a link counting.
+bool IsLinkBelow(int fd, const QString& name);
+bool StandsBelow(int fd, const QString& name);
 // Removes the empty folder name below fd; false when it is not there, not
 // empty, or a link.
 bool RemoveFolderLevel(int fd, const QString& name);

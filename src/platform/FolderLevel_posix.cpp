@@ -23,7 +23,8 @@ int OpenLevel(int fd, const QString& name) {
 int OpenLevel(int fd, const QString& name, bool make, bool& made) {
   made = false;
   const int opened = OpenLevel(fd, name);
-  if (opened >= 0 || errno != ENOENT || !make || ::mkdirat(fd, QFile::encodeName(name).constData(), 0777) != 0)
+  if (opened >= 0 || errno != ENOENT || !make ||
+      ::mkdirat(fd, QFile::encodeName(name).constData(), 0777) != 0)
     return opened;
   made = true;
   return OpenLevel(fd, name);
@@ -35,6 +36,17 @@ void CloseFolder(int fd) {
 
 int DuplicateFolder(int fd) {
   return ::dup(fd);
+}
+
+bool IsLinkBelow(int fd, const QString& name) {
+  struct stat st {};
+  return ::fstatat(fd, QFile::encodeName(name).constData(), &st, AT_SYMLINK_NOFOLLOW) == 0 &&
+         S_ISLNK(st.st_mode);
+}
+
+bool StandsBelow(int fd, const QString& name) {
+  struct stat st {};
+  return ::fstatat(fd, QFile::encodeName(name).constData(), &st, AT_SYMLINK_NOFOLLOW) == 0;
 }
 
 bool RemoveFolderLevel(int fd, const QString& name) {

@@ -1,7 +1,7 @@
 #include "platform/FolderLevel.h"
 
-#include <windows.h>
 #include <io.h>
+#include <windows.h>
 
 #include <QDir>
 #include <QFileInfo>
@@ -86,6 +86,24 @@ int DuplicateFolder(int fd) {
                        DUPLICATE_SAME_ACCESS))
     return -1;
   return Hold(copy, win::PathOf(fd));
+}
+
+namespace {
+
+DWORD AttributesBelow(int fd, const QString& name) {
+  const std::wstring parent = win::PathOf(fd);
+  return parent.empty() ? INVALID_FILE_ATTRIBUTES : GetFileAttributesW(win::Join(parent, name).c_str());
+}
+
+}  // namespace
+
+bool IsLinkBelow(int fd, const QString& name) {
+  const DWORD attributes = AttributesBelow(fd, name);
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT);
+}
+
+bool StandsBelow(int fd, const QString& name) {
+  return AttributesBelow(fd, name) != INVALID_FILE_ATTRIBUTES;
 }
 
 bool RemoveFolderLevel(int fd, const QString& name) {

@@ -2,6 +2,8 @@
 
 #include <QFileInfo>
 
+#include "platform/FolderLevel.h"
+
 namespace files {
 
 namespace {
@@ -36,6 +38,41 @@ qint64 ReplacingFile::WriteLimitForTesting() {
 
 QIODevice& ReplacingFile::Device() {
   return *file_;
+}
+
+int ReplacingFile::OpenFolder(bool makeFolders) {
+  int fd = OpenChosenFolder(folder_, makeFolders);
+  for (qsizetype i = 0; fd >= 0 && i + 1 < levels_.size(); ++i) {
+    const QString& name = levels_.at(i);
+    bool made = false;
+    const int next = OpenLevel(fd, name, makeFolders, made);
+    if (made) made_.push_back(Made{DuplicateFolder(fd), name});
+    CloseFolder(fd);
+    fd = next;
+  }
+  return fd;
+}
+
+PlaceState StateBelow(const QString& folder, const QStringList& levels) {
+  if (levels.isEmpty()) return PlaceState::Missing;
+  int fd = OpenChosenFolder(folder, false);
+  PlaceState state = PlaceState::Missing;
+  for (qsizetype i = 0; fd >= 0; ++i) {
+    const QString& name = levels.at(i);
+    if (IsLinkBelow(fd, name)) {
+      state = PlaceState::Link;
+      break;
+    }
+    if (i + 1 == levels.size()) {
+      if (StandsBelow(fd, name)) state = PlaceState::Exists;
+      break;
+    }
+    const int next = OpenLevel(fd, name);
+    CloseFolder(fd);
+    fd = next;
+  }
+  if (fd >= 0) CloseFolder(fd);
+  return state;
 }
 
 bool CopyInto(const QString& path, QIODevice& device) {

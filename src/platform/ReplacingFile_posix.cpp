@@ -26,10 +26,6 @@ bool IsLinkAt(int fd, const QByteArray& name) {
   return ::fstatat(fd, name.constData(), &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISLNK(st.st_mode);
 }
 
-bool IsLink(int fd, const QString& name) {
-  return IsLinkAt(fd, Encoded(name));
-}
-
 // A name for a file being written. The leading dot keeps a file left by a
 // crash out of Add Folder's walks.
 QByteArray TempName() {
@@ -71,24 +67,11 @@ void ReplacingFile::RemoveMadeFolders() {
     ::unlinkat(m->parentFd, Encoded(m->name).constData(), AT_REMOVEDIR);
 }
 
-int ReplacingFile::OpenFolder(bool makeFolders) {
-  int fd = OpenChosenFolder(folder_, makeFolders);
-  for (qsizetype i = 0; fd >= 0 && i + 1 < levels_.size(); ++i) {
-    const QString& name = levels_.at(i);
-    bool made = false;
-    const int next = OpenLevel(fd, name, makeFolders, made);
-    if (made) made_.push_back(Made{::dup(fd), name});
-    ::close(fd);
-    fd = next;
-  }
-  return fd;
-}
-
 bool ReplacingFile::Open(bool makeFolders) {
   if (levels_.isEmpty()) return false;
   dirFd_ = OpenFolder(makeFolders);
   if (dirFd_ < 0) return false;
-  if (belowFolder_ && IsLink(dirFd_, levels_.last())) return false;
+  if (belowFolder_ && IsLinkBelow(dirFd_, levels_.last())) return false;
   // Created new: never an existing file or link under the name.
   QByteArray temp;
   const int fd = CreateTempAt(dirFd_, temp);
@@ -131,29 +114,6 @@ bool ReplacingFile::Commit(FolderSyncs* syncs) {
     for (const Made& m : made_) ::fsync(m.parentFd);
   }
   return true;
-}
-
-PlaceState StateBelow(const QString& folder, const QStringList& levels) {
-  if (levels.isEmpty()) return PlaceState::Missing;
-  int fd = OpenChosenFolder(folder, false);
-  PlaceState state = PlaceState::Missing;
-  for (qsizetype i = 0; fd >= 0; ++i) {
-    const QString& name = levels.at(i);
-    if (IsLink(fd, name)) {
-      state = PlaceState::Link;
-      break;
-    }
-    if (i + 1 == levels.size()) {
-      struct stat st {};
-      if (::fstatat(fd, Encoded(name).constData(), &st, AT_SYMLINK_NOFOLLOW) == 0) state = PlaceState::Exists;
-      break;
-    }
-    const int next = OpenLevel(fd, name);
-    ::close(fd);
-    fd = next;
-  }
-  if (fd >= 0) ::close(fd);
-  return state;
 }
 
 namespace {

@@ -1,7 +1,7 @@
 #include "platform/ReplacingFile.h"
 
-#include <windows.h>
 #include <io.h>
+#include <windows.h>
 
 #include <QRandomGenerator>
 #include <QThread>
@@ -23,13 +23,6 @@ constexpr unsigned long kHeldPauseMs = 50;
 std::wstring PathIn(int dirFd, const QString& name) {
   const std::wstring folder = win::PathOf(dirFd);
   return folder.empty() ? std::wstring() : win::Join(folder, name);
-}
-
-// Whether the name in dirFd is a symbolic link, a junction or another reparse point.
-bool IsLink(int dirFd, const QString& name) {
-  const std::wstring path = PathIn(dirFd, name);
-  const DWORD attributes = path.empty() ? INVALID_FILE_ATTRIBUTES : GetFileAttributesW(path.c_str());
-  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT);
 }
 
 // A name for a file being written. The leading dot keeps a file left by a
@@ -59,7 +52,8 @@ int CreateTempAt(int dirFd, QString& name) {
 // the move durable; tried again for a moment while another program holds to.
 bool MoveOver(const std::wstring& from, const std::wstring& to) {
   for (int attempt = 0;; ++attempt) {
-    if (MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) return true;
+    if (MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+      return true;
     if (!win::HeldByAnother() || attempt + 1 >= kHeldTries) return false;
     QThread::msleep(kHeldPauseMs);
   }
@@ -97,24 +91,11 @@ void ReplacingFile::RemoveMadeFolders() {
   made_.clear();
 }
 
-int ReplacingFile::OpenFolder(bool makeFolders) {
-  int fd = OpenChosenFolder(folder_, makeFolders);
-  for (qsizetype i = 0; fd >= 0 && i + 1 < levels_.size(); ++i) {
-    const QString& name = levels_.at(i);
-    bool made = false;
-    const int next = OpenLevel(fd, name, makeFolders, made);
-    if (made) made_.push_back(Made{DuplicateFolder(fd), name});
-    CloseFolder(fd);
-    fd = next;
-  }
-  return fd;
-}
-
 bool ReplacingFile::Open(bool makeFolders) {
   if (levels_.isEmpty()) return false;
   dirFd_ = OpenFolder(makeFolders);
   if (dirFd_ < 0) return false;
-  if (belowFolder_ && IsLink(dirFd_, levels_.last())) return false;
+  if (belowFolder_ && IsLinkBelow(dirFd_, levels_.last())) return false;
   QString temp;
   const int fd = CreateTempAt(dirFd_, temp);
   if (fd < 0) return false;
@@ -138,7 +119,7 @@ bool ReplacingFile::Commit(FolderSyncs* syncs) {
   if (written) written = FlushFileBuffers(win::HandleOf(file_->handle())) != 0;
   file_->close();
   if (!written || file_->error() != QFileDevice::NoError) return false;  // the destructor removes it
-  if (belowFolder_ && IsLink(dirFd_, levels_.last())) return false;
+  if (belowFolder_ && IsLinkBelow(dirFd_, levels_.last())) return false;
   if (!MoveOver(PathIn(dirFd_, tempName_), PathIn(dirFd_, levels_.last()))) return false;
   file_.reset();
   if (syncs) {
@@ -149,33 +130,10 @@ bool ReplacingFile::Commit(FolderSyncs* syncs) {
   return true;
 }
 
-PlaceState StateBelow(const QString& folder, const QStringList& levels) {
-  if (levels.isEmpty()) return PlaceState::Missing;
-  int fd = OpenChosenFolder(folder, false);
-  PlaceState state = PlaceState::Missing;
-  for (qsizetype i = 0; fd >= 0; ++i) {
-    const QString& name = levels.at(i);
-    if (IsLink(fd, name)) {
-      state = PlaceState::Link;
-      break;
-    }
-    if (i + 1 == levels.size()) {
-      const std::wstring path = PathIn(fd, name);
-      if (!path.empty() && GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES) state = PlaceState::Exists;
-      break;
-    }
-    const int next = OpenLevel(fd, name);
-    CloseFolder(fd);
-    fd = next;
-  }
-  if (fd >= 0) CloseFolder(fd);
-  return state;
-}
-
 WriteResult WriteFileAt(int folderFd, const QString& name, const QByteArray& bytes) {
   if (name.isEmpty() || name.contains(QLatin1Char('/')) || name.contains(QLatin1Char('\\')))
     return WriteResult::NotCreated;
-  if (IsLink(folderFd, name)) return WriteResult::NotCreated;
+  if (IsLinkBelow(folderFd, name)) return WriteResult::NotCreated;
   QString temp;
   const int fd = CreateTempAt(folderFd, temp);
   if (fd < 0) return WriteResult::NotCreated;
@@ -185,7 +143,9 @@ WriteResult WriteFileAt(int folderFd, const QString& name, const QByteArray& byt
   const qint64 size = whole ? bytes.size() : limit;
   for (qint64 done = 0; done < size && whole;) {
     DWORD n = 0;
-    if (!WriteFile(handle, bytes.constData() + done, DWORD(qMin<qint64>(size - done, 1 << 30)), &n, nullptr) || n == 0)
+    if (!WriteFile(handle, bytes.constData() + done, DWORD(qMin<qint64>(size - done, 1 << 30)), &n,
+                   nullptr) ||
+        n == 0)
       whole = false;
     done += n;
   }
