@@ -78,3 +78,29 @@ function(qf_windows_runtime)
   add_custom_command(OUTPUT ${outputs} ${commands} COMMENT "Copying the Windows runtime beside the programs")
   add_custom_target(qf_windows_runtime ALL DEPENDS ${outputs})
 endfunction()
+
+# The program's icon for Windows (quillforge.ico in the build folder, made
+# from desktop/quillforge.svg), linked into each named program as IDI_ICON1,
+# the resource Explorer shows and Qt takes for the windows' icon. The
+# installer uses the file itself.
+function(qf_windows_icon)
+  find_program(QF_RSVG_CONVERT rsvg-convert)
+  find_program(QF_PYTHON3 python3)
+  if(NOT QF_RSVG_CONVERT OR NOT QF_PYTHON3)
+    message(FATAL_ERROR "The Windows icon is made with rsvg-convert and python3 (bash scripts/windows-deps installs them)")
+  endif()
+  set(svg ${CMAKE_SOURCE_DIR}/desktop/quillforge.svg)
+  set(ico ${CMAKE_BINARY_DIR}/quillforge.ico)
+  set(maker ${CMAKE_SOURCE_DIR}/packaging/windows/make-ico.py)
+  add_custom_command(OUTPUT ${ico}
+    COMMAND ${QF_PYTHON3} ${maker} --rsvg ${QF_RSVG_CONVERT} ${svg} ${ico}
+    DEPENDS ${svg} ${maker} COMMENT "Making the program's icon")
+  add_custom_target(qf_windows_icon DEPENDS ${ico})
+  set(rc ${CMAKE_BINARY_DIR}/quillforge-icon.rc)
+  file(CONFIGURE OUTPUT ${rc} CONTENT "IDI_ICON1 ICON \"${ico}\"\n")
+  set_source_files_properties(${rc} PROPERTIES OBJECT_DEPENDS ${ico})
+  foreach(target ${ARGN})
+    target_sources(${target} PRIVATE ${rc})
+    add_dependencies(${target} qf_windows_icon)
+  endforeach()
+endfunction()
