@@ -148,8 +148,8 @@ class TestCheckCommand : public QObject {
   }
 
   // A game whose archives hold the item sheets finds the broken reference;
-  // with any one archive damaged (its header, or one sheet in it) nothing is
-  // checked: the reason on the error stream, exit 2, never a pass.
+  // with any one archive damaged (its header, a table, or one sheet in it)
+  // nothing is checked: the reason on the error stream, exit 2, never a pass.
   void damagedGameArchive() {
     QF_REQUIRE_FIXTURES();
     const QString excel = fixtures::modDir() + QStringLiteral("/data/global/excel/");
@@ -173,15 +173,33 @@ class TestCheckCommand : public QObject {
     QCOMPARE(r.exit, int(cli::kFound));
     QVERIFY(r.out.startsWith("data\\global\\excel\\UniqueItems.txt:3:code: error: \"qz9\" is not an item code"));
 
+    enum class Part { Header, Entry, HashTable, BlockTable };
     const struct {
       const char* archive;
-      QByteArray entry;  // empty: the header
-    } damages[] = {{"d2data.mpq", {}}, {"d2data.mpq", Internal("weapons.txt")}, {"d2exp.mpq", {}}};
+      Part part;
+      QByteArray entry;
+    } damages[] = {{"d2data.mpq", Part::Header, {}},
+                   {"d2data.mpq", Part::Entry, Internal("weapons.txt")},
+                   {"d2exp.mpq", Part::Header, {}},
+                   {"d2data.mpq", Part::HashTable, {}},
+                   {"d2exp.mpq", Part::BlockTable, {}}};
     for (const auto& damage : damages) {
       QVERIFY(buildGame());
       const QString path = game + '/' + damage.archive;
-      QVERIFY(damage.entry.isEmpty() ? testarchive::DamageHeader(path)
-                                     : testarchive::DamageEntry(path, damage.entry));
+      switch (damage.part) {
+        case Part::Header:
+          QVERIFY(testarchive::DamageHeader(path));
+          break;
+        case Part::Entry:
+          QVERIFY(testarchive::DamageEntry(path, damage.entry));
+          break;
+        case Part::HashTable:
+          QVERIFY(testarchive::DamageTable(path, testarchive::Table::Hash));
+          break;
+        case Part::BlockTable:
+          QVERIFY(testarchive::DamageTable(path, testarchive::Table::Block));
+          break;
+      }
       r = Check({mod, "--game", game, "--rules", ""});
       QCOMPARE(r.exit, int(cli::kFailed));
       QCOMPARE(r.out, QByteArray());

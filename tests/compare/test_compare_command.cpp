@@ -172,6 +172,15 @@ class TestCompareCommand : public QObject {
     QCOMPARE(damaged.exit, 2);
     QVERIFY(damaged.out.isEmpty());
     QVERIFY2(damaged.err.contains("d2exp.mpq"), damaged.err.constData());
+    // So is one whose tables were overwritten, though the library opens it.
+    for (const auto table : {testarchive::Table::Hash, testarchive::Table::Block}) {
+      QVERIFY(testarchive::Build(game + "/d2exp.mpq", {{"data\\global\\excel\\misc.txt", "x"}}));
+      QVERIFY(testarchive::DamageTable(game + "/d2exp.mpq", table));
+      damaged = Compare({mod, game});
+      QCOMPARE(damaged.exit, 2);
+      QVERIFY(damaged.out.isEmpty());
+      QVERIFY2(damaged.err.contains("d2exp.mpq"), damaged.err.constData());
+    }
     QVERIFY(QFile::remove(game + "/d2exp.mpq"));
     QVERIFY(testarchive::Build(game + "/patch_d2.mpq", {{"data\\global\\excel\\gems.txt", "name\tcode\nRuby\tr\xe9\n"}}));
     QVERIFY(testarchive::DamageEntry(game + "/patch_d2.mpq", "data\\global\\excel\\gems.txt"));
