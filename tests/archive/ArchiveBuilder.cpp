@@ -19,6 +19,7 @@ bool Build(const QString& path, const Entries& entries, Storage storage, Listing
   } else {
     // Flags 0 for the listing and no attributes: the library writes neither.
     SFILE_CREATE_MPQ create{};
+    if (listing == Listing::PlainListfile) create.dwFileFlags1 = MPQ_FILE_EXISTS;
     create.cbSize = sizeof create;
     create.dwMpqVersion = MPQ_FORMAT_VERSION_1;
     create.dwSectorSize = 0x1000;

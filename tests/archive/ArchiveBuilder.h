@@ -14,7 +14,8 @@ using Entries = QList<QPair<QByteArray, QByteArray>>;  // name, content
 // Sound: compressed as the game stores its sounds, ADPCM (mono) then Huffman.
 enum class Storage { Plain, CompressedEncrypted, Sound };
 // The game's own archives carry no "(listfile)"; a mod always has one.
-enum class Listing { WithListfile, NoListfile };
+// PlainListfile stores it as plain text, so a test can edit its names in place.
+enum class Listing { WithListfile, NoListfile, PlainListfile };
 
 // Writes a new archive at path (replacing a file there) holding the entries
 // and, unless told otherwise, a "(listfile)". False when StormLib refuses any step.
