@@ -122,7 +122,7 @@ class TestCheckCommand : public QObject {
   }
 
   // What cannot be read ends the run with exit 2 and says why, on the error
-  // stream; the output stream stays empty.
+  // stream; the output stream stays empty, but for a mod read in part.
   void cannotRun() {
     Run r = Check({dir_.filePath("missing.QLM")});
     QCOMPARE(r.exit, int(cli::kFailed));
@@ -139,6 +139,18 @@ class TestCheckCommand : public QObject {
     r = Check({mod_, "--rules", dir_.filePath("none.rules")});
     QCOMPARE(r.exit, int(cli::kFailed));
     QVERIFY(r.err.contains("cannot read the rules file"));
+
+    // A sheet of the mod that cannot be read: named, exit 2, and the summary
+    // says the check is incomplete instead of passing the mod.
+    const QString broken = dir_.filePath("broken.QLM");
+    QVERIFY(testarchive::Build(broken, {{Internal("weapons.txt"), Sheet({"name|code", "Axe|axe"})},
+                                        {Internal("armor.txt"), Sheet({"name|code", "Cap|cap"})}}));
+    QVERIFY(testarchive::DamageEntry(broken, Internal("armor.txt")));
+    r = Check({broken, "--game", "", "--rules", ""});
+    QCOMPARE(r.exit, int(cli::kFailed));
+    QVERIFY(r.err.contains("cannot read data\\global\\excel\\armor.txt from the mod"));
+    QVERIFY2(r.out.startsWith("check incomplete: 1 sheet could not be read; 0 errors"), r.out.constData());
+    QCOMPARE(r.out.count('\n'), 1);
 
     QVERIFY(WriteFile(dir_.filePath("bad.rules"), "off dup\nforbid x\n"));
     r = Check({mod_, "--rules", dir_.filePath("bad.rules")});
