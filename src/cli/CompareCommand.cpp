@@ -139,6 +139,9 @@ int RunCompareCommand(const QStringList& args, cli::Io& io) {
     return cli::kFailed;
   }
 
+  for (const compare::Side* side : {here.get(), there.get()})
+    for (const QString& note : side->Notes()) cli::Complain(io, "compare", note);
+
   bool unreadable = false;
   for (const compare::Entry& entry : list->entries) {
     if (entry.state == compare::EntryState::Same) continue;
