@@ -134,7 +134,9 @@ int RunBuildCommand(const QStringList& args, Io& io) {
   }
   const QString folder = options.Positional().first();
   const QString mod = options.ValueOf(QStringLiteral("--output"));
-  QByteArray prefix = ArgumentBytes(options.ValueOf(QStringLiteral("--prefix")));
+  QByteArray prefix;
+  if (!ArgumentBytes(io, QStringLiteral("--prefix"), options.ValueOf(QStringLiteral("--prefix")), prefix))
+    return kFailed;
   if (!prefix.isEmpty() && !prefix.endsWith('\\')) prefix += '\\';
 
   if (!QFileInfo(folder).isDir()) {
