@@ -168,8 +168,8 @@ int RunBuildCommand(const QStringList& args, Io& io) {
       Complain(io, QStringLiteral("cannot load the archive-update library ARCHWRIT; nothing was written"));
       return kFailed;
     case ArchiveUpdate::Opened::Refused:
-      Complain(io, QStringLiteral("%1: cannot be written (in use by another update, or no right to write it)")
-                       .arg(ShownPath(mod)));
+      Complain(io, QStringLiteral("%1: cannot be written: %2; nothing was written")
+                       .arg(ShownPath(mod), UpdateRefusal(mod)));
       return kFailed;
   }
   // An entry is replaced when the archive holds one of its name, as the

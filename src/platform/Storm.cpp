@@ -231,6 +231,13 @@ int TablesHold(Handle archive) {
   return TablesHoldTogether(a->fd, a->layout) ? 1 : 0;
 }
 
+int FormatVersion(Handle archive) {
+  State& s = state();
+  std::lock_guard lock(s.mutex);
+  const Archive* a = s.FindArchive(archive);
+  return a && a->users > 0 ? a->layout.formatVersion + 1 : 0;
+}
+
 quint32 EntrySize(Handle entry, quint32* sizeHigh) {
   State& s = state();
   std::lock_guard lock(s.mutex);
