@@ -34,6 +34,7 @@ class EntryTransaction {
 
   bool IsOpen() const { return entry_ != nullptr; }
   bool ArchiveIsOpen() const { return archive_ != nullptr; }
+  storm::Handle Archive() const { return archive_; }
   storm::Handle Entry() const { return entry_; }
   quint32 Size() const { return storm::EntrySize(entry_, nullptr); }
 
@@ -87,6 +88,11 @@ qint32 EntrySize(const QString& archivePath, const QByteArray& name) {
 
 bool IsArchive(const QString& archivePath) {
   return EntryTransaction(archivePath, QByteArray()).ArchiveIsOpen();
+}
+
+int ArchiveFormatVersion(const QString& archivePath) {
+  const EntryTransaction t(archivePath, QByteArray());
+  return t.ArchiveIsOpen() ? storm::FormatVersion(t.Archive()) : 0;
 }
 
 bool ReadEntryStorage(const QString& archivePath, const QByteArray& name, EntryStorage& storage) {

@@ -28,6 +28,9 @@ qint32 EntrySize(const QString& archivePath, const QByteArray& name);
 
 // True when the file at archivePath opens as an archive.
 bool IsArchive(const QString& archivePath);
+// The archive's format version as its header states it (1 is the game's);
+// 0 when the file does not open as an archive.
+int ArchiveFormatVersion(const QString& archivePath);
 
 // How an entry is kept in the archive: its size, the bytes it takes there and
 // its flags as stored. False when the archive or the entry cannot be opened.

@@ -2,6 +2,7 @@
 
 #include <utility>
 
+#include "archive/ArchiveReader.h"
 #include "archive/UpdateLibrary.h"
 
 ArchiveUpdate::~ArchiveUpdate() {
@@ -34,4 +35,18 @@ bool ArchiveUpdate::Delete(const QByteArray& name) {
 bool ArchiveUpdate::Commit() {
   if (!archive_) return false;
   return UpdateLibrary::MpqCloseUpdatedArchive(std::exchange(archive_, nullptr), 0) != 0;
+}
+
+QString UnwritableFormat(const QString& path) {
+  const int version = ArchiveFormatVersion(path);
+  if (version <= 1) return {};
+  return QStringLiteral(
+             "the archive is in MPQ format version %1, and this program writes only version 1, the "
+             "game's own format")
+      .arg(version);
+}
+
+QString UpdateRefusal(const QString& path) {
+  const QString format = UnwritableFormat(path);
+  return format.isEmpty() ? QStringLiteral("in use by another update, or no right to write it") : format;
 }

@@ -33,3 +33,12 @@ class ArchiveUpdate {
   void* archive_ = nullptr;
   bool loaded_ = false;
 };
+
+// When the archive at path is in a later format than the game's, which the
+// update library does not write (it refuses to open it): that reason, as a
+// clause for a message; empty for any other file.
+QString UnwritableFormat(const QString& path);
+// Why the update library refused to open the archive at path: its format,
+// or else the causes the library does not tell apart (the file is in use by
+// another update, or may not be written).
+QString UpdateRefusal(const QString& path);

@@ -9,14 +9,15 @@
 #include "archive/ModInfo.h"
 #include "archive/NameRules.h"
 #include "archive/Names.h"
+#include "archive/TreeEntries.h"
 #include "cli/ModArgument.h"
 #include "cli/ModInfoFields.h"
 #include "cli/Options.h"
 #include "cli/OutputText.h"
 #include "cli/Progress.h"
 #include "cli/RecordFile.h"
-#include "platform/Files.h"
 #include "platform/FileIdentity.h"
+#include "platform/Files.h"
 #include "platform/FolderWalk.h"
 
 namespace cli {
@@ -59,8 +60,8 @@ QList<TreeFile> CollectTree(Io& io, const QString& folder, const QByteArray& pre
       Complain(io, QStringLiteral("left out: %1 (not a regular file that can be read)").arg(left.relative));
   }
 
-  QList<TreeFile> tree;
-  tree.reserve(found.files.size());
+  QList<names::TreeEntry> entries;
+  entries.reserve(found.files.size());
   for (const files::FoundFile& file : std::as_const(found.files)) {
     if (files::SameFile(file.id, outputId)) continue;
     const QByteArray name = prefix + file.name;
@@ -69,21 +70,14 @@ QList<TreeFile> CollectTree(Io& io, const QString& folder, const QByteArray& pre
       Complain(io, QStringLiteral("left out: %1 (no mod can hold an entry of this name)").arg(file.relative));
       continue;
     }
-    const QString shown = file.path.isEmpty() ? QDir(folder).filePath(file.relative) : file.path;
-    tree.append(TreeFile{name, names::ArchiveKey(name), file.diskPath, QDir::toNativeSeparators(shown)});
+    entries.append(names::EntryOfFile(name, file));
   }
-  std::sort(tree.begin(), tree.end(), [](const TreeFile& a, const TreeFile& b) {
-    return a.key != b.key ? a.key < b.key : a.name < b.name;
-  });
-  // Two files that the archive would hold as one entry: names that differ
-  // only in ASCII letter case, or two disk names for the same bytes (a raw
-  // "caf\xE9" and the UTF-8 "caf\xC3\xA9").
-  const auto clash = std::unique(tree.begin(), tree.end(), [&io](const TreeFile& kept, const TreeFile& next) {
-    if (kept.key != next.key) return false;
-    Complain(io, QStringLiteral("left out: %1 (the same entry name as %2)").arg(next.shown, kept.shown));
-    return true;
-  });
-  tree.erase(clash, tree.end());
+  for (const names::TreeClash& clash : names::KeepOnePerEntry(entries))
+    Complain(io, names::ClashText(folder, clash));
+  QList<TreeFile> tree;
+  tree.reserve(entries.size());
+  for (const names::TreeEntry& entry : std::as_const(entries))
+    tree.append(TreeFile{entry.name, entry.key, entry.file->diskPath, names::ShownPath(folder, *entry.file)});
   return tree;
 }
 
@@ -140,7 +134,9 @@ int RunBuildCommand(const QStringList& args, Io& io) {
   }
   const QString folder = options.Positional().first();
   const QString mod = options.ValueOf(QStringLiteral("--output"));
-  QByteArray prefix = ArgumentBytes(options.ValueOf(QStringLiteral("--prefix")));
+  QByteArray prefix;
+  if (!ArgumentBytes(io, QStringLiteral("--prefix"), options.ValueOf(QStringLiteral("--prefix")), prefix))
+    return kFailed;
   if (!prefix.isEmpty() && !prefix.endsWith('\\')) prefix += '\\';
 
   if (!QFileInfo(folder).isDir()) {
@@ -172,8 +168,8 @@ int RunBuildCommand(const QStringList& args, Io& io) {
       Complain(io, QStringLiteral("cannot load the archive-update library ARCHWRIT; nothing was written"));
       return kFailed;
     case ArchiveUpdate::Opened::Refused:
-      Complain(io, QStringLiteral("%1: cannot be written (in use by another update, or no right to write it)")
-                       .arg(ShownPath(mod)));
+      Complain(io, QStringLiteral("%1: cannot be written: %2; nothing was written")
+                       .arg(ShownPath(mod), UpdateRefusal(mod)));
       return kFailed;
   }
   // An entry is replaced when the archive holds one of its name, as the

@@ -151,7 +151,8 @@ int RunCheckCommand(const QStringList& args, cli::Io& io) {
   for (const QByteArray& name : unread)
     Fail(io, QStringLiteral("cannot read %1 from the mod").arg(QString::fromUtf8(cli::LineText(name))));
 
-  const check::CheckReport report = check::CheckSheets(rules, sheets, base.sheets);
+  check::CheckReport report = check::CheckSheets(rules, sheets, base.sheets);
+  report.sheetsUnread = int(unread.size());
   for (const check::Finding& f : report.findings) cli::WriteLine(io.out, check::FindingLine(f));
   for (const QByteArray& line : check::RepeatLines(report, kRepeatLines)) cli::WriteLine(io.out, line);
   cli::WriteLine(io.out, check::SummaryLine(report));

@@ -94,7 +94,9 @@ int RunCompareCommand(const QStringList& args, cli::Io& io) {
   const QStringList& paths = words.Positional();
   const bool namesOnly = words.Given(QStringLiteral("--names-only"));
   if (paths.size() != 2) return Usage(io, QStringLiteral("needs two sides to compare"));
-  const QByteArray prefix = cli::ArgumentBytes(words.ValueOf(QStringLiteral("--prefix")));
+  QByteArray prefix;
+  if (!cli::ArgumentBytes(io, QStringLiteral("--prefix"), words.ValueOf(QStringLiteral("--prefix")), prefix))
+    return cli::kFailed;
   const std::unique_ptr<compare::Side> here = SideFor(paths.at(0), prefix);
   const std::unique_ptr<compare::Side> there = SideFor(paths.at(1), prefix);
 
@@ -138,6 +140,9 @@ int RunCompareCommand(const QStringList& args, cli::Io& io) {
     cli::Complain(io, "compare", error);
     return cli::kFailed;
   }
+
+  for (const compare::Side* side : {here.get(), there.get()})
+    for (const QString& note : side->Notes()) cli::Complain(io, "compare", note);
 
   bool unreadable = false;
   for (const compare::Entry& entry : list->entries) {

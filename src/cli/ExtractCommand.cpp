@@ -104,7 +104,11 @@ int RunExtractCommand(const QStringList& args, Io& io) {
   // Named entries: every pattern must find one, or nothing is written.
   if (words.size() > 2) {
     QList<names::NamePattern> patterns;
-    for (const QString& word : words.mid(2)) patterns.append(names::NamePattern(ArgumentBytes(word)));
+    for (const QString& word : words.mid(2)) {
+      QByteArray pattern;
+      if (!ArgumentBytes(io, QStringLiteral("the name '%1'").arg(word), word, pattern)) return kFailed;
+      patterns.append(names::NamePattern(pattern));
+    }
     QList<bool> found(patterns.size(), false);
     QList<QByteArray> chosen;
     for (const QByteArray& name : std::as_const(entries)) {

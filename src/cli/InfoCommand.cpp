@@ -45,8 +45,8 @@ bool WriteRecord(Io& io, const QString& mod, const ModInfo& info) {
                QStringLiteral("cannot load the archive-update library ARCHWRIT; the mod was not changed"));
       return false;
     case ArchiveUpdate::Opened::Refused:
-      Complain(io, QStringLiteral("%1: cannot be written (in use by another update, or no right to write it)")
-                       .arg(ShownPath(mod)));
+      Complain(io, QStringLiteral("%1: cannot be written: %2; the mod was not changed")
+                       .arg(ShownPath(mod), UpdateRefusal(mod)));
       return false;
   }
   const bool added = update.Add(record.path(), kModInfoName, names::Contains(listed, kModInfoName));

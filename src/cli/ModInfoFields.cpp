@@ -24,7 +24,7 @@ bool ApplyFieldOptions(Io& io, const Options& options, const QString& prefix, Mo
   for (const ModInfoField& field : kModInfoFields) {
     const QString option = OptionName(prefix, field.name);
     if (!options.Given(option)) continue;
-    info.texts[field.text] = ArgumentBytes(options.ValueOf(option));
+    if (!ArgumentBytes(io, option, options.ValueOf(option), info.texts[field.text])) return false;
     changed = true;
   }
   // The description's bytes as they are in the file: line ends, NULs and all.

@@ -23,7 +23,8 @@ inline constexpr ModInfoField kModInfoFields[] = {
 void DeclareFieldOptions(Options& options, const QString& prefix);
 
 // Puts the texts the options give into info; true in changed when any was
-// given. False, after saying why, when the description file cannot be read.
+// given. False, after saying why, when a text holds a character with no
+// Windows-1252 byte or the description file cannot be read.
 bool ApplyFieldOptions(Io& io, const Options& options, const QString& prefix, ModInfo& info, bool& changed);
 
 }  // namespace cli

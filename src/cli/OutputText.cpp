@@ -96,8 +96,19 @@ QByteArray JsonText(const QByteArray& bytes) {
   return json + '"';
 }
 
-QByteArray ArgumentBytes(const QString& argument) {
-  return ansi::fromDisplay(argument);
+bool ArgumentBytes(Io& io, const QString& what, const QString& argument, QByteArray& bytes) {
+  const qsizetype at = ansi::firstWithoutByte(argument);
+  if (at < 0) {
+    bytes = ansi::fromDisplay(argument);
+    return true;
+  }
+  const char32_t c = argument.at(at).isHighSurrogate() && at + 1 < argument.size()
+                         ? QChar::surrogateToUcs4(argument.at(at), argument.at(at + 1))
+                         : argument.at(at).unicode();
+  const QString character = QString::fromUcs4(&c, 1);
+  Complain(io, QStringLiteral("%1: \"%2\" (U+%3) has no Windows-1252 byte; nothing was written")
+                   .arg(what, character, QString::number(uint(c), 16).toUpper().rightJustified(4, '0')));
+  return false;
 }
 
 QString ShownPath(const QString& path) {

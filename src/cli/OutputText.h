@@ -26,8 +26,11 @@ QByteArray DecodedLineText(const QString& text);
 // other character in UTF-8.
 QByteArray JsonText(const QByteArray& bytes);
 
-// An argument (as the program got it) as single-byte text.
-QByteArray ArgumentBytes(const QString& argument);
+// An argument (as the program got it) as single-byte text. False, after
+// naming what the argument is for (an option, "a name pattern") and the
+// character, when one of its characters has no Windows-1252 byte: a '?' in
+// its place would be written, or matched, as something the user never typed.
+bool ArgumentBytes(Io& io, const QString& what, const QString& argument, QByteArray& bytes);
 
 // A disk path as messages show it.
 QString ShownPath(const QString& path);

@@ -97,4 +97,10 @@ QByteArray fromDisplay(const QString& text) {
   return out;
 }
 
+qsizetype firstWithoutByte(const QString& text) {
+  for (qsizetype i = 0; i < text.size(); ++i)
+    if (encode(text.at(i).unicode()) < 0) return i;
+  return -1;
+}
+
 }  // namespace ansi

@@ -12,6 +12,9 @@ QString toDisplay(const char* data, qsizetype size);
 
 // Characters with no Windows-1252 byte become '?'.
 QByteArray fromDisplay(const QString& text);
+// Where the first character with no Windows-1252 byte starts in text (a
+// character beyond U+FFFF takes two places); -1 when every one has a byte.
+qsizetype firstWithoutByte(const QString& text);
 
 // A file name as the system gives it in bytes, as single bytes: each UTF-8
 // sequence stands for its character's Windows-1252 byte, and every other

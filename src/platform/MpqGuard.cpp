@@ -162,7 +162,46 @@ std::optional<MpqLayout> CheckArchiveFile(int fd) {
   layout.fileSize = fileSize;
   layout.sectorSize = uint32_t(512) << sectorShift;
   layout.formatVersion = formatVersion;
+  layout.hashTablePos = hashTablePos;
+  layout.hashTableEntries = hashTableSize;
+  layout.blockTablePos = blockTablePos;
+  layout.blockTableEntries = blockTableSize;
   return layout;
+}
+
+namespace {
+
+// A table of 16-byte entries as four words each, decrypted with the key its
+// name gives; nothing when it cannot be read.
+std::optional<std::vector<uint32_t>> ReadTable(int fd, const MpqLayout& layout, uint32_t position,
+                                               uint32_t entries, const char* name) {
+  std::vector<uint32_t> words(size_t(entries) * 4);
+  if (!words.empty() && !ReadAt(fd, layout.headerOffset + position, words.data(), words.size() * 4))
+    return std::nullopt;
+  for (uint32_t& word : words) word = Le32(&word);
+  Decrypt(words.data(), words.size(), HashString(name, kHashFileKey));
+  return words;
+}
+
+}  // namespace
+
+bool TablesHoldTogether(int fd, const MpqLayout& layout) {
+  constexpr uint32_t kSlotEmpty = 0xFFFFFFFF, kSlotDeleted = 0xFFFFFFFE;
+  const auto hashes = ReadTable(fd, layout, layout.hashTablePos, layout.hashTableEntries, "(hash table)");
+  const auto blocks = ReadTable(fd, layout, layout.blockTablePos, layout.blockTableEntries, "(block table)");
+  if (!hashes || !blocks) return false;
+  bool used = false, anyFits = false;
+  for (size_t slot = 0; slot < hashes->size(); slot += 4) {
+    const uint32_t block = (*hashes)[slot + 3];
+    if (block == kSlotEmpty || block == kSlotDeleted) continue;
+    if (block >= layout.blockTableEntries) return false;
+    used = true;
+    if (anyFits) continue;
+    const uint32_t* b = blocks->data() + size_t(block) * 4;
+    const uint64_t start = layout.headerOffset + b[0];
+    anyFits = (b[3] & kFileExists) && start <= layout.fileSize && b[1] <= layout.fileSize - start;
+  }
+  return !used || anyFits;
 }
 
 bool EntryFits(const MpqLayout& layout, const MpqEntryFacts& entry) {

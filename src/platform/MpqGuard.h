@@ -19,6 +19,9 @@ struct MpqLayout {
   uint64_t fileSize = 0;
   uint32_t sectorSize = 0;
   uint16_t formatVersion = 0;  // as the header states it; 0 is format 1
+  // Where the tables stand (from the header) and how many entries each has.
+  uint32_t hashTablePos = 0, hashTableEntries = 0;
+  uint32_t blockTablePos = 0, blockTableEntries = 0;
 };
 
 // The header found at the first 512-byte boundary that carries an MPQ
@@ -27,6 +30,13 @@ struct MpqLayout {
 // both tables wholly inside the file. Nothing when the file cannot be read,
 // holds no MPQ header, starts with a user-data header, or fails any check.
 std::optional<MpqLayout> CheckArchiveFile(int fd);
+
+// Whether the archive's tables, decrypted, hold together: every used slot of
+// the hash table points into the block table, and when any slot is used, at
+// least one of the blocks they point to is an entry that lies inside the
+// file. A table overwritten by a bad download or disk fails this; the archive
+// library opens such a file and finds nothing in it.
+bool TablesHoldTogether(int fd, const MpqLayout& layout);
 
 // What the archive library reports about one entry it has found.
 struct MpqEntryFacts {

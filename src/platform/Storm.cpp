@@ -222,6 +222,22 @@ int HoldsEntry(Handle archive, const char* name) {
   return SFileHasFile(a->mpq, name) ? 1 : 0;
 }
 
+int TablesHold(Handle archive) {
+  State& s = state();
+  std::lock_guard lock(s.mutex);
+  Archive* a = s.FindArchive(archive);
+  if (!a || a->users == 0) return 0;
+  std::lock_guard archiveLock(a->io);
+  return TablesHoldTogether(a->fd, a->layout) ? 1 : 0;
+}
+
+int FormatVersion(Handle archive) {
+  State& s = state();
+  std::lock_guard lock(s.mutex);
+  const Archive* a = s.FindArchive(archive);
+  return a && a->users > 0 ? a->layout.formatVersion + 1 : 0;
+}
+
 quint32 EntrySize(Handle entry, quint32* sizeHigh) {
   State& s = state();
   std::lock_guard lock(s.mutex);

@@ -45,6 +45,18 @@ int EntryStorage(Handle entry, quint32* storedSize, quint32* flags);
 // there from one that OpenEntry refuses as damaged.
 int HoldsEntry(Handle archive, const char* name);
 
+// Not one of the game library's calls: whether the archive's tables hold
+// together (see TablesHoldTogether in MpqGuard.h). The library opens an
+// archive whose tables were overwritten and finds no entry in it; a caller
+// that asks for entries by name, without a listing, cannot tell that from an
+// archive that lacks them.
+int TablesHold(Handle archive);
+
+// Not one of the game library's calls: the archive's format as its header
+// states it (1 for the game's own, the only one read as what it says; later
+// ones are read as format 1 too); 0 for a handle the layer does not know.
+int FormatVersion(Handle archive);
+
 // Not part of the reader's calls: the update library's binding tells the layer
 // that an archive file has just been rewritten, and tests watch the cache.
 namespace cache {

@@ -4,6 +4,7 @@
 
 #include <QDateTime>
 #include <QFile>
+#include <QtEndian>
 
 namespace testarchive {
 
@@ -18,6 +19,7 @@ bool Build(const QString& path, const Entries& entries, Storage storage, Listing
   } else {
     // Flags 0 for the listing and no attributes: the library writes neither.
     SFILE_CREATE_MPQ create{};
+    if (listing == Listing::PlainListfile) create.dwFileFlags1 = MPQ_FILE_EXISTS;
     create.cbSize = sizeof create;
     create.dwMpqVersion = MPQ_FORMAT_VERSION_1;
     create.dwSectorSize = 0x1000;
@@ -74,6 +76,19 @@ bool DamageEntry(const QString& path, const QByteArray& name) {
   }
   SFileCloseArchive(mpq);
   return found && Overwrite(path, qint64(offset), qint64(stored));
+}
+
+bool DamageTable(const QString& path, Table table) {
+  // The archives built here start with their header: the tables' places and
+  // sizes in entries of 16 bytes stand at bytes 16 to 31.
+  QFile f(path);
+  if (!f.open(QIODevice::ReadOnly)) return false;
+  const QByteArray header = f.read(32);
+  f.close();
+  if (header.size() < 32 || !header.startsWith("MPQ\x1a")) return false;
+  const auto word = [&](int at) { return qFromLittleEndian<quint32>(header.constData() + at); };
+  const bool hash = table == Table::Hash;
+  return Overwrite(path, word(hash ? 16 : 20), qint64(word(hash ? 24 : 28)) * 16);
 }
 
 bool SetModified(const QString& path, const QDateTime& when) {

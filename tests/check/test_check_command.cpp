@@ -122,7 +122,7 @@ class TestCheckCommand : public QObject {
   }
 
   // What cannot be read ends the run with exit 2 and says why, on the error
-  // stream; the output stream stays empty.
+  // stream; the output stream stays empty, but for a mod read in part.
   void cannotRun() {
     Run r = Check({dir_.filePath("missing.QLM")});
     QCOMPARE(r.exit, int(cli::kFailed));
@@ -140,6 +140,18 @@ class TestCheckCommand : public QObject {
     QCOMPARE(r.exit, int(cli::kFailed));
     QVERIFY(r.err.contains("cannot read the rules file"));
 
+    // A sheet of the mod that cannot be read: named, exit 2, and the summary
+    // says the check is incomplete instead of passing the mod.
+    const QString broken = dir_.filePath("broken.QLM");
+    QVERIFY(testarchive::Build(broken, {{Internal("weapons.txt"), Sheet({"name|code", "Axe|axe"})},
+                                        {Internal("armor.txt"), Sheet({"name|code", "Cap|cap"})}}));
+    QVERIFY(testarchive::DamageEntry(broken, Internal("armor.txt")));
+    r = Check({broken, "--game", "", "--rules", ""});
+    QCOMPARE(r.exit, int(cli::kFailed));
+    QVERIFY(r.err.contains("cannot read data\\global\\excel\\armor.txt from the mod"));
+    QVERIFY2(r.out.startsWith("check incomplete: 1 sheet could not be read; 0 errors"), r.out.constData());
+    QCOMPARE(r.out.count('\n'), 1);
+
     QVERIFY(WriteFile(dir_.filePath("bad.rules"), "off dup\nforbid x\n"));
     r = Check({mod_, "--rules", dir_.filePath("bad.rules")});
     QCOMPARE(r.exit, int(cli::kFailed));
@@ -148,8 +160,8 @@ class TestCheckCommand : public QObject {
   }
 
   // A game whose archives hold the item sheets finds the broken reference;
-  // with any one archive damaged (its header, or one sheet in it) nothing is
-  // checked: the reason on the error stream, exit 2, never a pass.
+  // with any one archive damaged (its header, a table, or one sheet in it)
+  // nothing is checked: the reason on the error stream, exit 2, never a pass.
   void damagedGameArchive() {
     QF_REQUIRE_FIXTURES();
     const QString excel = fixtures::modDir() + QStringLiteral("/data/global/excel/");
@@ -173,15 +185,33 @@ class TestCheckCommand : public QObject {
     QCOMPARE(r.exit, int(cli::kFound));
     QVERIFY(r.out.startsWith("data\\global\\excel\\UniqueItems.txt:3:code: error: \"qz9\" is not an item code"));
 
+    enum class Part { Header, Entry, HashTable, BlockTable };
     const struct {
       const char* archive;
-      QByteArray entry;  // empty: the header
-    } damages[] = {{"d2data.mpq", {}}, {"d2data.mpq", Internal("weapons.txt")}, {"d2exp.mpq", {}}};
+      Part part;
+      QByteArray entry;
+    } damages[] = {{"d2data.mpq", Part::Header, {}},
+                   {"d2data.mpq", Part::Entry, Internal("weapons.txt")},
+                   {"d2exp.mpq", Part::Header, {}},
+                   {"d2data.mpq", Part::HashTable, {}},
+                   {"d2exp.mpq", Part::BlockTable, {}}};
     for (const auto& damage : damages) {
       QVERIFY(buildGame());
       const QString path = game + '/' + damage.archive;
-      QVERIFY(damage.entry.isEmpty() ? testarchive::DamageHeader(path)
-                                     : testarchive::DamageEntry(path, damage.entry));
+      switch (damage.part) {
+        case Part::Header:
+          QVERIFY(testarchive::DamageHeader(path));
+          break;
+        case Part::Entry:
+          QVERIFY(testarchive::DamageEntry(path, damage.entry));
+          break;
+        case Part::HashTable:
+          QVERIFY(testarchive::DamageTable(path, testarchive::Table::Hash));
+          break;
+        case Part::BlockTable:
+          QVERIFY(testarchive::DamageTable(path, testarchive::Table::Block));
+          break;
+      }
       r = Check({mod, "--game", game, "--rules", ""});
       QCOMPARE(r.exit, int(cli::kFailed));
       QCOMPARE(r.out, QByteArray());

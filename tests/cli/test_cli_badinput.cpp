@@ -122,6 +122,21 @@ class TestCliBadInput : public QObject {
     ExpectRefusal(clirun::Run({QStringLiteral("build"), tree_, QStringLiteral("-o"), readOnly}),
                   "cannot be written");
     QCOMPARE(fixtures::readAll(readOnly), before);
+
+    // A mod in a later format (smpq writes version 4 unless told) is refused
+    // for what it is, not as one in use.
+    const QString later = Path(QStringLiteral("Later.QLM"));
+    QVERIFY(
+        !clirun::RunSmpq({QStringLiteral("-c"), later, QStringLiteral("a.txt")}, tree_ + "/data").isNull());
+    const QByteArray laterBefore = fixtures::readAll(later);
+    for (const QStringList& args :
+         {QStringList{QStringLiteral("info"), later, QStringLiteral("--set-title"), "T"},
+          QStringList{QStringLiteral("build"), tree_, QStringLiteral("-o"), later}}) {
+      const clirun::Result r = clirun::Run(args);
+      ExpectRefusal(r, "MPQ format version 4, and this program writes only version 1");
+      QVERIFY(!r.err.contains("in use"));
+    }
+    QCOMPARE(fixtures::readAll(later), laterBefore);
   }
 
   // No file is written through a link, whole files only, and the others still go.

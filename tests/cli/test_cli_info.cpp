@@ -144,6 +144,42 @@ class TestCliInfo : public QObject {
                         "description: \"two\\r\\nlines\"\n"));
   }
 
+  // A text with a character no single byte stands for is refused, naming
+  // the option and the character, and nothing is written.
+  void charactersWithoutByteRefused() {
+    const QString tree = scratch_.filePath(QStringLiteral("tree4"));
+    QVERIFY(clirun::WriteFile(tree + QStringLiteral("/x.txt"), "x"));
+    const QString mod = scratch_.filePath(QStringLiteral("Kept.QLM"));
+    QCOMPARE(clirun::Run({QStringLiteral("build"), tree, QStringLiteral("-o"), mod}).code, 0);
+    const QByteArray before = fixtures::readAll(mod);
+    const QString fresh = scratch_.filePath(QStringLiteral("Fresh.QLM"));
+    const struct {
+      QStringList args;
+      const char* option;
+      const char* character;  // as UTF-8
+    } refusals[] = {
+        {{QStringLiteral("info"), mod, QStringLiteral("--set-author"), QString::fromUtf8("\xCE\xA9mega")},
+         "--set-author",
+         "\"\xCE\xA9\" (U+03A9)"},
+        {{QStringLiteral("build"), tree, QStringLiteral("-o"), fresh, QStringLiteral("--title"),
+          QString::fromUtf8("caf\xC3\xA9 \xF0\x9F\x98\x80")},
+         "--title",
+         "\"\xF0\x9F\x98\x80\" (U+1F600)"},
+        {{QStringLiteral("build"), tree, QStringLiteral("-o"), mod, QStringLiteral("--prefix"),
+          QString::fromUtf8("\xE2\x82\xAC\xE2\x84\xA2\xCE\xA9")},
+         "--prefix",
+         "\"\xCE\xA9\" (U+03A9)"},
+    };
+    for (const auto& refusal : refusals) {
+      const clirun::Result r = clirun::Run(refusal.args);
+      QCOMPARE(r.code, 2);
+      QCOMPARE(r.errLines().size(), 1);
+      QVERIFY2(r.err.contains(refusal.option) && r.err.contains(refusal.character), r.err.constData());
+      QCOMPARE(fixtures::readAll(mod), before);
+      QVERIFY(!QFile::exists(fresh));
+    }
+  }
+
   // A mod made by another tool, without a record: empty texts, a note, and
   // --set gives it one.
   void modWithoutRecord() {

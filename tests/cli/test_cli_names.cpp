@@ -70,7 +70,8 @@ class TestCliNames : public QObject {
 
   // A raw byte 0xE9 on disk is the entry's byte 0xE9, shown as "é"; an entry
   // whose file the tree holds is never deleted; the UTF-8 spelling of the
-  // same name is the same entry, reported rather than taken twice.
+  // same name is the same entry, reported rather than taken twice, by build
+  // and by compare alike.
   void rawByteNamesGoInUnderTheirBytes() {
     RawNames raw;
     const QString tree = Path(QStringLiteral("raw"));
@@ -105,6 +106,11 @@ class TestCliNames : public QObject {
     QVERIFY2(r.err.contains("left out: ") && r.err.contains("the same entry name") && r.err.contains("caf\\xE9.txt"),
              r.err.constData());
     QCOMPARE(Listed(Path(QStringLiteral("twice.QLM"))).count(QString::fromUtf8("caf\xC3\xA9.txt")), 1);
+    // Compare reads the file build took, and names the other as build does.
+    const QByteArray leftOut = r.err.mid(r.err.indexOf("left out: "));
+    r = clirun::Run({QStringLiteral("compare"), Path(QStringLiteral("twice.QLM")), tree});
+    QCOMPARE(r.code, 0);
+    QCOMPARE(r.err, "quillforge compare: " + leftOut);
   }
 
   // "caf\xE9.txt" and "CAF\xC9.TXT" are two entries of an archive made with

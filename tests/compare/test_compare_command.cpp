@@ -135,11 +135,28 @@ class TestCompareCommand : public QObject {
   }
 
   // The same on both sides: nothing printed, exit 0; a folder tree written
-  // from a mod is that mod.
+  // from a mod is that mod. A name the listing holds with no entry behind it
+  // is no entry, as list shows it.
   void same() {
     const Run self = Compare({here_, here_});
     QCOMPARE(self.exit, 0);
     QVERIFY(self.out.isEmpty());
+    const QString ghost = dir_.filePath("ghost.QLM"), plain = dir_.filePath("plain.QLM");
+    QVERIFY(testarchive::Build(ghost, {{"a.txt", "a"}, {"ghost.txt", "g"}}, testarchive::Storage::Plain,
+                               testarchive::Listing::PlainListfile));
+    QByteArray bytes = fixtures::readAll(ghost);
+    QCOMPARE(bytes.count("ghost.txt"), 1);
+    QFile file(ghost);
+    QVERIFY(file.open(QIODevice::WriteOnly) &&
+            file.write(bytes.replace("ghost.txt", "ghost_txt")) == bytes.size());
+    file.close();
+    QVERIFY(testarchive::Build(plain, {{"a.txt", "a"}}));
+    for (const QString& other : {ghost, plain}) {
+      const Run run = Compare({ghost, other});
+      QCOMPARE(run.exit, 0);
+      QCOMPARE(run.out, QList<QByteArray>());
+      QCOMPARE(run.err, QByteArray());
+    }
     const QString tree = dir_.filePath("tree");
     QVERIFY(comparemods::WriteFolder(tree, comparemods::There()));
     const Run folder = Compare({tree, there_});
@@ -172,6 +189,15 @@ class TestCompareCommand : public QObject {
     QCOMPARE(damaged.exit, 2);
     QVERIFY(damaged.out.isEmpty());
     QVERIFY2(damaged.err.contains("d2exp.mpq"), damaged.err.constData());
+    // So is one whose tables were overwritten, though the library opens it.
+    for (const auto table : {testarchive::Table::Hash, testarchive::Table::Block}) {
+      QVERIFY(testarchive::Build(game + "/d2exp.mpq", {{"data\\global\\excel\\misc.txt", "x"}}));
+      QVERIFY(testarchive::DamageTable(game + "/d2exp.mpq", table));
+      damaged = Compare({mod, game});
+      QCOMPARE(damaged.exit, 2);
+      QVERIFY(damaged.out.isEmpty());
+      QVERIFY2(damaged.err.contains("d2exp.mpq"), damaged.err.constData());
+    }
     QVERIFY(QFile::remove(game + "/d2exp.mpq"));
     QVERIFY(testarchive::Build(game + "/patch_d2.mpq", {{"data\\global\\excel\\gems.txt", "name\tcode\nRuby\tr\xe9\n"}}));
     QVERIFY(testarchive::DamageEntry(game + "/patch_d2.mpq", "data\\global\\excel\\gems.txt"));

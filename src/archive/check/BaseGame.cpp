@@ -3,6 +3,7 @@
 #include <QFile>
 #include <QHash>
 
+#include "archive/GameArchive.h"
 #include "archive/check/CheckRules.h"
 #include "platform/FileBytes.h"
 #include "platform/Storm.h"
@@ -27,6 +28,7 @@ class OpenArchive {
   OpenArchive& operator=(const OpenArchive&) = delete;
 
   bool IsOpen() const { return archive_ != nullptr; }
+  bool IsWhole() const { return GameArchiveWhole(archive_); }
 
   enum class Got { Missing, Read, Unreadable };
 
@@ -76,7 +78,9 @@ bool ReadBaseGame(const QString& folder, const QList<QByteArray>& sheetNames, Ba
     if (path.isEmpty()) continue;
     found = true;
     const OpenArchive archive(path);
-    if (!archive.IsOpen()) {
+    // Tables that make no sense find no sheet, which reads as a game
+    // without them: as unreadable as a damaged header.
+    if (!archive.IsOpen() || !archive.IsWhole()) {
       base.problems.append(QStringLiteral("%1 cannot be read as an archive").arg(path));
       continue;
     }

@@ -37,6 +37,9 @@ struct CheckReport {
   // in the base game, so those references went unchecked.
   QList<QByteArray> missingSheets;
   int sheetsChecked = 0;
+  // Sheets of the mod that could not be read, set by whoever read them: the
+  // check left them out, so it is incomplete, whatever it found.
+  int sheetsUnread = 0;
 
   int Count(Severity severity) const {
     int n = 0;

@@ -41,9 +41,13 @@ QList<QByteArray> RepeatLines(const CheckReport& report, int limit) {
 }
 
 QByteArray SummaryLine(const CheckReport& report) {
-  QByteArray line = Counted(report.Count(Severity::Error), "error", "errors") + ", " +
-                    Counted(report.Count(Severity::Warning), "warning", "warnings") + " in " +
-                    Counted(report.sheetsChecked, "sheet", "sheets");
+  QByteArray line;
+  if (report.sheetsUnread > 0)
+    line = "check incomplete: " +
+           Counted(report.sheetsUnread, "sheet could not be read", "sheets could not be read") + "; ";
+  line += Counted(report.Count(Severity::Error), "error", "errors") + ", " +
+          Counted(report.Count(Severity::Warning), "warning", "warnings") + " in " +
+          Counted(report.sheetsChecked, "sheet", "sheets");
   if (!report.missingSheets.isEmpty())
     line +=
         "; references into sheets not at hand were not checked (missing: " + report.missingSheets.join(", ") +

@@ -17,7 +17,8 @@ QByteArray PlaceText(const Finding& finding);
 // each as "N times: MESSAGE, first at PLACE"; then, when more messages
 // repeat, how many more.
 QList<QByteArray> RepeatLines(const CheckReport& report, int limit);
-// "2 errors, 1 warning in 11 sheets", then what went unchecked and why.
+// "2 errors, 1 warning in 11 sheets", then what went unchecked and why; led
+// by "check incomplete: N sheets could not be read; " when any could not.
 QByteArray SummaryLine(const CheckReport& report);
 
 }  // namespace check

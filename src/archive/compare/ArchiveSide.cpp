@@ -16,8 +16,11 @@ bool ArchiveSide::Open() {
     error_ = QStringLiteral("%1 holds no (listfile): its entries cannot be named").arg(path_);
     return false;
   }
+  // A name the listing holds but the tables do not is no entry (list shows
+  // it with the size 0); a named entry that cannot be read stays, and is
+  // reported as such.
   for (const QByteArray& line : SplitLines(listfile))
-    if (!line.isEmpty() && !IsArchiveOwnEntry(line)) names_.Add(line);
+    if (!line.isEmpty() && !IsArchiveOwnEntry(line) && archive_.Holds(line)) names_.Add(line);
   return true;
 }
 

@@ -1,6 +1,6 @@
 #pragma once
 // A mod archive (any MPQ with a "(listfile)") as a side: the names its
-// "(listfile)" lists, read through the storm layer.
+// "(listfile)" lists that its tables hold, read through the storm layer.
 #include "archive/compare/CompareSide.h"
 #include "archive/compare/HeldArchive.h"
 #include "archive/compare/SideNames.h"

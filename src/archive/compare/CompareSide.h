@@ -4,6 +4,7 @@
 #include <QByteArray>
 #include <QList>
 #include <QString>
+#include <QStringList>
 
 namespace compare {
 
@@ -32,9 +33,13 @@ class Side {
   virtual bool Read(const QByteArray& name, QByteArray& bytes) = 0;
 
   QString Error() const { return error_; }
+  // What Open left out that the user should hear of, one line each (a
+  // folder's two files that become one entry); the side is read without it.
+  const QStringList& Notes() const { return notes_; }
 
  protected:
   QString error_;
+  QStringList notes_;
 };
 
 // Opens the side for the length of a scope; closes it on every way out.

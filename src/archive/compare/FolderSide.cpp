@@ -1,8 +1,8 @@
 #include "archive/compare/FolderSide.h"
 
 #include <QFileInfo>
-#include <algorithm>
 
+#include "archive/TreeEntries.h"
 #include "platform/FolderListing.h"
 #include "platform/FolderWalk.h"
 
@@ -11,26 +11,27 @@ namespace compare {
 bool FolderSide::Open() {
   names_.Clear();
   files_.clear();
+  notes_.clear();
   if (!QFileInfo(folder_).isDir()) {
     error_ = QStringLiteral("Cannot open folder %1").arg(folder_);
     return false;
   }
-  QList<files::FoundFile> found = files::WalkFolder(folder_).files;
-  // The walk's order depends on the file system; names that differ only in
-  // letter case (possible on disk, one entry in an archive) then keep the
-  // same spelling every time.
-  std::sort(found.begin(), found.end(), [](const files::FoundFile& a, const files::FoundFile& b) {
-    return a.name != b.name ? a.name < b.name : a.diskPath < b.diskPath;
-  });
+  const files::FolderContents found = files::WalkFolder(folder_);
   QByteArray prefix = prefix_;
   if (!prefix.isEmpty() && !prefix.endsWith('\\')) prefix += '\\';
-  for (const files::FoundFile& file : found) {
+  QList<names::TreeEntry> entries;
+  for (const files::FoundFile& file : found.files) {
     // A name with no single-byte form is no entry any mod could hold.
     if (file.name.isEmpty()) continue;
     const QByteArray name = prefix + file.name;
-    if (IsArchiveOwnEntry(name)) continue;
-    if (names_.Add(name)) files_.append(File{file.diskPath, file.size});
+    if (!IsArchiveOwnEntry(name)) entries.append(names::EntryOfFile(name, file));
   }
+  // Which of two files that become one entry stands for it is decided as
+  // build decides it, and said as build says it.
+  for (const names::TreeClash& clash : names::KeepOnePerEntry(entries))
+    notes_.append(names::ClashText(folder_, clash));
+  for (const names::TreeEntry& entry : std::as_const(entries))
+    if (names_.Add(entry.name)) files_.append(File{entry.file->diskPath, entry.file->size});
   return true;
 }
 

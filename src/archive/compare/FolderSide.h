@@ -2,8 +2,8 @@
 // A folder tree as a side: every file below it under the internal name Add
 // Folder gives it (the internal folder typed for it, then the path below the
 // folder, backslashes between levels, letter case kept), read from disk.
-#include <QHash>
-
+// Of two files that become one entry, the one build takes is read, and the
+// other is named in Notes() as build names it.
 #include "archive/compare/CompareSide.h"
 #include "archive/compare/SideNames.h"
 

@@ -30,7 +30,7 @@ bool GameSide::Open() {
     if (path.isEmpty()) continue;
     // Without one of its archives the game is another game: entries it would
     // give or replace would show the wrong version, or none.
-    if (!archives_[i].Open(path)) {
+    if (!archives_[i].Open(path) || !archives_[i].IsWholeGameArchive()) {
       error_ = QStringLiteral("%1 cannot be read as an archive").arg(path);
       Close();
       return false;

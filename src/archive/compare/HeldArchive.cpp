@@ -2,6 +2,8 @@
 
 #include <QFile>
 
+#include "archive/GameArchive.h"
+
 namespace compare {
 namespace {
 
@@ -39,6 +41,10 @@ bool HeldArchive::Open(const QString& path) {
 void HeldArchive::Close() {
   if (archive_) storm::CloseArchive(archive_);
   archive_ = nullptr;
+}
+
+bool HeldArchive::IsWholeGameArchive() const {
+  return archive_ && GameArchiveWhole(archive_);
 }
 
 bool HeldArchive::Holds(const QByteArray& name) const {

@@ -21,6 +21,9 @@ class HeldArchive {
   bool Open(const QString& path);
   void Close();
   bool IsOpen() const { return archive_ != nullptr; }
+  // For one of the game's archives: whether it can answer for its entries
+  // (see GameArchiveWhole).
+  bool IsWholeGameArchive() const;
 
   // Whether the archive's tables name the entry, whether or not it can be
   // read (Size and Read fail for a damaged one).

@@ -122,6 +122,7 @@ void CompareWith::CompareAgainst(const QString& path, OtherKind kind, const QByt
   if (w_.ModFileName.isEmpty() || w_.CommandRunning()) return;
   std::optional<compare::EntryList> list;
   QString error;
+  QStringList notes;
   {
     // The list is read while the window handles its messages; meanwhile no
     // other command may change the rows being compared.
@@ -142,6 +143,7 @@ void CompareWith::CompareAgainst(const QString& path, OtherKind kind, const QByt
       if (done % 16 == 0) ui::ProcessMessages();
     };
     list = compare::CompareEntries(*here, *there, options, error);
+    notes = here->Notes() + there->Notes();
     w_.ProgressBar->SetPosition(0);
     if (!list) {
       otherPath_ = before;
@@ -163,6 +165,8 @@ void CompareWith::CompareAgainst(const QString& path, OtherKind kind, const QByt
   const int tab = w_.PageControl->indexOf(&page_);
   w_.PageControl->setTabVisible(tab, true);
   w_.PageControl->setCurrentIndex(tab);
+  if (!notes.isEmpty())
+    ui::MessageBox(notes.join(QLatin1Char('\n')), kTitle, ui::mbOk | ui::mbIconExclamation);
 }
 
 void CompareWith::ShowSides() {

@@ -2,6 +2,7 @@
 #include <iterator>
 #include <utility>
 
+#include "archive/ArchiveUpdate.h"
 #include "archive/ModInfo.h"
 #include "archive/UpdateLibrary.h"
 #include "forms/main/untMain.h"
@@ -85,8 +86,12 @@ void TfrmMain::btnUpdateClick(QObject* Sender) {
     UpdateSession session;
     const quint32 openValue =
         files::FileExists(ModFileName) ? UpdateLibrary::kOpenExisting : UpdateLibrary::kOpenCreate;
-    if (!session.Open(ModFileName, openValue))
-      throw AppError(QStringLiteral("Cannot open file %1 for update").arg(ModFileName));
+    if (!session.Open(ModFileName, openValue)) {
+      const QString format = UnwritableFormat(ModFileName);
+      throw AppError(format.isEmpty()
+                         ? QStringLiteral("Cannot open file %1 for update").arg(ModFileName)
+                         : QStringLiteral("Cannot open file %1 for update: %2").arg(ModFileName, format));
+    }
 
     auto addFlags = [this](const QByteArray& name) {
       return ArchiveNameSet.Contains(ArchiveNames, name) ? UpdateLibrary::kAddReplace

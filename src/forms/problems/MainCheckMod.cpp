@@ -165,6 +165,7 @@ void TfrmMain::mniCheckModClick(QObject*) {
     QList<QByteArray> unread;
     const check::SheetFiles sheets = SheetsToCheck(unread);
     report = check::CheckSheets(rules, sheets, base.sheets);
+    report.sheetsUnread = int(unread.size());
     ProgressBar->SetPosition(0);
     if (!unread.isEmpty()) {
       QStringList names;

@@ -111,9 +111,9 @@ bool HaveSmpq() {
   return QFileInfo(kSmpq).isExecutable();
 }
 
-bool SmpqCreate(const QString& archive, const QMap<QString, QByteArray>& files) {
+bool SmpqCreate(const QString& archive, const QMap<QString, QByteArray>& files, int mpqVersion) {
   QTemporaryDir folder;
-  QStringList args = {"-c", "-C", "PKWARE", "-E", "-M", "1", archive};
+  QStringList args = {"-c", "-C", "PKWARE", "-E", "-M", QString::number(mpqVersion), archive};
   for (auto it = files.begin(); it != files.end(); ++it) {
     const QString file = folder.filePath(it.key());
     QDir().mkpath(QFileInfo(file).absolutePath());

@@ -66,10 +66,10 @@ class Workspace {
 ModInfo SampleModInfo();
 bool SameModInfo(const ModInfo& a, const ModInfo& b);
 
-// A new archive made by smpq (-c -C PKWARE -E -M 1) from files, each a path
-// relative to a scratch folder ("data/x.txt", stored as "data\x.txt") and its
-// bytes. False when smpq fails.
-bool SmpqCreate(const QString& archive, const QMap<QString, QByteArray>& files);
+// A new archive made by smpq (-c -C PKWARE -E -M 1, or the mpqVersion given)
+// from files, each a path relative to a scratch folder ("data/x.txt", stored
+// as "data\x.txt") and its bytes. False when smpq fails.
+bool SmpqCreate(const QString& archive, const QMap<QString, QByteArray>& files, int mpqVersion = 1);
 bool HaveSmpq();
 // The fixture files below data/global/excel, by relative path, and all of them.
 QMap<QString, QByteArray> FixtureTree(const QString& under = QStringLiteral("data"));

@@ -225,6 +225,7 @@ class TestCmdUpdate : public QObject {
     QTest::newRow("library missing") << "library";
     QTest::newRow("no mod open") << "nomod";
     QTest::newRow("archive cannot be created") << "create";
+    QTest::newRow("archive in a later format") << "format";
   }
   void failuresWriteNothingAndKeepChangesPending() {
     QFETCH(QString, failure);
@@ -240,6 +241,14 @@ class TestCmdUpdate : public QObject {
       mod = ws.path("no/such/folder/m.QLM");
       ws.New(mod);
       expected = QStringLiteral("Cannot open file %1 for update.").arg(mod);
+    } else if (failure == "format") {
+      mod = ws.path("v4.QLM");
+      QVERIFY(cmd::SmpqCreate(mod, {{"data/keep.bin", "keep"}, {"(modinfo)", EncodeModInfo(ModInfo{})}}, 4));
+      ws.Open(mod);
+      expected = QStringLiteral(
+                     "Cannot open file %1 for update: the archive is in MPQ format version 4, and "
+                     "this program writes only version 1, the game's own format.")
+                     .arg(mod);
     } else {
       expected = "No mod is open to update; create or open a mod first.";
     }
