@@ -17,6 +17,7 @@
 #include "archive/SheetCodec.h"
 #include "forms/edit/EditPageActions.h"
 #include "forms/edit/EditPageGrid.h"
+#include "forms/edit/picture/PicturePage.h"
 #include "forms/edit/strings/StringTablePage.h"
 #include "forms/main/MainIcons.h"
 #include "forms/main/untMain.h"
@@ -123,6 +124,9 @@ void TfrmMain::BuildEditPage() {
   lblNoEditor->setWordWrap(true);
   lblNoEditor->hide();
   layout->addWidget(lblNoEditor, 1);
+  PicturesPage = new PicturePage(tbsEdit);
+  PicturesPage->hide();
+  layout->addWidget(PicturesPage, 1);
   PageControl->addTab(tbsEdit, QStringLiteral("&Edit"));
 
   // Ctrl+S presses Save, for a sheet and a string table alike.
@@ -155,6 +159,14 @@ void TfrmMain::tbsEditEnter(QObject*) {
   EditShownName.clear();
   const int row = SelectedRow();
   ShowEditEntry(-1);
+  if (row >= 0 && graphics::IsPictureName(Rows->Row(row).Caption)) {
+    ShowStringsPage(false);
+    StringsPage->ClearTable();
+    HideNoEditorNote();
+    grid.ChangeGrid([](SheetGrid& cells) { ClearGrid(cells); });
+    return ShowPictureEntry(row);
+  }
+  HidePicturePage();
   if (row >= 0 && !EditPageShows(Rows->Row(row).Caption)) {
     // The note comes before the grid is cleared, so the focus it had goes
     // nowhere the user would not expect.
@@ -300,6 +312,7 @@ void TfrmMain::tbSheetImportClick(QObject*) {
   if (!MayDiscardEdits(grid, *StringsPage)) return;
   grid.SetModified(false);
   // An imported sheet shows in the sheet grid, whatever was shown before.
+  HidePicturePage();
   HideNoEditorNote();
   StringsPage->ClearTable();
   ShowStringsPage(false);

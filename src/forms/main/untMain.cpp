@@ -26,6 +26,7 @@
 #include "forms/files/FilteredRows.h"
 #include "forms/main/MainIcons.h"
 #include "forms/preferences/untPreferences.h"
+#include "forms/edit/picture/PicturePage.h"
 #include "forms/widgets/FolderEdit.h"
 #include "forms/widgets/StatusCancelButton.h"
 #include "forms/widgets/StatusProgressBar.h"
@@ -448,7 +449,7 @@ void TfrmMain::CommandsModStarted() {
   EditShownName.clear();
   for (QToolButton* b : {btnAdd, btnRemove, btnExport, tbSheetImport}) b->setEnabled(true);
   // Save stays off while the Edit page says its entry has no editor.
-  tbSheetSave->setEnabled(lblNoEditor->isHidden());
+  tbSheetSave->setEnabled(lblNoEditor->isHidden() && PicturesPage->isHidden());
   for (QAction* a :
        {mniAddFile, mniRemoveFile, mniExportFile, mniAddFolder, mniExportAll, mniCheckMod, mniCompare})
     a->setEnabled(true);
