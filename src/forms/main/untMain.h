@@ -27,6 +27,7 @@ class FilteredRows;
 class ProblemsDock;
 class StringTablePage;
 class PicturePage;
+class PictureTips;
 class QLineEdit;
 class QAction;
 class QDropEvent;
@@ -92,6 +93,7 @@ class TfrmMain : public QMainWindow {
   ComparePage* tbsCompare;  // its tab shows once a comparison was made
   CompareWith* Comparing;   // Compare With and the Compare page's commands
   FilesView* ListView;
+  PictureTips* FileTips;  // the list's DC6 and DCC tooltips: their first frames
   QMenu* mnuFilesList;                    // the list's context menu
   QAction *mniEditEntry, *mniExportFile;  // in it beside the Actions menu's items
   QLineEdit* edtFilter;                   // above the list

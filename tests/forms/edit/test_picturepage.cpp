@@ -13,6 +13,7 @@
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QToolButton>
+#include <QToolTip>
 #include <QtTest>
 
 #include "ArchiveBuilder.h"
@@ -24,6 +25,8 @@
 #include "archive/graphics/Picture.h"
 #include "forms/edit/picture/PicturePage.h"
 #include "forms/files/FilesView.h"
+#include "forms/files/PictureTips.h"
+#include "forms/files/FilteredRows.h"
 #include "forms/main/ModListModel.h"
 #include "forms/main/untMain.h"
 #include "forms/preferences/untPreferences.h"
@@ -231,6 +234,36 @@ class TestPicturePage : public QObject {
     QVERIFY(page().Note().contains(QStringLiteral("Game folder")));
     const graphics::Picture cap = Decoded(kCap, Fixture("data/global/items/invcap.DC6"));
     QCOMPARE(page().FrameShown(), graphics::ToImage(cap.Frame(0, 0), graphics::GreyPalette()));
+  }
+
+  // Hovering a row: decoded in the background, kept, then shown as the
+  // first frame; a file that cannot be decoded says why.
+  void hoveringARowShowsItsFirstFrame() {
+    frm_->PageControl->setCurrentWidget(frm_->tbsFiles);
+    auto tipOf = [&](const QByteArray& name) {
+      int viewRow = -1;
+      for (int r = 0; r < frm_->ListView->model()->rowCount(); ++r)
+        if (frm_->Rows->Row(frm_->Shown->SourceRow(r)).Caption == name) viewRow = r;
+      const QRect rect = frm_->ListView->visualRect(frm_->ListView->model()->index(viewRow, 0));
+      QWidget* viewport = frm_->ListView->viewport();
+      auto hover = [&] {
+        QHelpEvent help(QEvent::ToolTip, rect.center(), viewport->mapToGlobal(rect.center()));
+        QCoreApplication::sendEvent(viewport, &help);
+      };
+      QSignalSpy decoded(frm_->FileTips, &PictureTips::decoded);
+      hover();
+      if (!decoded.wait(10000)) return QString();
+      QToolTip::hideText();
+      hover();
+      return QToolTip::text();
+    };
+    const QString tip = tipOf(kCap);
+    const QString marker = QStringLiteral("base64,");
+    QVERIFY(tip.contains(marker));
+    const QByteArray png = QByteArray::fromBase64(tip.mid(tip.indexOf(marker) + marker.size()).section('"', 0, 0).toLatin1());
+    const graphics::Picture cap = Decoded(kCap, Fixture("data/global/items/invcap.DC6"));
+    QCOMPARE(QImage::fromData(png).convertToFormat(QImage::Format_ARGB32), graphics::ToImage(cap.Frame(0, 0), Act1()));
+    QVERIFY(tipOf(kBroken).contains(QStringLiteral("cannot be shown")));
   }
 
   void everyControlIsNamed() {
