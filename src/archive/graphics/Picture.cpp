@@ -132,6 +132,25 @@ QImage ViewImage(const IndexFrame& frame, const QImage& image, int zoom, Backgro
   return canvas;
 }
 
+bool ImportIntoDc6(Dc6& image, int index, const std::vector<QImage>& pictures, const Palette& palette,
+                   QString& fault) {
+  const size_t first = index < 0 ? 0 : size_t(index);
+  const size_t count = index < 0 ? image.frames.size() : 1;
+  if (first + count > image.frames.size() || pictures.size() != count) {
+    fault = QStringLiteral("%1 pictures for %2 frames").arg(pictures.size()).arg(count);
+    return false;
+  }
+  for (size_t i = 0; i < count; ++i) {
+    IndexFrame frame = FromImage(pictures[i], palette);
+    const IndexFrame& old = image.frames[first + i].image;
+    if (pictures[i].text(QLatin1String(kOffsetXKey)).isEmpty()) frame.offsetX = old.offsetX;
+    if (pictures[i].text(QLatin1String(kOffsetYKey)).isEmpty()) frame.offsetY = old.offsetY;
+    // A frame given back unchanged keeps its bytes.
+    if (frame != old) SetDc6Frame(image, first + i, frame);
+  }
+  return true;
+}
+
 QByteArray PngBytes(const QImage& image) {
   QByteArray bytes;
   QBuffer buffer(&bytes);

@@ -37,6 +37,8 @@ class Picture {
   // of a direction line up.
   IndexFrame Aligned(int direction, int frame) const;
   const Dc6* AsDc6() const { return dc6_ ? &*dc6_ : nullptr; }
+  // A DC6's frames put in place (for an import and its undo).
+  void SetDc6(Dc6 image) { dc6_ = std::move(image); }
 
  private:
   std::optional<Dc6> dc6_;
@@ -63,6 +65,12 @@ struct Playback {
   // Milliseconds between frames at so many frames a second.
   static int Interval(int framesPerSecond) { return framesPerSecond > 0 ? 1000 / framesPerSecond : 40; }
 };
+
+// The DC6 with frame index (or, with index < 0, every frame in order) taken
+// from pictures: each keeps its old offsets unless its picture carries its
+// own. False with why when the count does not match.
+bool ImportIntoDc6(Dc6& image, int index, const std::vector<QImage>& pictures, const Palette& palette,
+                   QString& fault);
 
 // The image as PNG file bytes; empty when it cannot be made one.
 QByteArray PngBytes(const QImage& image);

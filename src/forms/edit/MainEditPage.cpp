@@ -10,6 +10,7 @@
 #include <QTableView>
 #include <QToolBar>
 #include <QToolButton>
+#include <QUndoStack>
 #include <QVBoxLayout>
 
 #include "archive/ArchiveReader.h"
@@ -127,6 +128,10 @@ void TfrmMain::BuildEditPage() {
   PicturesPage = new PicturePage(tbsEdit);
   PicturesPage->hide();
   layout->addWidget(PicturesPage, 1);
+  // An imported frame is a change for Save to write.
+  connect(PicturesPage->Undo(), &QUndoStack::cleanChanged, this, [this](bool clean) {
+    if (!PicturesPage->isHidden()) tbSheetSave->setEnabled(!clean && !ModFileName.isEmpty());
+  });
   PageControl->addTab(tbsEdit, QStringLiteral("&Edit"));
 
   // Ctrl+S presses Save, for a sheet and a string table alike.
@@ -154,6 +159,7 @@ QTableView* TfrmMain::CreateStringGrid(QWidget* parent) {
 
 void TfrmMain::tbsEditEnter(QObject*) {
   EditPageGrid& grid = PageGrid(StringGrid);
+  if (!MayDiscardPicture()) return;
   if (!MayDiscardEdits(grid, *StringsPage)) return;
   grid.SetModified(false);
   EditShownName.clear();
@@ -276,6 +282,7 @@ void TfrmMain::FillSheetGrid(int row) {
 void TfrmMain::tbSheetSaveClick(QObject*) {
   if (ModFileName.isEmpty()) return;
   if (StringsPage->Active()) return SaveStringTable();
+  if (!PicturesPage->isHidden()) return SavePicture();
   if (!ChooseSheetFile(SaveDialog, kSaveOptions, QStringLiteral("Save Diablo II Sheet"),
                        QStringLiteral("TXT"), InputFolder()))
     return;

@@ -307,6 +307,11 @@ class TfrmMain : public QMainWindow {
   // again (the sheet grid back in its place).
   void ShowPictureEntry(int row);
   void HidePicturePage();
+  // Save for a DC6 with imported frames: its bytes written to a chosen file
+  // that becomes the entry's pending source; and the question before
+  // unsaved imports go.
+  void SavePicture();
+  bool MayDiscardPicture();
   // A picture entry's bytes: its pending file, else the mod's copy.
   QByteArray PictureBytes(int row) const;
   // Which of the Edit page's two editors is shown.

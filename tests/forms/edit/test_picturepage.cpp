@@ -12,6 +12,8 @@
 #include <QTableView>
 #include <QTemporaryDir>
 #include <QTimer>
+#include <QUndoStack>
+#include <QAction>
 #include <QToolButton>
 #include <QToolTip>
 #include <QtTest>
@@ -218,6 +220,50 @@ class TestPicturePage : public QObject {
     page().ExportShownFrame();
     QCOMPARE(QImage(out.filePath("one.png")).convertToFormat(QImage::Format_ARGB32),
              graphics::ToImage(blood.Aligned(0, 0), act1));
+  }
+
+  // Import into a DC6: a frame given back as it was keeps the file's bytes;
+  // a changed one is one undo step; Save writes the DC6 as the entry's
+  // pending file.
+  void importReplacesAFrameUndoesAndSaves() {
+    show(kCap);
+    const QByteArray original = Fixture("data/global/items/invcap.DC6");
+    const graphics::Picture cap = Decoded(kCap, original);
+    QTemporaryDir in;
+    QVERIFY(in.isValid());
+    const graphics::Palette act1 = Act1();
+    const QString same = in.filePath("same.png"), flipped = in.filePath("flipped.png");
+    QVERIFY(graphics::ToIndexedImage(cap.Frame(0, 0), act1).save(same));
+    QImage mirror = graphics::ToImage(cap.Frame(0, 0), act1).mirrored(true, false);
+    mirror.setText(graphics::kOffsetXKey, QString());
+    mirror.setText(graphics::kOffsetYKey, QString());
+    QVERIFY(QImage(mirror.convertToFormat(QImage::Format_ARGB32)).save(flipped));
+    ui_->ConfirmFileDialog({same});
+    page().ImportShownFrame();
+    QCOMPARE(page().Dc6Bytes(), original);
+    ui_->ConfirmFileDialog({flipped});
+    page().ImportShownFrame();
+    QVERIFY(page().Modified());
+    QVERIFY(frm_->tbSheetSave->isEnabled());
+    const graphics::Picture changed = Decoded(kCap, page().Dc6Bytes());
+    QCOMPARE(changed.Frame(0, 0).offsetX, cap.Frame(0, 0).offsetX);
+    QCOMPARE(changed.Frame(0, 0).offsetY, cap.Frame(0, 0).offsetY);
+    QCOMPARE(graphics::ToImage(changed.Frame(0, 0), act1), graphics::ToImage(cap.Frame(0, 0), act1).mirrored(true, false));
+    page().Undo()->undo();
+    QCOMPARE(page().Dc6Bytes(), original);
+    page().Undo()->redo();
+    // Save: the file chosen holds the new DC6 and becomes the pending source.
+    const QString saved = in.filePath("saved.dc6");
+    ui_->ConfirmFileDialog({saved});
+    frm_->actEditSave->trigger();
+    QCOMPARE(fixtures::readAll(saved), page().Dc6Bytes());
+    QCOMPARE(frm_->Rows->Row(0).SourcePath, saved);
+    QVERIFY(!page().Modified());
+    // A count that does not match is refused with a message.
+    ui_->ConfirmFileDialog({same, same});
+    ui_->AnswerMessage(ui::idOk);
+    page().ImportEveryFrame();
+    QVERIFY(ui_->messages.last().text.startsWith(QStringLiteral("Cannot import: ")));
   }
 
   void aBrokenPictureShowsTheReadersMessage() {

@@ -15,6 +15,9 @@
 #include "platform/Ansi.h"
 #include "platform/AppError.h"
 #include "platform/FileBytes.h"
+#include "platform/ReplacingFile.h"
+#include "platform/Ui.h"
+#include "platform/UiFileDialog.h"
 
 namespace {
 
@@ -123,4 +126,38 @@ void TfrmMain::HidePicturePage() {
   StringGrid->show();
   PicturesPage->hide();
   tbSheetSave->setEnabled(!ModFileName.isEmpty());
+}
+
+bool TfrmMain::MayDiscardPicture() {
+  if (PicturesPage->isHidden() || !PicturesPage->Modified()) return true;
+  if (ui::MessageBox(QStringLiteral("Discard the changes to the picture?"), QStringLiteral("Discard Changes"),
+                     ui::mbYesNo | ui::mbIconQuestion) != ui::idYes)
+    return false;
+  PicturesPage->SetSaved();
+  return true;
+}
+
+void TfrmMain::SavePicture() {
+  const QByteArray bytes = PicturesPage->Dc6Bytes();
+  if (bytes.isEmpty()) return;
+  SaveDialog.Filter = QStringLiteral("DC6 Images (*.dc6)|*.dc6|All Files (*.*)|*.*");
+  SaveDialog.Options = kSaveOptions;
+  SaveDialog.Title = QStringLiteral("Save DC6 Image");
+  SaveDialog.DefaultExt = QStringLiteral("dc6");
+  SaveDialog.FileName.clear();
+  SaveDialog.InitialDir = InputFolder();
+  if (!SaveDialog.Execute()) return;
+  const int row = SelectedRow();
+  if (row < 0) {
+    ui::MessageBox(QStringLiteral("No file selected in filelist to replace."), QStringLiteral("No selection."),
+                   ui::mbOk | ui::mbIconExclamation);
+    return;
+  }
+  files::ReplacingFile file(SaveDialog.FileName);
+  if (!file.Open() || file.Device().write(bytes) != bytes.size() || !file.Commit())
+    throw AppError(QStringLiteral("Cannot write %1").arg(SaveDialog.FileName));
+  Rows->SetSourcePath(row, SaveDialog.FileName);
+  PicturesPage->SetSaved();
+  ShowEditEntry(row);
+  CommandsChanged();
 }

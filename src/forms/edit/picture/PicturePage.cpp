@@ -11,6 +11,7 @@
 #include <QSlider>
 #include <QSpinBox>
 #include <QTimer>
+#include <QUndoStack>
 #include <QToolButton>
 #include <QVBoxLayout>
 
@@ -83,6 +84,22 @@ void PicturePage::Build() {
   menu->addAction(QStringLiteral("Sprite sheet\u2026"), this, &PicturePage::ExportSpriteSheet)
       ->setObjectName(QStringLiteral("actExportSheet"));
   btnExport->setMenu(menu);
+  btnImport = Named(new QToolButton(this), "btnImport", QStringLiteral("Import"));
+  btnImport->setText(QStringLiteral("Import"));
+  btnImport->setPopupMode(QToolButton::InstantPopup);
+  auto* imports = new QMenu(btnImport);
+  imports->setObjectName(QStringLiteral("mnuPictureImport"));
+  imports->addAction(QStringLiteral("Replace the shown frame…"), this, &PicturePage::ImportShownFrame)
+      ->setObjectName(QStringLiteral("actImportFrame"));
+  imports->addAction(QStringLiteral("Replace every frame…"), this, &PicturePage::ImportEveryFrame)
+      ->setObjectName(QStringLiteral("actImportFrames"));
+  btnImport->setMenu(imports);
+  undo_ = new QUndoStack(this);
+  btnUndo = Named(new QToolButton(this), "btnPictureUndo", QStringLiteral("Undo"));
+  btnUndo->setDefaultAction(undo_->createUndoAction(btnUndo, QStringLiteral("Undo")));
+  btnUndo->defaultAction()->setShortcut(QKeySequence::Undo);
+  btnUndo->defaultAction()->setShortcutContext(Qt::WidgetWithChildrenShortcut);
+  addAction(btnUndo->defaultAction());
 
   lblNote = Named(new QLabel(this), "lblPictureNote", QStringLiteral("Picture note"));
   lblNote->setWordWrap(true);
@@ -118,6 +135,8 @@ void PicturePage::Build() {
   play->addWidget(spnSpeed);
   play->addWidget(cmbExportKind);
   play->addWidget(btnExport);
+  play->addWidget(btnImport);
+  play->addWidget(btnUndo);
   auto* layout = new QVBoxLayout(this);
   layout->setContentsMargins(4, 4, 4, 4);
   layout->addLayout(top);
@@ -257,6 +276,7 @@ QString PicturePage::Note() const {
 
 bool PicturePage::ShowPicture(const QByteArray& name, const QByteArray& bytes) {
   SetPlaying(false);
+  undo_->clear();
   name_ = name;
   QString fault;
   const bool ok = picture_.Read(name, bytes, fault);
@@ -274,6 +294,7 @@ bool PicturePage::ShowPicture(const QByteArray& name, const QByteArray& bytes) {
 
 void PicturePage::Clear() {
   SetPlaying(false);
+  undo_->clear();
   picture_ = {};
   name_.clear();
   SetFrameRange();
@@ -290,6 +311,7 @@ void PicturePage::SetFrameRange() {
   spnFrame->setValue(0);
   for (QWidget* w : std::initializer_list<QWidget*>{spnDirection, spnFrame, sldFrame, btnPlay, btnExport})
     w->setEnabled(any);
+  btnImport->setEnabled(any && picture_.IsDc6());
   updating_ = false;
 }
 
@@ -382,4 +404,67 @@ void PicturePage::ExportSpriteSheet() {
   QString folder;
   if (!ui::BrowseFolder(QStringLiteral("Export the sprite sheet to"), QString(), folder)) return;
   WriteFiles(folder, {graphics::ExportSheet(BaseName(), picture_, palette_, CurrentTable(), Kind())});
+}
+
+namespace {
+
+// One import: the DC6 before and after, put back and forth.
+class ImportCommand : public QUndoCommand {
+ public:
+  ImportCommand(std::function<void(const graphics::Dc6&)> put, graphics::Dc6 before, graphics::Dc6 after)
+      : QUndoCommand(QStringLiteral("Import")), put_(std::move(put)), before_(std::move(before)),
+        after_(std::move(after)) {}
+  void undo() override { put_(before_); }
+  void redo() override { put_(after_); }
+
+ private:
+  std::function<void(const graphics::Dc6&)> put_;
+  graphics::Dc6 before_, after_;
+};
+
+}  // namespace
+
+void PicturePage::ImportShownFrame() {
+  if (picture_.AsDc6()) Import(spnDirection->value() * picture_.Frames() + spnFrame->value());
+}
+
+void PicturePage::ImportEveryFrame() {
+  if (picture_.AsDc6()) Import(-1);
+}
+
+void PicturePage::Import(int index) {
+  FileDialog dialog(FileDialog::Open);
+  dialog.Filter = QStringLiteral("PNG Pictures (*.png)|*.png|All Files (*.*)|*.*");
+  dialog.Options = index < 0 ? kOpenManyOptions : kOpenOptions;
+  dialog.Title = index < 0 ? QStringLiteral("Import Every Frame") : QStringLiteral("Import Frame");
+  if (!dialog.Execute()) return;
+  std::vector<QImage> pictures;
+  for (const QString& path : dialog.Files.isEmpty() ? QStringList{dialog.FileName} : dialog.Files) {
+    QByteArray bytes;
+    QImage picture;
+    if (!files::ReadFileBytes(path, bytes) || !picture.loadFromData(bytes, "PNG")) {
+      ui::MessageBox(QStringLiteral("%1 is no PNG picture that can be read.").arg(QDir::toNativeSeparators(path)),
+                     QStringLiteral("Import"), ui::mbOk | ui::mbIconError);
+      return;
+    }
+    pictures.push_back(picture);
+  }
+  graphics::Dc6 after = *picture_.AsDc6();
+  QString fault;
+  if (!graphics::ImportIntoDc6(after, index, pictures, palette_, fault)) {
+    ui::MessageBox(QStringLiteral("Cannot import: %1.").arg(fault), QStringLiteral("Import"),
+                   ui::mbOk | ui::mbIconError);
+    return;
+  }
+  undo_->push(new ImportCommand([this](const graphics::Dc6& image) { PutDc6(image); }, *picture_.AsDc6(),
+                                std::move(after)));
+}
+
+void PicturePage::PutDc6(const graphics::Dc6& image) {
+  picture_.SetDc6(image);
+  Redraw();
+}
+
+QByteArray PicturePage::Dc6Bytes() const {
+  return picture_.AsDc6() ? graphics::WriteDc6(*picture_.AsDc6()) : QByteArray();
 }

@@ -20,6 +20,7 @@ class QScrollArea;
 class QSlider;
 class QSpinBox;
 class QTimer;
+#include <QUndoStack>
 class QToolButton;
 
 class PicturePage : public QWidget {
@@ -56,6 +57,16 @@ class PicturePage : public QWidget {
   void ExportEveryFrame();
   void ExportSpriteSheet();
 
+  // Import into a DC6 from PNG files chosen in the open dialog: the shown
+  // frame from one, or every frame from as many, in order. One undo step.
+  void ImportShownFrame();
+  void ImportEveryFrame();
+  QUndoStack* Undo() const { return undo_; }
+  bool Modified() const { return !undo_->isClean(); }
+  void SetSaved() { undo_->setClean(); }
+  // The DC6 as it now stands, for Save.
+  QByteArray Dc6Bytes() const;
+
  private:
   void Build();
   void ChoosePalette(int index);
@@ -67,6 +78,8 @@ class PicturePage : public QWidget {
   void SetPlaying(bool playing);
   graphics::ExportKind Kind() const;
   QString BaseName() const;
+  void Import(int index);
+  void PutDc6(const graphics::Dc6& image);
   bool WriteFiles(const QString& folder, const std::vector<graphics::ExportFile>& files);
 
   Sources sources_;
@@ -85,7 +98,8 @@ class PicturePage : public QWidget {
   QSpinBox *spnShift, *spnZoom, *spnDirection, *spnFrame, *spnSpeed;
   QSlider* sldFrame;
   QPushButton* btnPlay;
-  QToolButton* btnExport;
+  QToolButton *btnExport, *btnImport, *btnUndo;
+  QUndoStack* undo_;
   QLabel *lblView, *lblNote, *lblFrameInfo;
   QScrollArea* scrView;
   QTimer* timer_;
