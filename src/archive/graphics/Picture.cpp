@@ -106,6 +106,8 @@ QImage ViewImage(const IndexFrame& frame, const QImage& image, int zoom, Backgro
   const int left = std::min(frame.Left(), 0), top = std::min(frame.Top(), 0);
   const int right = std::max(frame.Left() + frame.width, 1), bottom = std::max(frame.Top() + frame.height, 1);
   const int margin = kArm + 1;
+  // A large frame zooms no further than a canvas of kMaxSide a side.
+  while (zoom > 1 && std::max(right - left, bottom - top) * zoom > kMaxSide) --zoom;
   QImage canvas((right - left) * zoom + 2 * margin, (bottom - top) * zoom + 2 * margin,
                 QImage::Format_ARGB32);
   if (background == Background::Checkerboard) {

@@ -51,7 +51,8 @@ QImage FrameImage(const IndexFrame& frame, const Palette& palette, const uint8_t
 
 enum class Background { Checkerboard, Black, Colour };
 
-// The view: the frame's image scaled by zoom (nearest pixel) on a canvas
+// The view: the frame's image scaled by zoom (nearest pixel; less where the
+// canvas would pass kMaxSide) on a canvas
 // that holds both it and its anchor point, the background behind, a cross
 // at the anchor. anchorAt gets the anchor's place on the canvas.
 QImage ViewImage(const IndexFrame& frame, const QImage& image, int zoom, Background background,

@@ -316,7 +316,7 @@ void TfrmMain::tbSheetImportClick(QObject*) {
         QStringLiteral("You need to select a Diablo II Sheet (*.txt) from the internal list first."),
         QStringLiteral("Select sheet first"), ui::mbOk | ui::mbIconExclamation);
   EditPageGrid& grid = PageGrid(StringGrid);
-  if (!MayDiscardEdits(grid, *StringsPage)) return;
+  if (!MayDiscardPicture() || !MayDiscardEdits(grid, *StringsPage)) return;
   grid.SetModified(false);
   // An imported sheet shows in the sheet grid, whatever was shown before.
   HidePicturePage();
