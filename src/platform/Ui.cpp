@@ -59,6 +59,10 @@ int Choose(const QString& caption, const QString& text, const QStringList& butto
   return Backend().Choose(caption, text, buttons, defaultButton);
 }
 
+bool ChooseColour(const QString& caption, QColor& colour) {
+  return Backend().ChooseColour(caption, colour);
+}
+
 bool BrowseFolder(const QString& caption, const QString& startDir, QString& chosen) {
   return Backend().BrowseFolder(caption, startDir, chosen);
 }

@@ -9,6 +9,7 @@
 #include <functional>
 
 class FileDialog;
+class QColor;
 
 namespace ui {
 
@@ -56,6 +57,13 @@ class UiBackend {
   // Cancel after them): the chosen button's index, or kChoiceCancelled.
   virtual int Choose(const QString& caption, const QString& text, const QStringList& buttons,
                      int defaultButton) = 0;
+  // A colour picked, preset with colour; true and the choice when confirmed.
+  // A backend that cannot ask answers as if cancelled.
+  virtual bool ChooseColour(const QString& caption, QColor& colour) {
+    (void)caption;
+    (void)colour;
+    return false;
+  }
   virtual void SetCursor(int code) = 0;
   virtual void ProcessMessages() = 0;
 };
@@ -83,6 +91,8 @@ bool BrowseFolder(const QString& caption, const QString& startDir, QString& chos
 // box closed.
 inline constexpr int kChoiceCancelled = -1;
 int Choose(const QString& caption, const QString& text, const QStringList& buttons, int defaultButton = 0);
+
+bool ChooseColour(const QString& caption, QColor& colour);
 
 // The screen cursor is a single setting, not a stack: the last code set wins.
 void SetScreenCursor(int code);

@@ -1,6 +1,7 @@
 #include "platform/UiQt.h"
 
 #include <QApplication>
+#include <QColorDialog>
 #include <QDir>
 #include <QFileDialog>
 #include <QPushButton>
@@ -170,6 +171,13 @@ bool QtUiBackend::BrowseFolder(const QString& caption, const QString& startDir, 
       QFileDialog::getExistingDirectory(DialogParent(), caption, startDir, QFileDialog::ShowDirsOnly);
   if (folder.isEmpty()) return false;
   chosen = QDir::toNativeSeparators(folder);
+  return true;
+}
+
+bool QtUiBackend::ChooseColour(const QString& caption, QColor& colour) {
+  const QColor chosen = QColorDialog::getColor(colour, DialogParent(), caption);
+  if (!chosen.isValid()) return false;
+  colour = chosen;
   return true;
 }
 

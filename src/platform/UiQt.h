@@ -36,6 +36,7 @@ class QtUiBackend : public UiBackend {
   bool InputQuery(const QString& caption, const QString& prompt, QByteArray& value) override;
   bool BrowseFolder(const QString& caption, const QString& startDir, QString& chosen) override;
   int Choose(const QString& caption, const QString& text, const QStringList& buttons, int defaultButton) override;
+  bool ChooseColour(const QString& caption, QColor& colour) override;
   void SetCursor(int code) override;
   void ProcessMessages() override;
 

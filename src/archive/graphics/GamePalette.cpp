@@ -12,8 +12,9 @@ namespace {
 
 constexpr const char* kArchives[] = {"patch_d2.mpq", "d2exp.mpq", "d2data.mpq"};
 
-// The entry's bytes, read only when its size is one a palette can have.
-bool ReadArchiveEntry(const QString& path, const QByteArray& name, QByteArray& bytes) {
+// The entry's bytes, read only when its size is one accepted.
+bool ReadArchiveEntry(const QString& path, const QByteArray& name, QByteArray& bytes,
+                      bool (*sizeFits)(quint32)) {
   const QByteArray native = QFile::encodeName(path);
   storm::Handle archive = nullptr;
   if (native.contains('\0') || !storm::OpenArchive(native.constData(), 0, 0, &archive)) return false;
@@ -21,7 +22,7 @@ bool ReadArchiveEntry(const QString& path, const QByteArray& name, QByteArray& b
   bool ok = false;
   if (storm::OpenEntry(archive, name.constData(), 0, &entry)) {
     const quint32 size = storm::EntrySize(entry, nullptr);
-    if (size == quint32(kPalDatSize) || size == quint32(kPl2Size)) {
+    if (sizeFits(size)) {
       bytes = QByteArray(qsizetype(size), Qt::Uninitialized);
       quint32 got = 0;
       ok = storm::ReadEntry(entry, bytes.data(), size, &got, nullptr) && got == size;
@@ -32,7 +33,31 @@ bool ReadArchiveEntry(const QString& path, const QByteArray& name, QByteArray& b
   return ok;
 }
 
+bool PaletteSize(quint32 size) {
+  return size == quint32(kPalDatSize) || size == quint32(kPl2Size);
+}
+
+bool SmallFile(quint32 size) {
+  return size <= quint32(kMaxGameFile);
+}
+
+QString FindArchive(const QString& folder, const char* archive) {
+  return files::FindCaseBlind(folder, {QString::fromLatin1(archive)});
+}
+
 }  // namespace
+
+bool ReadGameFile(const QString& folder, const QByteArray& name, QByteArray& bytes) {
+  if (!files::FolderExists(folder)) return false;
+  QStringList levels = QString::fromLatin1(name).split(QLatin1Char('\\'), Qt::SkipEmptyParts);
+  const QString extracted = files::FindCaseBlind(folder, levels);
+  if (!extracted.isEmpty() && files::ReadFileBytes(extracted, bytes) && bytes.size() <= kMaxGameFile) return true;
+  for (const char* archive : kArchives) {
+    const QString path = FindArchive(folder, archive);
+    if (!path.isEmpty() && ReadArchiveEntry(path, name, bytes, SmallFile)) return true;
+  }
+  return false;
+}
 
 QByteArray ActPaletteName(int act) {
   return "data\\global\\palette\\ACT" + QByteArray::number(act) + "\\pal.dat";
@@ -57,8 +82,8 @@ bool ReadGamePalette(const QString& folder, int act, Palette& palette, QString& 
   bool found = !extracted.isEmpty() && files::ReadFileBytes(extracted, bytes);
   for (const char* archive : kArchives) {
     if (found) break;
-    const QString path = files::FindCaseBlind(folder, {QString::fromLatin1(archive)});
-    found = !path.isEmpty() && ReadArchiveEntry(path, ActPaletteName(act), bytes);
+    const QString path = FindArchive(folder, archive);
+    found = !path.isEmpty() && ReadArchiveEntry(path, ActPaletteName(act), bytes, PaletteSize);
   }
   if (!found) {
     fault = QStringLiteral("the game folder %1 holds no %2")

@@ -19,4 +19,10 @@ int ActOfWord(const QString& word);
 // False with why when the folder holds no readable palette for the act.
 bool ReadGamePalette(const QString& folder, int act, Palette& palette, QString& fault);
 
+// Any small file of the game (a colour map, say) by its internal name: from
+// the folder extracted below the game folder, else from its archives in the
+// same order. False when none holds it or it is larger than kMaxGameFile.
+constexpr qsizetype kMaxGameFile = qsizetype(1) << 20;
+bool ReadGameFile(const QString& folder, const QByteArray& name, QByteArray& bytes);
+
 }  // namespace graphics

@@ -10,6 +10,7 @@
 #include <QTableView>
 #include <QToolBar>
 #include <QToolButton>
+#include <QUndoStack>
 #include <QVBoxLayout>
 
 #include "archive/ArchiveReader.h"
@@ -17,6 +18,7 @@
 #include "archive/SheetCodec.h"
 #include "forms/edit/EditPageActions.h"
 #include "forms/edit/EditPageGrid.h"
+#include "forms/edit/picture/PicturePage.h"
 #include "forms/edit/strings/StringTablePage.h"
 #include "forms/main/MainIcons.h"
 #include "forms/main/untMain.h"
@@ -124,6 +126,13 @@ void TfrmMain::BuildEditPage() {
   lblNoEditor->setWordWrap(true);
   lblNoEditor->hide();
   layout->addWidget(lblNoEditor, 1);
+  PicturesPage = new PicturePage(tbsEdit);
+  PicturesPage->hide();
+  layout->addWidget(PicturesPage, 1);
+  // An imported frame is a change for Save to write.
+  connect(PicturesPage->Undo(), &QUndoStack::cleanChanged, this, [this](bool clean) {
+    if (!PicturesPage->isHidden()) tbSheetSave->setEnabled(!clean && !ModFileName.isEmpty());
+  });
   PageControl->addTab(tbsEdit, QStringLiteral("&Edit"));
 
   // Ctrl+S presses Save, for a sheet and a string table alike.
@@ -151,6 +160,7 @@ QTableView* TfrmMain::CreateStringGrid(QWidget* parent) {
 
 void TfrmMain::tbsEditEnter(QObject*) {
   EditPageGrid& grid = PageGrid(StringGrid);
+  if (!MayDiscardPicture()) return;
   if (!MayDiscardEdits(grid, *StringsPage)) return;
   // Check Mod read the edits being dropped.
   if (grid.Modified()) dockProblems->MarkOutOfDate();
@@ -158,6 +168,14 @@ void TfrmMain::tbsEditEnter(QObject*) {
   EditShownName.clear();
   const int row = SelectedRow();
   ShowEditEntry(-1);
+  if (row >= 0 && graphics::IsPictureName(Rows->Row(row).Caption)) {
+    ShowStringsPage(false);
+    StringsPage->ClearTable();
+    HideNoEditorNote();
+    grid.ChangeGrid([](SheetGrid& cells) { ClearGrid(cells); });
+    return ShowPictureEntry(row);
+  }
+  HidePicturePage();
   if (row >= 0 && !EditPageShows(Rows->Row(row).Caption)) {
     // The note comes before the grid is cleared, so the focus it had goes
     // nowhere the user would not expect.
@@ -267,6 +285,7 @@ void TfrmMain::FillSheetGrid(int row) {
 void TfrmMain::tbSheetSaveClick(QObject*) {
   if (ModFileName.isEmpty()) return;
   if (StringsPage->Active()) return SaveStringTable();
+  if (!PicturesPage->isHidden()) return SavePicture();
   if (!ChooseSheetFile(SaveDialog, kSaveOptions, QStringLiteral("Save Diablo II Sheet"),
                        QStringLiteral("TXT"), InputFolder()))
     return;
@@ -300,9 +319,10 @@ void TfrmMain::tbSheetImportClick(QObject*) {
         QStringLiteral("You need to select a Diablo II Sheet (*.txt) from the internal list first."),
         QStringLiteral("Select sheet first"), ui::mbOk | ui::mbIconExclamation);
   EditPageGrid& grid = PageGrid(StringGrid);
-  if (!MayDiscardEdits(grid, *StringsPage)) return;
+  if (!MayDiscardPicture() || !MayDiscardEdits(grid, *StringsPage)) return;
   grid.SetModified(false);
   // An imported sheet shows in the sheet grid, whatever was shown before.
+  HidePicturePage();
   HideNoEditorNote();
   StringsPage->ClearTable();
   ShowStringsPage(false);

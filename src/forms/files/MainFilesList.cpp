@@ -20,6 +20,7 @@
 #include <algorithm>
 
 #include "archive/EntryKind.h"
+#include "archive/graphics/Picture.h"
 #include "forms/files/FilesView.h"
 #include "forms/files/FilteredRows.h"
 #include "forms/main/untMain.h"
@@ -82,7 +83,7 @@ void TfrmMain::WireFilesList() {
 }
 
 bool TfrmMain::EditPageShows(const QByteArray& caption) {
-  return IsSheetEntry(caption) || IsStringTableEntry(caption);
+  return IsSheetEntry(caption) || IsStringTableEntry(caption) || graphics::IsPictureName(caption);
 }
 
 void TfrmMain::EditSelectedSheet() {

@@ -26,6 +26,9 @@
 #include "forms/files/FilteredRows.h"
 #include "forms/main/MainIcons.h"
 #include "forms/preferences/untPreferences.h"
+#include "archive/graphics/Picture.h"
+#include "forms/edit/picture/PicturePage.h"
+#include "forms/files/PictureTips.h"
 #include "forms/widgets/FolderEdit.h"
 #include "forms/widgets/StatusCancelButton.h"
 #include "forms/widgets/StatusProgressBar.h"
@@ -213,6 +216,12 @@ void TfrmMain::BuildPages() {
   ListView->setObjectName(QStringLiteral("ListView"));
   ListView->setAccessibleName(QStringLiteral("Files"));
   ListView->setModel(Shown);
+  FileTips = new PictureTips(ListView, [this](int viewRow) -> std::optional<PictureTips::Source> {
+    const int row = Shown->SourceRow(viewRow);
+    if (row < 0 || CommandRunning() || !graphics::IsPictureName(Rows->Row(row).Caption)) return std::nullopt;
+    const ModEntry& entry = Rows->Row(row);
+    return PictureTips::Source{entry.Caption, entry.SourcePath, ModFileName, GameFolder()};
+  });
   ListView->setSelectionMode(QAbstractItemView::SingleSelection);
   ListView->setEditTriggers(QAbstractItemView::NoEditTriggers);
   ListView->viewport()->setAcceptDrops(true);  // files from a file manager (MainFilesList.cpp)
@@ -448,7 +457,7 @@ void TfrmMain::CommandsModStarted() {
   EditShownName.clear();
   for (QToolButton* b : {btnAdd, btnRemove, btnExport, tbSheetImport}) b->setEnabled(true);
   // Save stays off while the Edit page says its entry has no editor.
-  tbSheetSave->setEnabled(lblNoEditor->isHidden());
+  tbSheetSave->setEnabled(lblNoEditor->isHidden() && PicturesPage->isHidden());
   for (QAction* a :
        {mniAddFile, mniRemoveFile, mniExportFile, mniAddFolder, mniExportAll, mniCheckMod, mniCompare})
     a->setEnabled(true);
@@ -464,6 +473,7 @@ void TfrmMain::CommandsChanged() {
   // before a take; once another command has changed them, that would undo
   // the command too.
   Comparing->Forget();
+  FileTips->Forget();
 }
 
 void TfrmMain::CommandsUpdated() {

@@ -26,6 +26,8 @@ class EditPageActions;
 class FilteredRows;
 class ProblemsDock;
 class StringTablePage;
+class PicturePage;
+class PictureTips;
 class QLineEdit;
 class QAction;
 class QDropEvent;
@@ -91,6 +93,7 @@ class TfrmMain : public QMainWindow {
   ComparePage* tbsCompare;  // its tab shows once a comparison was made
   CompareWith* Comparing;   // Compare With and the Compare page's commands
   FilesView* ListView;
+  PictureTips* FileTips;  // the list's DC6 and DCC tooltips: their first frames
   QMenu* mnuFilesList;                    // the list's context menu
   QAction *mniEditEntry, *mniExportFile;  // in it beside the Actions menu's items
   QLineEdit* edtFilter;                   // above the list
@@ -102,6 +105,7 @@ class TfrmMain : public QMainWindow {
   QTableView* StringGrid;
   StringTablePage* StringsPage;  // shown instead of StringGrid for a string table (.tbl)
   QLabel* lblNoEditor;           // shown instead of both for an entry neither can show
+  PicturePage* PicturesPage;     // shown instead of them all for a DC6 or DCC
   QAction* actEditSave;          // Ctrl+S on the Edit page: presses Save
   EditPageActions* EditActions;  // undo, rows, clipboard, find (EditPageActions.cpp)
   // The internal name of the sheet the grid was last filled with on entering
@@ -298,6 +302,18 @@ class TfrmMain : public QMainWindow {
   // and Save is off; otherwise the note goes and Save is on.
   void ShowNoEditorNote(const QByteArray& caption);
   void HideNoEditorNote();
+  // Pictures on the Edit page (picture/MainPicture.cpp): the row's DC6 or
+  // DCC shown in place of the other editors, or the picture page hidden
+  // again (the sheet grid back in its place).
+  void ShowPictureEntry(int row);
+  void HidePicturePage();
+  // Save for a DC6 with imported frames: its bytes written to a chosen file
+  // that becomes the entry's pending source; and the question before
+  // unsaved imports go.
+  void SavePicture();
+  bool MayDiscardPicture();
+  // A picture entry's bytes: its pending file, else the mod's copy.
+  QByteArray PictureBytes(int row) const;
   // Which of the Edit page's two editors is shown.
   void ShowStringsPage(bool strings);
   // The texts the sheet grid's tooltips show for keys in its cells.

@@ -1,0 +1,106 @@
+#pragma once
+// The Edit page's picture view for a DC6 or DCC: the frame at its real size
+// or zoomed, chosen by direction and frame, played, drawn against its anchor
+// point on a chosen background, in a chosen palette and colour shift, and
+// exported as PNG files. What it shows is worked out by graphics::Picture;
+// this only wires the controls to it.
+#include <QImage>
+#include <QWidget>
+#include <functional>
+
+#include "archive/graphics/ColourMap.h"
+#include "archive/graphics/Palette.h"
+#include "archive/graphics/Picture.h"
+
+class QCheckBox;
+class QComboBox;
+class QLabel;
+class QPushButton;
+class QScrollArea;
+class QSlider;
+class QSpinBox;
+class QTimer;
+#include <QUndoStack>
+class QToolButton;
+
+class PicturePage : public QWidget {
+ public:
+  // Where palettes and colour maps come from: names for the lists, and how
+  // to read the one at an index (false with why).
+  struct Sources {
+    QStringList palettes;
+    std::function<bool(int, graphics::Palette&, QString&)> readPalette;
+    QStringList colourMaps;
+    std::function<bool(int, graphics::ColourMap&, QString&)> readColourMap;
+  };
+
+  explicit PicturePage(QWidget* parent = nullptr);
+
+  // The lists offered from now on; the palette chosen before stays chosen
+  // when the new list holds it.
+  void SetSources(Sources sources);
+  // Shows the entry's picture; false with the reader's message on the page.
+  bool ShowPicture(const QByteArray& name, const QByteArray& bytes);
+  void Clear();
+
+  // What is shown, for the window's tests and the tooltip alike.
+  const graphics::Picture& Shown() const { return picture_; }
+  const graphics::Palette& CurrentPalette() const { return palette_; }
+  const uint8_t* CurrentTable() const;
+  QImage FrameShown() const { return frameImage_; }
+  QTimer* PlayTimer() const { return timer_; }
+  QString Note() const;
+
+  // Export through the dialogs: the shown frame, every frame into a folder,
+  // or a sprite sheet.
+  void ExportShownFrame();
+  void ExportEveryFrame();
+  void ExportSpriteSheet();
+
+  // Import into a DC6 from PNG files chosen in the open dialog: the shown
+  // frame from one, or every frame from as many, in order. One undo step.
+  void ImportShownFrame();
+  void ImportEveryFrame();
+  QUndoStack* Undo() const { return undo_; }
+  bool Modified() const { return !undo_->isClean(); }
+  void SetSaved() { undo_->setClean(); }
+  // The DC6 as it now stands, for Save.
+  QByteArray Dc6Bytes() const;
+
+ private:
+  void Build();
+  void ChoosePalette(int index);
+  void ChooseColourMap(int index);
+  void ChooseBackground(int index);
+  void SetFrameRange();
+  void Redraw();
+  void Step();
+  void SetPlaying(bool playing);
+  graphics::ExportKind Kind() const;
+  QString BaseName() const;
+  void Import(int index);
+  void PutDc6(const graphics::Dc6& image);
+  bool WriteFiles(const QString& folder, const std::vector<graphics::ExportFile>& files);
+
+  Sources sources_;
+  graphics::Picture picture_;
+  QByteArray name_;
+  graphics::Palette palette_ = graphics::GreyPalette();
+  bool greyPalette_ = true;
+  graphics::ColourMap colourMap_;
+  QString rememberedPalette_;  // the palette chosen this session, by its name in the list
+  QString paletteFile_;
+  QColor backgroundColour_ = QColor(0x40, 0x40, 0x80);
+  QImage frameImage_;
+  bool updating_ = false;
+
+  QComboBox *cmbPalette, *cmbColourMap, *cmbBackground, *cmbExportKind;
+  QSpinBox *spnShift, *spnZoom, *spnDirection, *spnFrame, *spnSpeed;
+  QSlider* sldFrame;
+  QPushButton* btnPlay;
+  QToolButton *btnExport, *btnImport, *btnUndo;
+  QUndoStack* undo_;
+  QLabel *lblView, *lblNote, *lblFrameInfo;
+  QScrollArea* scrView;
+  QTimer* timer_;
+};
