@@ -165,7 +165,7 @@ class TestPicturePage : public QObject {
     frame->setValue(1);
     QCOMPARE(page().FrameShown(), graphics::ToImage(blood.Frame(d, 1), Act1()));
     // Play: each tick shows the next frame, the last wrapping to the first.
-    auto* play = child<QPushButton>("btnPlay");
+    auto* play = child<QPushButton>("btnPicturePlay");
     play->click();
     QVERIFY(page().PlayTimer()->isActive());
     QCOMPARE(page().PlayTimer()->interval(), 40);
@@ -271,7 +271,7 @@ class TestPicturePage : public QObject {
     QVERIFY(!page().isHidden());
     QVERIFY(page().Note().startsWith(QStringLiteral("This picture cannot be shown: ")));
     QVERIFY(page().FrameShown().isNull());
-    QVERIFY(!child<QPushButton>("btnPlay")->isEnabled());
+    QVERIFY(!child<QPushButton>("btnPicturePlay")->isEnabled());
   }
 
   void withNoPaletteTheFrameIsGreyAndTheNoteSaysWhereToSetOne() {

@@ -18,6 +18,7 @@
 #include "ScriptedUi.h"
 #include "forms/edit/EditPageActions.h"
 #include "forms/edit/SheetFindBar.h"
+#include "forms/edit/picture/PicturePage.h"
 #include "forms/files/FilesView.h"
 #include "forms/files/FilteredRows.h"
 #include "forms/main/untMain.h"
@@ -44,8 +45,10 @@ QStringList enabledControls(TfrmMain& frm) {
   auto editing = [&](QObject* o) {
     auto* b = qobject_cast<QToolButton*>(o);
     if (b && b->defaultAction()) o = b->defaultAction();
-    return o->parent() == frm.EditActions ||
-           frm.EditActions->FindBar->isAncestorOf(qobject_cast<QWidget*>(o));
+    // The sheet's and the picture's own controls follow what the page shows.
+    QWidget* w = qobject_cast<QWidget*>(o);
+    return o->parent() == frm.EditActions || frm.EditActions->FindBar->isAncestorOf(w) ||
+           frm.PicturesPage->isAncestorOf(w);
   };
   QStringList on;
   for (QToolButton* b : frm.findChildren<QToolButton*>())
@@ -463,7 +466,8 @@ class TestMainWindow : public QObject {
     frm.Rows->RemoveRows(2990, 3);
     frm.Rows->RemoveRows(5985, 7);
     QCOMPARE(frm.Rows->Count(), 5985);
-    const int kept[][2] = {{0, 4000}, {9, 4009}, {10, 4015}, {2989, 6994}, {2990, 6998}, {5982, 9990}, {5984, 9992}};
+    const int kept[][2] = {{0, 4000},    {9, 4009},    {10, 4015},  {2989, 6994},
+                           {2990, 6998}, {5982, 9990}, {5984, 9992}};
     for (const auto& [row, name] : kept)
       QCOMPARE(frm.Rows->Row(row).Caption, "data\\f" + QByteArray::number(name));
     QCOMPARE(frm.Rows->Row(9).SourcePath, QStringLiteral("/nine"));
@@ -476,7 +480,8 @@ class TestMainWindow : public QObject {
   void removedRowsLeaveTheListLaidOut() {
     TfrmMain frm;
     QList<ModEntry> many;
-    for (int i = 0; i < 3000; ++i) many << ModEntry{"data\\g" + QByteArray::number(i), SizeText(i), QString()};
+    for (int i = 0; i < 3000; ++i)
+      many << ModEntry{"data\\g" + QByteArray::number(i), SizeText(i), QString()};
     frm.Rows->AppendMany(many);
     frm.resize(600, 400);
     frm.show();

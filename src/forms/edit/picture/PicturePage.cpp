@@ -66,13 +66,13 @@ void PicturePage::Build() {
   spnDirection = SpinBox(this, "spnDirection", QStringLiteral("Direction"), 0, 0);
   spnFrame = SpinBox(this, "spnFrame", QStringLiteral("Frame"), 0, 0);
   sldFrame = Named(new QSlider(Qt::Horizontal, this), "sldFrame", QStringLiteral("Frame slider"));
-  btnPlay = Named(new QPushButton(QStringLiteral("Play"), this), "btnPlay", QStringLiteral("Play"));
+  btnPlay = Named(new QPushButton(QStringLiteral("Play"), this), "btnPicturePlay", QStringLiteral("Play"));
   spnSpeed = SpinBox(this, "spnSpeed", QStringLiteral("Frames a second"), 1, 100);
   spnSpeed->setValue(kGameSpeed);
   spnSpeed->setSuffix(QStringLiteral(" fps"));
   cmbExportKind = Named(new QComboBox(this), "cmbExportKind", QStringLiteral("Export as"));
   cmbExportKind->addItems({QStringLiteral("PNG with alpha"), QStringLiteral("Indexed PNG")});
-  btnExport = Named(new QToolButton(this), "btnExport", QStringLiteral("Export"));
+  btnExport = Named(new QToolButton(this), "btnPictureExport", QStringLiteral("Export Picture"));
   btnExport->setText(QStringLiteral("Export"));
   btnExport->setPopupMode(QToolButton::InstantPopup);
   auto* menu = new QMenu(btnExport);
@@ -84,7 +84,7 @@ void PicturePage::Build() {
   menu->addAction(QStringLiteral("Sprite sheet\u2026"), this, &PicturePage::ExportSpriteSheet)
       ->setObjectName(QStringLiteral("actExportSheet"));
   btnExport->setMenu(menu);
-  btnImport = Named(new QToolButton(this), "btnImport", QStringLiteral("Import"));
+  btnImport = Named(new QToolButton(this), "btnPictureImport", QStringLiteral("Import Picture"));
   btnImport->setText(QStringLiteral("Import"));
   btnImport->setPopupMode(QToolButton::InstantPopup);
   auto* imports = new QMenu(btnImport);
