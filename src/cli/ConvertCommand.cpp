@@ -4,13 +4,13 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QImageReader>
-#include <QImageWriter>
 
 #include "archive/graphics/ColourMap.h"
 #include "archive/graphics/Dc6.h"
 #include "archive/graphics/Dcc.h"
 #include "archive/graphics/FrameImage.h"
 #include "archive/graphics/GamePalette.h"
+#include "archive/graphics/Picture.h"
 #include "cli/Options.h"
 #include "cli/OutputText.h"
 #include "platform/ErrorStreamMute.h"
@@ -89,12 +89,8 @@ std::array<uint8_t, 256> LoadShift(const Options& options, bool& given) {
 }
 
 QByteArray PngBytes(const QImage& image) {
-  QByteArray bytes;
-  QBuffer buffer(&bytes);
-  buffer.open(QIODevice::WriteOnly);
-  QImageWriter writer(&buffer, "png");
-  if (!writer.write(image))
-    throw Refusal{QStringLiteral("a frame cannot be made a PNG: %1").arg(writer.errorString())};
+  QByteArray bytes = graphics::PngBytes(image);
+  if (bytes.isEmpty()) throw Refusal{QStringLiteral("a frame cannot be made a PNG")};
   return bytes;
 }
 
@@ -114,7 +110,7 @@ std::vector<OutFile> FramesAsPng(const QString& path, const graphics::Palette& p
     const graphics::IndexFrame shown =
         frame.pixels.isEmpty() ? graphics::BlankFrame(1, 1, frame.offsetX, frame.offsetY) : frame;
     const QImage image = graphics::ToImage(shift ? graphics::Mapped(shown, shift) : shown, palette);
-    out.push_back({QStringLiteral("%1-d%2-f%3.png").arg(name).arg(d).arg(f), PngBytes(image)});
+    out.push_back({graphics::FrameFileName(name, int(d), int(f)), PngBytes(image)});
   };
   QString fault;
   if (EndsWith(path, ".dc6")) {

@@ -13,7 +13,7 @@ ScriptedUi::~ScriptedUi() {
 
 int ScriptedUi::PendingAnswers() const {
   return int(fileAnswers_.size() + messageAnswers_.size() + promptAnswers_.size() + folderAnswers_.size() +
-             choiceAnswers_.size());
+             choiceAnswers_.size() + colourAnswers_.size());
 }
 
 void ScriptedUi::ConfirmFileDialog(const QStringList& paths, Hook whileShown) {
@@ -42,6 +42,13 @@ void ScriptedUi::Choose(const QString& button, Hook whileShown) {
 }
 void ScriptedUi::CancelChoice(Hook whileShown) {
   choiceAnswers_ << Answer{false, 0, {}, {}, std::move(whileShown)};
+}
+
+void ScriptedUi::ConfirmColour(const QColor& colour, Hook whileShown) {
+  colourAnswers_ << Answer{true, 0, {}, {}, std::move(whileShown), colour};
+}
+void ScriptedUi::CancelColour(Hook whileShown) {
+  colourAnswers_ << Answer{false, 0, {}, {}, std::move(whileShown)};
 }
 
 bool ScriptedUi::Take(QList<Answer>& queue, const QString& what, Answer& answer) {
@@ -109,6 +116,15 @@ int ScriptedUi::Choose(const QString& caption, const QString& text, const QStrin
     return ui::kChoiceCancelled;
   }
   return int(index);
+}
+
+bool ScriptedUi::ChooseColour(const QString& caption, QColor& colour) {
+  colourCaptions << caption;
+  order << QStringLiteral("colour");
+  Answer a;
+  if (!Take(colourAnswers_, QStringLiteral("colour \"%1\"").arg(caption), a) || !a.confirm) return false;
+  colour = a.colour;
+  return true;
 }
 
 void ScriptedUi::SetCursor(int code) {

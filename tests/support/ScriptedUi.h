@@ -5,6 +5,7 @@
 // waiting offscreen. Constructing one installs it; destroying it puts the
 // previous backend back and fails the test if queued answers were never used.
 #include <QByteArray>
+#include <QColor>
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -60,6 +61,8 @@ class ScriptedUi : public ui::UiBackend {
   // The button of that text (it must be one of those shown), or Cancel.
   void Choose(const QString& button, Hook whileShown = {});
   void CancelChoice(Hook whileShown = {});
+  void ConfirmColour(const QColor& colour, Hook whileShown = {});
+  void CancelColour(Hook whileShown = {});
   // Runs on every message pump (to test re-entry while a loop pumps).
   void OnPump(Hook hook) { onPump_ = std::move(hook); }
 
@@ -73,9 +76,10 @@ class ScriptedUi : public ui::UiBackend {
   QList<PromptCall> prompts;
   QList<FolderCall> folders;
   QList<ChoiceCall> choices;
+  QStringList colourCaptions;
   QList<int> cursors;
   int pumps = 0;
-  QStringList order;   // "message", "file", "prompt", "folder", "choice", in the order asked
+  QStringList order;   // "message", "file", "prompt", "folder", "choice", "colour", in the order asked
   QStringList errors;  // dialogs shown with no answer queued
 
   // ---- The backend.
@@ -84,6 +88,7 @@ class ScriptedUi : public ui::UiBackend {
   bool InputQuery(const QString& caption, const QString& prompt, QByteArray& value) override;
   bool BrowseFolder(const QString& caption, const QString& startDir, QString& chosen) override;
   int Choose(const QString& caption, const QString& text, const QStringList& buttons, int defaultButton) override;
+  bool ChooseColour(const QString& caption, QColor& colour) override;
   void SetCursor(int code) override;
   void ProcessMessages() override;
 
@@ -94,10 +99,11 @@ class ScriptedUi : public ui::UiBackend {
     QStringList paths;
     std::optional<QByteArray> text;
     Hook whileShown;
+    QColor colour = {};
   };
   bool Take(QList<Answer>& queue, const QString& what, Answer& answer);
 
-  QList<Answer> fileAnswers_, messageAnswers_, promptAnswers_, folderAnswers_, choiceAnswers_;
+  QList<Answer> fileAnswers_, messageAnswers_, promptAnswers_, folderAnswers_, choiceAnswers_, colourAnswers_;
   Hook onPump_;
   bool failOnUnanswered_ = true;
   ui::UiBackend* previous_;

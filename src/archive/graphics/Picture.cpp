@@ -25,11 +25,11 @@ QImage AsKind(const IndexFrame& frame, const Palette& palette, const uint8_t* ta
   return kind == ExportKind::Indexed ? ToIndexedImage(shown, palette) : ToImage(shown, palette);
 }
 
+}  // namespace
+
 QString FrameFileName(const QString& name, int direction, int frame) {
   return QStringLiteral("%1-d%2-f%3.png").arg(name).arg(direction).arg(frame);
 }
-
-}  // namespace
 
 bool IsPictureName(const QByteArray& name) {
   const QByteArray end = name.right(4).toLower();

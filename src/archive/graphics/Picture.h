@@ -76,6 +76,9 @@ bool ImportIntoDc6(Dc6& image, int index, const std::vector<QImage>& pictures, c
 // The image as PNG file bytes; empty when it cannot be made one.
 QByteArray PngBytes(const QImage& image);
 
+// The name a frame's PNG goes under: NAME-dD-fF.png.
+QString FrameFileName(const QString& name, int direction, int frame);
+
 // How an export writes a frame: RGBA with index 0 transparent, or indexed
 // carrying the palette.
 enum class ExportKind { Rgba, Indexed };

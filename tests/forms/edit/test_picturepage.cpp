@@ -274,6 +274,46 @@ class TestPicturePage : public QObject {
     QVERIFY(!child<QPushButton>("btnPicturePlay")->isEnabled());
   }
 
+  // A palette that cannot be used, or a colour dialog cancelled, leaves the
+  // list showing what is still in use.
+  void aRefusedChoiceLeavesTheListsOnWhatIsInUse() {
+    show(kCap);
+    auto* palettes = child<QComboBox>("cmbPalette");
+    const QString inUse = palettes->currentText();
+    QVERIFY(!inUse.isEmpty());
+    const QImage before = page().FrameShown();
+    const QString bad = dir_.filePath("short.dat");
+    QFile file(bad);
+    QVERIFY(file.open(QIODevice::WriteOnly) && file.write("not a palette") > 0);
+    file.close();
+    ui_->ConfirmFileDialog({bad});
+    ui_->AnswerMessage(ui::idOk);
+    const int pick = palettes->count() - 1;
+    palettes->setCurrentIndex(pick);
+    emit palettes->activated(pick);
+    QCOMPARE(ui_->messages.size(), 1);
+    QVERIFY(ui_->messages[0].text.startsWith(QStringLiteral("Cannot use the palette ")));
+    QCOMPARE(palettes->currentText(), inUse);
+    QCOMPARE(page().FrameShown(), before);
+    QFile::remove(bad);
+
+    auto* backgrounds = child<QComboBox>("cmbBackground");
+    auto corner = [&] { return child<QLabel>("lblPictureView")->pixmap().toImage().pixelColor(0, 0); };
+    const QColor chosen(0x12, 0x34, 0x56);
+    ui_->ConfirmColour(chosen);
+    backgrounds->setCurrentIndex(2);
+    emit backgrounds->activated(2);
+    QCOMPARE(corner(), chosen);
+    backgrounds->setCurrentIndex(1);
+    emit backgrounds->activated(1);
+    ui_->CancelColour();
+    backgrounds->setCurrentIndex(2);
+    emit backgrounds->activated(2);
+    QCOMPARE(backgrounds->currentIndex(), 1);
+    QCOMPARE(corner(), QColor(Qt::black));
+    QCOMPARE(ui_->colourCaptions, QStringList({QStringLiteral("Background Colour"), QStringLiteral("Background Colour")}));
+  }
+
   void withNoPaletteTheFrameIsGreyAndTheNoteSaysWhereToSetOne() {
     prefs_->edtGameFolder->setText(QString());
     show(kCap);

@@ -41,6 +41,13 @@ QSpinBox* SpinBox(QWidget* parent, const char* name, const QString& accessible, 
   return box;
 }
 
+// A label's text, given also as its accessible description: its accessible
+// name is what it is, so a screen reader reads the text from there.
+void SetText(QLabel* label, const QString& text) {
+  label->setText(text);
+  label->setAccessibleDescription(text);
+}
+
 QLabel* Caption(QWidget* parent, const QString& text, QWidget* buddy) {
   auto* label = new QLabel(text, parent);
   label->setBuddy(buddy);
@@ -114,6 +121,8 @@ void PicturePage::Build() {
   timer_ = new QTimer(this);
   timer_->setObjectName(QStringLiteral("tmrPlay"));
 
+  // Three rows, so that the page keeps every control readable in a small window:
+  // what colours the picture, how it is shown and exchanged, which frame.
   auto* top = new QHBoxLayout;
   top->addWidget(Caption(this, QStringLiteral("&Palette:"), cmbPalette));
   top->addWidget(cmbPalette, 1);
@@ -121,11 +130,17 @@ void PicturePage::Build() {
   top->addWidget(cmbColourMap, 1);
   top->addWidget(Caption(this, QStringLiteral("S&hift:"), spnShift));
   top->addWidget(spnShift);
-  top->addWidget(Caption(this, QStringLiteral("&Background:"), cmbBackground));
-  top->addWidget(cmbBackground);
+  auto* view = new QHBoxLayout;
+  view->addWidget(Caption(this, QStringLiteral("&Zoom:"), spnZoom));
+  view->addWidget(spnZoom);
+  view->addWidget(Caption(this, QStringLiteral("&Background:"), cmbBackground));
+  view->addWidget(cmbBackground);
+  view->addStretch(1);
+  view->addWidget(cmbExportKind);
+  view->addWidget(btnExport);
+  view->addWidget(btnImport);
+  view->addWidget(btnUndo);
   auto* play = new QHBoxLayout;
-  play->addWidget(Caption(this, QStringLiteral("&Zoom:"), spnZoom));
-  play->addWidget(spnZoom);
   play->addWidget(Caption(this, QStringLiteral("&Direction:"), spnDirection));
   play->addWidget(spnDirection);
   play->addWidget(Caption(this, QStringLiteral("&Frame:"), spnFrame));
@@ -133,13 +148,10 @@ void PicturePage::Build() {
   play->addWidget(sldFrame, 1);
   play->addWidget(btnPlay);
   play->addWidget(spnSpeed);
-  play->addWidget(cmbExportKind);
-  play->addWidget(btnExport);
-  play->addWidget(btnImport);
-  play->addWidget(btnUndo);
   auto* layout = new QVBoxLayout(this);
   layout->setContentsMargins(4, 4, 4, 4);
   layout->addLayout(top);
+  layout->addLayout(view);
   layout->addLayout(play);
   layout->addWidget(lblNote);
   layout->addWidget(lblFrameInfo);
@@ -195,8 +207,9 @@ void PicturePage::SetSources(Sources sources) {
     }
   }
   if (greyPalette_) palette_ = graphics::GreyPalette();
-  cmbPalette->setCurrentIndex(greyPalette_ ? -1 : remembered);
-  lblNote->setText(QString::fromUtf8(kNoPaletteNote));
+  paletteShown_ = greyPalette_ ? -1 : remembered;
+  ShowPaletteInUse();
+  SetText(lblNote, QString::fromUtf8(kNoPaletteNote));
   lblNote->setVisible(greyPalette_);
   Redraw();
 }
@@ -215,7 +228,7 @@ void PicturePage::ChoosePalette(int index) {
       dialog.Filter = QStringLiteral("Palettes (*.dat;*.pl2)|*.dat;*.pl2|All Files (*.*)|*.*");
       dialog.Options = kOpenOptions;
       dialog.Title = QStringLiteral("Open Palette");
-      if (!dialog.Execute()) return Redraw();
+      if (!dialog.Execute()) return ShowPaletteInUse();
       path = dialog.FileName;
     }
     QByteArray bytes;
@@ -229,6 +242,8 @@ void PicturePage::ChoosePalette(int index) {
     if (why.isEmpty()) why = QStringLiteral("the file cannot be read");
   }
   if (!ok) {
+    // The list goes back to the palette still in use.
+    ShowPaletteInUse();
     ui::MessageBox(QStringLiteral("Cannot use the palette %1: %2.").arg(name, why), QStringLiteral("Palette"),
                    ui::mbOk | ui::mbIconError);
     return;
@@ -236,7 +251,8 @@ void PicturePage::ChoosePalette(int index) {
   palette_ = palette;
   greyPalette_ = false;
   rememberedPalette_ = name == QDir::toNativeSeparators(paletteFile_) ? paletteFile_ : name;
-  cmbPalette->setCurrentIndex(cmbPalette->findText(name));
+  paletteShown_ = cmbPalette->findText(name);
+  ShowPaletteInUse();
   lblNote->hide();
   Redraw();
 }
@@ -257,11 +273,21 @@ void PicturePage::ChooseColourMap(int index) {
   Redraw();
 }
 
+void PicturePage::ShowPaletteInUse() {
+  cmbPalette->setCurrentIndex(paletteShown_);
+}
+
 void PicturePage::ChooseBackground(int index) {
   if (index == int(graphics::Background::Colour)) {
     QColor colour = backgroundColour_;
-    if (ui::ChooseColour(QStringLiteral("Background Colour"), colour)) backgroundColour_ = colour;
+    // Cancelled, the background stays the one in use.
+    if (!ui::ChooseColour(QStringLiteral("Background Colour"), colour)) {
+      cmbBackground->setCurrentIndex(backgroundShown_);
+      return;
+    }
+    backgroundColour_ = colour;
   }
+  backgroundShown_ = index;
   Redraw();
 }
 
@@ -282,10 +308,10 @@ bool PicturePage::ShowPicture(const QByteArray& name, const QByteArray& bytes) {
   const bool ok = picture_.Read(name, bytes, fault);
   SetFrameRange();
   if (!ok) {
-    lblNote->setText(QStringLiteral("This picture cannot be shown: %1.").arg(fault));
+    SetText(lblNote, QStringLiteral("This picture cannot be shown: %1.").arg(fault));
     lblNote->show();
   } else {
-    lblNote->setText(QString::fromUtf8(kNoPaletteNote));
+    SetText(lblNote, QString::fromUtf8(kNoPaletteNote));
     lblNote->setVisible(greyPalette_);
   }
   Redraw();
@@ -320,7 +346,7 @@ void PicturePage::Redraw() {
   if (picture_.Directions() == 0 || picture_.Frames() == 0) {
     frameImage_ = {};
     lblView->clear();
-    lblFrameInfo->clear();
+    SetText(lblFrameInfo, QString());
     return;
   }
   const graphics::IndexFrame& frame = picture_.Frame(spnDirection->value(), spnFrame->value());
@@ -328,7 +354,7 @@ void PicturePage::Redraw() {
   const auto background = graphics::Background(std::max(cmbBackground->currentIndex(), 0));
   lblView->setPixmap(QPixmap::fromImage(
       graphics::ViewImage(frame, frameImage_, spnZoom->value(), background, backgroundColour_)));
-  lblFrameInfo->setText(QStringLiteral("%1 \u00d7 %2 pixels, offset %3, %4 from the anchor (the cross)")
+  SetText(lblFrameInfo, QStringLiteral("%1 \u00d7 %2 pixels, offset %3, %4 from the anchor (the cross)")
                             .arg(frame.width)
                             .arg(frame.height)
                             .arg(frame.offsetX)

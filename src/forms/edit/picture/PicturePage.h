@@ -72,6 +72,7 @@ class PicturePage : public QWidget {
   void ChoosePalette(int index);
   void ChooseColourMap(int index);
   void ChooseBackground(int index);
+  void ShowPaletteInUse();
   void SetFrameRange();
   void Redraw();
   void Step();
@@ -89,6 +90,8 @@ class PicturePage : public QWidget {
   bool greyPalette_ = true;
   graphics::ColourMap colourMap_;
   QString rememberedPalette_;  // the palette chosen this session, by its name in the list
+  int paletteShown_ = -1;      // the list's row of the palette in use; -1 for the grey ramp
+  int backgroundShown_ = 0;    // the background in use, by its row in the list
   QString paletteFile_;
   QColor backgroundColour_ = QColor(0x40, 0x40, 0x80);
   QImage frameImage_;
