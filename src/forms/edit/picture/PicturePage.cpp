@@ -287,6 +287,8 @@ bool PicturePage::ShowPicture(const QByteArray& name, const QByteArray& bytes) {
   undo_->clear();
   name_ = name;
   QString fault;
+  // A COF set the speed its rate gives; a DC6 or DCC plays at the game's.
+  if (!cofPanel->isHidden()) spnSpeed->setValue(kGameSpeed);
   cofPanel->Clear();
   cofPanel->hide();
   const bool ok = picture_.Read(name, bytes, fault);
