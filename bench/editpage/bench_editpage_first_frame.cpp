@@ -39,7 +39,8 @@ double MedianMs(const char* name, const std::function<void()>& run) {
 
 int main(int argc, char** argv) {
   QApplication app(argc, argv);
-  const std::string dccPath = bench::fixturesDir() + "/../graphics/data/global/monsters/blood/S7TRLITA1HTH.dcc";
+  const std::string dccPath =
+      bench::fixturesDir() + "/../graphics/data/global/monsters/blood/S7TRLITA1HTH.dcc";
   const std::string dcc = bench::readFile(dccPath);
   bench::require(!dcc.empty(), "read " + dccPath);
   bench::ScratchDir scratch;
@@ -75,10 +76,11 @@ int main(int argc, char** argv) {
   graphics::Dcc decoded;
   QString fault;
   bench::require(graphics::ReadDcc(QByteArray::fromStdString(dcc), decoded, fault), fault.toStdString());
-  const QByteArray png =
-      graphics::PngBytes(graphics::ToImage(decoded.directions[0].OnBox(0), frm.PicturesPage->CurrentPalette()));
+  const QByteArray png = graphics::PngBytes(
+      graphics::ToImage(decoded.directions[0].OnBox(0), frm.PicturesPage->CurrentPalette()));
   std::printf("# %zu bytes of DCC, %d directions of %zu frames; the frame's PNG %lld bytes\n", dcc.size(),
-              int(decoded.directions.size()), decoded.directions[0].frames.size(), static_cast<long long>(png.size()));
+              int(decoded.directions.size()), decoded.directions[0].frames.size(),
+              static_cast<long long>(png.size()));
   qint64 sink = 0;
   auto decodePng = [&] {
     QImage image;

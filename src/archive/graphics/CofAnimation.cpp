@@ -40,7 +40,8 @@ bool ParseCofName(const QByteArray& name, CofName& parts) {
   const QByteArray leaf = name.mid(slash + 1);
   const QByteArray folder = name.left(std::max<qsizetype>(slash, 0));
   const qsizetype up = folder.lastIndexOf('\\');
-  if (slash < 0 || leaf.size() != 11 || !IsCofName(leaf) || folder.mid(up + 1).toLower() != "cof") return false;
+  if (slash < 0 || leaf.size() != 11 || !IsCofName(leaf) || folder.mid(up + 1).toLower() != "cof")
+    return false;
   const QByteArray stem = leaf.left(7);
   if (!Letters(stem)) return false;
   parts.base = folder.left(up + 1);
@@ -60,10 +61,10 @@ bool CofAnimation::Read(const QByteArray& name, QByteArrayView bytes, QString& f
   return true;
 }
 
-QByteArray CofAnimation::LayerName(size_t layer, const QByteArray& type, const QByteArray& weaponClass) const {
+QByteArray CofAnimation::LayerName(size_t layer, const QByteArray& type,
+                                   const QByteArray& weaponClass) const {
   const QByteArray component = ComponentName(cof_.layers[layer].component);
-  return name_.base + component + '\\' + name_.token + component + type + name_.mode +
-         weaponClass + ".dcc";
+  return name_.base + component + '\\' + name_.token + component + type + name_.mode + weaponClass + ".dcc";
 }
 
 void CofAnimation::FindLayers(const DccLookup& lookup) {
@@ -211,17 +212,18 @@ bool CofAnimation::ComposeAll(std::vector<std::vector<IndexFrame>>& frames, QStr
 QStringList CofAnimation::Notes() const {
   QStringList notes;
   if (!named_)
-    notes << QStringLiteral("The name is not <token><mode><weapon class>.cof in a COF folder, so the "
-                            "layers' DCCs cannot be found.");
+    notes << QStringLiteral(
+        "The name is not <token><mode><weapon class>.cof in a COF folder, so the "
+        "layers' DCCs cannot be found.");
   for (size_t i = 0; i < layers_.size(); ++i) {
     const CofLayerDcc& layer = layers_[i];
     const QString component = QString::fromLatin1(ComponentName(cof_.layers[i].component));
     if (!named_) continue;
     if (layer.chosen < 0) {
-      const QByteArray wanted = LayerName(i, "*", cof_.layers[i].weaponClass.isEmpty()
-                                                      ? name_.weaponClass
-                                                      : cof_.layers[i].weaponClass);
-      notes << QStringLiteral("%1: missing, no %2 found; left out.").arg(component, QString::fromLatin1(wanted));
+      const QByteArray wanted = LayerName(
+          i, "*", cof_.layers[i].weaponClass.isEmpty() ? name_.weaponClass : cof_.layers[i].weaponClass);
+      notes << QStringLiteral("%1: missing, no %2 found; left out.")
+                   .arg(component, QString::fromLatin1(wanted));
       continue;
     }
     const QString name = QString::fromLatin1(layer.names[size_t(layer.chosen)]);
@@ -231,8 +233,9 @@ QStringList CofAnimation::Notes() const {
     }
     const int directions = int(layer.dcc->directions.size());
     if (directions != cof_.directions)
-      notes << QStringLiteral("%1: the DCC has %2 directions, the COF %3; COF direction d is drawn with "
-                              "the DCC's direction d modulo %2, which need not face the same way.")
+      notes << QStringLiteral(
+                   "%1: the DCC has %2 directions, the COF %3; COF direction d is drawn with "
+                   "the DCC's direction d modulo %2, which need not face the same way.")
                    .arg(component)
                    .arg(directions)
                    .arg(cof_.directions);

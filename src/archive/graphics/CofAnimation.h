@@ -50,9 +50,9 @@ struct CofLayerDcc {
   QByteArray weaponClass;         // the class its DCC names carry
   std::vector<QByteArray> types;  // as found, one per name
   std::vector<QByteArray> names;
-  int chosen = -1;                // into types; -1 while none is found
-  std::shared_ptr<const Dcc> dcc; // the chosen one decoded, else null
-  QString fault;                  // why the chosen one is left out
+  int chosen = -1;                 // into types; -1 while none is found
+  std::shared_ptr<const Dcc> dcc;  // the chosen one decoded, else null
+  QString fault;                   // why the chosen one is left out
 };
 
 class CofAnimation {

@@ -26,7 +26,8 @@ QByteArray BuildCof(const std::vector<std::pair<int, QByteArray>>& layers, int d
   bytes[3] = 20;
   qToLittleEndian(rate, bytes.data() + 24);
   for (const auto& [component, weaponClass] : layers)
-    bytes += QByteArray(1, char(component)) + QByteArray("\x00\x01\x00\x00", 4) + weaponClass.leftJustified(4, '\0');
+    bytes += QByteArray(1, char(component)) + QByteArray("\x00\x01\x00\x00", 4) +
+             weaponClass.leftJustified(4, '\0');
   bytes += QByteArray(qsizetype(order.size()), '\0');
   for (int d = 0; d < directions; ++d)
     for (const std::vector<int>& frame : order)
@@ -151,7 +152,8 @@ class TestCofAnimation : public QObject {
     entries.files["data\\global\\monsters\\S7\\LG\\S7LGLITA1HTH.dcc"] = big_.left(4000);
     CofAnimation animation;
     QString fault;
-    QVERIFY(animation.Read(kCof, BuildCof({{1, "hth"}, {2, "hth"}, {0, "hth"}}, 16, {{0, 1, 2}}, 256), fault));
+    QVERIFY(
+        animation.Read(kCof, BuildCof({{1, "hth"}, {2, "hth"}, {0, "hth"}}, 16, {{0, 1, 2}}, 256), fault));
     animation.FindLayers(entries.Lookup());
     const CofLayerDcc& torso = animation.Layers()[0];
     QCOMPARE(torso.types, (std::vector<QByteArray>{"lit", "HVY", "MED"}));
@@ -165,8 +167,9 @@ class TestCofAnimation : public QObject {
     QVERIFY(!animation.Layers()[1].fault.isEmpty());
     QCOMPARE(animation.Layers()[2].chosen, -1);
     const QString notes = animation.Notes().join('\n');
-    QVERIFY2(notes.contains("LG: data\\global\\monsters\\S7\\LG\\S7LGLITA1HTH.dcc " + animation.Layers()[1].fault),
-             qPrintable(notes));
+    QVERIFY2(
+        notes.contains("LG: data\\global\\monsters\\S7\\LG\\S7LGLITA1HTH.dcc " + animation.Layers()[1].fault),
+        qPrintable(notes));
     QVERIFY2(notes.contains("HD: missing"), qPrintable(notes));
     QVERIFY2(notes.contains("the DCC has 8 directions, the COF 16"), qPrintable(notes));
     // Direction 11 draws the DCC's direction 3; the torso alone shows.

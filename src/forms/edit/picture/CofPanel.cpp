@@ -50,7 +50,8 @@ CofPanel::CofPanel(QWidget* parent) : QWidget(parent) {
   layout->addWidget(lblCofNotes);
 }
 
-bool CofPanel::Show(const QByteArray& name, const QByteArray& bytes, graphics::DccLookup lookup, QString& fault) {
+bool CofPanel::Show(const QByteArray& name, const QByteArray& bytes, graphics::DccLookup lookup,
+                    QString& fault) {
   lookup_ = std::move(lookup);
   if (!animation_.Read(name, bytes, fault)) {
     animation_ = {};
@@ -70,11 +71,12 @@ void CofPanel::Clear() {
 
 void CofPanel::Fill() {
   const graphics::Cof& cof = animation_.File();
-  lblCofInfo->setText(QStringLiteral("%1 directions, %2 frames a direction, animation rate %3 (%4 frames a second)")
-                          .arg(cof.directions)
-                          .arg(cof.framesPerDirection)
-                          .arg(cof.animationRate)
-                          .arg(animation_.FramesPerSecond(), 0, 'g', 4));
+  lblCofInfo->setText(
+      QStringLiteral("%1 directions, %2 frames a direction, animation rate %3 (%4 frames a second)")
+          .arg(cof.directions)
+          .arg(cof.framesPerDirection)
+          .arg(cof.animationRate)
+          .arg(animation_.FramesPerSecond(), 0, 'g', 4));
   tblLayers->setRowCount(0);
   tblLayers->setRowCount(int(cof.layers.size()));
   for (int row = 0; row < int(cof.layers.size()); ++row) {
