@@ -2,6 +2,7 @@
 
 #include <QFile>
 #include <QRegularExpression>
+#include <functional>
 
 #include "platform/FileBytes.h"
 #include "platform/Storm.h"
@@ -14,7 +15,7 @@ constexpr const char* kArchives[] = {"patch_d2.mpq", "d2exp.mpq", "d2data.mpq"};
 
 // The entry's bytes, read only when its size is one accepted.
 bool ReadArchiveEntry(const QString& path, const QByteArray& name, QByteArray& bytes,
-                      bool (*sizeFits)(quint32)) {
+                      const std::function<bool(quint32)>& sizeFits) {
   const QByteArray native = QFile::encodeName(path);
   storm::Handle archive = nullptr;
   if (native.contains('\0') || !storm::OpenArchive(native.constData(), 0, 0, &archive)) return false;
@@ -37,24 +38,38 @@ bool PaletteSize(quint32 size) {
   return size == quint32(kPalDatSize) || size == quint32(kPl2Size);
 }
 
-bool SmallFile(quint32 size) {
-  return size <= quint32(kMaxGameFile);
-}
-
 QString FindArchive(const QString& folder, const char* archive) {
   return files::FindCaseBlind(folder, {QString::fromLatin1(archive)});
 }
 
 }  // namespace
 
-bool ReadGameFile(const QString& folder, const QByteArray& name, QByteArray& bytes) {
+bool ReadGameFile(const QString& folder, const QByteArray& name, QByteArray& bytes, qsizetype maxSize) {
   if (!files::FolderExists(folder)) return false;
   QStringList levels = QString::fromLatin1(name).split(QLatin1Char('\\'), Qt::SkipEmptyParts);
   const QString extracted = files::FindCaseBlind(folder, levels);
-  if (!extracted.isEmpty() && files::ReadFileBytes(extracted, bytes) && bytes.size() <= kMaxGameFile) return true;
+  if (!extracted.isEmpty() && files::ReadFileBytes(extracted, bytes) && bytes.size() <= maxSize) return true;
   for (const char* archive : kArchives) {
     const QString path = FindArchive(folder, archive);
-    if (!path.isEmpty() && ReadArchiveEntry(path, name, bytes, SmallFile)) return true;
+    if (!path.isEmpty() &&
+        ReadArchiveEntry(path, name, bytes, [maxSize](quint32 size) { return qsizetype(size) <= maxSize; }))
+      return true;
+  }
+  return false;
+}
+
+bool GameHoldsFile(const QString& folder, const QByteArray& name) {
+  if (!files::FolderExists(folder) || name.contains('\0')) return false;
+  if (!files::FindCaseBlind(folder, QString::fromLatin1(name).split(QLatin1Char('\\'), Qt::SkipEmptyParts))
+           .isEmpty())
+    return true;
+  for (const char* archive : kArchives) {
+    const QString path = FindArchive(folder, archive);
+    storm::Handle handle = nullptr;
+    if (path.isEmpty() || !storm::OpenArchive(QFile::encodeName(path).constData(), 0, 0, &handle)) continue;
+    const bool held = storm::HoldsEntry(handle, name.constData());
+    storm::CloseArchive(handle);
+    if (held) return true;
   }
   return false;
 }

@@ -23,6 +23,11 @@ bool ReadGamePalette(const QString& folder, int act, Palette& palette, QString& 
 // the folder extracted below the game folder, else from its archives in the
 // same order. False when none holds it or it is larger than kMaxGameFile.
 constexpr qsizetype kMaxGameFile = qsizetype(1) << 20;
-bool ReadGameFile(const QString& folder, const QByteArray& name, QByteArray& bytes);
+bool ReadGameFile(const QString& folder, const QByteArray& name, QByteArray& bytes,
+                  qsizetype maxSize = kMaxGameFile);
+// Whether the game folder (extracted or in its archives) holds the name.
+bool GameHoldsFile(const QString& folder, const QByteArray& name);
+// What a layer's DCC read from the game may take.
+constexpr qsizetype kMaxGameDcc = qsizetype(16) << 20;
 
 }  // namespace graphics

@@ -39,6 +39,7 @@ bool IsPictureName(const QByteArray& name) {
 bool Picture::Read(const QByteArray& name, QByteArrayView bytes, QString& fault) {
   dc6_.reset();
   dcc_.reset();
+  frames_.clear();
   if (EndsWithDc6(name)) {
     Dc6 image;
     if (!ReadDc6(bytes, image, fault)) return false;
@@ -74,22 +75,32 @@ bool Picture::ReadFirstFrame(const QByteArray& name, QByteArrayView bytes, Index
   return true;
 }
 
+void Picture::SetFrames(std::vector<std::vector<IndexFrame>> frames) {
+  dc6_.reset();
+  dcc_.reset();
+  frames_ = std::move(frames);
+}
+
 int Picture::Directions() const {
+  if (!frames_.empty()) return int(frames_.size());
   if (dc6_) return int(dc6_->directions);
   return dcc_ ? int(dcc_->directions.size()) : 0;
 }
 
 int Picture::Frames() const {
+  if (!frames_.empty()) return int(frames_.front().size());
   if (dc6_) return int(dc6_->framesPerDirection);
   return dcc_ && !dcc_->directions.empty() ? int(dcc_->directions.front().frames.size()) : 0;
 }
 
 const IndexFrame& Picture::Frame(int direction, int frame) const {
+  if (!frames_.empty()) return frames_[size_t(direction)][size_t(frame)];
   if (dc6_) return dc6_->Frame(uint32_t(direction), uint32_t(frame));
   return dcc_->directions[size_t(direction)].frames[size_t(frame)].image;
 }
 
 IndexFrame Picture::Aligned(int direction, int frame) const {
+  if (!frames_.empty()) return Frame(direction, frame);
   if (dc6_) return Frame(direction, frame);
   return dcc_->directions[size_t(direction)].OnBox(size_t(frame));
 }

@@ -7,6 +7,7 @@
 #include <QColor>
 #include <QImage>
 #include <QString>
+#include <algorithm>
 #include <optional>
 #include <vector>
 
@@ -39,10 +40,14 @@ class Picture {
   const Dc6* AsDc6() const { return dc6_ ? &*dc6_ : nullptr; }
   // A DC6's frames put in place (for an import and its undo).
   void SetDc6(Dc6 image) { dc6_ = std::move(image); }
+  // Frames made elsewhere (a COF's layers composed), by direction, each
+  // direction's frames on one box.
+  void SetFrames(std::vector<std::vector<IndexFrame>> frames);
 
  private:
   std::optional<Dc6> dc6_;
   std::optional<Dcc> dcc_;
+  std::vector<std::vector<IndexFrame>> frames_;
 };
 
 // The frame in the palette's colours, index 0 transparent, its indices
@@ -64,7 +69,9 @@ struct Playback {
   int frame = 0;
   int Next() const { return frames > 0 ? (frame + 1) % frames : 0; }
   // Milliseconds between frames at so many frames a second.
-  static int Interval(int framesPerSecond) { return framesPerSecond > 0 ? 1000 / framesPerSecond : 40; }
+  static int Interval(double framesPerSecond) {
+    return framesPerSecond > 0 ? std::max(1, int(1000 / framesPerSecond + 0.5)) : 40;
+  }
 };
 
 // The DC6 with frame index (or, with index < 0, every frame in order) taken

@@ -168,7 +168,7 @@ void TfrmMain::tbsEditEnter(QObject*) {
   EditShownName.clear();
   const int row = SelectedRow();
   ShowEditEntry(-1);
-  if (row >= 0 && graphics::IsPictureName(Rows->Row(row).Caption)) {
+  if (row >= 0 && (graphics::IsPictureName(Rows->Row(row).Caption) || graphics::IsCofName(Rows->Row(row).Caption))) {
     ShowStringsPage(false);
     StringsPage->ClearTable();
     HideNoEditorNote();

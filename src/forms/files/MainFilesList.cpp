@@ -20,6 +20,7 @@
 #include <algorithm>
 
 #include "archive/EntryKind.h"
+#include "archive/graphics/CofAnimation.h"
 #include "archive/graphics/Picture.h"
 #include "forms/files/FilesView.h"
 #include "forms/files/FilteredRows.h"
@@ -83,7 +84,8 @@ void TfrmMain::WireFilesList() {
 }
 
 bool TfrmMain::EditPageShows(const QByteArray& caption) {
-  return IsSheetEntry(caption) || IsStringTableEntry(caption) || graphics::IsPictureName(caption);
+  return IsSheetEntry(caption) || IsStringTableEntry(caption) || graphics::IsPictureName(caption) ||
+         graphics::IsCofName(caption);
 }
 
 void TfrmMain::EditSelectedSheet() {

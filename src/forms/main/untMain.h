@@ -18,6 +18,10 @@
 #include "forms/main/ModListModel.h"
 #include "platform/UiFileDialog.h"
 
+namespace graphics {
+struct DccLookup;
+}
+
 class AnsiLineEdit;
 class ComparePage;
 class CompareWith;
@@ -306,6 +310,7 @@ class TfrmMain : public QMainWindow {
   // DCC shown in place of the other editors, or the picture page hidden
   // again (the sheet grid back in its place).
   void ShowPictureEntry(int row);
+  graphics::DccLookup LayerLookup() const;  // a COF's layers, in the mod and the game
   void HidePicturePage();
   // Save for a DC6 with imported frames: its bytes written to a chosen file
   // that becomes the entry's pending source; and the question before

@@ -1,6 +1,7 @@
 // DC6 and DCC entries on the Edit page, in a shown window: the frames shown
 // as the graphics layer decodes them through the chosen palette and colour
-// shift, directions, frames and play, export read back, bad files named.
+// shift, directions, frames and play, export read back, bad files named; a
+// COF's layers composed and played.
 #include <QComboBox>
 #include <QDir>
 #include <QImage>
@@ -10,6 +11,7 @@
 #include <QSpinBox>
 #include <QTabWidget>
 #include <QTableView>
+#include <QTableWidget>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QUndoStack>
@@ -23,6 +25,7 @@
 #include "ScriptedUi.h"
 #include "archive/ArchiveReader.h"
 #include "archive/graphics/ColourMap.h"
+#include "archive/graphics/Dcc.h"
 #include "archive/graphics/FrameImage.h"
 #include "archive/graphics/Picture.h"
 #include "forms/edit/picture/PicturePage.h"
@@ -40,6 +43,10 @@ const QByteArray kCap = "data\\global\\items\\invcap.DC6";
 const QByteArray kBlood = "data\\global\\monsters\\blood\\BloodSmall01.dcc";
 const QByteArray kBroken = "data\\global\\items\\broken.dc6";
 const QByteArray kMap = "data\\global\\items\\Palette\\invgreybrown.dat";
+// A COF whose torso is the fixtures' large DCC and whose legs are damaged.
+const QByteArray kCof = "data\\global\\monsters\\S7\\COF\\S7A1HTH.cof";
+const QByteArray kTorso = "data\\global\\monsters\\S7\\TR\\S7TRLITA1HTH.dcc";
+const QByteArray kLegs = "data\\global\\monsters\\S7\\lg\\s7lglita1hth.dcc";
 
 QString GraphicsDir() {
   return QDir(fixtures::modDir() + "/../graphics").absolutePath();
@@ -98,7 +105,10 @@ class TestPicturePage : public QObject {
     QVERIFY(testarchive::Build(mod_, {{kCap, Fixture("data/global/items/invcap.DC6")},
                                       {kBlood, Fixture("data/global/monsters/blood/BloodSmall01.dcc")},
                                       {kBroken, Fixture("data/global/items/invcap.DC6").left(100)},
-                                      {kMap, Fixture("data/global/items/Palette/invgreybrown.dat")}}));
+                                      {kMap, Fixture("data/global/items/Palette/invgreybrown.dat")},
+                                      {kCof, Fixture("data/global/monsters/blood/NEWL1HT.cof")},
+                                      {kTorso, Fixture("data/global/monsters/blood/S7TRLITA1HTH.dcc")},
+                                      {kLegs, Fixture("data/global/monsters/blood/S7TRLITA1HTH.dcc").left(4000)}}));
     TfrmPreferences::SetIniFileNameForTesting(dir_.filePath("QUILL.INI"));
   }
   void cleanupTestCase() { ReleaseArchiveState(); }
@@ -350,6 +360,48 @@ class TestPicturePage : public QObject {
     const graphics::Picture cap = Decoded(kCap, Fixture("data/global/items/invcap.DC6"));
     QCOMPARE(QImage::fromData(png).convertToFormat(QImage::Format_ARGB32), graphics::ToImage(cap.Frame(0, 0), Act1()));
     QVERIFY(tipOf(kBroken).contains(QStringLiteral("cannot be shown")));
+  }
+
+  // The COF's layers listed, its torso drawn on the box the DCC gives it,
+  // the damaged legs and the layers with no DCC named, played at its rate.
+  void aCofShowsItsLayersComposedAndPlays() {
+    for (const QByteArray& name : {kCof, kTorso, kLegs})
+      frm_->Rows->Append({name, SizeText(EntrySize(mod_, name)), QString()});
+    show(kCof);
+    QVERIFY(!page().isHidden());
+    const QWidget* panel = child<QWidget>("CofPanel");
+    QVERIFY(panel && panel->isVisible());
+    QCOMPARE(child<QLabel>("lblCofInfo")->text(),
+             QStringLiteral("16 directions, 8 frames a direction, animation rate 256 (25 frames a second)"));
+    auto* layers = child<QTableWidget>("tblCofLayers");
+    QCOMPARE(layers->rowCount(), 9);
+    QCOMPARE(layers->item(1, 0)->text(), QStringLiteral("TR"));
+    QCOMPARE(layers->item(1, 6)->text(), QString::fromLatin1(kTorso));
+    auto* type = child<QComboBox>("cmbLayerType1");
+    QVERIFY(type && type->currentText() == QStringLiteral("LIT") && !type->accessibleName().isEmpty());
+    QVERIFY(layers->item(0, 6)->text().endsWith(QStringLiteral(", left out")));
+    QCOMPARE(layers->item(6, 6)->text(), QStringLiteral("missing"));
+    const QString notes = child<QLabel>("lblCofNotes")->text();
+    QVERIFY2(notes.contains(QStringLiteral("HD: missing")) && notes.contains(QStringLiteral("LG: ")) &&
+                 notes.contains(QStringLiteral("the DCC has 8 directions, the COF 16")),
+             qPrintable(notes));
+
+    graphics::Dcc torso;
+    QString fault;
+    QVERIFY(graphics::ReadDcc(Fixture("data/global/monsters/blood/S7TRLITA1HTH.dcc"), torso, fault));
+    QCOMPARE(page().FrameShown(), graphics::ToImage(torso.directions[0].OnBox(0), Act1()));
+    child<QSpinBox>("spnDirection")->setValue(11);
+    QCOMPARE(page().FrameShown(), graphics::ToImage(torso.directions[3].OnBox(0), Act1()));
+    QTest::mouseClick(child<QPushButton>("btnPicturePlay"), Qt::LeftButton);
+    QVERIFY(page().PlayTimer()->isActive());
+    QCOMPARE(page().PlayTimer()->interval(), 40);
+    QTRY_COMPARE(child<QSpinBox>("spnFrame")->value(), 2);
+    QCOMPARE(page().FrameShown(), graphics::ToImage(torso.directions[3].OnBox(2), Act1()));
+    for (QWidget* w : panel->findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly))
+      QVERIFY2(!w->objectName().isEmpty() && !w->accessibleName().isEmpty(), w->metaObject()->className());
+    // A picture shown next hides the COF's panel.
+    show(kCap);
+    QVERIFY(!panel->isVisible());
   }
 
   void everyControlIsNamed() {

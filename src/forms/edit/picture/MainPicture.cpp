@@ -1,4 +1,4 @@
-// Pictures on the Edit page: an entry ending in ".dc6" or ".dcc" is read
+// Pictures on the Edit page: an entry ending in ".dc6", ".dcc" or ".cof" is read
 // from its pending file or the mod and shown on the picture page, in the
 // game's palettes (through the Game folder preference), the mod's own
 // palettes or a file the user picks, shifted by the mod's or the game's
@@ -8,6 +8,7 @@
 #include <QToolButton>
 
 #include "archive/ArchiveReader.h"
+#include "archive/graphics/CofAnimation.h"
 #include "archive/graphics/GamePalette.h"
 #include "forms/edit/picture/PicturePage.h"
 #include "forms/main/ModListModel.h"
@@ -40,6 +41,38 @@ bool IsColourMapEntry(const QByteArray& caption) {
 }
 
 }  // namespace
+
+graphics::DccLookup TfrmMain::LayerLookup() const {
+  const QString game = GameFolder();
+  graphics::DccLookup lookup;
+  // The mod's rows (pending files and the archive) first, then the game's.
+  lookup.list = [this](const QByteArray& start, const QByteArray& end) {
+    std::vector<QByteArray> names;
+    const QByteArray low = start.toLower(), high = end.toLower();
+    for (const ModEntry& entry : Rows->Rows()) {
+      const QByteArray name = entry.Caption.toLower();
+      if (name.size() > low.size() + high.size() && name.startsWith(low) && name.endsWith(high))
+        names.push_back(entry.Caption);
+    }
+    return names;
+  };
+  if (!game.isEmpty())
+    lookup.holds = [game](const QByteArray& name) { return graphics::GameHoldsFile(game, name); };
+  lookup.read = [this, game](const QByteArray& name, QByteArray& bytes) {
+    const QByteArray low = name.toLower();
+    for (int r = 0; r < Rows->Count(); ++r) {
+      if (Rows->Row(r).Caption.toLower() != low) continue;
+      try {
+        bytes = PictureBytes(r);
+        return true;
+      } catch (const AppError&) {
+        return false;
+      }
+    }
+    return !game.isEmpty() && graphics::ReadGameFile(game, name, bytes, graphics::kMaxGameDcc);
+  };
+  return lookup;
+}
 
 QByteArray TfrmMain::PictureBytes(int row) const {
   const ModEntry entry = Rows->Row(row);
@@ -116,7 +149,10 @@ void TfrmMain::ShowPictureEntry(int row) {
   if (focusInside) PicturesPage->setFocus(Qt::OtherFocusReason);
   StringGrid->hide();
   tbSheetSave->setEnabled(false);
-  PicturesPage->ShowPicture(caption, bytes);
+  if (graphics::IsCofName(caption))
+    PicturesPage->ShowCof(caption, bytes, LayerLookup());
+  else
+    PicturesPage->ShowPicture(caption, bytes);
   ShowEditEntry(row);
 }
 

@@ -2,6 +2,7 @@
 
 #include <QComboBox>
 #include <QDir>
+#include <QDoubleSpinBox>
 #include <QFileInfo>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -15,6 +16,7 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
+#include "forms/edit/picture/CofPanel.h"
 #include "platform/FileBytes.h"
 #include "platform/ReplacingFile.h"
 #include "platform/Ui.h"
@@ -74,7 +76,9 @@ void PicturePage::Build() {
   spnFrame = SpinBox(this, "spnFrame", QStringLiteral("Frame"), 0, 0);
   sldFrame = Named(new QSlider(Qt::Horizontal, this), "sldFrame", QStringLiteral("Frame slider"));
   btnPlay = Named(new QPushButton(QStringLiteral("Play"), this), "btnPicturePlay", QStringLiteral("Play"));
-  spnSpeed = SpinBox(this, "spnSpeed", QStringLiteral("Frames a second"), 1, 100);
+  spnSpeed = Named(new QDoubleSpinBox(this), "spnSpeed", QStringLiteral("Frames a second"));
+  spnSpeed->setRange(0.1, 100);
+  spnSpeed->setDecimals(1);
   spnSpeed->setValue(kGameSpeed);
   spnSpeed->setSuffix(QStringLiteral(" fps"));
   cmbExportKind = Named(new QComboBox(this), "cmbExportKind", QStringLiteral("Export as"));
@@ -108,6 +112,9 @@ void PicturePage::Build() {
   btnUndo->defaultAction()->setShortcutContext(Qt::WidgetWithChildrenShortcut);
   addAction(btnUndo->defaultAction());
 
+  cofPanel = new CofPanel(this);
+  cofPanel->hide();
+  cofPanel->TypeChanged = [this] { ShowComposed(); };
   lblNote = Named(new QLabel(this), "lblPictureNote", QStringLiteral("Picture note"));
   lblNote->setWordWrap(true);
   lblNote->setTextFormat(Qt::PlainText);
@@ -153,6 +160,7 @@ void PicturePage::Build() {
   layout->addLayout(top);
   layout->addLayout(view);
   layout->addLayout(play);
+  layout->addWidget(cofPanel);
   layout->addWidget(lblNote);
   layout->addWidget(lblFrameInfo);
   layout->addWidget(scrView, 1);
@@ -169,8 +177,8 @@ void PicturePage::Build() {
   });
   connect(sldFrame, &QSlider::valueChanged, spnFrame, &QSpinBox::setValue);
   connect(btnPlay, &QPushButton::clicked, this, [this] { SetPlaying(!timer_->isActive()); });
-  connect(spnSpeed, &QSpinBox::valueChanged, this,
-          [this](int fps) { timer_->setInterval(graphics::Playback::Interval(fps)); });
+  connect(spnSpeed, &QDoubleSpinBox::valueChanged, this,
+          [this](double fps) { timer_->setInterval(graphics::Playback::Interval(fps)); });
   timer_->setInterval(graphics::Playback::Interval(kGameSpeed));
   connect(timer_, &QTimer::timeout, this, &PicturePage::Step);
 }
@@ -305,8 +313,18 @@ bool PicturePage::ShowPicture(const QByteArray& name, const QByteArray& bytes) {
   undo_->clear();
   name_ = name;
   QString fault;
+  // A COF set the speed its rate gives; a DC6 or DCC plays at the game's.
+  if (!cofPanel->isHidden()) spnSpeed->setValue(kGameSpeed);
+  cofPanel->Clear();
+  cofPanel->hide();
   const bool ok = picture_.Read(name, bytes, fault);
   SetFrameRange();
+  ShowFault(ok, fault);
+  Redraw();
+  return ok;
+}
+
+void PicturePage::ShowFault(bool ok, const QString& fault) {
   if (!ok) {
     SetText(lblNote, QStringLiteral("This picture cannot be shown: %1.").arg(fault));
     lblNote->show();
@@ -314,14 +332,51 @@ bool PicturePage::ShowPicture(const QByteArray& name, const QByteArray& bytes) {
     SetText(lblNote, QString::fromUtf8(kNoPaletteNote));
     lblNote->setVisible(greyPalette_);
   }
+}
+
+bool PicturePage::ShowCof(const QByteArray& name, const QByteArray& bytes, graphics::DccLookup lookup) {
+  SetPlaying(false);
+  undo_->clear();
+  name_ = name;
+  QString fault;
+  cofPanel->show();
+  const bool ok = cofPanel->Show(name, bytes, std::move(lookup), fault);
+  // Played at the speed the COF's rate gives, which the user may change.
+  const double fps = cofPanel->Animation().FramesPerSecond();
+  spnSpeed->setValue(ok && fps > 0 ? fps : kGameSpeed);
+  if (!ok) {
+    picture_ = {};
+    SetFrameRange();
+    ShowFault(false, fault);
+    Redraw();
+    return false;
+  }
+  ShowComposed();
+  return true;
+}
+
+void PicturePage::ShowComposed() {
+  const int direction = spnDirection->value(), frame = spnFrame->value();
+  std::vector<std::vector<graphics::IndexFrame>> frames;
+  QString fault;
+  const bool ok = cofPanel->Animation().ComposeAll(frames, fault);
+  picture_.SetFrames(std::move(frames));
+  SetFrameRange();
+  // A type chosen anew keeps the place shown.
+  updating_ = true;
+  spnDirection->setValue(direction);
+  spnFrame->setValue(frame);
+  updating_ = false;
+  ShowFault(ok, fault);
   Redraw();
-  return ok;
 }
 
 void PicturePage::Clear() {
   SetPlaying(false);
   undo_->clear();
   picture_ = {};
+  cofPanel->Clear();
+  cofPanel->hide();
   name_.clear();
   SetFrameRange();
   Redraw();

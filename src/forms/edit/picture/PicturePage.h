@@ -8,11 +8,14 @@
 #include <QWidget>
 #include <functional>
 
+#include "archive/graphics/CofAnimation.h"
 #include "archive/graphics/ColourMap.h"
 #include "archive/graphics/Palette.h"
 #include "archive/graphics/Picture.h"
 
+class CofPanel;
 class QCheckBox;
+class QDoubleSpinBox;
 class QComboBox;
 class QLabel;
 class QPushButton;
@@ -41,6 +44,11 @@ class PicturePage : public QWidget {
   void SetSources(Sources sources);
   // Shows the entry's picture; false with the reader's message on the page.
   bool ShowPicture(const QByteArray& name, const QByteArray& bytes);
+  // Shows a COF: its layers, and their DCCs found through lookup composed
+  // and played at the COF's speed; false with the reader's message when the
+  // COF cannot be read.
+  bool ShowCof(const QByteArray& name, const QByteArray& bytes, graphics::DccLookup lookup);
+  const CofPanel& Cof() const { return *cofPanel; }
   void Clear();
 
   // What is shown, for the window's tests and the tooltip alike.
@@ -74,6 +82,8 @@ class PicturePage : public QWidget {
   void ChooseBackground(int index);
   void ShowPaletteInUse();
   void SetFrameRange();
+  void ShowComposed();
+  void ShowFault(bool ok, const QString& fault);
   void Redraw();
   void Step();
   void SetPlaying(bool playing);
@@ -98,7 +108,9 @@ class PicturePage : public QWidget {
   bool updating_ = false;
 
   QComboBox *cmbPalette, *cmbColourMap, *cmbBackground, *cmbExportKind;
-  QSpinBox *spnShift, *spnZoom, *spnDirection, *spnFrame, *spnSpeed;
+  QSpinBox *spnShift, *spnZoom, *spnDirection, *spnFrame;
+  QDoubleSpinBox* spnSpeed;
+  CofPanel* cofPanel;
   QSlider* sldFrame;
   QPushButton* btnPlay;
   QToolButton *btnExport, *btnImport, *btnUndo;
