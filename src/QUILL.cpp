@@ -4,7 +4,9 @@
 // message loop until the main window is closed, and the orderly shutdown; one
 // optional argument names a mod to open once the window is up.
 #include <QApplication>
+#include <QByteArray>
 #include <QCoreApplication>
+#include <QString>
 #include <cstdio>
 
 #include "archive/ArchiveReader.h"
@@ -13,7 +15,27 @@
 
 namespace {
 
+// An argument whose bytes are not text in the system's encoding would come
+// through as another name (its odd bytes turned into U+FFFD): a file looked
+// for or written under a name the user did not give. Such a command is
+// refused whole.
+bool ArgumentsAreText(int argc, char** argv) {
+  for (int i = 1; i < argc; ++i) {
+    const QByteArray given(argv[i]);
+    const QString text = QString::fromLocal8Bit(given);
+    if (text.toLocal8Bit() != given) {
+      std::fprintf(stderr,
+                   "quillforge: the argument \"%s\" is not valid text in this system's encoding; "
+                   "nothing was done\n",
+                   text.toLocal8Bit().constData());
+      return false;
+    }
+  }
+  return true;
+}
+
 int RunCommand(int argc, char** argv) {
+  if (!ArgumentsAreText(argc, argv)) return 2;
   QCoreApplication app(argc, argv);
   cli::Io io;
   const int status = cli::RunCommandLine(app.arguments().mid(1), io);

@@ -99,6 +99,13 @@ struct OutFile {
   QByteArray bytes;
 };
 
+// The refusal of a file its reader does not take; a fault that already says
+// the file is not of the kind is not said twice.
+QString Unsound(const QString& path, const char* kind, const QString& fault) {
+  if (fault.startsWith(QStringLiteral("not a "))) return QStringLiteral("%1: %2").arg(ShownPath(path), fault);
+  return QStringLiteral("%1: not a sound %2: %3").arg(ShownPath(path), QLatin1String(kind), fault);
+}
+
 // Every frame of the image as a PNG, named for its direction and frame.
 std::vector<OutFile> FramesAsPng(const QString& path, const graphics::Palette& palette,
                                  const uint8_t* shift) {
@@ -116,16 +123,17 @@ std::vector<OutFile> FramesAsPng(const QString& path, const graphics::Palette& p
   if (EndsWith(path, ".dc6")) {
     graphics::Dc6 image;
     if (!graphics::ReadDc6(bytes, image, fault))
-      throw Refusal{QStringLiteral("%1: not a sound DC6: %2").arg(ShownPath(path), fault)};
+      throw Refusal{Unsound(path, "DC6", fault)};
     for (uint32_t d = 0; d < image.directions; ++d)
       for (uint32_t f = 0; f < image.framesPerDirection; ++f) add(d, f, image.Frame(d, f));
   } else {
     graphics::Dcc image;
     if (!graphics::ReadDcc(bytes, image, fault))
-      throw Refusal{QStringLiteral("%1: not a sound DCC: %2").arg(ShownPath(path), fault)};
+      throw Refusal{Unsound(path, "DCC", fault)};
     for (size_t d = 0; d < image.directions.size(); ++d)
       for (size_t f = 0; f < image.directions[d].frames.size(); ++f) add(d, f, image.directions[d].OnBox(f));
   }
+  if (out.empty()) throw Refusal{QStringLiteral("%1: holds no frames").arg(ShownPath(path))};
   return out;
 }
 
@@ -164,6 +172,8 @@ graphics::Dc6 Dc6FromPngs(const QStringList& paths, const graphics::Palette& pal
     }
     if (image.isNull())
       throw Refusal{QStringLiteral("%1: not a PNG picture: %2").arg(ShownPath(path), reader.errorString())};
+    QString fault;
+    if (!graphics::OffsetTextsSound(image, fault)) throw Refusal{QStringLiteral("%1: %2").arg(ShownPath(path), fault)};
     frames.push_back(graphics::FromImage(image, palette));
   }
   return graphics::NewDc6(frames, directions);

@@ -180,8 +180,24 @@ class TestCliConvert : public QObject {
     ExpectRefusal(clirun::Run({convert, dc6, out, QStringLiteral("--palette"), pal, QStringLiteral("--shift"),
                                QStringLiteral("1")}),
                   "go together");
+    // A DC6 of no frames at all: nothing to convert is not a success.
+    QByteArray empty(24, '\0');
+    empty[0] = 6, empty[4] = 1;
+    empty.replace(12, 4, "\xEE\xEE\xEE\xEE");
+    const QString none = Path(QStringLiteral("none.dc6"));
+    QVERIFY(clirun::WriteFile(none, empty));
+    ExpectRefusal(clirun::Run({convert, none, out, QStringLiteral("--palette"), pal}), "holds no frames");
     QVERIFY(!QFileInfo::exists(out));
-    // PNGs: one that is not a picture, a count no direction count divides.
+    // PNGs: one that is not a picture, a count no direction count divides,
+    // an offset text that is no number (never taken as 0).
+    QImage placed(2, 2, QImage::Format_ARGB32);
+    placed.fill(Qt::red);
+    placed.setText(QStringLiteral("OffsetX"), QStringLiteral("9999999999999"));
+    const QString badOffset = Path(QStringLiteral("offset.png"));
+    QVERIFY(placed.save(badOffset));
+    ExpectRefusal(clirun::Run({convert, badOffset, Path(QStringLiteral("placed.dc6")), QStringLiteral("--palette"), pal}),
+                  "OffsetX text");
+    QVERIFY(!QFileInfo::exists(Path(QStringLiteral("placed.dc6"))));
     const QString png = Path(QStringLiteral("one.png")), fake = Path(QStringLiteral("fake.png"));
     QVERIFY(QImage(3, 3, QImage::Format_ARGB32).save(png));
     QVERIFY(clirun::WriteFile(fake, "not a png"));

@@ -357,7 +357,7 @@ class DirectionDecoder {
     if (codes.Overrun() || codes.End() - codes.Position() >= 8) {
       fault = codes.Overrun()
                   ? QStringLiteral("the pixel-code stream runs past the direction's end")
-                  : QStringLiteral("the pixel-code stream stops %1 bytes short of the direction's end")
+                  : QStringLiteral("the pixel-code stream stops %1 byte(s) short of the direction's end")
                         .arg((codes.End() - codes.Position()) / 8);
       return false;
     }

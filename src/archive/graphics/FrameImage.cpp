@@ -13,7 +13,7 @@ void SetOffsets(QImage& image, const IndexFrame& frame) {
 
 int OffsetText(const QImage& image, const char* key) {
   bool ok = false;
-  const int value = image.text(QLatin1String(key)).toInt(&ok);
+  const int value = image.text(QLatin1String(key)).trimmed().toInt(&ok);
   return ok ? value : 0;
 }
 
@@ -85,6 +85,19 @@ IndexFrame FromImage(const QImage& image, const Palette& palette) {
     }
   }
   return frame;
+}
+
+bool OffsetTextsSound(const QImage& image, QString& fault) {
+  for (const char* key : {kOffsetXKey, kOffsetYKey}) {
+    const QString text = image.text(QLatin1String(key));
+    bool ok = text.isEmpty();
+    if (!ok) text.trimmed().toInt(&ok);
+    if (!ok) {
+      fault = QStringLiteral("its %1 text \"%2\" is not a whole number of pixels").arg(QLatin1String(key), text.left(40));
+      return false;
+    }
+  }
+  return true;
 }
 
 }  // namespace graphics

@@ -2,6 +2,7 @@
 // Frames as images and back: a frame shown or exported in a palette's
 // colours, and a picture (a PNG a paint program saved) taken in as indices.
 #include <QImage>
+#include <QString>
 
 #include "archive/graphics/IndexFrame.h"
 #include "archive/graphics/Palette.h"
@@ -29,5 +30,9 @@ uint8_t NearestIndex(QRgb colour, const Palette& palette);
 // other image's pixels as their nearest colours, alpha below half
 // transparent. The offsets come from the image's texts, else 0.
 IndexFrame FromImage(const QImage& image, const Palette& palette);
+
+// False with why when the image carries an offset text that is not a whole
+// number a frame can hold: such a picture is refused, never placed at 0.
+bool OffsetTextsSound(const QImage& image, QString& fault);
 
 }  // namespace graphics

@@ -153,6 +153,11 @@ bool ImportIntoDc6(Dc6& image, int index, const std::vector<QImage>& pictures, c
     fault = QStringLiteral("%1 pictures for %2 frames").arg(pictures.size()).arg(count);
     return false;
   }
+  for (size_t i = 0; i < count; ++i)
+    if (!OffsetTextsSound(pictures[i], fault)) {
+      if (count > 1) fault = QStringLiteral("picture %1: %2").arg(i + 1).arg(fault);
+      return false;
+    }
   for (size_t i = 0; i < count; ++i) {
     IndexFrame frame = FromImage(pictures[i], palette);
     const IndexFrame& old = image.frames[first + i].image;

@@ -257,7 +257,7 @@ class TestGraphicsFormats : public QObject {
   void hostileDccsRefused() {
     const QByteArray good = SmallDcc();
     QVERIFY(DccFault(SmallDcc(20000)).contains(QStringLiteral("larger than a frame can be")));
-    QVERIFY(DccFault(SmallDcc(4, "x")).contains(QStringLiteral("pixel-code stream stops 1 bytes short")));
+    QVERIFY(DccFault(SmallDcc(4, "x")).contains(QStringLiteral("pixel-code stream stops 1 byte(s) short")));
     QByteArray frames = good;
     Put32(frames, 3, 0xFFFFFFFFu);
     QVERIFY(DccFault(frames).contains(QStringLiteral("frames do not fit")));
