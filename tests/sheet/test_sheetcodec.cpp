@@ -1,7 +1,4 @@
-#include <sys/resource.h>
-
 #include <QtTest>
-#include <csignal>
 
 #include "Fixtures.h"
 #include "SheetCells.h"
@@ -52,18 +49,6 @@ bool IsCanonical(QByteArray text) {
     if (line.count('\t') != tabs) return false;
   return true;
 }
-
-struct FileSizeLimit {
-  explicit FileSizeLimit(rlim_t bytes) {
-    getrlimit(RLIMIT_FSIZE, &saved);
-    std::signal(SIGXFSZ, SIG_IGN);  // a failed write, not a killed process
-    rlimit limit = saved;
-    limit.rlim_cur = bytes;
-    setrlimit(RLIMIT_FSIZE, &limit);
-  }
-  ~FileSizeLimit() { setrlimit(RLIMIT_FSIZE, &saved); }
-  rlimit saved{};
-};
 
 }  // namespace
 
@@ -258,17 +243,6 @@ class TestSheetCodec : public QObject {
     QCOMPARE(QFile::permissions(path) & kModeBits, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup);
   }
 
-  void savingThroughASymlinkReplacesTheTarget() {
-    const QString target = Scratch(QStringLiteral("target.txt"));
-    const QString link = Scratch(QStringLiteral("link.txt"));
-    QVERIFY(fixtures::writeAll(target, "old"));
-    QVERIFY(QFile::link(target, link));
-    SheetGrid grid;
-    GridToFile(link, grid);
-    QCOMPARE(fixtures::readAll(target), QByteArray("\r\n"));
-    QVERIFY(QFileInfo(link).isSymLink());
-  }
-
   void cannotCreateFile() {
     QTemporaryDir dir;
     SheetGrid grid;
@@ -288,29 +262,6 @@ class TestSheetCodec : public QObject {
     QCOMPARE(ErrorOf([&] { GridToFile(folder, grid); }), "Cannot create file " + folder);
     // No temporary file is left behind by any of these.
     QCOMPARE(QDir(folder).entryList(QDir::Files), QStringList{QStringLiteral("read-only.txt")});
-  }
-
-  void writeFailurePartWay() {
-    SheetGrid grid;
-    LinesToGrid({QByteArray(20000, 'a') + "\tb", "1\t2"}, grid);
-
-    // A full device: the failure shows as a write error.
-    if (QFileInfo::exists(QStringLiteral("/dev/full")))
-      QCOMPARE(ErrorOf([&] { GridToFile(QStringLiteral("/dev/full"), grid); }),
-               QStringLiteral("Stream write error"));
-
-    // A regular file that cannot take the whole text keeps its old bytes.
-    QTemporaryDir dir;
-    const QString path = dir.filePath(QStringLiteral("limited.txt"));
-    QVERIFY(fixtures::writeAll(path, "old sheet\r\n"));
-    QString error;
-    {
-      FileSizeLimit limit(4096);
-      error = ErrorOf([&] { GridToFile(path, grid); });
-    }
-    QCOMPARE(error, QStringLiteral("Stream write error"));
-    QCOMPARE(fixtures::readAll(path), QByteArray("old sheet\r\n"));
-    QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList{QStringLiteral("limited.txt")});
   }
 
   void loadFileLines() {
