@@ -146,9 +146,6 @@ class Fixture : public QObject {
 
   // The mod and the sources; in the children, nothing.
   void SetUp() {
-    // Everyone may enter the scratch folder: some children run as nobody.
-    QVERIFY(QFile::setPermissions(scratch_.path(),
-                                  QFile::permissions(scratch_.path()) | QFile::ExeOther | QFile::ReadOther));
     folder_ = scratch_.filePath(QStringLiteral("mods"));
     sources_ = scratch_.filePath(QStringLiteral("sources"));
     QVERIFY(QDir().mkpath(folder_) && QDir().mkpath(sources_));
@@ -156,8 +153,6 @@ class Fixture : public QObject {
     // folder and record file there, and they go with the parent's.
     childTemp_ = scratch_.filePath(QStringLiteral("child-tmp"));
     QVERIFY(QDir().mkpath(childTemp_));
-    QVERIFY(QFile::setPermissions(childTemp_, QFile::permissions(childTemp_) | QFile::WriteOther |
-                                                  QFile::ExeOther | QFile::ReadOther));
     archive_ = folder_ + QStringLiteral("/mod.QLM");
 
     // The mod holds the sheets; the update replaces two and adds the rest of
@@ -184,10 +179,6 @@ class Fixture : public QObject {
       after_.insert(name, bytes);
     }
     QVERIFY(pairs_.size() >= 8);
-    QVERIFY(
-        QFile::setPermissions(sources_, QFile::permissions(sources_) | QFile::ExeOther | QFile::ReadOther));
-    for (const QString& f : QDir(sources_).entryList(QDir::Files))
-      QVERIFY(QFile::setPermissions(sources_ + '/' + f, QFile::ReadOwner | QFile::ReadOther));
   }
 
   // Run by the children only: open the mod, add every source, Update

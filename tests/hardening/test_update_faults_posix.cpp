@@ -34,7 +34,15 @@ class TestUpdateFaultsPosix : public Fixture {
     QF_REQUIRE_FIXTURES();
     if (::geteuid() != 0) QSKIP("needs root, to run the children as nobody");
     SetUp();
+    // Everyone may enter the scratch folder and read the sources: some
+    // children run as nobody.
+    QVERIFY(QFile::setPermissions(scratch_.path(),
+                                  QFile::permissions(scratch_.path()) | QFile::ExeOther | QFile::ReadOther));
     QVERIFY(::chmod(QFile::encodeName(childTemp_).constData(), 01777) == 0);
+    QVERIFY(
+        QFile::setPermissions(sources_, QFile::permissions(sources_) | QFile::ExeOther | QFile::ReadOther));
+    for (const QString& f : QDir(sources_).entryList(QDir::Files))
+      QVERIFY(QFile::setPermissions(sources_ + '/' + f, QFile::ReadOwner | QFile::ReadOther));
   }
 
   void init() {
