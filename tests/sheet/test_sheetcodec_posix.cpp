@@ -45,6 +45,19 @@ class TestSheetCodecPosix : public QObject {
  private slots:
   void initTestCase() { QVERIFY(scratch_.isValid()); }
 
+  // Replacing the file keeps its permission bits.
+  void savingKeepsThePermissions() {
+    const QString path = Scratch(QStringLiteral("longer.txt"));
+    QVERIFY(fixtures::writeAll(path, QByteArray(5000, 'x')));
+    QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup);
+    SheetGrid grid;
+    LinesToGrid({"a\tb"}, grid);
+    GridToFile(path, grid);
+    QCOMPARE(fixtures::readAll(path), QByteArray("a\tb\r\n"));
+    constexpr QFile::Permissions kModeBits(0x7777 & ~0x0700);  // owner, group, other; not "current user"
+    QCOMPARE(QFile::permissions(path) & kModeBits, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup);
+  }
+
   void savingThroughASymlinkReplacesTheTarget() {
     const QString target = Scratch(QStringLiteral("target.txt"));
     const QString link = Scratch(QStringLiteral("link.txt"));
