@@ -37,6 +37,11 @@ bool FoldsLetterCase(const QString& folder) {
   return folds;
 }
 
+// Standard output with its line ends as LF (the Windows console's are CR LF).
+QByteArray Lf(QByteArray text) {
+  return text.replace("\r\n", "\n");
+}
+
 }  // namespace
 
 class TestCliNames : public QObject {
@@ -62,7 +67,7 @@ class TestCliNames : public QObject {
     QVERIFY(testarchive::Build(b, {{"caf\xE9.txt", "lower"}, {"CAF\xC9.TXT", "UPPER"}}));
     const clirun::Result c = clirun::Run({QStringLiteral("compare"), a, b});
     QCOMPARE(c.code, 1);
-    QCOMPARE(c.out.split('\n').first(), QByteArray("changed CAF\xC3\x89.TXT"));
+    QCOMPARE(Lf(c.out).split('\n').first(), QByteArray("changed CAF\xC3\x89.TXT"));
 
     const QString out = Path(QStringLiteral("two"));
     const clirun::Result x = clirun::Run({QStringLiteral("extract"), a, out});
@@ -99,6 +104,7 @@ class TestCliNames : public QObject {
     r = clirun::Run(QStringList{QStringLiteral("info"), mod} + Words({"--set-title", "-q", "--set-author", "me"}));
     QCOMPARE(r.code, 0);
     r = clirun::Run({QStringLiteral("info"), mod});
+    r.out = Lf(r.out);
     QVERIFY2(r.out.contains("title: -q\n") && r.out.contains("author: me\n") && r.out.contains("version: -h\n"),
              r.out.constData());
     // Standing as options they still are.
@@ -119,7 +125,7 @@ class TestCliNames : public QObject {
              0);
     const clirun::Result bare = clirun::Run({QStringLiteral("compare"), mod, tree, QStringLiteral("--names-only")});
     QCOMPARE(bare.code, 1);
-    QCOMPARE(bare.out, QByteArray("only here data\\global\\excel\\x.txt\nonly there global\\excel\\x.txt\n"));
+    QCOMPARE(Lf(bare.out), QByteArray("only here data\\global\\excel\\x.txt\nonly there global\\excel\\x.txt\n"));
   }
 };
 

@@ -38,7 +38,8 @@ struct ChildRun {
 inline ChildRun Parse(const QByteArray& output, bool finished) {
   ChildRun run;
   run.finished = finished;
-  for (const QByteArray& line : output.split('\n')) {
+  // The child's standard output is text: on Windows its lines end in CR LF.
+  for (const QByteArray& line : QByteArray(output).replace('\r', "").split('\n')) {
     if (line.startsWith("CHILD MESSAGE ")) run.messages << QString::fromLocal8Bit(line.mid(14));
     if (line.startsWith("CHILD UPDATE ")) run.updateState = QString::fromLatin1(line.mid(13));
     if (line == "CHILD PUMP") ++run.pumps;
