@@ -36,4 +36,4 @@ class TestArchwritUnload : public QObject {
 };
 
 QTEST_MAIN(TestArchwritUnload)
-#include "test_archwrit_unload.moc"
+#include "test_archwrit_unload_posix.moc"
