@@ -9,6 +9,7 @@
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenuBar>
 #include <QScreen>
 #include <QStatusBar>
@@ -247,6 +248,9 @@ void TfrmMain::BuildPages() {
   filesLayout->addWidget(BuildFilterBar(tbsFiles));
   filesLayout->addWidget(ListView);
   PageControl->addTab(tbsFiles, QStringLiteral("F&iles"));
+  // The list is made before the filter above it: Tab goes from the filter
+  // down into the list, as the page reads.
+  QWidget::setTabOrder(edtFilter, ListView);
   WireFilesList();
 
   BuildEditPage();

@@ -49,6 +49,12 @@ class TestCmdFilter : public QObject {
     QTest::keyClicks(ws.w->edtFilter, "Excel\\");
     QCOMPARE(Shown(ws), (QList<QByteArray>{arena, skills}));
     QCOMPARE(ws.w->lblFileCount->text(), QStringLiteral("2 of 4 files"));
+    // Tab goes from the filter down into the list, where Space selects the current (first) row.
+    QTest::keyClick(ws.w->edtFilter, Qt::Key_Tab);
+    QCOMPARE(QApplication::focusWidget(), ws.w->ListView);
+    QTest::keyClick(ws.w->ListView, Qt::Key_Space);
+    QCOMPARE(ws.w->Rows->Row(ws.w->SelectedRow()).Caption, arena);
+    ws.w->edtFilter->setFocus();
 
     ws.w->Rows->sort(ModListModel::NameColumn, Qt::DescendingOrder);
     QCOMPARE(Shown(ws), (QList<QByteArray>{skills, arena}));
