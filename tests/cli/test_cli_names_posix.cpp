@@ -2,7 +2,9 @@
 // (as archive tools unpack them, made through open and mkdir), and a tree
 // reached through a symbolic link to it.
 #include <fcntl.h>
+#include <spawn.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <QDir>
@@ -59,6 +61,32 @@ class TestCliNamesPosix : public QObject {
 
  private slots:
   void initTestCase() { QVERIFY(scratch_.isValid()); }
+
+  // An argument holding a byte that is no text (0xE9 alone is no UTF-8):
+  // the command is refused before it looks for or writes any name, never
+  // writing under the name it would decode to instead.
+  void argumentsThatAreNoTextAreRefused() {
+    QVERIFY(clirun::WriteFile(Path(QStringLiteral("argtree/a.txt")), "a"));
+    const QByteArray program = QF_QUILLFORGE, tree = Disk(QStringLiteral("argtree"));
+    const QByteArray out = Disk(QStringLiteral("out")) + "\xE9.QLM";
+    const QByteArray build = "build", o = "-o";
+    char* argv[] = {const_cast<char*>(program.constData()), const_cast<char*>(build.constData()),
+                    const_cast<char*>(tree.constData()), const_cast<char*>(o.constData()),
+                    const_cast<char*>(out.constData()), nullptr};
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
+    pid_t pid = 0;
+    QCOMPARE(posix_spawn(&pid, program.constData(), &actions, nullptr, argv, environ), 0);
+    posix_spawn_file_actions_destroy(&actions);
+    int status = 0;
+    QCOMPARE(waitpid(pid, &status, 0), pid);
+    QVERIFY(WIFEXITED(status));
+    QCOMPARE(WEXITSTATUS(status), 2);
+    QCOMPARE(QDir(scratch_.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::System),
+             QStringList{QStringLiteral("argtree")});
+    QDir(Path(QStringLiteral("argtree"))).removeRecursively();
+  }
 
   // A raw byte 0xE9 on disk is the entry's byte 0xE9, shown as "é"; an entry
   // whose file the tree holds is never deleted; the UTF-8 spelling of the

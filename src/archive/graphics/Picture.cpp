@@ -150,7 +150,7 @@ bool ImportIntoDc6(Dc6& image, int index, const std::vector<QImage>& pictures, c
   const size_t first = index < 0 ? 0 : size_t(index);
   const size_t count = index < 0 ? image.frames.size() : 1;
   if (first + count > image.frames.size() || pictures.size() != count) {
-    fault = QStringLiteral("%1 pictures for %2 frames").arg(pictures.size()).arg(count);
+    fault = QStringLiteral("%1 picture(s) for %2 frame(s)").arg(pictures.size()).arg(count);
     return false;
   }
   for (size_t i = 0; i < count; ++i)

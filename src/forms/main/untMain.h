@@ -301,6 +301,7 @@ class TfrmMain : public QMainWindow {
   // The line above the editor: the entry's name and its pending file, if
   // any; or what an imported sheet came from; empty: nothing shown.
   void ShowEditEntry(int row);
+  int PictureRow() const;
   void ShowImportedFrom(const QString& path);
   // For an entry no editor shows, the note saying so stands in for the grid
   // and Save is off; otherwise the note goes and Save is on.

@@ -276,6 +276,40 @@ class TestPicturePage : public QObject {
     QVERIFY(ui_->messages.last().text.startsWith(QStringLiteral("Cannot import: ")));
   }
 
+  // Save writes the entry the page shows, also when the selection moved on
+  // while the user kept the picture's changes.
+  void saveWritesTheEntryShown() {
+    auto rowOf = [&](const QByteArray& name) {
+      for (int r = 0; r < frm_->Rows->Count(); ++r)
+        if (frm_->Rows->Row(r).Caption == name) return r;
+      return -1;
+    };
+    show(kCap);
+    QImage frame(5, 4, QImage::Format_ARGB32);
+    frame.fill(Qt::red);
+    const QString png = dir_.filePath("red.png");
+    QVERIFY(frame.save(png));
+    ui_->ConfirmFileDialog({png});
+    page().ImportShownFrame();
+    QFile::remove(png);
+    QVERIFY(page().Modified());
+    // To the DCC, the discard declined: the cap stays shown, and is what Save writes.
+    frm_->PageControl->setCurrentWidget(frm_->tbsFiles);
+    frm_->ListView->setFocus();
+    frm_->SelectRow(rowOf(kBlood));
+    ui_->AnswerMessage(ui::idNo);
+    frm_->PageControl->setCurrentWidget(frm_->tbsEdit);
+    QTRY_COMPARE(ui_->messages.size(), 1);
+    QCOMPARE(page().ShownName(), kCap);
+    const QString saved = dir_.filePath("saved.dc6");
+    ui_->ConfirmFileDialog({saved});
+    QVERIFY(frm_->tbSheetSave->isEnabled());
+    frm_->tbSheetSave->click();
+    QCOMPARE(frm_->Rows->Row(rowOf(kCap)).SourcePath, saved);
+    QVERIFY(frm_->Rows->Row(rowOf(kBlood)).SourcePath.isEmpty());
+    QFile::remove(saved);
+  }
+
   void aBrokenPictureShowsTheReadersMessage() {
     show(kBroken);
     QVERIFY(!page().isHidden());

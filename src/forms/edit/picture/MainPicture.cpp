@@ -173,9 +173,27 @@ bool TfrmMain::MayDiscardPicture() {
   return true;
 }
 
+// The row of the entry the picture page shows: the selected one when it is
+// that entry (the selection may have moved on while a discard was declined),
+// else the first row of that name; -1 when the entry has left the list.
+int TfrmMain::PictureRow() const {
+  const QByteArray& name = PicturesPage->ShownName();
+  const int selected = SelectedRow();
+  if (selected >= 0 && Rows->Row(selected).Caption == name) return selected;
+  for (int r = 0; r < Rows->Count(); ++r)
+    if (Rows->Row(r).Caption == name) return r;
+  return -1;
+}
+
 void TfrmMain::SavePicture() {
   const QByteArray bytes = PicturesPage->Dc6Bytes();
   if (bytes.isEmpty()) return;
+  if (PictureRow() < 0) {
+    ui::MessageBox(QStringLiteral("The entry %1 is no longer in the list; the picture was not saved.")
+                       .arg(ansi::toDisplay(PicturesPage->ShownName())),
+                   QStringLiteral("Save"), ui::mbOk | ui::mbIconExclamation);
+    return;
+  }
   SaveDialog.Filter = QStringLiteral("DC6 Images (*.dc6)|*.dc6|All Files (*.*)|*.*");
   SaveDialog.Options = kSaveOptions;
   SaveDialog.Title = QStringLiteral("Save DC6 Image");
@@ -183,12 +201,8 @@ void TfrmMain::SavePicture() {
   SaveDialog.FileName.clear();
   SaveDialog.InitialDir = InputFolder();
   if (!SaveDialog.Execute()) return;
-  const int row = SelectedRow();
-  if (row < 0) {
-    ui::MessageBox(QStringLiteral("No file selected in filelist to replace."), QStringLiteral("No selection."),
-                   ui::mbOk | ui::mbIconExclamation);
-    return;
-  }
+  const int row = PictureRow();
+  if (row < 0) return;
   files::ReplacingFile file(SaveDialog.FileName);
   if (!file.Open() || file.Device().write(bytes) != bytes.size() || !file.Commit())
     throw AppError(QStringLiteral("Cannot write %1").arg(SaveDialog.FileName));

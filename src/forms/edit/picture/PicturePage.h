@@ -53,6 +53,8 @@ class PicturePage : public QWidget {
 
   // What is shown, for the window's tests and the tooltip alike.
   const graphics::Picture& Shown() const { return picture_; }
+  // The entry shown, by its internal name (empty when none).
+  const QByteArray& ShownName() const { return name_; }
   const graphics::Palette& CurrentPalette() const { return palette_; }
   const uint8_t* CurrentTable() const;
   QImage FrameShown() const { return frameImage_; }
