@@ -158,7 +158,31 @@ QTableView* TfrmMain::CreateStringGrid(QWidget* parent) {
   return new EditPageGrid(parent);
 }
 
+namespace {
+
+// The page remembers the control that last had the focus in it and hands
+// the focus back to it when the page is shown again. When that control has
+// been hidden meanwhile (the grid behind a picture, the picture behind a
+// note), the focus would go past the page and entering it would never be
+// seen: the page forgets such a control, and takes the first one it shows.
+class ForgetHiddenFocus {
+ public:
+  explicit ForgetHiddenFocus(QWidget* page) : page_(page) {}
+  ~ForgetHiddenFocus() {
+    QWidget* remembered = page_->focusWidget();
+    if (remembered && !remembered->hasFocus() && !remembered->isVisibleTo(page_)) remembered->clearFocus();
+  }
+  ForgetHiddenFocus(const ForgetHiddenFocus&) = delete;
+  ForgetHiddenFocus& operator=(const ForgetHiddenFocus&) = delete;
+
+ private:
+  QWidget* page_;
+};
+
+}  // namespace
+
 void TfrmMain::tbsEditEnter(QObject*) {
+  const ForgetHiddenFocus forget(tbsEdit);
   EditPageGrid& grid = PageGrid(StringGrid);
   if (!MayDiscardPicture()) return;
   if (!MayDiscardEdits(grid, *StringsPage)) return;

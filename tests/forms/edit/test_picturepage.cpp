@@ -310,6 +310,19 @@ class TestPicturePage : public QObject {
     QFile::remove(saved);
   }
 
+  // A picture after an entry no editor shows, and back: each time the Edit
+  // tab shows the entry selected (the control the page had focused is
+  // hidden by then).
+  void theEditTabFollowsEverySelection() {
+    for (const QByteArray& name : {kCap, kBlood, kMap, kCap, kMap, kBlood}) {
+      show(name);
+      if (name == kMap)
+        QTRY_VERIFY(page().isHidden() && frm_->lblNoEditor->isVisible());
+      else
+        QTRY_COMPARE(page().ShownName(), name);
+    }
+  }
+
   void aBrokenPictureShowsTheReadersMessage() {
     show(kBroken);
     QVERIFY(!page().isHidden());
