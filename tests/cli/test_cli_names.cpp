@@ -76,8 +76,11 @@ class TestCliNames : public QObject {
       QCOMPARE(x.code, 2);
       QCOMPARE(x.errLines().size(), 1);
       QVERIFY2(x.err.contains("CAF\xC3\x89.TXT"), x.err.constData());
+      // One of the two is written, the other named as left out: never one over the other.
       QCOMPARE(files.size(), 1);
-      QCOMPARE(files.first(), QByteArray("lower"));
+      const bool upperLeftOut = x.err.contains("not extracted: CAF\xC3\x89.TXT");
+      QVERIFY2(upperLeftOut || x.err.contains("not extracted: caf\xC3\xA9.txt"), x.err.constData());
+      QCOMPARE(files.first(), upperLeftOut ? QByteArray("lower") : QByteArray("upper"));
       return;
     }
     QCOMPARE(x.code, 0);
