@@ -57,4 +57,13 @@ QByteArray RunSmpq(const QStringList& args, const QString& workDir) {
   return out.isNull() ? QByteArray("") : out;
 }
 
+QStringList Listed(const QString& mod) {
+  const Result r = Run({QStringLiteral("list"), mod});
+  QStringList names;
+  for (const QByteArray& line : r.out.split('\n'))
+    if (!line.isEmpty() && !line.startsWith("(modinfo)\t"))
+      names << QString::fromUtf8(line.left(line.indexOf('\t')));
+  return names;
+}
+
 }  // namespace clirun

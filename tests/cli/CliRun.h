@@ -18,6 +18,9 @@ struct Result {
 
 Result Run(const QStringList& args, const QString& workDir = QString());
 
+// The names `list` prints for mod, but the record's, as UTF-8.
+QStringList Listed(const QString& mod);
+
 // Writes a file, making the folders on the way.
 bool WriteFile(const QString& path, const QByteArray& bytes);
 

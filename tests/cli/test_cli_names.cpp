@@ -18,15 +18,7 @@ QStringList Words(std::initializer_list<const char*> words) {
   return args;
 }
 
-// The names `list` prints but the record's, as UTF-8.
-QStringList Listed(const QString& mod) {
-  const clirun::Result r = clirun::Run({QStringLiteral("list"), mod});
-  QStringList names;
-  for (const QByteArray& line : r.out.split('\n'))
-    if (!line.isEmpty() && !line.startsWith("(modinfo)\t"))
-      names << QString::fromUtf8(line.left(line.indexOf('\t')));
-  return names;
-}
+using clirun::Listed;
 
 // Whether the file system at folder takes "caf\u00E9" and "CAF\u00C9" for one name.
 bool FoldsLetterCase(const QString& folder) {

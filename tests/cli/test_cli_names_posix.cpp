@@ -39,15 +39,7 @@ class RawNames {
   QList<QByteArray> made_;
 };
 
-// The names `list` prints but the record's, as UTF-8.
-QStringList Listed(const QString& mod) {
-  const clirun::Result r = clirun::Run({QStringLiteral("list"), mod});
-  QStringList names;
-  for (const QByteArray& line : r.out.split('\n'))
-    if (!line.isEmpty() && !line.startsWith("(modinfo)\t"))
-      names << QString::fromUtf8(line.left(line.indexOf('\t')));
-  return names;
-}
+using clirun::Listed;
 
 }  // namespace
 
