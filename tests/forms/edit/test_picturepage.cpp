@@ -323,6 +323,26 @@ class TestPicturePage : public QObject {
     }
   }
 
+  // A DC6 frame moved against its anchor by the offset boxes: one undo step;
+  // undone, the DC6 is its own bytes again. A DCC's offsets are not edited.
+  void theOffsetBoxesMoveADc6Frame() {
+    show(kCap);
+    const QByteArray original = Fixture("data/global/items/invcap.DC6");
+    auto* x = child<QSpinBox>("spnOffsetX");
+    QVERIFY(x->isEnabled());
+    x->setValue(page().Shown().Frame(0, 0).offsetX + 7);
+    emit x->editingFinished();
+    QCOMPARE(page().Shown().Frame(0, 0).offsetX, Decoded(kCap, original).Frame(0, 0).offsetX + 7);
+    QVERIFY(page().Modified());
+    graphics::Picture saved = Decoded(kCap, page().Dc6Bytes());
+    QCOMPARE(saved.Frame(0, 0).offsetX, page().Shown().Frame(0, 0).offsetX);
+    page().Undo()->undo();
+    QCOMPARE(page().Dc6Bytes(), original);
+    QCOMPARE(x->value(), Decoded(kCap, original).Frame(0, 0).offsetX);
+    show(kBlood);
+    QVERIFY(!x->isEnabled());
+  }
+
   void aBrokenPictureShowsTheReadersMessage() {
     show(kBroken);
     QVERIFY(!page().isHidden());

@@ -8,6 +8,7 @@
 #include <QLabel>
 #include <QMenu>
 #include <QPushButton>
+#include <QSignalBlocker>
 #include <QScrollArea>
 #include <QSlider>
 #include <QSpinBox>
@@ -15,6 +16,7 @@
 #include <QUndoStack>
 #include <QToolButton>
 #include <QVBoxLayout>
+#include <limits>
 
 #include "forms/edit/picture/CofPanel.h"
 #include "platform/FileBytes.h"
@@ -81,6 +83,13 @@ void PicturePage::Build() {
   spnSpeed->setDecimals(1);
   spnSpeed->setValue(kGameSpeed);
   spnSpeed->setSuffix(QStringLiteral(" fps"));
+  // Any offset a DC6 holds fits the boxes (they never clamp one read from a
+  // file); they are as wide as everyday offsets need.
+  const int intMin = std::numeric_limits<int>::min(), intMax = std::numeric_limits<int>::max();
+  spnOffsetX = SpinBox(this, "spnOffsetX", QStringLiteral("Frame offset x"), intMin, intMax);
+  spnOffsetY = SpinBox(this, "spnOffsetY", QStringLiteral("Frame offset y"), intMin, intMax);
+  for (QSpinBox* box : {spnOffsetX, spnOffsetY})
+    box->setMaximumWidth(box->fontMetrics().horizontalAdvance(QStringLiteral("-00000")) + 36);
   cmbExportKind = Named(new QComboBox(this), "cmbExportKind", QStringLiteral("Export as"));
   cmbExportKind->addItems({QStringLiteral("PNG with alpha"), QStringLiteral("Indexed PNG")});
   btnExport = Named(new QToolButton(this), "btnPictureExport", QStringLiteral("Export Picture"));
@@ -152,6 +161,9 @@ void PicturePage::Build() {
   play->addWidget(spnDirection);
   play->addWidget(Caption(this, QStringLiteral("&Frame:"), spnFrame));
   play->addWidget(spnFrame);
+  play->addWidget(Caption(this, QStringLiteral("O&ffset:"), spnOffsetX));
+  play->addWidget(spnOffsetX);
+  play->addWidget(spnOffsetY);
   play->addWidget(sldFrame, 1);
   play->addWidget(btnPlay);
   play->addWidget(spnSpeed);
@@ -168,6 +180,8 @@ void PicturePage::Build() {
   connect(cmbPalette, &QComboBox::activated, this, &PicturePage::ChoosePalette);
   connect(cmbColourMap, &QComboBox::activated, this, &PicturePage::ChooseColourMap);
   connect(cmbBackground, &QComboBox::activated, this, &PicturePage::ChooseBackground);
+  connect(spnOffsetX, &QSpinBox::editingFinished, this, &PicturePage::MoveFrame);
+  connect(spnOffsetY, &QSpinBox::editingFinished, this, &PicturePage::MoveFrame);
   connect(spnShift, &QSpinBox::valueChanged, this, &PicturePage::Redraw);
   connect(spnZoom, &QSpinBox::valueChanged, this, &PicturePage::Redraw);
   connect(spnDirection, &QSpinBox::valueChanged, this, &PicturePage::Redraw);
@@ -393,6 +407,8 @@ void PicturePage::SetFrameRange() {
   for (QWidget* w : std::initializer_list<QWidget*>{spnDirection, spnFrame, sldFrame, btnPlay, btnExport})
     w->setEnabled(any);
   btnImport->setEnabled(any && picture_.IsDc6());
+  spnOffsetX->setEnabled(any && picture_.IsDc6());
+  spnOffsetY->setEnabled(any && picture_.IsDc6());
   updating_ = false;
 }
 
@@ -405,6 +421,11 @@ void PicturePage::Redraw() {
     return;
   }
   const graphics::IndexFrame& frame = picture_.Frame(spnDirection->value(), spnFrame->value());
+  {
+    const QSignalBlocker blockX(spnOffsetX), blockY(spnOffsetY);
+    spnOffsetX->setValue(frame.offsetX);
+    spnOffsetY->setValue(frame.offsetY);
+  }
   frameImage_ = graphics::FrameImage(frame, palette_, CurrentTable());
   const auto background = graphics::Background(std::max(cmbBackground->currentIndex(), 0));
   lblView->setPixmap(QPixmap::fromImage(
@@ -490,10 +511,13 @@ void PicturePage::ExportSpriteSheet() {
 namespace {
 
 // One import: the DC6 before and after, put back and forth.
+// One change of the DC6 (an import, a frame moved), undone by putting the
+// image back as it was.
 class ImportCommand : public QUndoCommand {
  public:
-  ImportCommand(std::function<void(const graphics::Dc6&)> put, graphics::Dc6 before, graphics::Dc6 after)
-      : QUndoCommand(QStringLiteral("Import")), put_(std::move(put)), before_(std::move(before)),
+  ImportCommand(std::function<void(const graphics::Dc6&)> put, graphics::Dc6 before, graphics::Dc6 after,
+                const QString& text = QStringLiteral("Import"))
+      : QUndoCommand(text), put_(std::move(put)), before_(std::move(before)),
         after_(std::move(after)) {}
   void undo() override { put_(before_); }
   void redo() override { put_(after_); }
@@ -539,6 +563,19 @@ void PicturePage::Import(int index) {
   }
   undo_->push(new ImportCommand([this](const graphics::Dc6& image) { PutDc6(image); }, *picture_.AsDc6(),
                                 std::move(after)));
+}
+
+void PicturePage::MoveFrame() {
+  if (updating_ || !picture_.AsDc6() || picture_.Frames() == 0) return;
+  const size_t index = size_t(spnDirection->value() * picture_.Frames() + spnFrame->value());
+  graphics::Dc6 after = *picture_.AsDc6();
+  graphics::IndexFrame frame = after.frames[index].image;
+  if (frame.offsetX == spnOffsetX->value() && frame.offsetY == spnOffsetY->value()) return;
+  frame.offsetX = spnOffsetX->value();
+  frame.offsetY = spnOffsetY->value();
+  graphics::SetDc6Frame(after, index, frame);
+  undo_->push(new ImportCommand([this](const graphics::Dc6& image) { PutDc6(image); }, *picture_.AsDc6(),
+                                std::move(after), QStringLiteral("Move Frame")));
 }
 
 void PicturePage::PutDc6(const graphics::Dc6& image) {

@@ -93,6 +93,8 @@ class PicturePage : public QWidget {
   QString BaseName() const;
   void Import(int index);
   void PutDc6(const graphics::Dc6& image);
+  // The shown DC6 frame placed at the offsets in the boxes, as one undo step.
+  void MoveFrame();
   bool WriteFiles(const QString& folder, const std::vector<graphics::ExportFile>& files);
 
   Sources sources_;
@@ -110,7 +112,7 @@ class PicturePage : public QWidget {
   bool updating_ = false;
 
   QComboBox *cmbPalette, *cmbColourMap, *cmbBackground, *cmbExportKind;
-  QSpinBox *spnShift, *spnZoom, *spnDirection, *spnFrame;
+  QSpinBox *spnShift, *spnZoom, *spnDirection, *spnFrame, *spnOffsetX, *spnOffsetY;
   QDoubleSpinBox* spnSpeed;
   CofPanel* cofPanel;
   QSlider* sldFrame;
