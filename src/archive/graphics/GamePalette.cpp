@@ -13,25 +13,40 @@ namespace {
 
 constexpr const char* kArchives[] = {"patch_d2.mpq", "d2exp.mpq", "d2data.mpq"};
 
-// The entry's bytes, read only when its size is one accepted.
-bool ReadArchiveEntry(const QString& path, const QByteArray& name, QByteArray& bytes,
-                      const std::function<bool(quint32)>& sizeFits) {
+// Runs use on the archive at path, opened for reading; false when it cannot
+// be opened.
+bool InArchive(const QString& path, const std::function<bool(storm::Handle)>& use) {
   const QByteArray native = QFile::encodeName(path);
   storm::Handle archive = nullptr;
   if (native.contains('\0') || !storm::OpenArchive(native.constData(), 0, 0, &archive)) return false;
-  storm::Handle entry = nullptr;
-  bool ok = false;
-  if (storm::OpenEntry(archive, name.constData(), 0, &entry)) {
-    const quint32 size = storm::EntrySize(entry, nullptr);
-    if (sizeFits(size)) {
-      bytes = QByteArray(qsizetype(size), Qt::Uninitialized);
-      quint32 got = 0;
-      ok = storm::ReadEntry(entry, bytes.data(), size, &got, nullptr) && got == size;
-    }
-    storm::CloseEntry(entry);
-  }
+  const bool ok = use(archive);
   storm::CloseArchive(archive);
   return ok;
+}
+
+// The entry's bytes, read only when its size is one accepted.
+bool ReadArchiveEntry(const QString& path, const QByteArray& name, QByteArray& bytes,
+                      const std::function<bool(quint32)>& sizeFits) {
+  return InArchive(path, [&](storm::Handle archive) {
+    storm::Handle entry = nullptr;
+    bool ok = false;
+    if (storm::OpenEntry(archive, name.constData(), 0, &entry)) {
+      const quint32 size = storm::EntrySize(entry, nullptr);
+      if (sizeFits(size)) {
+        bytes = QByteArray(qsizetype(size), Qt::Uninitialized);
+        quint32 got = 0;
+        ok = storm::ReadEntry(entry, bytes.data(), size, &got, nullptr) && got == size;
+      }
+      storm::CloseEntry(entry);
+    }
+    return ok;
+  });
+}
+
+// The entry's file in an extracted game folder, found whatever its letter
+// case; empty when there is none.
+QString ExtractedFile(const QString& folder, const QByteArray& name) {
+  return files::FindCaseBlind(folder, QString::fromLatin1(name).split(QLatin1Char('\\'), Qt::SkipEmptyParts));
 }
 
 bool PaletteSize(quint32 size) {
@@ -46,8 +61,7 @@ QString FindArchive(const QString& folder, const char* archive) {
 
 bool ReadGameFile(const QString& folder, const QByteArray& name, QByteArray& bytes, qsizetype maxSize) {
   if (!files::FolderExists(folder)) return false;
-  QStringList levels = QString::fromLatin1(name).split(QLatin1Char('\\'), Qt::SkipEmptyParts);
-  const QString extracted = files::FindCaseBlind(folder, levels);
+  const QString extracted = ExtractedFile(folder, name);
   if (!extracted.isEmpty() && files::ReadFileBytes(extracted, bytes) && bytes.size() <= maxSize) return true;
   for (const char* archive : kArchives) {
     const QString path = FindArchive(folder, archive);
@@ -60,16 +74,12 @@ bool ReadGameFile(const QString& folder, const QByteArray& name, QByteArray& byt
 
 bool GameHoldsFile(const QString& folder, const QByteArray& name) {
   if (!files::FolderExists(folder) || name.contains('\0')) return false;
-  if (!files::FindCaseBlind(folder, QString::fromLatin1(name).split(QLatin1Char('\\'), Qt::SkipEmptyParts))
-           .isEmpty())
-    return true;
+  if (!ExtractedFile(folder, name).isEmpty()) return true;
   for (const char* archive : kArchives) {
     const QString path = FindArchive(folder, archive);
-    storm::Handle handle = nullptr;
-    if (path.isEmpty() || !storm::OpenArchive(QFile::encodeName(path).constData(), 0, 0, &handle)) continue;
-    const bool held = storm::HoldsEntry(handle, name.constData());
-    storm::CloseArchive(handle);
-    if (held) return true;
+    if (!path.isEmpty() &&
+        InArchive(path, [&](storm::Handle handle) { return storm::HoldsEntry(handle, name.constData()); }))
+      return true;
   }
   return false;
 }

@@ -100,8 +100,8 @@ const IndexFrame& Picture::Frame(int direction, int frame) const {
 }
 
 IndexFrame Picture::Aligned(int direction, int frame) const {
-  if (!frames_.empty()) return Frame(direction, frame);
-  if (dc6_) return Frame(direction, frame);
+  // Composed frames and a DC6's stand on their own; a DCC's on its box.
+  if (!dcc_) return Frame(direction, frame);
   return dcc_->directions[size_t(direction)].OnBox(size_t(frame));
 }
 

@@ -8,6 +8,7 @@
 #include <QToolButton>
 
 #include "archive/ArchiveReader.h"
+#include "archive/Names.h"
 #include "archive/graphics/CofAnimation.h"
 #include "archive/graphics/GamePalette.h"
 #include "forms/edit/picture/PicturePage.h"
@@ -48,9 +49,9 @@ graphics::DccLookup TfrmMain::LayerLookup() const {
   // The mod's rows (pending files and the archive) first, then the game's.
   lookup.list = [this](const QByteArray& start, const QByteArray& end) {
     std::vector<QByteArray> names;
-    const QByteArray low = start.toLower(), high = end.toLower();
+    const QByteArray low = names::ArchiveKey(start), high = names::ArchiveKey(end);
     for (const ModEntry& entry : Rows->Rows()) {
-      const QByteArray name = entry.Caption.toLower();
+      const QByteArray name = names::ArchiveKey(entry.Caption);
       if (name.size() > low.size() + high.size() && name.startsWith(low) && name.endsWith(high))
         names.push_back(entry.Caption);
     }
@@ -59,9 +60,8 @@ graphics::DccLookup TfrmMain::LayerLookup() const {
   if (!game.isEmpty())
     lookup.holds = [game](const QByteArray& name) { return graphics::GameHoldsFile(game, name); };
   lookup.read = [this, game](const QByteArray& name, QByteArray& bytes) {
-    const QByteArray low = name.toLower();
     for (int r = 0; r < Rows->Count(); ++r) {
-      if (Rows->Row(r).Caption.toLower() != low) continue;
+      if (!names::SameEntry(Rows->Row(r).Caption, name)) continue;
       try {
         bytes = PictureBytes(r);
         return true;
