@@ -1,6 +1,7 @@
 #include "forms/files/FilesView.h"
 
 #include <QEvent>
+#include <QFocusEvent>
 #include <QFontMetrics>
 #include <QHeaderView>
 #include <QMetaMethod>
@@ -79,6 +80,21 @@ void FilesView::FitRowHeight() {
 void FilesView::changeEvent(QEvent* event) {
   QTableView::changeEvent(event);
   if (event->type() == QEvent::FontChange || event->type() == QEvent::StyleChange) FitRowHeight();
+}
+
+void FilesView::focusInEvent(QFocusEvent* event) {
+  // Qt's own handler makes the first row current, selecting nothing.
+  QTableView::focusInEvent(event);
+  const Qt::FocusReason reason = event->reason();
+  QItemSelectionModel* selection = selectionModel();
+  if ((reason != Qt::TabFocusReason && reason != Qt::BacktabFocusReason) || !selection ||
+      selection->hasSelection())
+    return;
+  QModelIndex row = currentIndex();
+  if (!row.isValid() && model()) row = model()->index(0, 0, rootIndex());
+  if (row.isValid())
+    selection->setCurrentIndex(row.siblingAtColumn(0),
+                               QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
 }
 
 QModelIndex FilesView::moveCursor(CursorAction action, Qt::KeyboardModifiers modifiers) {

@@ -27,6 +27,10 @@ class FilesView : public QTableView {
   QModelIndex moveCursor(CursorAction action, Qt::KeyboardModifiers modifiers) override;
   // Rows as high as the style draws one line of text in the view's font.
   void changeEvent(QEvent* event) override;
+  // Tab into a list with nothing selected selects the current row (the first
+  // row when none is current): the row the focus shows is the one Enter,
+  // Delete and Export act on, without a Space first.
+  void focusInEvent(QFocusEvent* event) override;
   // Fits the scroll bars, headers and margins to the rows and columns.
   void updateGeometries() override;
   // The rows are not edited in place: a new current row asks nothing of its

@@ -49,11 +49,16 @@ class TestCmdFilter : public QObject {
     QTest::keyClicks(ws.w->edtFilter, "Excel\\");
     QCOMPARE(Shown(ws), (QList<QByteArray>{arena, skills}));
     QCOMPARE(ws.w->lblFileCount->text(), QStringLiteral("2 of 4 files"));
-    // Tab goes from the filter down into the list, where Space selects the current (first) row.
+    // Tab goes from the filter down into the list and selects its current (first) row, so Enter
+    // acts on the row the focus shows; coming back, the row left selected stays, not the first.
     QTest::keyClick(ws.w->edtFilter, Qt::Key_Tab);
     QCOMPARE(QApplication::focusWidget(), ws.w->ListView);
-    QTest::keyClick(ws.w->ListView, Qt::Key_Space);
     QCOMPARE(ws.w->Rows->Row(ws.w->SelectedRow()).Caption, arena);
+    QTest::keyClick(ws.w->ListView, Qt::Key_Down);
+    QTest::keyClick(ws.w->ListView, Qt::Key_Tab, Qt::ShiftModifier);
+    QCOMPARE(QApplication::focusWidget(), ws.w->edtFilter);
+    QTest::keyClick(ws.w->edtFilter, Qt::Key_Tab);
+    QCOMPARE(ws.w->Rows->Row(ws.w->SelectedRow()).Caption, skills);
     ws.w->edtFilter->setFocus();
 
     ws.w->Rows->sort(ModListModel::NameColumn, Qt::DescendingOrder);
