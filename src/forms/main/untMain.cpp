@@ -89,7 +89,10 @@ QToolButton* TfrmMain::MakeButton(QWidget* parent, const char* name, const QStri
   b->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
   b->setAutoRaise(true);
   b->setFocusPolicy(Qt::NoFocus);  // a click leaves the focus where it was
-  b->setFixedSize(75, 22);
+  // 75 pixels wide as the classic layout has them, wider where the caption
+  // beside its icon needs more in the window's face and style (so it is never
+  // cut short).
+  b->setFixedSize(qMax(75, b->sizeHint().width()), 22);
   return b;
 }
 
