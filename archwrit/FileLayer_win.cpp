@@ -211,10 +211,18 @@ UniqueFd openAndLock(const std::string& path, FileFacts& facts) {
   if (name.empty()) return UniqueFd();
   for (int attempt = 0; attempt < 8; ++attempt) {
     // Shared with readers and writers (the lock below keeps updates apart)
-    // and with renames, so that a packed copy can take its place.
-    UniqueFd fd = adopt(CreateFileW(name.c_str(), GENERIC_READ | GENERIC_WRITE,
-                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
-                                    FILE_ATTRIBUTE_NORMAL, nullptr));
+    // and with renames, so that a packed copy can take its place. Another
+    // program that holds the file without sharing it (a scanner looking at
+    // a fresh file) often lets go within a moment: that long is waited for.
+    HANDLE opened = INVALID_HANDLE_VALUE;
+    for (int wait = 0;; ++wait) {
+      opened = CreateFileW(name.c_str(), GENERIC_READ | GENERIC_WRITE,
+                           FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                           FILE_ATTRIBUTE_NORMAL, nullptr);
+      if (opened != INVALID_HANDLE_VALUE || GetLastError() != ERROR_SHARING_VIOLATION || wait == 10) break;
+      Sleep(100);
+    }
+    UniqueFd fd = adopt(opened);
     BY_HANDLE_FILE_INFORMATION held;
     if (!fd.valid() || !identityOf(handleOf(fd.get()), held) || !factsOf(fd.get(), facts) || !facts.regular)
       return UniqueFd();

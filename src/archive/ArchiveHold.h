@@ -5,6 +5,13 @@
 // own this way.
 #include <QString>
 
+#include "platform/Storm.h"
+
+// Opens the archive at the path Qt's classes spell, for reading, through its
+// disk name (the name the file system holds, whatever characters it has);
+// false, *archive untouched, when there is none to open.
+bool OpenArchiveAt(const QString& archivePath, storm::Handle* archive);
+
 class ArchiveHold {
  public:
   explicit ArchiveHold(const QString& archivePath);
@@ -15,5 +22,5 @@ class ArchiveHold {
   bool IsOpen() const { return archive_ != nullptr; }
 
  private:
-  void* archive_ = nullptr;
+  storm::Handle archive_ = nullptr;
 };

@@ -2,8 +2,8 @@
 
 #include <QIODevice>
 
+#include "archive/ArchiveHold.h"
 #include "platform/AppError.h"
-#include "platform/FolderListing.h"
 #include "platform/Storm.h"
 
 namespace {
@@ -17,12 +17,7 @@ class EntryTransaction {
   EntryTransaction(const QString& archivePath, const QByteArray& name) {
     // Both strings go to the library NUL-terminated: one with a NUL inside
     // would name something else, so it names nothing.
-    const QByteArray path = files::DiskPath(archivePath);
-    if (path.isEmpty() || path.contains('\0') || name.contains('\0')) return;
-    if (!storm::OpenArchive(path.constData(), 0, 0, &archive_)) {
-      archive_ = nullptr;
-      return;
-    }
+    if (name.contains('\0') || !OpenArchiveAt(archivePath, &archive_)) return;
     if (name.isEmpty() || !storm::OpenEntry(archive_, name.constData(), 0, &entry_)) entry_ = nullptr;
   }
   ~EntryTransaction() {

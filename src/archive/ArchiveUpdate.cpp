@@ -4,6 +4,7 @@
 
 #include "archive/ArchiveReader.h"
 #include "archive/UpdateLibrary.h"
+#include "platform/FileInUse.h"
 
 ArchiveUpdate::~ArchiveUpdate() {
   Commit();
@@ -48,5 +49,8 @@ QString UnwritableFormat(const QString& path) {
 
 QString UpdateRefusal(const QString& path) {
   const QString format = UnwritableFormat(path);
-  return format.isEmpty() ? QStringLiteral("in use by another update, or no right to write it") : format;
+  if (!format.isEmpty()) return format;
+  if (files::HeldByAnotherProgram(path, true))
+    return QStringLiteral("in use by another program: close it there and try again");
+  return QStringLiteral("in use by another update, or no right to write it");
 }

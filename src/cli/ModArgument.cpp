@@ -5,6 +5,7 @@
 
 #include "archive/ArchiveReader.h"
 #include "cli/OutputText.h"
+#include "platform/FileInUse.h"
 
 namespace cli {
 
@@ -18,7 +19,9 @@ bool CheckModToRead(Io& io, const QString& path) {
   else if (!file.isReadable())
     why = QStringLiteral("cannot be read (no permission)");
   else if (!IsArchive(path))
-    why = QStringLiteral("not a mod archive (no MPQ archive this program can read)");
+    why = files::HeldByAnotherProgram(path, false)
+              ? QStringLiteral("in use by another program: close it there and try again")
+              : QStringLiteral("not a mod archive (no MPQ archive this program can read)");
   if (why.isEmpty()) return true;
   Complain(io, QStringLiteral("%1: %2").arg(ShownPath(path), why));
   return false;

@@ -11,6 +11,13 @@ inline constexpr char kFilesSection[] = "Files";
 inline constexpr char kGameKey[] = "Game";
 inline constexpr char kRulesKey[] = "Rules";
 
+// A folder or file path as the preferences file holds it: UTF-8, so that any
+// name reads back as it was chosen, whatever the system's 8-bit encoding can
+// spell. A value that is not UTF-8 was written in that encoding (by an older
+// program) and is read in it.
+QByteArray PathForFile(const QString& path);
+QString PathFromFile(const QByteArray& stored);
+
 // As the preferences file holds them now; empty when it or the key is missing.
 QString StoredGameFolder();
 QString StoredRulesFile();

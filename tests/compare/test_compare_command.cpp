@@ -141,6 +141,10 @@ class TestCompareCommand : public QObject {
     const Run self = Compare({here_, here_});
     QCOMPARE(self.exit, 0);
     QVERIFY(self.out.isEmpty());
+    // A path in any script is opened as the file system spells it.
+    const QString renamed = dir_.filePath(QStringLiteral("\u041c\u043e\u0434 caf\u00e9.QLM"));
+    QVERIFY(QFile::copy(here_, renamed));
+    QCOMPARE(Compare({here_, renamed}).exit, 0);
     const QString ghost = dir_.filePath("ghost.QLM"), plain = dir_.filePath("plain.QLM");
     QVERIFY(testarchive::Build(ghost, {{"a.txt", "a"}, {"ghost.txt", "g"}}, testarchive::Storage::Plain,
                                testarchive::Listing::PlainListfile));

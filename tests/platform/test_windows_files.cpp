@@ -13,6 +13,7 @@
 #include "platform/ConfigLocation.h"
 #include "platform/DiskNames.h"
 #include "platform/FileIdentity.h"
+#include "platform/FileInUse.h"
 #include "platform/FolderHandles.h"
 #include "platform/FolderListing.h"
 #include "platform/ReplacingFile.h"
@@ -113,9 +114,26 @@ class TestWindowsFiles : public QObject {
       file.Device().write("new");
       QVERIFY(!file.Commit());
     }
+    // The hold is told as one, so that the user hears who has the file.
+    QVERIFY(files::HeldByAnotherProgram(dir.filePath("mod.QLM"), false));
     CloseHandle(held);
     QCOMPARE(fixtures::readAll(dir.filePath("mod.QLM")), QByteArray("old"));
     QCOMPARE(Names(dir.path()), QStringList{"mod.QLM"});
+    QVERIFY(!files::HeldByAnotherProgram(dir.filePath("mod.QLM"), true));
+    // The game shares its mod for reading only: it can be read, not updated.
+    const HANDLE reading = CreateFileW(QDir::toNativeSeparators(dir.filePath("mod.QLM")).toStdWString().c_str(),
+                                       GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
+                                       nullptr);
+    QVERIFY(reading != INVALID_HANDLE_VALUE);
+    QVERIFY(!files::HeldByAnotherProgram(dir.filePath("mod.QLM"), false));
+    QVERIFY(files::HeldByAnotherProgram(dir.filePath("mod.QLM"), true));
+    CloseHandle(reading);
+    // No right to write is not a hold.
+    QVERIFY(SetFileAttributesW(QDir::toNativeSeparators(dir.filePath("mod.QLM")).toStdWString().c_str(),
+                               FILE_ATTRIBUTE_READONLY));
+    QVERIFY(!files::HeldByAnotherProgram(dir.filePath("mod.QLM"), true));
+    SetFileAttributesW(QDir::toNativeSeparators(dir.filePath("mod.QLM")).toStdWString().c_str(),
+                       FILE_ATTRIBUTE_NORMAL);
   }
 
   // An installed copy (below Program Files, which an administrator can

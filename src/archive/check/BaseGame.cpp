@@ -1,8 +1,8 @@
 #include "archive/check/BaseGame.h"
 
-#include <QFile>
 #include <QHash>
 
+#include "archive/ArchiveHold.h"
 #include "archive/GameArchive.h"
 #include "archive/check/CheckRules.h"
 #include "platform/FileBytes.h"
@@ -18,8 +18,7 @@ constexpr char kSheetFolder[] = "data\\global\\excel\\";
 class OpenArchive {
  public:
   explicit OpenArchive(const QString& path) {
-    const QByteArray native = QFile::encodeName(path);
-    if (native.contains('\0') || !storm::OpenArchive(native.constData(), 0, 0, &archive_)) archive_ = nullptr;
+    if (!OpenArchiveAt(path, &archive_)) archive_ = nullptr;
   }
   ~OpenArchive() {
     if (archive_) storm::CloseArchive(archive_);

@@ -1,7 +1,7 @@
 #include "archive/compare/HeldArchive.h"
 
-#include <QFile>
 
+#include "archive/ArchiveHold.h"
 #include "archive/GameArchive.h"
 
 namespace compare {
@@ -32,10 +32,7 @@ class HeldEntry {
 
 bool HeldArchive::Open(const QString& path) {
   Close();
-  const QByteArray encoded = QFile::encodeName(path);
-  if (encoded.isEmpty() || encoded.contains('\0')) return false;
-  if (!storm::OpenArchive(encoded.constData(), 0, 0, &archive_)) archive_ = nullptr;
-  return archive_ != nullptr;
+  return OpenArchiveAt(path, &archive_);
 }
 
 void HeldArchive::Close() {

@@ -1,9 +1,9 @@
 #include "archive/graphics/GamePalette.h"
 
-#include <QFile>
 #include <QRegularExpression>
 #include <functional>
 
+#include "archive/ArchiveHold.h"
 #include "platform/FileBytes.h"
 #include "platform/Storm.h"
 
@@ -16,9 +16,8 @@ constexpr const char* kArchives[] = {"patch_d2.mpq", "d2exp.mpq", "d2data.mpq"};
 // Runs use on the archive at path, opened for reading; false when it cannot
 // be opened.
 bool InArchive(const QString& path, const std::function<bool(storm::Handle)>& use) {
-  const QByteArray native = QFile::encodeName(path);
   storm::Handle archive = nullptr;
-  if (native.contains('\0') || !storm::OpenArchive(native.constData(), 0, 0, &archive)) return false;
+  if (!OpenArchiveAt(path, &archive)) return false;
   const bool ok = use(archive);
   storm::CloseArchive(archive);
   return ok;

@@ -1,6 +1,5 @@
 #include "forms/preferences/untPreferences.h"
 
-#include <QFile>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -30,7 +29,7 @@ constexpr char kMissing[] = "\n";
 // the two folders; a key once there is kept up to date, emptied included.
 bool StoreOptional(const Profile& ini, const char* key, const QString& value) {
   if (value.isEmpty() && ini.ReadString(kSection, key, kMissing) == kMissing) return true;
-  return ini.WriteString(kSection, key, QFile::encodeName(value));
+  return ini.WriteString(kSection, key, prefs::PathForFile(value));
 }
 
 }  // namespace
@@ -120,12 +119,10 @@ void TfrmPreferences::FormHide() {
 
 void TfrmPreferences::LoadPreferences() {
   const Profile ini(IniFileName());
-  // Folder paths are kept in the file system's own encoding, so any folder
-  // name reads back as it was chosen.
-  edtInputPath->setText(QFile::decodeName(ini.ReadString(kSection, kInputKey, QByteArray())));
-  edtOutputPath->setText(QFile::decodeName(ini.ReadString(kSection, kOutputKey, QByteArray())));
-  edtGameFolder->setText(QFile::decodeName(ini.ReadString(kSection, prefs::kGameKey, QByteArray())));
-  edtRulesFile->setText(QFile::decodeName(ini.ReadString(kSection, prefs::kRulesKey, QByteArray())));
+  edtInputPath->setText(prefs::PathFromFile(ini.ReadString(kSection, kInputKey, QByteArray())));
+  edtOutputPath->setText(prefs::PathFromFile(ini.ReadString(kSection, kOutputKey, QByteArray())));
+  edtGameFolder->setText(prefs::PathFromFile(ini.ReadString(kSection, prefs::kGameKey, QByteArray())));
+  edtRulesFile->setText(prefs::PathFromFile(ini.ReadString(kSection, prefs::kRulesKey, QByteArray())));
 }
 
 QString TfrmPreferences::RulesFile() const {
@@ -136,8 +133,8 @@ void TfrmPreferences::StorePreferences() {
   const Profile ini(IniFileName());
   // The user's configuration folder may not exist yet.
   const bool stored = config::MakeConfigFolderFor(ini.path()) &&
-                      ini.WriteString(kSection, kInputKey, QFile::encodeName(edtInputPath->text())) &&
-                      ini.WriteString(kSection, kOutputKey, QFile::encodeName(edtOutputPath->text())) &&
+                      ini.WriteString(kSection, kInputKey, prefs::PathForFile(edtInputPath->text())) &&
+                      ini.WriteString(kSection, kOutputKey, prefs::PathForFile(edtOutputPath->text())) &&
                       StoreOptional(ini, prefs::kGameKey, edtGameFolder->text()) &&
                       StoreOptional(ini, prefs::kRulesKey, edtRulesFile->text());
   if (!stored) ui::ShowAppError(QStringLiteral("Unable to write to ") + ini.path());

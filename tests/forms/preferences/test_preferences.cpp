@@ -96,6 +96,28 @@ class TestPreferences : public QObject {
     QCOMPARE(d.edtGameFolder->text(), game.path());
   }
 
+  // Folder names in any script read back as chosen, whatever the system's
+  // 8-bit encoding can spell; a file an older program wrote in that encoding
+  // still reads.
+  void foldersOfAnyNameReadBackAsChosen() {
+    const QString game = QStringLiteral("/Spiele/\u0418\u0433\u0440\u044b \u904a\u6232 caf\u00e9");
+    const QString rules = QStringLiteral("/mods/na\u00efve.rules");
+    ScriptedUi script;
+    TfrmPreferences d;
+    showModal(d, [&] {
+      d.edtGameFolder->setText(game);
+      d.edtRulesFile->setText(rules);
+    });
+    TfrmPreferences again;
+    showModal(again, [] {});
+    QCOMPARE(again.edtGameFolder->text(), game);
+    QCOMPARE(again.RulesFile(), rules);
+    const QString older = QStringLiteral("/Spiele/caf\u00e9");
+    QVERIFY(fixtures::writeAll(ini(), "[Files]\nGame=" + older.toLocal8Bit() + "\n"));
+    TfrmPreferences third;
+    QCOMPARE(third.edtGameFolder->text(), older);
+  }
+
   void showingReloadsWhatAnotherProgramWrote() {
     ScriptedUi script;
     TfrmPreferences d;
