@@ -3,6 +3,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QSet>
+#include <algorithm>
 
 #include "archive/ExportBatch.h"
 #include "archive/NamePattern.h"
@@ -56,11 +57,26 @@ bool DropSameTargets(Io& io, QList<ExportJob>& jobs) {
   return none;
 }
 
-// Where a name goes below folder; empty when it must not be written there.
-QString TargetOf(const QString& folder, const QByteArray& name) {
+// Where a name goes below folder; empty when it must not be written there,
+// and why in refusal. A level this system cannot hold is named as such before
+// a drive letter in front counts as leading out ("a:b" is both on Windows).
+QString TargetOf(const QString& folder, const QByteArray& name, QString& refusal) {
+  const QList<QByteArray> parts = name.split('\\');
+  const bool climbs = std::any_of(parts.cbegin(), parts.cend(), [](const QByteArray& level) {
+    return level.isEmpty() || level == "." || level == "..";
+  });
   QStringList levels;
-  for (const QByteArray& level : names::ExportLevels(name)) levels << ansi::toDisplay(level);
-  return files::PathBelow(folder, levels);
+  for (const QByteArray& level : parts) levels << ansi::toDisplay(level);
+  const QString target = files::PathBelow(folder, levels);
+  if (!climbs && target.isEmpty()) {
+    refusal = files::CannotHoldName();
+    return {};
+  }
+  if (names::ExportLevels(name).isEmpty()) {
+    refusal = QStringLiteral("the name leads out of the folder");
+    return {};
+  }
+  return target;
 }
 
 // The folder to write below, made when missing; false after saying why.
@@ -131,10 +147,10 @@ int RunExtractCommand(const QStringList& args, Io& io) {
   jobs.reserve(entries.size());
   bool allWritten = true;
   for (const QByteArray& name : std::as_const(entries)) {
-    const QString target = TargetOf(folder, name);
+    QString refusal;
+    const QString target = TargetOf(folder, name, refusal);
     if (target.isEmpty()) {
-      Complain(io, QStringLiteral("not extracted: %1 (the name leads out of the folder)")
-                       .arg(QString::fromUtf8(LineText(name))));
+      Complain(io, QStringLiteral("not extracted: %1 (%2)").arg(QString::fromUtf8(LineText(name)), refusal));
       allWritten = false;
     } else {
       jobs.append(ExportJob{name, QString(), target});

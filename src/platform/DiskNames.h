@@ -8,9 +8,12 @@ namespace files {
 
 // False for an empty name, ".", "..", and a name this file system cannot hold
 // (a separator or a NUL in it, or longer than a file name may be; on Windows
-// also a device's name such as "CON" or "LPT1.txt", a name ending in a dot
+// also a device's name such as "CON", "CONIN$" or "LPT1.txt", a name ending in a dot
 // or a space, and one holding < > : " | ? * or a control character).
 bool CanBeFileName(const QString& name);
+// Why a name CanBeFileName refuses is not written, as a message's reason
+// ("not extracted: CON (Windows cannot hold the name)").
+QString CannotHoldName();
 
 // True when path itself (not what it leads to) is a symbolic link; on
 // Windows also a junction or any other reparse point.

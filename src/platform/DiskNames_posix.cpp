@@ -16,6 +16,10 @@ bool CanBeFileName(const QString& name) {
   return QFile::encodeName(name).size() <= kMaxNameBytes;
 }
 
+QString CannotHoldName() {
+  return QStringLiteral("the file system cannot hold the name");
+}
+
 bool IsLink(const QString& path) {
   return QFileInfo(path).isSymLink();
 }

@@ -11,14 +11,21 @@ namespace {
 // The longest file name (one level) NTFS and FAT's long names take, in UTF-16 units.
 constexpr qsizetype kMaxNameUnits = 255;
 
-// Names Windows keeps for devices, with any extension: "NUL.txt" opens the device too.
+// Names Windows keeps for devices, with any extension: "NUL.txt" opens the
+// device too. The serial and parallel ports run from 1 to 9, and Windows
+// takes the superscript digits 1, 2 and 3 (the code page's bytes B9, B2, B3)
+// for ports as well.
 bool IsDeviceName(const QString& name) {
   const QString stem = name.section(QLatin1Char('.'), 0, 0).trimmed().toUpper();
-  static const QStringList devices = {QStringLiteral("CON"), QStringLiteral("PRN"), QStringLiteral("AUX"),
-                                      QStringLiteral("NUL")};
+  static const QStringList devices = {QStringLiteral("CON"),    QStringLiteral("PRN"),
+                                      QStringLiteral("AUX"),    QStringLiteral("NUL"),
+                                      QStringLiteral("CONIN$"), QStringLiteral("CONOUT$")};
   if (devices.contains(stem)) return true;
-  return stem.size() == 4 && (stem.startsWith(QLatin1String("COM")) || stem.startsWith(QLatin1String("LPT"))) &&
-         stem.at(3) >= QLatin1Char('1') && stem.at(3) <= QLatin1Char('9');
+  if (stem.size() != 4 || !(stem.startsWith(QLatin1String("COM")) || stem.startsWith(QLatin1String("LPT"))))
+    return false;
+  const QChar digit = stem.at(3);
+  return (digit >= QLatin1Char('1') && digit <= QLatin1Char('9')) || digit == QChar(0xB9) || digit == QChar(0xB2) ||
+         digit == QChar(0xB3);
 }
 
 }  // namespace
@@ -30,6 +37,10 @@ bool CanBeFileName(const QString& name) {
   if (name.endsWith(QLatin1Char('.')) || name.endsWith(QLatin1Char(' '))) return false;
   if (IsDeviceName(name)) return false;
   return name.size() <= kMaxNameUnits;
+}
+
+QString CannotHoldName() {
+  return QStringLiteral("Windows cannot hold the name");
 }
 
 bool IsLink(const QString& path) {

@@ -54,12 +54,22 @@ int OpenLevel(int fd, const QString& name) {
     return -1;
   }
   // A symbolic link, a junction or any other reparse point is refused as a
-  // link is; a file is no folder.
+  // link is; a file is no folder. The handle may not tell of the reparse
+  // point (Wine opens a Unix link to a folder as the folder it leads to, and
+  // only the name's own attributes carry the mark): the name is asked too,
+  // while the handle held keeps it from being put elsewhere.
   BY_HANDLE_FILE_INFORMATION info;
-  if (!GetFileInformationByHandle(handle, &info) || (info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) ||
-      !(info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
+  if (!GetFileInformationByHandle(handle, &info)) {
     CloseHandle(handle);
-    errno = (info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) ? ELOOP : ENOTDIR;
+    errno = ENOTDIR;
+    return -1;
+  }
+  const DWORD named = GetFileAttributesW(path.c_str());
+  const bool reparse = ((info.dwFileAttributes | (named == INVALID_FILE_ATTRIBUTES ? 0 : named)) &
+                        FILE_ATTRIBUTE_REPARSE_POINT) != 0;
+  if (reparse || !(info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
+    CloseHandle(handle);
+    errno = reparse ? ELOOP : ENOTDIR;
     return -1;
   }
   return Hold(handle, path);

@@ -12,14 +12,42 @@ namespace files {
 
 namespace {
 
-// What the handle of an open file or folder tells: its identity and size.
-bool Facts(const std::wstring& path, bool follow, FileId& id, qint64& size, DWORD& attributes) {
+// A disk path as the walk spells it: '/' between levels, no long-path prefix.
+QByteArray Spelt(std::wstring path) {
+  if (path.rfind(L"\\\\?\\UNC\\", 0) == 0) {
+    path = L"\\\\" + path.substr(8);
+  } else if (path.rfind(L"\\\\?\\", 0) == 0) {
+    path = path.substr(4);
+  }
+  for (wchar_t& c : path)
+    if (c == L'\\') c = L'/';
+  return win::Utf8(path.c_str(), int(path.size()));
+}
+
+// Where the open handle's file or folder is, every link on the way resolved;
+// empty when the system does not say.
+QByteArray FinalPath(HANDLE handle) {
+  std::wstring path(MAX_PATH, L'\0');
+  DWORD n = GetFinalPathNameByHandleW(handle, path.data(), DWORD(path.size()), FILE_NAME_NORMALIZED);
+  if (n >= path.size()) {
+    path.resize(n + 1);
+    n = GetFinalPathNameByHandleW(handle, path.data(), DWORD(path.size()), FILE_NAME_NORMALIZED);
+  }
+  if (n == 0 || n >= path.size()) return {};
+  path.resize(n);
+  return Spelt(path);
+}
+
+// What the handle of an open file or folder tells: its identity, size and
+// attributes, and where it is.
+bool Facts(const std::wstring& path, bool follow, FileId& id, qint64& size, DWORD& attributes, QByteArray& where) {
   const HANDLE handle = CreateFileW(path.c_str(), FILE_READ_ATTRIBUTES,
                                     FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
                                     FILE_FLAG_BACKUP_SEMANTICS | (follow ? 0 : FILE_FLAG_OPEN_REPARSE_POINT), nullptr);
   if (handle == INVALID_HANDLE_VALUE) return false;
   BY_HANDLE_FILE_INFORMATION info;
   const bool known = GetFileInformationByHandle(handle, &info) != 0;
+  where = known ? FinalPath(handle) : QByteArray();
   CloseHandle(handle);
   if (!known) return false;
   id = FileId{quint64(info.dwVolumeSerialNumber), (quint64(info.nFileIndexHigh) << 32) | info.nFileIndexLow, true};
@@ -39,18 +67,6 @@ bool Readable(const std::wstring& path, bool folder) {
   return true;
 }
 
-// A disk path as the walk spells it: '/' between levels, no long-path prefix.
-QByteArray Spelt(std::wstring path) {
-  if (path.rfind(L"\\\\?\\UNC\\", 0) == 0) {
-    path = L"\\\\" + path.substr(8);
-  } else if (path.rfind(L"\\\\?\\", 0) == 0) {
-    path = path.substr(4);
-  }
-  for (wchar_t& c : path)
-    if (c == L'\\') c = L'/';
-  return win::Utf8(path.c_str(), int(path.size()));
-}
-
 }  // namespace
 
 bool ListFolder(const QByteArray& diskPath, QList<ListedEntry>& entries) {
@@ -60,6 +76,9 @@ bool ListFolder(const QByteArray& diskPath, QList<ListedEntry>& entries) {
   const HANDLE search = FindFirstFileExW(win::Wide(below + '*').c_str(), FindExInfoBasic, &found,
                                          FindExSearchNameMatch, nullptr, FIND_FIRST_EX_LARGE_FETCH);
   if (search == INVALID_HANDLE_VALUE) return GetLastError() == ERROR_FILE_NOT_FOUND;
+  // The folder itself as the system resolves it, where each entry should be.
+  QByteArray here = ResolvedDiskPath(below);
+  if (!here.isEmpty() && !here.endsWith('/')) here += '/';
   do {
     const std::wstring wideName(found.cFileName);
     if (wideName == L"." || wideName == L"..") continue;
@@ -72,12 +91,18 @@ bool ListFolder(const QByteArray& diskPath, QList<ListedEntry>& entries) {
     // Symbolic links, junctions and every other reparse point count as links.
     e.link = (found.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
     DWORD attributes = 0;
-    if (Facts(path, true, e.id, e.size, attributes)) {
+    QByteArray where;
+    if (Facts(path, true, e.id, e.size, attributes, where)) {
       e.folder = (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
       e.file = !e.folder && !(attributes & FILE_ATTRIBUTE_DEVICE);
       e.readable = Readable(path, e.folder);
       if (e.folder) e.size = 0;
-      if (e.link) e.target = ResolvedDiskPath(below + e.diskName);
+      // Wine lists a Unix link to a file as the plain file it leads to: it
+      // shows only in where the opened file turns out to be.
+      if (e.file && !e.link && !where.isEmpty() && !here.isEmpty() &&
+          QString::fromUtf8(where).compare(QString::fromUtf8(here + e.diskName), Qt::CaseInsensitive) != 0)
+        e.link = true;
+      if (e.link) e.target = where;
     }
     entries.append(e);
   } while (FindNextFileW(search, &found));
@@ -91,16 +116,9 @@ QByteArray ResolvedDiskPath(const QByteArray& diskPath) {
                                     FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
                                     FILE_FLAG_BACKUP_SEMANTICS, nullptr);
   if (handle == INVALID_HANDLE_VALUE) return {};
-  std::wstring path(MAX_PATH, L'\0');
-  DWORD n = GetFinalPathNameByHandleW(handle, path.data(), DWORD(path.size()), FILE_NAME_NORMALIZED);
-  if (n >= path.size()) {
-    path.resize(n + 1);
-    n = GetFinalPathNameByHandleW(handle, path.data(), DWORD(path.size()), FILE_NAME_NORMALIZED);
-  }
+  const QByteArray path = FinalPath(handle);
   CloseHandle(handle);
-  if (n == 0 || n >= path.size()) return {};
-  path.resize(n);
-  return Spelt(path);
+  return path;
 }
 
 QByteArray DiskPath(const QString& path) {

@@ -42,10 +42,11 @@ class TestWindowsFiles : public QObject {
   void namesWindowsCannotHoldAreRefusedByName() {
     for (const char* bad : {"CON", "con", "Con.txt", "PRN", "AUX.dat", "nul", "NUL.tar.gz", "COM1", "com9.txt",
                             "LPT1", "lpt9.log", "name.", "name ", "a<b", "a>b", "a:b", "a\"b", "a|b", "a?b",
-                            "a*b", "a/b", "a\\b", "tab\there", "bell\x07"})
+                            "a*b", "a/b", "a\\b", "tab\there", "bell\x07", "CONIN$", "conout$.txt", "COM\xB9",
+                            "lpt\xB2.txt", "LPT\xB3"})
       QVERIFY2(!files::CanBeFileName(QString::fromLatin1(bad)), bad);
     for (const char* good : {"CONSOLE", "CONFIG.INI", "COM0", "COM10", "LPT", "LPTX.txt", "AUXILIARY", "NULL",
-                             "a.b", ".hidden", "name.txt", "x y"})
+                             "CONIN", "CONOUT$$", "COM\xB4", "LPT\xB9\xB9", "a.b", ".hidden", "name.txt", "x y"})
       QVERIFY2(files::CanBeFileName(QString::fromLatin1(good)), good);
     QVERIFY(files::CanBeFileName(QString::fromUtf8("caf\xC3\xA9 \xCE\xA9")));
     QVERIFY(files::CanBeFileName(QString(255, u'x')));
