@@ -12,6 +12,7 @@
 #include "archive/ArchiveReader.h"
 #include "cli/CommandLine.h"
 #include "forms/main/AppStartup.h"
+#include "platform/StreamBytes.h"
 
 namespace {
 
@@ -35,6 +36,7 @@ bool ArgumentsAreText(int argc, char** argv) {
 }
 
 int RunCommand(int argc, char** argv) {
+  files::WriteBytesAsGiven(stderr);  // as the command's own errors, from the first line
   if (!ArgumentsAreText(argc, argv)) return 2;
   QCoreApplication app(argc, argv);
   cli::Io io;
