@@ -14,7 +14,6 @@
 #include <vector>
 
 #include "platform/ArchiveFile.h"
-#include "platform/LibraryShare.h"
 #include "platform/MpqGuard.h"
 
 namespace storm {
@@ -195,7 +194,6 @@ State& state() {
 int OpenArchive(const char* path, quint32 /*priority*/, quint32 /*flags*/, Handle* archive) {
   if (archive) *archive = nullptr;
   if (!path || !archive) return 0;
-  ShareLibraryReadOpens();
   State& s = state();
   std::lock_guard lock(s.mutex);
 
