@@ -32,8 +32,8 @@ bool Build(const QString& path, const Entries& entries, Storage storage, Listing
   HANDLE mpq = nullptr;
   const DWORD capacity = DWORD(qMax<qsizetype>(16, entries.size() + 8));
   // Built anew as the user's own tools write a mod the program has just read:
-  // where a file deleted while open keeps its name until its last close
-  // (Windows), the name is free once the reader lets go, a moment later.
+  // where an open file can be neither deleted nor replaced (Windows), it is
+  // free once the reader lets go of it, a moment later.
   QElapsedTimer waited;
   waited.start();
   for (;;) {
