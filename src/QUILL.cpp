@@ -13,6 +13,7 @@
 #include "cli/CommandLine.h"
 #include "forms/main/AppStartup.h"
 #include "platform/ConsoleText.h"
+#include "platform/StreamBytes.h"
 
 namespace {
 
@@ -37,6 +38,7 @@ bool ArgumentsAreText(int argc, char** argv) {
 
 int RunCommand(int argc, char** argv) {
   const files::ConsoleReadsUtf8 console;
+  files::WriteBytesAsGiven(stderr);  // as the command's own errors, from the first line
   if (!ArgumentsAreText(argc, argv)) return 2;
   QCoreApplication app(argc, argv);
   cli::Io io;

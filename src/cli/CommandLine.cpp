@@ -12,6 +12,7 @@
 #include "cli/Options.h"
 #include "cli/OutputText.h"
 #include "platform/AppError.h"
+#include "platform/StreamBytes.h"
 
 namespace cli {
 
@@ -144,6 +145,8 @@ int RunWords(const QStringList& arguments, Io& io) {
 }  // namespace
 
 int RunCommandLine(const QStringList& arguments, Io& io) {
+  files::WriteBytesAsGiven(io.out);
+  files::WriteBytesAsGiven(io.err);
   const int status = RunWords(arguments, io);
   // Output lost on the way (a full disk, a closed pipe) leaves the reader
   // with less than the command meant to say: that is a failure.

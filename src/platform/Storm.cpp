@@ -4,6 +4,8 @@
 
 #include <QByteArray>
 #include <algorithm>
+#include <chrono>
+#include <condition_variable>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -28,6 +30,15 @@ qint64 RacyWindowNs(qint64 mtimeNs) {
   return mtimeNs % 1000000000 != 0 ? 50'000'000 : 3'000'000'000;
 }
 
+// An archive kept between transactions is let go of this long after its last
+// one: the file is held only while the program reads it, not while it waits
+// for the user, so another program can replace or delete it (Windows
+// replaces no file that is open). A tool that retries for a moment, as the
+// program's own writes do, gets the file.
+constexpr std::chrono::milliseconds kLetGoAfter{300};
+
+using Clock = std::chrono::steady_clock;
+
 struct Archive {
   HANDLE mpq = nullptr;
   FileStamp id;
@@ -35,6 +46,7 @@ struct Archive {
   int fd = -1;  // the file the layout was read from, for the entry checks
   int users = 0;
   bool reusable = false;
+  Clock::time_point idleSince;  // its last transaction's end, while users is 0
   // The library's archive is not safe to use from two threads at once: while
   // it is in use it belongs to one thread, and its reads hold this lock
   // instead of the layer's, so that threads with archives of their own
@@ -60,8 +72,48 @@ struct State {
   std::vector<std::unique_ptr<Archive>> archives;
   std::vector<std::unique_ptr<Entry>> entries;
   quint64 diskOpens = 0;
+  // Lets go of kept archives once they have been idle for kLetGoAfter.
+  std::thread letGo;
+  std::condition_variable kept;
+  bool stopping = false;
 
-  ~State() { CloseAll(); }
+  ~State() {
+    {
+      std::lock_guard lock(mutex);
+      stopping = true;
+    }
+    kept.notify_all();
+    if (letGo.joinable()) letGo.join();
+    CloseAll();
+  }
+
+  // Called with the mutex held, when an archive is kept after its transaction.
+  void Keep(Archive* a) {
+    a->idleSince = Clock::now();
+    if (!letGo.joinable()) letGo = std::thread([this] { LetGoOfIdle(); });
+    kept.notify_all();
+  }
+  void LetGoOfIdle() {
+    std::unique_lock lock(mutex);
+    while (!stopping) {
+      const Clock::time_point now = Clock::now();
+      std::optional<Clock::time_point> next;
+      std::vector<Archive*> due;
+      for (auto& a : archives) {
+        if (a->users > 0) continue;
+        const Clock::time_point at = a->idleSince + kLetGoAfter;
+        if (at <= now)
+          due.push_back(a.get());
+        else if (!next || at < *next)
+          next = at;
+      }
+      for (Archive* a : due) CloseArchiveNow(a);
+      if (next)
+        kept.wait_until(lock, *next);
+      else
+        kept.wait(lock);
+    }
+  }
 
   Archive* FindArchive(Handle h) {
     auto it = std::find_if(archives.begin(), archives.end(), [h](auto& a) { return a.get() == h; });
@@ -317,7 +369,10 @@ int CloseArchive(Handle archive) {
     SFileCloseFile(e->file);
     return true;
   });
-  if (!a->reusable || s.KeptTwice(a)) s.CloseArchiveNow(a);
+  if (!a->reusable || s.KeptTwice(a))
+    s.CloseArchiveNow(a);
+  else
+    s.Keep(a);
   return 1;
 }
 

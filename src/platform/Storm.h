@@ -12,7 +12,9 @@
 // An opened archive is kept between transactions, so a caller that opens and
 // closes the same archive once per entry does not pay for re-reading its
 // tables each time. The file is checked at every open: when it has changed on
-// disk (path, size, times, inode or device differ) it is opened afresh.
+// disk (path, size, times, inode or device differ) it is opened afresh. A kept
+// archive is let go of a moment after its last transaction, so the file is
+// not held while the program waits: other programs may replace or delete it.
 #include <QtGlobal>
 
 namespace storm {

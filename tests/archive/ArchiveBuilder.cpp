@@ -3,28 +3,44 @@
 #include <StormLib.h>
 
 #include <QDateTime>
+#include <QElapsedTimer>
 #include <QFile>
+#include <QThread>
 #include <QtEndian>
 
 namespace testarchive {
 
+namespace {
+
+bool Create(const QString& path, DWORD capacity, Listing listing, HANDLE& mpq) {
+  if (listing == Listing::WithListfile)
+    return SFileCreateArchive(QFile::encodeName(path).constData(), MPQ_CREATE_LISTFILE | MPQ_CREATE_ARCHIVE_V1,
+                              capacity, &mpq);
+  // Flags 0 for the listing and no attributes: the library writes neither.
+  SFILE_CREATE_MPQ create{};
+  if (listing == Listing::PlainListfile) create.dwFileFlags1 = MPQ_FILE_EXISTS;
+  create.cbSize = sizeof create;
+  create.dwMpqVersion = MPQ_FORMAT_VERSION_1;
+  create.dwSectorSize = 0x1000;
+  create.dwMaxFileCount = capacity;
+  return SFileCreateArchive2(QFile::encodeName(path).constData(), &create, &mpq);
+}
+
+}  // namespace
+
 bool Build(const QString& path, const Entries& entries, Storage storage, Listing listing) {
-  QFile::remove(path);
   HANDLE mpq = nullptr;
   const DWORD capacity = DWORD(qMax<qsizetype>(16, entries.size() + 8));
-  if (listing == Listing::WithListfile) {
-    if (!SFileCreateArchive(QFile::encodeName(path).constData(), MPQ_CREATE_LISTFILE | MPQ_CREATE_ARCHIVE_V1,
-                            capacity, &mpq))
-      return false;
-  } else {
-    // Flags 0 for the listing and no attributes: the library writes neither.
-    SFILE_CREATE_MPQ create{};
-    if (listing == Listing::PlainListfile) create.dwFileFlags1 = MPQ_FILE_EXISTS;
-    create.cbSize = sizeof create;
-    create.dwMpqVersion = MPQ_FORMAT_VERSION_1;
-    create.dwSectorSize = 0x1000;
-    create.dwMaxFileCount = capacity;
-    if (!SFileCreateArchive2(QFile::encodeName(path).constData(), &create, &mpq)) return false;
+  // Built anew as the user's own tools write a mod the program has just read:
+  // where an open file can be neither deleted nor replaced (Windows), it is
+  // free once the reader lets go of it, a moment later.
+  QElapsedTimer waited;
+  waited.start();
+  for (;;) {
+    QFile::remove(path);
+    if (Create(path, capacity, listing, mpq)) break;
+    if (waited.elapsed() > 3000) return false;
+    QThread::msleep(50);
   }
   const bool packed = storage == Storage::CompressedEncrypted;
   const bool sound = storage == Storage::Sound;

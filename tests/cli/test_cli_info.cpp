@@ -6,6 +6,7 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include "ArchiveBuilder.h"
 #include "CliRun.h"
 #include "Fixtures.h"
 #include "archive/ArchiveReader.h"
@@ -183,13 +184,8 @@ class TestCliInfo : public QObject {
   // A mod made by another tool, without a record: empty texts, a note, and
   // --set gives it one.
   void modWithoutRecord() {
-    const QString tree = scratch_.filePath(QStringLiteral("tree3"));
-    QVERIFY(clirun::WriteFile(tree + QStringLiteral("/x.txt"), "x"));
     const QString mod = scratch_.filePath(QStringLiteral("Bare.QLM"));
-    QVERIFY(!clirun::RunSmpq({QStringLiteral("-c"), QStringLiteral("-M"), QStringLiteral("1"), mod,
-                              QStringLiteral("x.txt")},
-                             tree)
-                 .isNull());
+    QVERIFY(testarchive::Build(mod, {{"x.txt", "x"}}));
     const clirun::Result r = clirun::Run({QStringLiteral("info"), mod});
     QCOMPARE(r.code, 0);
     QCOMPARE(r.out, QByteArray("title: \nauthor: \ngame-version: \nurl: \nversion: \ndescription: \n"));

@@ -8,6 +8,7 @@
 
 #include "CliRun.h"
 #include "Fixtures.h"
+#include "Links.h"
 
 namespace {
 
@@ -196,9 +197,9 @@ class TestCliRoundTrip : public QObject {
     QVERIFY(clirun::WriteFile(elsewhere + QStringLiteral("/b.txt"), "TWO"));
     QVERIFY(clirun::WriteFile(elsewhere + QStringLiteral("/sub/c.txt"), "THREE"));
     QVERIFY(QFile::remove(tree + QStringLiteral("/b.txt")));
-    QVERIFY(QFile::link(elsewhere + QStringLiteral("/b.txt"), tree + QStringLiteral("/b.txt")));
+    QVERIFY(fixtures::makeLink(elsewhere + QStringLiteral("/b.txt"), tree + QStringLiteral("/b.txt")));
     QVERIFY(QDir(tree + QStringLiteral("/sub")).removeRecursively());
-    QVERIFY(QFile::link(elsewhere + QStringLiteral("/sub"), tree + QStringLiteral("/sub")));
+    QVERIFY(fixtures::makeLink(elsewhere + QStringLiteral("/sub"), tree + QStringLiteral("/sub")));
     QVERIFY(QFile::remove(tree + QStringLiteral("/gone.txt")));
 
     const clirun::Result build = clirun::Run(Args({"build"}) << tree << QStringLiteral("-o") << mod
