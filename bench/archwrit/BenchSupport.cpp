@@ -1,14 +1,10 @@
 #include "BenchSupport.h"
 
-#include <fcntl.h>
-#include <stdlib.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <chrono>
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -18,7 +14,7 @@ namespace fs = std::filesystem;
 namespace bench {
 
 std::string fixturesDir() {
-  const char* env = getenv("QF_FIXTURES_DIR");
+  const char* env = std::getenv("QF_FIXTURES_DIR");
   const std::string dir = env != nullptr && *env != '\0' ? env : QF_DEFAULT_FIXTURES_DIR;
   std::error_code error;
   return fs::is_directory(fs::path(dir) / "data", error) ? fs::canonical(dir).string() : std::string();
@@ -82,32 +78,9 @@ long long fileSize(const std::string& path) {
   return error ? -1 : static_cast<long long>(size);
 }
 
-ScratchDir::ScratchDir() {
-  std::string pattern = (fs::temp_directory_path() / "bench_archwrit.XXXXXX").string();
-  require(mkdtemp(pattern.data()) != nullptr, "cannot create a scratch folder");
-  path_ = pattern;
-}
-
 ScratchDir::~ScratchDir() {
   std::error_code error;
   fs::remove_all(path_, error);
-}
-
-bool run(const std::vector<std::string>& argv, const std::string& folder) {
-  const pid_t child = fork();
-  if (child == 0) {
-    const int devNull = open("/dev/null", O_WRONLY);
-    dup2(devNull, STDOUT_FILENO);
-    dup2(devNull, STDERR_FILENO);
-    if (chdir(folder.c_str()) != 0) _exit(127);
-    std::vector<char*> args;
-    for (const std::string& arg : argv) args.push_back(const_cast<char*>(arg.c_str()));
-    args.push_back(nullptr);
-    execv(args[0], args.data());
-    _exit(127);
-  }
-  int status = 0;
-  return child > 0 && waitpid(child, &status, 0) == child && WIFEXITED(status) && WEXITSTATUS(status) == 0;
 }
 
 double seconds(const std::function<void()>& work) {

@@ -44,6 +44,32 @@ class ScratchDir {
 // Runs a program (argv[0] is its path) in folder with its output discarded;
 // true when it exits with 0.
 bool run(const std::vector<std::string>& argv, const std::string& folder);
+// System (kernel) seconds spent by the programs run() has waited for so far.
+double childSystemSeconds();
+
+// Writes bytes to a new file at path (one already there is a failure) and
+// has its data on disk before it returns, as a crash-safe save writes its
+// temporary file; false when any step fails.
+bool writeNewFileSynced(const std::string& path, const std::string& bytes);
+// Has the data of the file at path on disk, as a tool that changed it in
+// place must before it may say it is done; false when that fails.
+bool syncFile(const std::string& path);
+
+// Where needle first stands in bytes, as the C library's fastest search finds
+// it (memmem); nullptr when it does not.
+const void* findBytes(const void* bytes, size_t size, const void* needle, size_t needleSize);
+
+// Bytes of this process's memory resident in RAM; 0 when it cannot be read.
+double residentBytes();
+// Freed memory stays with the process, as in a program that has run a
+// while: otherwise each run of a side that allocates megabytes pays page
+// faults or not depending on whether the other side's objects happen to hold
+// up the top of the heap, which is no part of the work measured. On Windows,
+// where the figures are not taken, the heap keeps its own settings.
+void keepFreedMemory();
+// Hands the allocator's free memory back to the system, so that a following
+// residentBytes() counts what is in use rather than what was freed.
+void releaseFreeMemory();
 
 // Wall-clock seconds that work takes.
 double seconds(const std::function<void()>& work);

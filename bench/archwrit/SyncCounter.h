@@ -4,6 +4,9 @@
 
 namespace bench {
 
+// False where the calls cannot be counted (Windows binds each library's
+// imports itself, past any definition of the program's); syncCount() is 0 there.
+bool syncsCounted();
 long syncCount();
 
 }  // namespace bench

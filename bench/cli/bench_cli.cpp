@@ -4,7 +4,6 @@
 // tree: 10,000 files cut from the fixtures' bytes, at their real folders and
 // with their real extensions; then a 150 MB tree of mostly packed game data.
 #include <StormLib.h>
-#include <sys/resource.h>
 
 #include <cstdio>
 #include <filesystem>
@@ -59,18 +58,11 @@ void buildWithStormLib(const std::string& archive, const std::string& root,
   bench::require(SFileCloseArchive(mpq), "StormLib cannot close " + archive);
 }
 
-// System (kernel) seconds spent by the child processes waited for so far.
-double childSystemSeconds() {
-  rusage usage{};
-  getrusage(RUSAGE_CHILDREN, &usage);
-  return double(usage.ru_stime.tv_sec) + double(usage.ru_stime.tv_usec) / 1e6;
-}
-
 // Wall seconds of work, and the system seconds its child processes took.
 double secondsAndSystem(const std::function<void()>& work, std::vector<double>& system) {
-  const double before = childSystemSeconds();
+  const double before = bench::childSystemSeconds();
   const double wall = bench::seconds(work);
-  system.push_back(childSystemSeconds() - before);
+  system.push_back(bench::childSystemSeconds() - before);
   return wall;
 }
 

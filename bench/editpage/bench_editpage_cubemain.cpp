@@ -2,7 +2,6 @@
 // the page (entry read, grid filled and painted offscreen) and saving it
 // through the Save command; and what the filled grid holds. Against a plain
 // parse of the same file into cells, and a plain write of them, in one run.
-#include <malloc.h>
 
 #include <QApplication>
 #include <QFile>
@@ -67,12 +66,6 @@ void PlainWrite(const std::string& path, const PlainCells& rows, size_t size) {
   bench::require(bench::writeFile(path, text), "peer write");
 }
 
-double ResidentBytes() {
-  QFile statm(QStringLiteral("/proc/self/statm"));
-  if (!statm.open(QIODevice::ReadOnly)) return 0;
-  return double(statm.readAll().split(' ').value(1).toLongLong()) * 4096.0;
-}
-
 double MedianOfRuns(const char* name, const std::function<void()>& run) {
   std::vector<double> times;
   std::printf("# %s runs (s):", name);
@@ -124,10 +117,10 @@ int main(int argc, char** argv) {
     while (paints == 0) QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
   };
 
-  malloc_trim(0);
-  const double rss0 = ResidentBytes();
+  bench::releaseFreeMemory();
+  const double rss0 = bench::residentBytes();
   enterAndShow();
-  const double rssOurs = (ResidentBytes() - rss0) / sheetBytes;
+  const double rssOurs = (bench::residentBytes() - rss0) / sheetBytes;
   bench::require(grid->Grid().RowCount() > 1 && grid->Grid().ColCount() > 1, "cubemain shown");
   const double storeOurs = double(grid->Grid().StoreBytes()) / sheetBytes;
   std::printf("# sheet %.0f bytes, %d x %d cells\n", sheetBytes, grid->Grid().ColCount(),
@@ -135,11 +128,11 @@ int main(int argc, char** argv) {
 
   double rssPeer, storePeer;
   {
-    malloc_trim(0);
-    const double peer0 = ResidentBytes();
+    bench::releaseFreeMemory();
+    const double peer0 = bench::residentBytes();
     const std::string copy = bench::readFile(sheetPath);
     const PlainCells cells = PlainSplit(copy);
-    rssPeer = (ResidentBytes() - peer0) / sheetBytes;
+    rssPeer = (bench::residentBytes() - peer0) / sheetBytes;
     storePeer = PlainCellBytes(copy, cells) / sheetBytes;
   }
 

@@ -1,8 +1,6 @@
 // The largest real sheet: read, fill the grid and show it; save it; what the
 // grid holds it in. Each against a plain split of the same bytes into
 // string_view cells, in the same run.
-#include <malloc.h>
-
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QFile>
@@ -15,6 +13,7 @@
 #include <string_view>
 #include <vector>
 
+#include "BenchSupport.h"
 #include "PlainSheet.h"
 #include "archive/SheetCodec.h"
 #include "forms/edit/SheetGridView.h"
@@ -79,13 +78,6 @@ double Seconds(const char* name, const std::function<void()>& run) {
   return Median(times);
 }
 
-qsizetype RssBytes() {
-  QFile status(QStringLiteral("/proc/self/statm"));
-  if (!status.open(QIODevice::ReadOnly)) return 0;
-  const QList<QByteArray> fields = status.readAll().split(' ');
-  return fields.size() > 1 ? fields[1].toLongLong() * 4096 : 0;
-}
-
 void Bench(const char* name, double value, const char* unit, const char* peer, double peerValue,
            double target) {
   std::printf("BENCH %s %.4f %s vs %s %.4f ratio %.2f target %g\n", name, value, unit, peer, peerValue,
@@ -125,25 +117,25 @@ int main(int argc, char** argv) {
   try {
     // Memory first, while the heap is fresh; freed memory goes back to the
     // system between the two so each growth is its own.
-    malloc_trim(0);
-    qsizetype rss0 = RssBytes();
+    bench::releaseFreeMemory();
+    double rss0 = bench::residentBytes();
     auto grid = std::make_unique<SheetGrid>();
     FillGrid(*grid, LoadFileLines(path));
-    const double rssOurs = double(RssBytes() - rss0) / sheetBytes;
+    const double rssOurs = double(bench::residentBytes() - rss0) / sheetBytes;
     const double storeOurs = double(grid->StoreBytes()) / sheetBytes;
     std::printf("# sheet %lld bytes, %d x %d cells, store %lld bytes\n", (long long)bytes.size(),
                 grid->ColCount(), grid->RowCount(), (long long)grid->StoreBytes());
     grid.reset();
-    malloc_trim(0);
-    rss0 = RssBytes();
+    bench::releaseFreeMemory();
+    rss0 = bench::residentBytes();
     double storePeer, rssPeer;
     {
       const QByteArray copy = ReadAll(path);
       const PlainSheet plain = PlainParse(copy);
-      rssPeer = double(RssBytes() - rss0) / sheetBytes;
+      rssPeer = double(bench::residentBytes() - rss0) / sheetBytes;
       storePeer = double(PlainBytes(copy, plain)) / sheetBytes;
     }
-    malloc_trim(0);
+    bench::releaseFreeMemory();
 
     const double parsePeer = Seconds("plain_parse", [&] { PlainParse(ReadAll(path)); });
     const double show = Seconds("sheet_show", [&] {

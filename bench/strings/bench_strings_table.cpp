@@ -9,15 +9,12 @@
 // fdatasync, rename), as a plain write would time the disk's sync against
 // nothing. The table is the largest real one (patchstring.tbl) repeated up
 // to 65535 strings, the most a table holds, each repeat's keys numbered.
-#include <fcntl.h>
-#include <malloc.h>
-#include <unistd.h>
-
 #include <QApplication>
 #include <QBuffer>
 #include <QTableView>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <string>
 #include <utility>
 #include <vector>
@@ -39,16 +36,10 @@ const QByteArray kEntry = "data\\local\\lng\\eng\\patchstring.tbl";
 // written, its data synced to disk, renamed over the old one.
 void SafeWrite(const std::string& path, const std::string& bytes) {
   const std::string temporary = path + ".new";
-  const int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
-  bench::require(fd >= 0, "create " + temporary);
-  size_t done = 0;
-  while (done < bytes.size()) {
-    const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
-    bench::require(n > 0, "write " + temporary);
-    done += size_t(n);
-  }
-  bench::require(::fdatasync(fd) == 0 && ::close(fd) == 0, "sync " + temporary);
-  bench::require(::rename(temporary.c_str(), path.c_str()) == 0, "rename over " + path);
+  bench::require(bench::writeNewFileSynced(temporary, bytes), "write and sync " + temporary);
+  std::error_code error;
+  std::filesystem::rename(temporary, path, error);
+  bench::require(!error, "rename over " + path);
 }
 
 uint32_t Le32(const std::string& b, size_t at) {
@@ -93,12 +84,7 @@ std::pair<double, double> MediansOfTurns(const char* name, const std::function<v
 }  // namespace
 
 int main(int argc, char** argv) {
-  // Freed memory stays with the process, as in a program that has run a
-  // while: otherwise each run of a side that allocates megabytes pays page
-  // faults or not depending on whether the other side's objects happen to
-  // hold up the top of the heap, which is no part of the work measured.
-  mallopt(M_MMAP_THRESHOLD, 64 << 20);
-  mallopt(M_TRIM_THRESHOLD, 256 << 20);
+  bench::keepFreedMemory();
   QApplication app(argc, argv);
   const std::string realPath = bench::fixturesDir() + "/../strings/data/local/lng/eng/patchstring.tbl";
   const std::string real = bench::readFile(realPath);
