@@ -76,6 +76,7 @@ struct State {
   std::thread letGo;
   std::condition_variable kept;
   bool stopping = false;
+  bool waitingForAny = false;  // the thread sleeps until an archive is kept
 
   ~State() {
     {
@@ -91,7 +92,10 @@ struct State {
   void Keep(Archive* a) {
     a->idleSince = Clock::now();
     if (!letGo.joinable()) letGo = std::thread([this] { LetGoOfIdle(); });
-    kept.notify_all();
+    // A thread already waiting for an earlier archive's moment wakes then and
+    // finds this one's later; only one waiting for none needs waking now,
+    // not once for every entry read.
+    if (waitingForAny) kept.notify_all();
   }
   void LetGoOfIdle() {
     std::unique_lock lock(mutex);
@@ -108,10 +112,12 @@ struct State {
           next = at;
       }
       for (Archive* a : due) CloseArchiveNow(a);
+      waitingForAny = !next;
       if (next)
         kept.wait_until(lock, *next);
       else
         kept.wait(lock);
+      waitingForAny = false;
     }
   }
 
