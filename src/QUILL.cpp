@@ -37,7 +37,7 @@ bool ArgumentsAreText(int argc, char** argv) {
 }
 
 int RunCommand(int argc, char** argv) {
-  const files::ConsoleReadsUtf8 console;
+  const files::CommandConsole console;
   files::WriteBytesAsGiven(stderr);  // as the command's own errors, from the first line
   if (!ArgumentsAreText(argc, argv)) return 2;
   QCoreApplication app(argc, argv);

@@ -4,6 +4,7 @@
 #include <algorithm>
 
 #include "platform/Ansi.h"
+#include "platform/ConsoleText.h"
 
 namespace cli {
 
@@ -116,12 +117,11 @@ QString ShownPath(const QString& path) {
 }
 
 void Write(std::FILE* stream, const QByteArray& bytes) {
-  if (!bytes.isEmpty()) std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stream);
+  files::WriteText(stream, bytes.constData(), size_t(bytes.size()));
 }
 
 void WriteLine(std::FILE* stream, const QByteArray& line) {
-  Write(stream, line);
-  std::fputc('\n', stream);
+  Write(stream, line + '\n');  // one piece, as a console is handed it
 }
 
 void Complain(Io& io, const QString& message) {

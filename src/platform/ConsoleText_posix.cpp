@@ -2,7 +2,11 @@
 
 namespace files {
 
-ConsoleReadsUtf8::ConsoleReadsUtf8() = default;
-ConsoleReadsUtf8::~ConsoleReadsUtf8() = default;
+CommandConsole::CommandConsole() = default;
+CommandConsole::~CommandConsole() = default;
+
+void WriteText(std::FILE* stream, const char* bytes, std::size_t size) {
+  if (size > 0) std::fwrite(bytes, 1, size, stream);
+}
 
 }  // namespace files

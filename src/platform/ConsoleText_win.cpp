@@ -1,17 +1,69 @@
 #include "platform/ConsoleText.h"
 
+#include <io.h>
 #include <windows.h>
 
-namespace files {
+#include <vector>
 
-ConsoleReadsUtf8::ConsoleReadsUtf8() {
-  // No console (output redirected from a program started without one): 0.
-  const UINT current = GetConsoleOutputCP();
-  if (current != 0 && current != CP_UTF8 && SetConsoleOutputCP(CP_UTF8)) before_ = current;
+namespace files {
+namespace {
+
+// The stream's console, or nothing when it goes to a file, a pipe or NUL.
+HANDLE ConsoleOf(std::FILE* stream) {
+  const int fd = _fileno(stream);
+  if (fd < 0) return nullptr;
+  const auto handle = reinterpret_cast<HANDLE>(_get_osfhandle(fd));
+  DWORD mode = 0;
+  if (handle == INVALID_HANDLE_VALUE || !GetConsoleMode(handle, &mode)) return nullptr;
+  return handle;
 }
 
-ConsoleReadsUtf8::~ConsoleReadsUtf8() {
-  if (before_ != 0) SetConsoleOutputCP(before_);
+}  // namespace
+
+CommandConsole::CommandConsole() {
+  std::FILE* const streams[2] = {stdout, stderr};
+  for (int i = 0; i < 2; ++i) {
+    HANDLE console = ConsoleOf(streams[i]);
+    DWORD mode = 0;
+    if (!console || !GetConsoleMode(console, &mode)) continue;
+    if (mode & ENABLE_VIRTUAL_TERMINAL_PROCESSING) continue;
+    if (SetConsoleMode(console, mode | ENABLE_VIRTUAL_TERMINAL_PROCESSING)) {
+      before_[i] = mode;
+      changed_[i] = true;
+    }
+  }
+}
+
+CommandConsole::~CommandConsole() {
+  std::FILE* const streams[2] = {stdout, stderr};
+  for (int i = 1; i >= 0; --i) {
+    if (!changed_[i]) continue;
+    if (HANDLE console = ConsoleOf(streams[i])) SetConsoleMode(console, before_[i]);
+  }
+}
+
+void WriteText(std::FILE* stream, const char* bytes, std::size_t size) {
+  if (size == 0) return;
+  HANDLE console = ConsoleOf(stream);
+  int wide = 0;
+  if (console && size <= 0x7fffffff)
+    wide = MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, bytes, int(size), nullptr, 0);
+  if (wide <= 0) {
+    // Not a console, or not UTF-8 after all: the bytes as they are.
+    std::fwrite(bytes, 1, size, stream);
+    return;
+  }
+  std::vector<wchar_t> text(static_cast<std::size_t>(wide));
+  MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, bytes, int(size), text.data(), wide);
+  std::fflush(stream);  // what the runtime holds goes first, in its order
+  const wchar_t* at = text.data();
+  DWORD left = DWORD(wide);
+  while (left > 0) {
+    DWORD written = 0;
+    if (!WriteConsoleW(console, at, left, &written, nullptr) || written == 0) return;
+    at += written;
+    left -= written;
+  }
 }
 
 }  // namespace files
