@@ -98,10 +98,10 @@ bool ListFolder(const QByteArray& diskPath, QList<ListedEntry>& entries) {
       e.readable = Readable(path, e.folder);
       if (e.folder) e.size = 0;
       // Wine lists a Unix link to a file as the plain file it leads to: it
-      // shows only in where the opened file turns out to be.
-      if (e.file && !e.link && !where.isEmpty() && !here.isEmpty() &&
-          QString::fromUtf8(where).compare(QString::fromUtf8(here + e.diskName), Qt::CaseInsensitive) != 0)
-        e.link = true;
+      // shows only in where the opened file turns out to be. Both paths are
+      // spelt as the file system keeps them, so letter case counts too: a
+      // file outside whose path differs only in case is still outside.
+      if (e.file && !e.link && !where.isEmpty() && !here.isEmpty() && where != here + e.diskName) e.link = true;
       if (e.link) e.target = where;
     }
     entries.append(e);
