@@ -86,7 +86,8 @@ PlaceState StateBelow(const QString& folder, const QStringList& levels);
 // all: they go to a file without a name (or, where the file system has none
 // of those, under a temporary name) that takes the name only once every byte
 // is written, replacing a file standing there. A name that is a link is never
-// written through nor replaced. The folder's names are left for the caller
+// written through nor replaced, nor one that is only another file's short
+// name (Windows' LONGFI~1.TXT for longfilename.txt). The folder's names are left for the caller
 // to sync. Honours SetWriteLimitForTesting.
 enum class WriteResult { Written, NotCreated, NotWritten };
 WriteResult WriteFileAt(int folderFd, const QString& name, const QByteArray& bytes);

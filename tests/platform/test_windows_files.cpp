@@ -137,6 +137,26 @@ class TestWindowsFiles : public QObject {
                        FILE_ATTRIBUTE_NORMAL);
   }
 
+  // A name that is another file's short name there (LONGFI~1.TXT) reaches
+  // that file: an entry so named is not written over it, while a file of
+  // its own name is replaced as ever.
+  void aShortNameNeverReplacesTheFileItNames() {
+    QTemporaryDir dir;
+    files::FolderHandles folders(dir.path());
+    const int folder = folders.Open({}, false);
+    QCOMPARE(files::WriteFileAt(folder, "longfilename.txt", "long"), WriteResult::Written);
+    std::wstring shortPath(MAX_PATH, L'\0');
+    const std::wstring longPath = QDir::toNativeSeparators(dir.filePath("longfilename.txt")).toStdWString();
+    shortPath.resize(GetShortPathNameW(longPath.c_str(), shortPath.data(), MAX_PATH));
+    const QString shortName = QFileInfo(QString::fromStdWString(shortPath)).fileName();
+    if (shortName.isEmpty() || shortName == "longfilename.txt") QSKIP("this volume gives files no short names");
+    QCOMPARE(files::WriteFileAt(folder, shortName, "short"), WriteResult::NotWritten);
+    QCOMPARE(fixtures::readAll(dir.filePath("longfilename.txt")), QByteArray("long"));
+    QCOMPARE(Names(dir.path()), QStringList{"longfilename.txt"});
+    QCOMPARE(files::WriteFileAt(folder, "LONGFILENAME.TXT", "again"), WriteResult::Written);
+    QCOMPARE(fixtures::readAll(dir.filePath("longfilename.txt")), QByteArray("again"));
+  }
+
   // An installed copy (below Program Files, which an administrator can
   // write) keeps QUILL.INI in %APPDATA%\Quillforge; a copy in a folder that
   // can be written, beside itself.
