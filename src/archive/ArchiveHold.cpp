@@ -14,6 +14,13 @@ bool OpenArchiveAt(const QString& archivePath, storm::Handle* archive) {
   return true;
 }
 
+storm::FileStamp StampOfArchive(const QString& archivePath) {
+  const QByteArray path = files::DiskPath(archivePath);
+  storm::FileStamp stamp;
+  if (path.isEmpty() || path.contains('\0') || !storm::StampOfRegularFile(path.constData(), stamp)) return {};
+  return stamp;
+}
+
 ArchiveHold::ArchiveHold(const QString& archivePath) {
   storm::Handle opened = nullptr;
   if (OpenArchiveAt(archivePath, &opened)) archive_ = opened;

@@ -5,6 +5,7 @@
 #include <QSet>
 #include <algorithm>
 
+#include "archive/ArchiveHold.h"
 #include "archive/ExportBatch.h"
 #include "archive/NamePattern.h"
 #include "archive/NameRules.h"
@@ -114,7 +115,11 @@ int RunExtractCommand(const QStringList& args, Io& io) {
   const QString folder =
       QDir::cleanPath(QDir::current().absoluteFilePath(words.value(1, QStringLiteral("."))));
   LineList lines;
-  if (!CheckModToRead(io, mod) || !ReadListFile(io, mod, lines)) return kFailed;
+  if (!CheckModToRead(io, mod)) return kFailed;
+  // Each entry is read from the mod as it is on disk when its turn comes: a
+  // mod replaced meanwhile would leave a folder of both versions.
+  const storm::FileStamp before = StampOfArchive(mod);
+  if (!ReadListFile(io, mod, lines)) return kFailed;
   QList<QByteArray> entries = ListedEntries(lines);
 
   // Named entries: every pattern must find one, or nothing is written.
@@ -164,6 +169,12 @@ int RunExtractCommand(const QStringList& args, Io& io) {
     Progress progress(io, QStringLiteral("Extracting"));
     results = ExportEntries(
         mod, folder, jobs, [&](qsizetype done, qsizetype total) { progress.Show(done, total); }, &synced);
+  }
+  if (!(StampOfArchive(mod) == before)) {
+    Complain(io, QStringLiteral("%1: the mod changed on disk while it was extracted, so the folder may hold "
+                                "entries of both versions: extract it again")
+                     .arg(ShownPath(mod)));
+    return kFailed;
   }
   if (!synced)
     Complain(io, QStringLiteral("%1: the extracted files are written, but the disk did not confirm them: "
