@@ -6,6 +6,7 @@
 #include "archive/check/ModChecker.h"
 #include "archive/check/ModSheets.h"
 #include "archive/check/RulesReader.h"
+#include "cli/ModArgument.h"
 #include "cli/Options.h"
 #include "cli/OutputText.h"
 #include "platform/CheckPreferences.h"
@@ -145,7 +146,8 @@ int RunCheckCommand(const QStringList& args, cli::Io& io) {
   check::SheetFiles sheets;
   QList<QByteArray> unread;
   if (!check::ReadModSheets(o.mod, sheets, unread)) {
-    Fail(io, QStringLiteral("cannot read the mod %1").arg(o.mod));
+    const QString held = cli::HeldModReason(o.mod);
+    Fail(io, held.isEmpty() ? QStringLiteral("cannot read the mod %1").arg(o.mod) : held);
     return cli::kFailed;
   }
   for (const QByteArray& name : unread)

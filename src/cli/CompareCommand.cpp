@@ -12,6 +12,7 @@
 #include "archive/compare/GameSide.h"
 #include "archive/compare/StringTableRows.h"
 #include "cli/CompareReport.h"
+#include "cli/ModArgument.h"
 #include "cli/Options.h"
 #include "cli/OutputText.h"
 
@@ -137,6 +138,10 @@ int RunCompareCommand(const QStringList& args, cli::Io& io) {
   QString error;
   const std::optional<compare::EntryList> list = compare::CompareEntries(*here, *there, options, error);
   if (!list) {
+    for (const QString& side : paths) {
+      const QString held = cli::HeldModReason(side);
+      if (!held.isEmpty()) error = held;
+    }
     cli::Complain(io, "compare", error);
     return cli::kFailed;
   }

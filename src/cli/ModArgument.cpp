@@ -18,13 +18,22 @@ bool CheckModToRead(Io& io, const QString& path) {
     why = QStringLiteral("is a folder, not a mod");
   else if (!file.isReadable())
     why = QStringLiteral("cannot be read (no permission)");
-  else if (!IsArchive(path))
-    why = files::HeldByAnotherProgram(path, false)
-              ? QStringLiteral("in use by another program: close it there and try again")
-              : QStringLiteral("not a mod archive (no MPQ archive this program can read)");
+  else if (!IsArchive(path)) {
+    const QString held = HeldModReason(path);
+    if (!held.isEmpty()) {
+      Complain(io, held);
+      return false;
+    }
+    why = QStringLiteral("not a mod archive (no MPQ archive this program can read)");
+  }
   if (why.isEmpty()) return true;
   Complain(io, QStringLiteral("%1: %2").arg(ShownPath(path), why));
   return false;
+}
+
+QString HeldModReason(const QString& path) {
+  if (!QFileInfo(path).isFile() || !files::HeldByAnotherProgram(path, false)) return {};
+  return QStringLiteral("%1: in use by another program: close it there and try again").arg(ShownPath(path));
 }
 
 bool ReadListFile(Io& io, const QString& path, LineList& names) {

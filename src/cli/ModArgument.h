@@ -12,6 +12,10 @@ namespace cli {
 // False, after saying why, when path is missing, a folder, or no archive.
 bool CheckModToRead(Io& io, const QString& path);
 
+// Why a mod that could not be read may be so: "PATH: in use by another
+// program: ..." when another program holds the file; empty otherwise.
+QString HeldModReason(const QString& path);
+
 // The lines of the mod's "(listfile)"; false, after saying so, when it has none.
 bool ReadListFile(Io& io, const QString& path, LineList& names);
 

@@ -60,7 +60,15 @@ void WriteText(std::FILE* stream, const char* bytes, std::size_t size) {
   DWORD left = DWORD(wide);
   while (left > 0) {
     DWORD written = 0;
-    if (!WriteConsoleW(console, at, left, &written, nullptr) || written == 0) return;
+    if (!WriteConsoleW(console, at, left, &written, nullptr) || written == 0) {
+      // What the console did not take goes the runtime's way, which fails
+      // the same and marks the stream, so the command is told.
+      const int rest = WideCharToMultiByte(CP_UTF8, 0, at, int(left), nullptr, 0, nullptr, nullptr);
+      std::vector<char> bytesLeft(static_cast<std::size_t>(rest > 0 ? rest : 0));
+      if (rest > 0) WideCharToMultiByte(CP_UTF8, 0, at, int(left), bytesLeft.data(), rest, nullptr, nullptr);
+      std::fwrite(bytesLeft.data(), 1, bytesLeft.size(), stream);
+      return;
+    }
     at += written;
     left -= written;
   }

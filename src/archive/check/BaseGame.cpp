@@ -1,5 +1,6 @@
 #include "archive/check/BaseGame.h"
 
+#include <QDir>
 #include <QHash>
 
 #include "archive/ArchiveHold.h"
@@ -57,7 +58,7 @@ class OpenArchive {
 
 bool ReadBaseGame(const QString& folder, const QList<QByteArray>& sheetNames, BaseGame& base, QString& why) {
   if (!files::FolderExists(folder)) {
-    why = QStringLiteral("The game folder %1 does not exist.").arg(folder);
+    why = QStringLiteral("The game folder %1 does not exist.").arg(QDir::toNativeSeparators(folder));
     return false;
   }
   // Later sources replace what earlier ones gave, sheet by sheet.
@@ -80,7 +81,7 @@ bool ReadBaseGame(const QString& folder, const QList<QByteArray>& sheetNames, Ba
     // Tables that make no sense find no sheet, which reads as a game
     // without them: as unreadable as a damaged header.
     if (!archive.IsOpen() || !archive.IsWhole()) {
-      base.problems.append(QStringLiteral("%1 cannot be read as an archive").arg(path));
+      base.problems.append(QStringLiteral("%1 cannot be read as an archive").arg(QDir::toNativeSeparators(path)));
       continue;
     }
     for (const QByteArray& sheet : sheetNames) {
@@ -92,7 +93,7 @@ bool ReadBaseGame(const QString& folder, const QList<QByteArray>& sheetNames, Ba
           break;
         case OpenArchive::Got::Unreadable:
           base.problems.append(QStringLiteral("%1 cannot be read from %2")
-                                   .arg(QString::fromLatin1(internal), path));
+                                   .arg(QString::fromLatin1(internal), QDir::toNativeSeparators(path)));
           break;
         case OpenArchive::Got::Missing:
           break;
@@ -110,14 +111,14 @@ bool ReadBaseGame(const QString& folder, const QList<QByteArray>& sheetNames, Ba
       if (files::ReadFileBytes(path, bytes))
         put(sheet, SheetFile{"game folder:" + (kSheetFolder + sheet), bytes});
       else
-        base.problems.append(QStringLiteral("%1 cannot be read").arg(path));
+        base.problems.append(QStringLiteral("%1 cannot be read").arg(QDir::toNativeSeparators(path)));
     }
   }
   if (!found) {
     why = QStringLiteral(
               "The game folder %1 holds neither the game's archives (d2data.mpq, d2exp.mpq, "
               "patch_d2.mpq) nor its sheets in data\\global\\excel.")
-              .arg(folder);
+              .arg(QDir::toNativeSeparators(folder));
     return false;
   }
   return true;

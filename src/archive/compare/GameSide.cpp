@@ -31,7 +31,7 @@ bool GameSide::Open() {
     // Without one of its archives the game is another game: entries it would
     // give or replace would show the wrong version, or none.
     if (!archives_[i].Open(path) || !archives_[i].IsWholeGameArchive()) {
-      error_ = QStringLiteral("%1 cannot be read as an archive").arg(path);
+      error_ = QStringLiteral("%1 cannot be read as an archive").arg(QDir::toNativeSeparators(path));
       Close();
       return false;
     }
@@ -39,7 +39,7 @@ bool GameSide::Open() {
   }
   if (!any) {
     error_ = QStringLiteral("%1 holds none of the game's archives d2data.mpq, d2exp.mpq, patch_d2.mpq")
-                 .arg(folder_);
+                 .arg(QDir::toNativeSeparators(folder_));
     return false;
   }
   for (const QByteArray& name : wanted_)

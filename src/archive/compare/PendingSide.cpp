@@ -1,5 +1,6 @@
 #include "archive/compare/PendingSide.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 
@@ -15,7 +16,7 @@ bool PendingSide::Open() {
     needsArchive = needsArchive || row.source.isEmpty();
   }
   if (needsArchive && !archive_.Open(path_)) {
-    error_ = QStringLiteral("Cannot open archive %1").arg(path_);
+    error_ = QStringLiteral("Cannot open archive %1").arg(QDir::toNativeSeparators(path_));
     return false;
   }
   return true;

@@ -1,5 +1,6 @@
 #include "archive/graphics/GamePalette.h"
 
+#include <QDir>
 #include <QRegularExpression>
 #include <functional>
 
@@ -96,7 +97,7 @@ int ActOfWord(const QString& word) {
 
 bool ReadGamePalette(const QString& folder, int act, Palette& palette, QString& fault) {
   if (!files::FolderExists(folder)) {
-    fault = QStringLiteral("the game folder %1 does not exist").arg(folder);
+    fault = QStringLiteral("the game folder %1 does not exist").arg(QDir::toNativeSeparators(folder));
     return false;
   }
   QByteArray bytes;
@@ -111,7 +112,7 @@ bool ReadGamePalette(const QString& folder, int act, Palette& palette, QString& 
   }
   if (!found) {
     fault = QStringLiteral("the game folder %1 holds no %2")
-                .arg(folder, QString::fromLatin1(ActPaletteName(act)));
+                .arg(QDir::toNativeSeparators(folder), QString::fromLatin1(ActPaletteName(act)));
     return false;
   }
   if (!ReadPalette(bytes, palette, fault)) {
