@@ -75,8 +75,10 @@ class TestExportBatchPosix : public QObject {
     const QList<ExportResult> results = ExportEntries(archive_, out, jobs);
     QVERIFY(::setrlimit(RLIMIT_NOFILE, &before) == 0);
     QCOMPARE(results.count(ExportResult::Written), jobs.size());
-    QCOMPARE(qsizetype(QDir(QStringLiteral("/proc/self/fd")).entryList(QDir::AllEntries).size()),
-             qsizetype(open));
+    // Nothing left open; the archive kept since the warm run may have been
+    // let go of meanwhile, idle for longer than the reader keeps it.
+    const rlim_t after = rlim_t(QDir(QStringLiteral("/proc/self/fd")).entryList(QDir::AllEntries).size());
+    QVERIFY2(after <= open, qPrintable(QStringLiteral("%1 open before, %2 after").arg(open).arg(after)));
   }
 
   void anEntryTooBigForMemoryFailsAlone() {
