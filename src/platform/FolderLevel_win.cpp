@@ -72,6 +72,14 @@ int OpenLevel(int fd, const QString& name) {
     errno = reparse ? ELOOP : ENOTDIR;
     return -1;
   }
+  // A name that is only another folder's short name (LONGFO~1 for
+  // longfoldername) is that folder: what goes below the one must not land
+  // in the other.
+  if (win::NamesAnother(path)) {
+    CloseHandle(handle);
+    errno = EEXIST;
+    return -1;
+  }
   return Hold(handle, path);
 }
 

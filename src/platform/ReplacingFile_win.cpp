@@ -48,18 +48,6 @@ int CreateTempAt(int dirFd, QString& name) {
   return -1;
 }
 
-// True when the name at to is another file's short name (LONGFI~1.TXT for
-// longfilename.txt): the file found there goes by a name of its own.
-bool NamesAnotherFile(const std::wstring& to) {
-  WIN32_FIND_DATAW found;
-  const HANDLE search = FindFirstFileW(to.c_str(), &found);
-  if (search == INVALID_HANDLE_VALUE) return false;
-  FindClose(search);
-  const size_t cut = to.find_last_of(L"\\/");
-  const std::wstring name = cut == std::wstring::npos ? to : to.substr(cut + 1);
-  return CompareStringOrdinal(found.cFileName, -1, name.c_str(), -1, TRUE) != CSTR_EQUAL;
-}
-
 // Moves the written file from over to (replacing a file there) and makes
 // the move durable; tried again for a moment while another program holds to.
 // With ownName, a file that to names only by its short name is another's
@@ -68,7 +56,7 @@ bool MoveOver(const std::wstring& from, const std::wstring& to, bool ownName = f
   if (ownName) {
     if (MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_WRITE_THROUGH)) return true;
     const DWORD error = GetLastError();
-    if ((error == ERROR_ALREADY_EXISTS || error == ERROR_FILE_EXISTS) && NamesAnotherFile(to)) return false;
+    if ((error == ERROR_ALREADY_EXISTS || error == ERROR_FILE_EXISTS) && win::NamesAnother(to)) return false;
   }
   for (int attempt = 0;; ++attempt) {
     if (MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))

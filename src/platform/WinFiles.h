@@ -46,4 +46,9 @@ void SetErrnoFromLastError();
 // program to let go (the game holding the mod).
 bool HeldByAnother();
 
+// True when the last level of path is only another file's or folder's short
+// name there (LONGFI~1.TXT for longfilename.txt): what it reaches goes by a
+// name of its own. False when nothing is there.
+bool NamesAnother(const std::wstring& path);
+
 }  // namespace files::win

@@ -128,4 +128,14 @@ bool HeldByAnother() {
   return error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION || error == ERROR_ACCESS_DENIED;
 }
 
+bool NamesAnother(const std::wstring& path) {
+  WIN32_FIND_DATAW found;
+  const HANDLE search = FindFirstFileW(path.c_str(), &found);
+  if (search == INVALID_HANDLE_VALUE) return false;
+  FindClose(search);
+  const size_t cut = path.find_last_of(L"\\/");
+  const std::wstring name = cut == std::wstring::npos ? path : path.substr(cut + 1);
+  return CompareStringOrdinal(found.cFileName, -1, name.c_str(), -1, TRUE) != CSTR_EQUAL;
+}
+
 }  // namespace files::win

@@ -155,6 +155,16 @@ class TestWindowsFiles : public QObject {
     QCOMPARE(Names(dir.path()), QStringList{"longfilename.txt"});
     QCOMPARE(files::WriteFileAt(folder, "LONGFILENAME.TXT", "again"), WriteResult::Written);
     QCOMPARE(fixtures::readAll(dir.filePath("longfilename.txt")), QByteArray("again"));
+    // A folder level likewise: what goes below the short name does not land
+    // in the folder it names.
+    QVERIFY(QDir(dir.path()).mkdir("longfoldername"));
+    const std::wstring folderPath = QDir::toNativeSeparators(dir.filePath("longfoldername")).toStdWString();
+    shortPath.assign(MAX_PATH, L'\0');
+    shortPath.resize(GetShortPathNameW(folderPath.c_str(), shortPath.data(), MAX_PATH));
+    const QString shortFolder = QFileInfo(QString::fromStdWString(shortPath)).fileName();
+    QVERIFY(!shortFolder.isEmpty() && shortFolder != "longfoldername");
+    QVERIFY(folders.Open({shortFolder}, true) < 0);
+    QVERIFY(folders.Open({"LONGFOLDERNAME"}, false) >= 0);
   }
 
   // An installed copy (below Program Files, which an administrator can
