@@ -1,5 +1,7 @@
 #include "archive/NameRules.h"
 
+#include <algorithm>
+
 #include "archive/Names.h"
 
 namespace names {
@@ -11,10 +13,15 @@ bool Storable(const QByteArray& name) {
   return true;
 }
 
-QList<QByteArray> ExportLevels(const QByteArray& name) {
+bool HasDotOrEmptyLevel(const QByteArray& name) {
   const QList<QByteArray> levels = name.split('\\');
-  for (const QByteArray& level : levels)
-    if (level.isEmpty() || level == "." || level == "..") return {};
+  return std::any_of(levels.cbegin(), levels.cend(),
+                     [](const QByteArray& level) { return level.isEmpty() || level == "." || level == ".."; });
+}
+
+QList<QByteArray> ExportLevels(const QByteArray& name) {
+  if (HasDotOrEmptyLevel(name)) return {};
+  const QList<QByteArray> levels = name.split('\\');
   const QByteArray& first = levels.first();
   const auto isLetter = [](char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); };
   if (first.size() >= 2 && isLetter(first.at(0)) && first.at(1) == ':') return {};

@@ -18,4 +18,8 @@ bool Storable(const QByteArray& name);
 // letter in front.
 QList<QByteArray> ExportLevels(const QByteArray& name);
 
+// True when a level of the name is empty, "." or "..": the name climbs or
+// skips a level wherever it is written.
+bool HasDotOrEmptyLevel(const QByteArray& name);
+
 }  // namespace names

@@ -3,7 +3,6 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QSet>
-#include <algorithm>
 
 #include "archive/ArchiveHold.h"
 #include "archive/ExportBatch.h"
@@ -62,14 +61,10 @@ bool DropSameTargets(Io& io, QList<ExportJob>& jobs) {
 // and why in refusal. A level this system cannot hold is named as such before
 // a drive letter in front counts as leading out ("a:b" is both on Windows).
 QString TargetOf(const QString& folder, const QByteArray& name, QString& refusal) {
-  const QList<QByteArray> parts = name.split('\\');
-  const bool climbs = std::any_of(parts.cbegin(), parts.cend(), [](const QByteArray& level) {
-    return level.isEmpty() || level == "." || level == "..";
-  });
   QStringList levels;
-  for (const QByteArray& level : parts) levels << ansi::toDisplay(level);
+  for (const QByteArray& level : name.split('\\')) levels << ansi::toDisplay(level);
   const QString target = files::PathBelow(folder, levels);
-  if (!climbs && target.isEmpty()) {
+  if (!names::HasDotOrEmptyLevel(name) && target.isEmpty()) {
     refusal = files::CannotHoldName();
     return {};
   }
