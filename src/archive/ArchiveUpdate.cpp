@@ -50,7 +50,6 @@ QString UnwritableFormat(const QString& path) {
 QString UpdateRefusal(const QString& path) {
   const QString format = UnwritableFormat(path);
   if (!format.isEmpty()) return format;
-  if (files::HeldByAnotherProgram(path, true))
-    return QStringLiteral("in use by another program: close it there and try again");
+  if (files::HeldByAnotherProgram(path, true)) return files::HeldByAnotherProgramReason();
   return QStringLiteral("in use by another update, or no right to write it");
 }

@@ -33,7 +33,7 @@ bool CheckModToRead(Io& io, const QString& path) {
 
 QString HeldModReason(const QString& path) {
   if (!QFileInfo(path).isFile() || !files::HeldByAnotherProgram(path, false)) return {};
-  return QStringLiteral("%1: in use by another program: close it there and try again").arg(ShownPath(path));
+  return QStringLiteral("%1: %2").arg(ShownPath(path), files::HeldByAnotherProgramReason());
 }
 
 bool ReadListFile(Io& io, const QString& path, LineList& names) {

@@ -11,4 +11,9 @@ namespace files {
 // from being opened now: for reading, or (toWrite) for reading and writing.
 bool HeldByAnotherProgram(const QString& path, bool toWrite);
 
+// A message's reason for a file HeldByAnotherProgram finds held.
+inline QString HeldByAnotherProgramReason() {
+  return QStringLiteral("in use by another program: close it there and try again");
+}
+
 }  // namespace files
