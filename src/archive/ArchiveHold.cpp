@@ -3,11 +3,20 @@
 #include "platform/FolderListing.h"
 #include "platform/Storm.h"
 
-bool OpenArchiveAt(const QString& archivePath, storm::Handle* archive) {
-  // The path goes to the library NUL-terminated: one with a NUL inside
-  // would name something else, so it names nothing.
+namespace {
+
+// The archive's disk path as the storm layer takes it, NUL-terminated; empty
+// for a path with a NUL inside, which would name something else.
+QByteArray StormPath(const QString& archivePath) {
   const QByteArray path = files::DiskPath(archivePath);
-  if (path.isEmpty() || path.contains('\0')) return false;
+  return path.contains('\0') ? QByteArray() : path;
+}
+
+}  // namespace
+
+bool OpenArchiveAt(const QString& archivePath, storm::Handle* archive) {
+  const QByteArray path = StormPath(archivePath);
+  if (path.isEmpty()) return false;
   storm::Handle opened = nullptr;
   if (!storm::OpenArchive(path.constData(), 0, 0, &opened) || !opened) return false;
   *archive = opened;
@@ -15,9 +24,9 @@ bool OpenArchiveAt(const QString& archivePath, storm::Handle* archive) {
 }
 
 storm::FileStamp StampOfArchive(const QString& archivePath) {
-  const QByteArray path = files::DiskPath(archivePath);
+  const QByteArray path = StormPath(archivePath);
   storm::FileStamp stamp;
-  if (path.isEmpty() || path.contains('\0') || !storm::StampOfRegularFile(path.constData(), stamp)) return {};
+  if (path.isEmpty() || !storm::StampOfRegularFile(path.constData(), stamp)) return {};
   return stamp;
 }
 
