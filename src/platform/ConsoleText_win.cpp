@@ -8,13 +8,15 @@
 namespace files {
 namespace {
 
-// The stream's console, or nothing when it goes to a file, a pipe or NUL.
-HANDLE ConsoleOf(std::FILE* stream) {
+// The stream's console and its mode, or nothing when it goes to a file, a
+// pipe or NUL.
+HANDLE ConsoleOf(std::FILE* stream, DWORD* mode = nullptr) {
   const int fd = _fileno(stream);
   if (fd < 0) return nullptr;
   const auto handle = reinterpret_cast<HANDLE>(_get_osfhandle(fd));
-  DWORD mode = 0;
-  if (handle == INVALID_HANDLE_VALUE || !GetConsoleMode(handle, &mode)) return nullptr;
+  DWORD current = 0;
+  if (handle == INVALID_HANDLE_VALUE || !GetConsoleMode(handle, &current)) return nullptr;
+  if (mode) *mode = current;
   return handle;
 }
 
@@ -23,10 +25,9 @@ HANDLE ConsoleOf(std::FILE* stream) {
 CommandConsole::CommandConsole() {
   std::FILE* const streams[2] = {stdout, stderr};
   for (int i = 0; i < 2; ++i) {
-    HANDLE console = ConsoleOf(streams[i]);
     DWORD mode = 0;
-    if (!console || !GetConsoleMode(console, &mode)) continue;
-    if (mode & ENABLE_VIRTUAL_TERMINAL_PROCESSING) continue;
+    HANDLE console = ConsoleOf(streams[i], &mode);
+    if (!console || (mode & ENABLE_VIRTUAL_TERMINAL_PROCESSING)) continue;
     if (SetConsoleMode(console, mode | ENABLE_VIRTUAL_TERMINAL_PROCESSING)) {
       before_[i] = mode;
       changed_[i] = true;
